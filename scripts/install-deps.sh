@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test and benchmark.
+# Idempotent: packages already present are left alone. Run as root, or as a
+# user with sudo.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ clang pkg-config
+  # unit tests, benchmarks, test oracles
+  libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev espeak-ng sox alsa-utils
+  # plug-in state, update check, meter command
+  libtinyxml-dev libcurl4-openssl-dev libsndfile1-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+
+echo "installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds everything and runs every test.
+#   scripts/test.sh              release build in build/, warnings as errors
+#   scripts/test.sh --sanitize   unit tests under AddressSanitizer and
+#                                UndefinedBehaviorSanitizer, in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+config=release
+[ "${1:-}" = "--sanitize" ] && config=sanitize
+
+if [ "$config" = release ]; then
+  build=build
+  cmake -S . -B "$build" -G Ninja -DKALVO5_WERROR=ON
+else
+  build=build-asan
+  cmake -S . -B "$build" -G Ninja -DKALVO5_WERROR=ON -DKALVO5_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO5_SANITIZE=address,undefined
+  export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1
+  export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+fi
+
+cmake --build "$build"
+bash scripts/check-format.sh
+ctest --test-dir "$build" --output-on-failure -j2
