@@ -3,21 +3,13 @@
 #include <benchmark/benchmark.h>
 #include <ebur128.h>
 
-#include "BenchMaterial.h"
+#include "BenchSupport.h"
 #include "engine/TruePeakDetector.h"
 #include "engine/WeightingFilter.h"
 
 namespace {
 
 constexpr std::size_t kSamples = 48000;
-
-void SetPerSample(benchmark::State& state, std::size_t samplesPerIteration) {
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * samplesPerIteration));
-  state.counters["ns_per_sample"] =
-      benchmark::Counter(static_cast<double>(state.iterations() * samplesPerIteration),
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["ns_per_sample"].value *= 1e9;
-}
 
 void BM_ProcessWeighting(benchmark::State& state) {
   const auto mode = static_cast<kalvo5::WeightingMode>(state.range(0));
@@ -29,7 +21,7 @@ void BM_ProcessWeighting(benchmark::State& state) {
     for (double v : x) acc += kalvo5::ProcessWeighting(filter, v);
     benchmark::DoNotOptimize(acc);
   }
-  SetPerSample(state, kSamples);
+  kalvo5::bench::SetPerSample(state, kSamples);
 }
 BENCHMARK(BM_ProcessWeighting)->DenseRange(0, 6)->ArgName("mode");
 
@@ -42,7 +34,7 @@ void BM_ProcessTruePeak(benchmark::State& state) {
     for (double v : x) kalvo5::ProcessTruePeak(detector, v);
     benchmark::DoNotOptimize(detector.maxHold);
   }
-  SetPerSample(state, kSamples);
+  kalvo5::bench::SetPerSample(state, kSamples);
 }
 // 48 kHz: 4x, 96 kHz: 2x, 192 kHz: none.
 BENCHMARK(BM_ProcessTruePeak)->Arg(48000)->Arg(96000)->Arg(192000)->ArgName("rate");
@@ -60,7 +52,7 @@ void BM_Libebur128TruePeak(benchmark::State& state) {
     benchmark::DoNotOptimize(peak);
   }
   ebur128_destroy(&st);
-  SetPerSample(state, kSamples);
+  kalvo5::bench::SetPerSample(state, kSamples);
 }
 BENCHMARK(BM_Libebur128TruePeak)->Arg(48000)->Arg(96000)->Arg(192000)->ArgName("rate");
 

@@ -68,18 +68,25 @@ void ResetTruePeak(TruePeakDetector& detector) {
 
 namespace {
 
-// One output per phase, each summed over m = 0, 1, ... in order. newest
-// points at the latest scaled input; older ones lie below it.
+// One output per phase. Each phase is summed as two interleaved partial sums
+// (even and odd m) added at the end: the same products, half the dependent
+// additions in a row. newest points at the latest scaled input; older ones
+// lie below it.
 template <int L>
 double InterpolatedPeak(const TruePeakDesign& d, const double* newest) {
   constexpr int kHistory = kTruePeakTaps / L;
-  double acc[L] = {};
-  for (int m = 0; m < kHistory; ++m) {
-    const double x = newest[-m];
-    for (int i = 0; i < L; ++i) acc[i] += d.phaseTaps[m][i] * x;
+  double even[L] = {};
+  double odd[L] = {};
+  for (int m = 0; m < kHistory; m += 2) {
+    const double x0 = newest[-m];
+    const double x1 = newest[-m - 1];
+    for (int i = 0; i < L; ++i) {
+      even[i] += d.phaseTaps[m][i] * x0;
+      odd[i] += d.phaseTaps[m + 1][i] * x1;
+    }
   }
   double peak = 0.0;
-  for (int i = 0; i < L; ++i) peak = std::fmax(peak, std::fabs(acc[i]));
+  for (int i = 0; i < L; ++i) peak = std::fmax(peak, std::fabs(even[i] + odd[i]));
   return peak;
 }
 
