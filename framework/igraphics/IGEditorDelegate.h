@@ -1,0 +1,35 @@
+// The part of the class chain that will own the editor window: it remembers
+// the window's last size and scale across openings. Until a window exists,
+// the window questions answer "no editor".
+#pragma once
+
+#include "../iplug/IEditorDelegate.h"
+
+namespace igraphics {
+
+class IGEditorDelegate : public iplug::IEditorDelegate {
+ public:
+  explicit IGEditorDelegate(int nParams) : iplug::IEditorDelegate(nParams) {}
+
+  // Whether an editor window object exists (it may be closed). Main thread.
+  virtual bool EditorExists() const { return false; }
+  // The open editor's current draw scale; 1 without an editor.
+  virtual double EditorDrawScale() const { return 1.0; }
+
+  // Size and scale saved when the editor last closed; all 0 before.
+  void SaveEditorGeometry(int width, int height, double scale) {
+    mSavedWidth = width;
+    mSavedHeight = height;
+    mSavedScale = scale;
+  }
+  int SavedWidth() const { return mSavedWidth; }
+  int SavedHeight() const { return mSavedHeight; }
+  double SavedScale() const { return mSavedScale; }
+
+ private:
+  int mSavedWidth = 0;
+  int mSavedHeight = 0;
+  double mSavedScale = 0.0;
+};
+
+}  // namespace igraphics
