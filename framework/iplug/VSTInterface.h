@@ -37,8 +37,8 @@ struct AEffect;
 // it travels in a vector register, so its type must be exact.
 using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                           void* ptr, float opt);
-using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                            VstIntPtr value, void* ptr, float opt);
+using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                            void* ptr, float opt);
 using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
 using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
                                           VstInt32 sampleFrames);
@@ -60,17 +60,17 @@ struct AEffect {
   VstInt32 numParams;
   VstInt32 numInputs;
   VstInt32 numOutputs;
-  VstInt32 flags;           // effFlags* bits
-  VstIntPtr resvd1;         // reserved for the host
-  VstIntPtr resvd2;         // reserved for the host
-  VstInt32 initialDelay;    // latency in samples
-  VstInt32 realQualities;   // unused
-  VstInt32 offQualities;    // unused
-  float ioRatio;            // unused, 1.0
-  void* object;             // the plug-in's own object
-  void* user;               // ownership unclear between hosts: leave alone
-  VstInt32 uniqueID;        // four-character plug-in id
-  VstInt32 version;         // plug-in version, e.g. 1100 for 1.1.0.0
+  VstInt32 flags;          // effFlags* bits
+  VstIntPtr resvd1;        // reserved for the host
+  VstIntPtr resvd2;        // reserved for the host
+  VstInt32 initialDelay;   // latency in samples
+  VstInt32 realQualities;  // unused
+  VstInt32 offQualities;   // unused
+  float ioRatio;           // unused, 1.0
+  void* object;            // the plug-in's own object
+  void* user;              // ownership unclear between hosts: leave alone
+  VstInt32 uniqueID;       // four-character plug-in id
+  VstInt32 version;        // plug-in version, e.g. 1100 for 1.1.0.0
   AEffectProcessProc processReplacing;
   AEffectProcessDoubleProc processDoubleReplacing;
   char future[56];  // reserved, zero
@@ -86,7 +86,7 @@ enum EffectFlags : VstInt32 {
   effFlagsProgramChunks = 1 << 5,
   effFlagsIsSynth = 1 << 8,
   effFlagsNoSoundInStop = 1 << 9,
-  effFlagsExtIsAsync = 1 << 10,   // deprecated
+  effFlagsExtIsAsync = 1 << 10,    // deprecated
   effFlagsExtHasBuffer = 1 << 11,  // deprecated
   effFlagsCanDoubleReplacing = 1 << 12,
 };
@@ -148,9 +148,9 @@ enum DispatcherOpcode : VstInt32 {
   effVendorSpecific = 50,
   effCanDo = 51,
   effGetTailSize = 52,
-  effIdle = 53,               // deprecated
-  effGetIcon = 54,            // deprecated
-  effSetViewPosition = 55,    // deprecated
+  effIdle = 53,             // deprecated
+  effGetIcon = 54,          // deprecated
+  effSetViewPosition = 55,  // deprecated
   effGetParameterProperties = 56,
   effKeysRequired = 57,  // deprecated
   effGetVstVersion = 58,
@@ -188,10 +188,10 @@ enum HostOpcode : VstInt32 {
   audioMasterWantMidi = 6,      // deprecated
   audioMasterGetTime = 7,
   audioMasterProcessEvents = 8,
-  audioMasterSetTime = 9,                              // deprecated
-  audioMasterTempoAt = 10,                             // deprecated
-  audioMasterGetNumAutomatableParameters = 11,         // deprecated
-  audioMasterGetParameterQuantization = 12,            // deprecated
+  audioMasterSetTime = 9,                       // deprecated
+  audioMasterTempoAt = 10,                      // deprecated
+  audioMasterGetNumAutomatableParameters = 11,  // deprecated
+  audioMasterGetParameterQuantization = 12,     // deprecated
   audioMasterIOChanged = 13,
   audioMasterNeedIdle = 14,  // deprecated
   audioMasterSizeWindow = 15,
@@ -249,7 +249,7 @@ inline constexpr int kVstMaxFileNameLen = 100;
 
 // Transport state, answered by the host to audioMasterGetTime.
 struct VstTimeInfo {
-  double samplePos;      // position of the block's first sample
+  double samplePos;  // position of the block's first sample
   double sampleRate;
   double nanoSeconds;    // system time, valid with kVstNanosValid
   double ppqPos;         // musical position in quarter notes
@@ -309,8 +309,8 @@ struct ERect {
 
 // Generic event header; concrete events are read through their own type.
 struct VstEvent {
-  VstInt32 type;       // VstEventType
-  VstInt32 byteSize;   // hosts disagree on what they write here: do not rely on it
+  VstInt32 type;         // VstEventType
+  VstInt32 byteSize;     // hosts disagree on what they write here: do not rely on it
   VstInt32 deltaFrames;  // offset inside the current block
   VstInt32 flags;
   char data[16];

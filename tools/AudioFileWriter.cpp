@@ -1,0 +1,48 @@
+#include "tools/AudioFileWriter.h"
+
+#include <sndfile.h>
+
+#include <cmath>
+
+namespace kalvo5::meter {
+
+std::unique_ptr<AudioFileWriter> AudioFileWriter::Create(const std::string& path, int channels,
+                                                         double sampleRate, std::string& error) {
+  SF_INFO info{};
+  info.channels = channels;
+  info.samplerate = static_cast<int>(std::lround(sampleRate));
+  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (file == nullptr) {
+    error = "cannot create audio file " + path + ": " + sf_strerror(nullptr);
+    return nullptr;
+  }
+  std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter());
+  writer->file_ = file;
+  writer->channels_ = channels;
+  return writer;
+}
+
+AudioFileWriter::~AudioFileWriter() { Close(); }
+
+bool AudioFileWriter::Write(const double* const* channels, int channelCount, std::int64_t frames) {
+  if (file_ == nullptr || failed_) return false;
+  const auto width = static_cast<std::size_t>(channels_);
+  interleaved_.assign(static_cast<std::size_t>(frames) * width, 0.0);
+  for (int c = 0; c < channelCount && c < channels_; ++c) {
+    for (std::int64_t n = 0; n < frames; ++n) {
+      interleaved_[static_cast<std::size_t>(n) * width + static_cast<std::size_t>(c)] = channels[c][n];
+    }
+  }
+  if (sf_writef_double(static_cast<SNDFILE*>(file_), interleaved_.data(), frames) != frames) failed_ = true;
+  return !failed_;
+}
+
+bool AudioFileWriter::Close() {
+  if (file_ == nullptr) return !failed_;
+  if (sf_close(static_cast<SNDFILE*>(file_)) != 0) failed_ = true;
+  file_ = nullptr;
+  return !failed_;
+}
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,112 @@
+#include "tools/AudioSource.h"
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+namespace kalvo5::meter {
+namespace {
+
+class SndFileSource final : public AudioSource {
+ public:
+  SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path)
+      : file_(file), info_(info), path_(std::move(path)) {}
+  ~SndFileSource() override { sf_close(file_); }
+
+  std::string Description() const override { return path_; }
+  int Channels() const override { return info_.channels; }
+  double SampleRate() const override { return info_.samplerate; }
+  std::int64_t Frames() const override { return info_.frames >= 0 ? info_.frames : -1; }
+
+  std::int64_t Read(double* const* channels, std::int64_t frames) override {
+    const auto count = static_cast<std::size_t>(info_.channels);
+    if (interleaved_.size() < static_cast<std::size_t>(frames) * count) {
+      interleaved_.resize(static_cast<std::size_t>(frames) * count);
+    }
+    const sf_count_t got = sf_readf_double(file_, interleaved_.data(), frames);
+    if (got < 0 || (got == 0 && sf_error(file_) != SF_ERR_NO_ERROR)) return -1;
+    for (std::size_t c = 0; c < count; ++c) {
+      double* out = channels[c];
+      for (sf_count_t n = 0; n < got; ++n) out[n] = interleaved_[static_cast<std::size_t>(n) * count + c];
+    }
+    return got;
+  }
+
+ private:
+  SNDFILE* file_;
+  SF_INFO info_;
+  std::string path_;
+  std::vector<double> interleaved_;
+};
+
+class ReferenceSource final : public AudioSource {
+ public:
+  ReferenceSource() {
+    // 48 samples make exactly one period of 1 kHz at 48 kHz.
+    const double amplitude = std::pow(10.0, -23.0 / 20.0);
+    for (int n = 0; n < kPeriod; ++n) {
+      period_[n] = amplitude * std::sin(2.0 * std::numbers::pi * static_cast<double>(n) / kPeriod);
+    }
+  }
+
+  std::string Description() const override { return "reference signal (1 kHz sine, -23 dBFS, stereo, 20 s)"; }
+  int Channels() const override { return 2; }
+  double SampleRate() const override { return kRate; }
+  std::int64_t Frames() const override { return kLength; }
+
+  std::int64_t Read(double* const* channels, std::int64_t frames) override {
+    const std::int64_t count = std::min(frames, kLength - position_);
+    for (std::int64_t n = 0; n < count; ++n) {
+      const double x = period_[(position_ + n) % kPeriod];
+      channels[0][n] = x;
+      channels[1][n] = x;
+    }
+    position_ += count;
+    return count;
+  }
+
+ private:
+  static constexpr int kPeriod = 48;
+  static constexpr double kRate = 48000.0;
+  static constexpr std::int64_t kLength = 20 * 48000;
+  double period_[kPeriod] = {};
+  std::int64_t position_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string& error) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    error = "audio file not found: " + path;
+    return nullptr;
+  }
+  if (std::filesystem::is_directory(path, ec)) {
+    error = "not an audio file (a folder): " + path;
+    return nullptr;
+  }
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (file == nullptr) {
+    error = "cannot read audio file " + path + ": " + sf_strerror(nullptr);
+    return nullptr;
+  }
+  if (info.channels < 1 || info.channels > kMaxChannels) {
+    sf_close(file);
+    error = "unsupported channel count " + std::to_string(info.channels) + " in " + path + " (1 ... " +
+            std::to_string(kMaxChannels) + " channels)";
+    return nullptr;
+  }
+  if (info.samplerate <= 0) {
+    sf_close(file);
+    error = "audio file has no valid sample rate: " + path;
+    return nullptr;
+  }
+  return std::make_unique<SndFileSource>(file, info, path);
+}
+
+std::unique_ptr<AudioSource> MakeReferenceSignal() { return std::make_unique<ReferenceSource>(); }
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,39 @@
+// Where the audio comes from: an audio file read through libsndfile, or the
+// embedded reference signal. Both stream in chunks, so files of any length
+// need little memory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kalvo5::meter {
+
+inline constexpr int kMaxChannels = 6;
+
+class AudioSource {
+ public:
+  virtual ~AudioSource() = default;
+
+  virtual std::string Description() const = 0;
+  virtual int Channels() const = 0;
+  virtual double SampleRate() const = 0;
+  virtual std::int64_t Frames() const = 0;  // total length, -1 when unknown
+
+  // Reads up to `frames` frames into channels[0 ... Channels()-1] (each with
+  // room for `frames` samples). Returns the number read, 0 at the end, -1 on
+  // a read error.
+  virtual std::int64_t Read(double* const* channels, std::int64_t frames) = 0;
+};
+
+// Opens an audio file (WAV, FLAC, OGG, AIFF and whatever else libsndfile
+// reads). Null with a message for a missing or unreadable file or a channel
+// count outside 1 ... 6.
+std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string& error);
+
+// 20 s of a 1 kHz sine at -23 dBFS peak on both channels of a stereo signal
+// at 48 kHz: an EBU loudness meter reads -23.0 LUFS integrated.
+std::unique_ptr<AudioSource> MakeReferenceSignal();
+
+}  // namespace kalvo5::meter

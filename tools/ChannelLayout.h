@@ -1,0 +1,19 @@
+// The analyzer channel configurations that match a file's channel count, for
+// a plug-in with Kalvo5's channel-configuration parameters.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kalvo5::meter {
+
+// Parameter name and display text for each configuration parameter that has
+// a setting for `channels`: "EBU Channel Config" and "Dial Channel Config"
+// take "1.0", "2.0", "4.0", "4.1" or "5.1" for 1, 2, 4, 5 or 6 channels;
+// "RMS Channel Config" takes "Left", "Stereo", "4 Ch." or "6 Ch." for 1, 2, 4
+// or 6. A channel count without a matching layout gives no entry for that
+// parameter.
+std::vector<std::pair<std::string, std::string>> ChannelConfigurationsFor(int channels);
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,64 @@
+// The host side of one plug-in instance: what the plug-in may ask through
+// the host callback (time, sample rate, process level, host identity) and
+// what it tells (automation, gestures, I/O changes).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "framework/iplug/VSTInterface.h"
+#include "tools/AutomationRecorder.h"
+
+namespace kalvo5::meter {
+
+inline constexpr const char* kHostVendor = "Vantorel";
+inline constexpr const char* kHostProduct = "Kalvo5 Meter";
+inline constexpr vst2::VstIntPtr kHostVersion = 50306;  // 5.3.6, as major * 10000 + minor * 100 + patch
+
+class HostContext {
+ public:
+  HostContext();
+
+  // The callback handed to the plug-in's entry point. It finds the context
+  // through the effect's host field (resvd1); calls with a null effect, or
+  // from inside the entry point before that field is set, reach the context
+  // of the instance being created on that thread.
+  static vst2::VstIntPtr Callback(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
+                                  vst2::VstIntPtr value, void* ptr, float opt);
+
+  // Creates an instance through the entry point with this context attached.
+  vst2::AEffect* CreateInstance(vst2::PluginEntryProc entry);
+
+  void SetSampleRate(double rate) { sampleRate_ = rate; }
+  void SetBlockSize(int frames) { blockSize_ = frames; }
+  void SetPluginFolder(const std::string& folder) { folder_ = folder; }
+
+  // Rendering: calls from the rendering thread then report the offline
+  // process level, and the transport reads as playing.
+  void BeginRender();
+  void EndRender();
+  // Fills the transport for the block that starts at `samplePosition`.
+  void PrepareBlock(double samplePosition);
+
+  AutomationRecorder& Automation() { return automation_; }
+  // How often the plug-in made each host call (indices 0 ... 63).
+  int CallCount(vst2::VstInt32 opcode) const;
+
+ private:
+  vst2::VstIntPtr Answer(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
+                         float opt);
+
+  std::atomic<double> sampleRate_{44100.0};
+  std::atomic<int> blockSize_{512};
+  std::string folder_;
+  std::atomic<bool> rendering_{false};
+  std::thread::id renderThread_{};
+  bool firstBlock_ = true;
+  vst2::VstTimeInfo timeInfo_{};
+  AutomationRecorder automation_;
+  std::array<std::atomic<int>, 64> calls_{};
+};
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,166 @@
+#include "tools/MeterOptions.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace kalvo5::meter {
+namespace {
+
+constexpr int kMaxBlockSize = 1 << 20;
+
+bool ParseBlockSize(std::string_view text, int& value) {
+  int v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || v < 1 || v > kMaxBlockSize) return false;
+  value = v;
+  return true;
+}
+
+}  // namespace
+
+std::string MeterUsage() {
+  return "usage: kalvo5-meter [options] [audio files...]\n"
+         "\n"
+         "Runs audio files through a VST 2 plug-in (Kalvo5.so unless --plugin says\n"
+         "otherwise) as an offline render does, and prints the values the plug-in\n"
+         "reports. Without a file it measures a reference signal: 20 s of a stereo\n"
+         "1 kHz sine at -23 dBFS (-23.0 LUFS).\n"
+         "\n"
+         "  -p, --plugin PATH      the VST 2 plug-in (.so) to load\n"
+         "  -t, --type TYPE        analyzer type: RMS, EBU or DIAL (parameter \"Type\")\n"
+         "  -s, --set NAME=TEXT    set a parameter by name to the value it displays as\n"
+         "                         TEXT (e.g. --set \"RMS Window=300\"); repeatable\n"
+         "  -P, --preset FILE      load a .vrs preset file before the other settings\n"
+         "  -b, --block-size N     frames per process call (default 512)\n"
+         "      --precision 32|64  sample precision (default: 64-bit when the plug-in can)\n"
+         "  -j, --json             print JSON instead of a table\n"
+         "  -c, --csv FILE         write a CSV timeline of the plug-in's output values\n"
+         "                         every 50 ms of audio (\"-\" for standard output)\n"
+         "  -o, --output FILE      write the plug-in's audio output to a WAV file\n"
+         "  -a, --all              report every parameter, not only the output values\n"
+         "  -l, --list             list the plug-in's parameters and exit\n"
+         "      --progress, --no-progress\n"
+         "                         progress bar on standard error (default: when it is\n"
+         "                         a terminal)\n"
+         "  -h, --help             this text\n"
+         "\n"
+         "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
+         "a setting, 4 audio file missing, unreadable or with an unsupported channel\n"
+         "count, 5 an output file could not be written.\n";
+}
+
+bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error) {
+  bool onlyFiles = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.files.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      onlyFiles = true;
+      continue;
+    }
+    // "--name=value" is the same as "--name value".
+    std::string_view name = arg, inlineValue;
+    bool hasInline = false;
+    if (arg.starts_with("--")) {
+      if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+        name = arg.substr(0, eq);
+        inlineValue = arg.substr(eq + 1);
+        hasInline = true;
+      }
+    }
+    auto value = [&](std::string& out) {
+      if (hasInline) {
+        out = inlineValue;
+        return true;
+      }
+      if (i + 1 >= argc) {
+        error = "option " + std::string(name) + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    auto flag = [&] {
+      if (!hasInline) return true;
+      error = "option " + std::string(name) + " takes no value";
+      return false;
+    };
+
+    std::string v;
+    if (name == "-h" || name == "--help") {
+      if (!flag()) return false;
+      options.help = true;
+    } else if (name == "-p" || name == "--plugin") {
+      if (!value(options.pluginPath)) return false;
+    } else if (name == "-t" || name == "--type") {
+      if (!value(options.type)) return false;
+    } else if (name == "-s" || name == "--set") {
+      if (!value(v)) return false;
+      const auto eq = v.find('=');
+      if (eq == std::string::npos || eq == 0) {
+        error = "--set needs NAME=TEXT, got \"" + v + "\"";
+        return false;
+      }
+      options.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+    } else if (name == "-P" || name == "--preset") {
+      if (!value(options.presetPath)) return false;
+    } else if (name == "-b" || name == "--block-size") {
+      if (!value(v)) return false;
+      if (!ParseBlockSize(v, options.blockSize)) {
+        error = "block size must be a whole number from 1 to " + std::to_string(kMaxBlockSize) + ", got \"" +
+                v + "\"";
+        return false;
+      }
+    } else if (name == "--precision") {
+      if (!value(v)) return false;
+      if (v == "32") {
+        options.precision = Precision::k32;
+      } else if (v == "64") {
+        options.precision = Precision::k64;
+      } else {
+        error = "precision must be 32 or 64, got \"" + v + "\"";
+        return false;
+      }
+    } else if (name == "-j" || name == "--json") {
+      if (!flag()) return false;
+      options.format = OutputFormat::kJson;
+    } else if (name == "-c" || name == "--csv") {
+      if (!value(options.timelinePath)) return false;
+    } else if (name == "-o" || name == "--output") {
+      if (!value(options.audioOutputPath)) return false;
+    } else if (name == "-a" || name == "--all") {
+      if (!flag()) return false;
+      options.allParameters = true;
+    } else if (name == "-l" || name == "--list") {
+      if (!flag()) return false;
+      options.listParameters = true;
+    } else if (name == "--progress") {
+      if (!flag()) return false;
+      options.progress = ProgressMode::kOn;
+    } else if (name == "--no-progress") {
+      if (!flag()) return false;
+      options.progress = ProgressMode::kOff;
+    } else {
+      error = "unknown option " + std::string(arg);
+      return false;
+    }
+  }
+  if (!options.audioOutputPath.empty() && options.files.size() > 1) {
+    error = "--output takes one audio file at a time";
+    return false;
+  }
+  if (!options.timelinePath.empty() && options.files.size() > 1) {
+    error = "--csv takes one audio file at a time";
+    return false;
+  }
+  if (options.timelinePath == "-" && options.format == OutputFormat::kJson) {
+    error = "--csv - and --json cannot share standard output";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kalvo5::meter

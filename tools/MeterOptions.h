@@ -1,0 +1,38 @@
+// The meter command's command line.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kalvo5::meter {
+
+enum class OutputFormat { kTable, kJson };
+enum class Precision { kAuto, k32, k64 };
+enum class ProgressMode { kAuto, kOn, kOff };
+
+struct MeterOptions {
+  std::string pluginPath;                                     // empty: look for Kalvo5.so
+  std::vector<std::string> files;                             // empty: the reference signal
+  std::string type;                                           // analyzer type text, e.g. "EBU"
+  std::vector<std::pair<std::string, std::string>> settings;  // parameter name, display text
+  std::string presetPath;
+  int blockSize = 512;
+  OutputFormat format = OutputFormat::kTable;
+  std::string timelinePath;  // CSV timeline; "-" for standard output
+  std::string audioOutputPath;
+  Precision precision = Precision::kAuto;
+  ProgressMode progress = ProgressMode::kAuto;
+  bool listParameters = false;
+  bool allParameters = false;
+  bool help = false;
+};
+
+// Parses argv[1 ...]. False with a message in error for an unknown option, a
+// missing or malformed value.
+bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error);
+
+// The help text.
+std::string MeterUsage();
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,141 @@
+#include "tools/ParameterSetter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace kalvo5::meter {
+namespace {
+
+constexpr int kSweepSteps = 200;
+constexpr int kBisectionSteps = 40;
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  const auto last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  const std::string x = Trimmed(a), y = Trimmed(b);
+  return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
+           return std::tolower(static_cast<unsigned char>(p)) == std::tolower(static_cast<unsigned char>(q));
+         });
+}
+
+float SweepPoint(int i) { return static_cast<float>(i) / static_cast<float>(kSweepSteps); }
+
+}  // namespace
+
+bool LeadingNumber(const std::string& text, double& number) {
+  const std::string t = Trimmed(text);
+  if (t.empty()) return false;
+  // Parse with a '.' decimal point whatever the locale.
+  std::string s = t;
+  const char* point = std::localeconv()->decimal_point;
+  if (point != nullptr && point[0] != '.' && point[0] != '\0')
+    std::replace(s.begin(), s.end(), '.', point[0]);
+  char* end = nullptr;
+  number = std::strtod(s.c_str(), &end);
+  if (end == s.c_str() || !std::isfinite(number)) return false;
+  // Words such as "inf" or "nan" are no numbers here.
+  return std::isdigit(static_cast<unsigned char>(*(end - 1))) != 0 || *(end - 1) == '.';
+}
+
+bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& text, std::string& error) {
+  if (index < 0 || index >= plugin.ParameterCount()) {
+    error = "no parameter with index " + std::to_string(index);
+    return false;
+  }
+  const float original = plugin.GetParameter(index);
+  auto displayAt = [&](float v) {
+    plugin.SetParameter(index, v);
+    return plugin.ParameterDisplay(index);
+  };
+
+  std::vector<std::string> sweep;
+  sweep.reserve(kSweepSteps + 1);
+  for (int i = 0; i <= kSweepSteps; ++i) sweep.push_back(displayAt(SweepPoint(i)));
+
+  // A listed text: the middle of the first run of sweep points showing it.
+  for (int i = 0; i <= kSweepSteps; ++i) {
+    if (!SameText(sweep[static_cast<std::size_t>(i)], text)) continue;
+    int last = i;
+    while (last < kSweepSteps && SameText(sweep[static_cast<std::size_t>(last + 1)], text)) ++last;
+    const float middle = 0.5f * (SweepPoint(i) + SweepPoint(last));
+    if (SameText(displayAt(middle), text)) return true;
+    displayAt(SweepPoint(i));
+    return true;
+  }
+
+  double target = 0.0;
+  if (!LeadingNumber(text, target)) {
+    plugin.SetParameter(index, original);
+    error = "parameter \"" + plugin.ParameterName(index) + "\" never shows \"" + text +
+            "\" (it shows e.g. \"" + sweep.front() + "\" ... \"" + sweep.back() + "\")";
+    return false;
+  }
+
+  std::vector<double> numbers(sweep.size());
+  std::vector<bool> numeric(sweep.size());
+  for (std::size_t i = 0; i < sweep.size(); ++i) numeric[i] = LeadingNumber(sweep[i], numbers[i]);
+
+  // Find two neighbouring sweep points whose numbers enclose the target, then
+  // bisect between them; keep the closest display seen.
+  float best = original;
+  double bestDistance = INFINITY;
+  auto consider = [&](float v, double shown) {
+    const double distance = std::fabs(shown - target);
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = v;
+    }
+  };
+  bool enclosed = false;
+  for (std::size_t i = 0; i + 1 < sweep.size() && bestDistance > 0.0; ++i) {
+    if (!numeric[i] || !numeric[i + 1]) continue;
+    const double a = numbers[i], b = numbers[i + 1];
+    if (target < std::min(a, b) || target > std::max(a, b)) continue;
+    enclosed = true;
+    float lo = SweepPoint(static_cast<int>(i)), hi = SweepPoint(static_cast<int>(i + 1));
+    consider(lo, a);
+    consider(hi, b);
+    const bool rising = b >= a;
+    for (int step = 0; step < kBisectionSteps && bestDistance > 0.0; ++step) {
+      const float mid = 0.5f * (lo + hi);
+      if (mid <= lo || mid >= hi) break;
+      double shown = 0.0;
+      if (!LeadingNumber(displayAt(mid), shown)) break;
+      consider(mid, shown);
+      if ((shown < target) == rising) {
+        lo = mid;
+      } else {
+        hi = mid;
+      }
+    }
+  }
+  if (!enclosed) {
+    plugin.SetParameter(index, original);
+    error = "value " + text + " is outside the range of \"" + plugin.ParameterName(index) + "\" (" +
+            sweep.front() + " ... " + sweep.back() + ")";
+    return false;
+  }
+  plugin.SetParameter(index, best);
+  return true;
+}
+
+bool SetParameterByName(PluginInstance& plugin, const std::string& name, const std::string& text,
+                        std::string& error) {
+  const int index = plugin.FindParameter(name);
+  if (index < 0) {
+    error = "the plug-in has no parameter named \"" + name + "\"";
+    return false;
+  }
+  return SetParameterFromText(plugin, index, text, error);
+}
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,29 @@
+// Setting a parameter of any plug-in from the text its display shows, by
+// walking the normalized range through setParameter and effGetParamDisplay.
+#pragma once
+
+#include <string>
+
+#include "tools/PluginInstance.h"
+
+namespace kalvo5::meter {
+
+// Sets parameter `index` so that its display reads `text`:
+// - a display text (an entry of a list such as "EBU" or "On", compared
+//   without letter case and surrounding blanks) is found by sweeping the
+//   normalized range and taking the middle of the first run showing it;
+// - a number ("-23", "600 ms") is found by bisection between the two sweep
+//   points whose displayed numbers enclose it; the closest displayed value
+//   wins when the display cannot show it exactly.
+// On failure the parameter is put back as it was and error explains why.
+bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& text, std::string& error);
+
+// Same, with the parameter named as the plug-in names it.
+bool SetParameterByName(PluginInstance& plugin, const std::string& name, const std::string& text,
+                        std::string& error);
+
+// The number a display text starts with (leading blanks allowed, a unit may
+// follow); false when it does not start with one.
+bool LeadingNumber(const std::string& text, double& number);
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,71 @@
+// One instance of a loaded plug-in, driven as a host drives it: created
+// through the entry point, opened, configured, processing switched on and
+// off, closed.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/iplug/VSTInterface.h"
+#include "tools/HostContext.h"
+#include "tools/PluginLibrary.h"
+
+namespace kalvo5::meter {
+
+class PluginInstance {
+ public:
+  // Creates and opens an instance (effOpen). Null with a message in error
+  // when the entry point answers nothing or the record is not a VST 2 effect.
+  static std::unique_ptr<PluginInstance> Create(const PluginLibrary& library, std::string& error);
+
+  ~PluginInstance();  // stops processing if on, then effClose
+  PluginInstance(const PluginInstance&) = delete;
+  PluginInstance& operator=(const PluginInstance&) = delete;
+
+  vst2::AEffect* Effect() const { return effect_; }
+  HostContext& Host() { return *host_; }
+  vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index = 0, vst2::VstIntPtr value = 0,
+                           void* ptr = nullptr, float opt = 0.0f) const;
+
+  int ParameterCount() const { return effect_->numParams; }
+  int InputCount() const { return effect_->numInputs; }
+  int OutputCount() const { return effect_->numOutputs; }
+  bool CanDoubleReplacing() const;
+  bool HasProgramChunks() const;
+
+  // Texts the plug-in reports; empty when it reports none.
+  std::string EffectName() const;
+  std::string VendorName() const;
+  std::string ProductName() const;
+  std::string ParameterName(int index) const;
+  std::string ParameterDisplay(int index) const;
+  std::string ParameterLabel(int index) const;
+  // The display of a normalized value without changing the parameter, for
+  // plug-ins that answer the Cockos extension; else the current display.
+  std::string DisplayOfValue(int index, float normalized) const;
+
+  // Index of the parameter with this name: exact match first, then ignoring
+  // letter case; -1 when there is none.
+  int FindParameter(const std::string& name) const;
+
+  float GetParameter(int index) const { return effect_->getParameter(effect_, index); }
+  void SetParameter(int index, float normalized) const { effect_->setParameter(effect_, index, normalized); }
+
+  // Setup before processing: sample rate, maximum block size and precision.
+  void Configure(double sampleRate, int maxBlockSize, bool doublePrecision);
+  // effMainsChanged(1) and effStartProcess / effStopProcess and
+  // effMainsChanged(0).
+  void Resume();
+  void Suspend();
+
+ private:
+  PluginInstance() = default;
+  std::string DispatchText(vst2::VstInt32 opcode, int index) const;
+
+  std::unique_ptr<HostContext> host_;
+  vst2::AEffect* effect_ = nullptr;
+  bool resumed_ = false;
+};
+
+}  // namespace kalvo5::meter
