@@ -1,0 +1,161 @@
+#include "SpeechDetector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+namespace kalvo5 {
+
+const SpeechStump kSpeechStumps[kSpeechStumpCount] = {
+    {kSpectralFlux, 5.694553852081299f, +1.0f, 1.1238069534301758f},
+    {kCrossingSkewness, 1.4440699815750122f, +1.0f, 0.7656970024108887f},
+    {kCrossingMedianRatio, 0.8448870182037354f, -1.0f, 0.4127010107040405f},
+    {kSpectralFlux, 5.807881832122803f, +1.0f, 0.42656999826431274f},
+    {kEnergyPeriodicity, 0.24544000625610352f, -1.0f, 0.45890799164772034f},
+    {kVariancePeriodicity, 0.20092199742794037f, -1.0f, 0.32631000876426697f},
+    {kVariancePeriodicity, 0.1961269974708557f, -1.0f, 0.2922869920730591f},
+    {kSpectralFlux, 5.824250221252441f, +1.0f, 0.3066039979457855f},
+    {kCrossingMedianRatio, 0.8625230193138123f, -1.0f, 0.262362003326416f},
+    {kSlopeSkew, -10.88565731048584f, +1.0f, 0.14711999893188477f},
+    {kEnergyDips, 6.04228401184082f, +1.0f, 0.0843140035867691f},
+    {kSpectralFlux, 5.820880889892578f, +1.0f, 0.07792899757623672f},
+    {kVariancePeriodicity, 0.19420300424098969f, -1.0f, 0.046505000442266464f},
+    {kEnergyDips, 5.9747090339660645f, +1.0f, 0.10115300118923187f},
+    {kSpectralFlux, 5.81880521774292f, +1.0f, 0.023984000086784363f},
+    {kVariancePeriodicity, 0.1941480040550232f, -1.0f, 0.014321000315248966f},
+    {kCrossingMedianRatio, 0.8669229745864868f, -1.0f, 0.045336998999118805f},
+    {kVariancePeriodicity, 0.19492100179195404f, -1.0f, 0.02233400009572506f},
+    {kSpectralFlux, 5.820067882537842f, +1.0f, 0.015776999294757843f},
+    {kCrossingMedianRatio, 0.8680660128593445f, -1.0f, 0.019120000302791595f},
+};
+
+namespace {
+
+// Samples arrive at full scale +-1 and are held in 16-bit units.
+constexpr float kSampleScale = 32768.0f;
+// A pass that never reaches one 16-bit step is digital silence.
+constexpr float kSilenceStep = 1.0f;
+// Inputs beyond +-1e6 (120 dB over full scale) are clipped there so that the
+// scaled samples, their squares and spectra stay finite.
+constexpr float kLargestInput = 1.0e6f;
+// Block lengths beyond this are taken in pieces anyway; it bounds the ring.
+constexpr int kLargestBlockLength = 1 << 22;
+
+void Evaluate(SpeechDetector& d) {
+  EvaluateSpeechFeatures(d.analysis, d.features);
+  d.scores[d.scoreIndex] = ScoreSpeechFeatures(d.features);
+  d.scoreIndex = (d.scoreIndex + 1) % kSpeechScoreCount;
+  d.decision = DecideSpeech(d.scores);
+}
+
+// Runs every pass the input ring holds enough samples for.
+void RunPasses(SpeechDetector& d) {
+  for (;;) {
+    const int need = SpeechResamplerNeed(d.resampler);
+    if (d.ringCount < need) return;
+    float largest = 0.0f;
+    for (int i = 0; i < need; ++i) {
+      const float v = d.inputRing[d.ringRead];
+      d.ringRead = d.ringRead + 1 == d.ringCapacity ? 0 : d.ringRead + 1;
+      d.passBuffer[i] = v;
+      largest = std::max(largest, std::fabs(v));
+    }
+    d.ringCount -= need;
+    if (largest < kSilenceStep) std::fill(d.passBuffer, d.passBuffer + need, 0.0f);
+
+    ResampleSpeechPass(d.resampler, d.passBuffer, need, d.frame);
+    AnalyseSpeechFrame(d.analysis, d.frame);
+    if (++d.frameCounter == kSpeechFramesPerEvaluation) {
+      Evaluate(d);
+      d.frameCounter = 0;
+    }
+  }
+}
+
+}  // namespace
+
+float ScoreSpeechFeatures(const float features[kSpeechFeatureCount]) {
+  float score = 0.0f;
+  for (const SpeechStump& stump : kSpeechStumps) {
+    const float vote = features[stump.feature] - stump.threshold < 0.0f ? -1.0f : 1.0f;
+    score += stump.weight * stump.polarity * vote;
+  }
+  return score;
+}
+
+int DecideSpeech(const float scores[kSpeechScoreCount]) {
+  float sum = 0.0f;
+  for (int i = 0; i < kSpeechScoreCount; ++i) sum += scores[i];
+  return sum >= 0.0f ? 1 : 0;
+}
+
+bool InitSpeechDetector(SpeechDetector& d, double sampleRate, int blockLength) {
+  const SpeechRate* rate = FindSpeechRate(sampleRate);
+  blockLength = std::clamp(blockLength, 0, kLargestBlockLength);
+  if (rate == nullptr) {
+    d.rate = nullptr;
+    return false;
+  }
+
+  if (d.rate != rate || d.blockLength != blockLength || d.storage == nullptr) {
+    const int taps = rate->filter.taps;
+    const int capacity = 2 * std::max(blockLength, rate->inputNeeded);
+    const std::size_t size = static_cast<std::size_t>(taps) + static_cast<std::size_t>(capacity) +
+                             static_cast<std::size_t>(rate->inputNeeded);
+    d.rate = nullptr;
+    d.storage.reset(new (std::nothrow) float[size]);
+    if (d.storage == nullptr) {
+      d.storageSize = 0;
+      return false;
+    }
+    d.storageSize = size;
+    d.coefficients = d.storage.get();
+    d.inputRing = d.coefficients + taps;
+    d.ringCapacity = capacity;
+    d.passBuffer = d.inputRing + capacity;
+    DesignResamplingFilter(rate->filter, d.coefficients);
+    ConfigureSpeechResampler(d.resampler, *rate, d.coefficients);
+    InitSpeechFeatures(d.analysis);
+    d.rate = rate;
+    d.blockLength = blockLength;
+  }
+
+  std::fill(d.inputRing, d.inputRing + d.ringCapacity, 0.0f);
+  std::fill(d.passBuffer, d.passBuffer + rate->inputNeeded, 0.0f);
+  d.ringRead = 0;
+  d.ringCount = 0;
+  ResetSpeechResampler(d.resampler);
+  std::fill(std::begin(d.frame), std::end(d.frame), 0.0f);
+  ClearSpeechFeatures(d.analysis);
+  std::fill(std::begin(d.scores), std::end(d.scores), 0.0f);
+  d.scoreIndex = 0;
+  std::fill(std::begin(d.features), std::end(d.features), 0.0f);
+  d.frameCounter = kSpeechFirstFrameCounter;
+  d.decision = -1;
+  return true;
+}
+
+int DetectSpeech(SpeechDetector& d, const float* samples, int count) {
+  if (d.rate == nullptr) return -1;
+  if (samples == nullptr) return d.decision;
+  while (count > 0) {
+    // Passes always leave fewer than inputNeeded samples, at most half the
+    // ring, so every round makes room for at least that many.
+    const int room = d.ringCapacity - d.ringCount;
+    const int take = std::min(room, count);
+    int write = (d.ringRead + d.ringCount) % d.ringCapacity;
+    for (int i = 0; i < take; ++i) {
+      const float v = samples[i];
+      d.inputRing[write] =
+          std::isfinite(v) ? std::clamp(v, -kLargestInput, kLargestInput) * kSampleScale : 0.0f;
+      write = write + 1 == d.ringCapacity ? 0 : write + 1;
+    }
+    d.ringCount += take;
+    samples += take;
+    count -= take;
+    RunPasses(d);
+  }
+  return d.decision;
+}
+
+}  // namespace kalvo5

@@ -1,0 +1,136 @@
+#include "engine/SpeechResampler.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "support/Signals.h"
+
+namespace kalvo5 {
+namespace {
+
+struct Bound {
+  std::vector<float> h;
+  SpeechResampler resampler;
+};
+
+void Bind(Bound& b, double rate) {
+  const SpeechRate* row = FindSpeechRate(rate);
+  ASSERT_NE(row, nullptr);
+  b.h.assign(static_cast<std::size_t>(row->filter.taps), 0.0f);
+  DesignResamplingFilter(row->filter, b.h.data());
+  ConfigureSpeechResampler(b.resampler, *row, b.h.data());
+}
+
+// Runs `passes` passes over x, each taking what the resampler asks for.
+std::vector<float> RunPasses(SpeechResampler& r, const std::vector<float>& x, int passes,
+                             std::vector<int>* taken = nullptr) {
+  std::vector<float> out;
+  std::size_t pos = 0;
+  float frame[kSpeechPassOutputs];
+  for (int p = 0; p < passes; ++p) {
+    const int need = SpeechResamplerNeed(r);
+    ResampleSpeechPass(r, x.data() + pos, need, frame);
+    pos += static_cast<std::size_t>(need);
+    if (taken) taken->push_back(need);
+    out.insert(out.end(), frame, frame + kSpeechPassOutputs);
+  }
+  return out;
+}
+
+// The textbook form: zero-stuff by L, filter, keep every M-th sample,
+// y[k] = sum over j of x[j] h[kM - jL], in double precision. One difference
+// is by design: an output instant that falls exactly on an input sample
+// (kM - jL = 0) is computed before that sample is taken in, so after the very
+// first output the tap h[0] never meets a sample.
+std::vector<double> NaiveResample(const std::vector<float>& x, const std::vector<float>& h, int L, int M,
+                                  std::size_t outputs) {
+  std::vector<double> y(outputs);
+  const long taps = static_cast<long>(h.size());
+  for (std::size_t k = 0; k < outputs; ++k) {
+    const long t = static_cast<long>(k) * M;
+    double acc = 0.0;
+    for (long j = t / L; j >= 0 && t - j * L < taps; --j) {
+      if (k > 0 && t - j * L == 0) continue;
+      if (j < static_cast<long>(x.size()))
+        acc += static_cast<double>(x[static_cast<std::size_t>(j)]) *
+               static_cast<double>(h[static_cast<std::size_t>(t - j * L)]);
+    }
+    y[k] = acc;
+  }
+  return y;
+}
+
+TEST(SpeechResampler, AgreesWithZeroStuffingFilteringAndDecimatingAcrossPasses) {
+  for (double rate : {32000.0, 44100.0, 48000.0}) {
+    SCOPED_TRACE(rate);
+    Bound b;
+    Bind(b, rate);
+    const std::vector<double> noise = test::Noise(7, 20000.0, 20000);
+    const std::vector<float> x(noise.begin(), noise.end());
+    const int passes = 6;
+    std::vector<int> taken;
+    const std::vector<float> y = RunPasses(b.resampler, x, passes, &taken);
+    const std::vector<double> expected =
+        NaiveResample(x, b.h, b.resampler.interpolation, b.resampler.decimation, y.size());
+    for (std::size_t k = 0; k < y.size(); ++k) ASSERT_NEAR(y[k], expected[k], 0.05) << k;
+
+    // 32 and 48 kHz passes take exactly inputNeeded; 44.1 kHz ones 2822 or
+    // 2823, averaging 1024 x 441 / 160.
+    long total = 0;
+    for (int t : taken) {
+      total += t;
+      EXPECT_GE(t, b.resampler.inputNeeded - 1);
+      EXPECT_LE(t, b.resampler.inputNeeded);
+      if (b.resampler.interpolation == 1) {
+        EXPECT_EQ(t, b.resampler.inputNeeded);
+      }
+    }
+    if (b.resampler.interpolation != 1) {
+      EXPECT_NEAR(static_cast<double>(total), passes * 2822.4, 1.0);
+    }
+  }
+}
+
+// The pass band keeps the level (the filters' gain is 0.99) and everything
+// above 8.3 kHz, folded into the 16 kHz band by decimation, stays 87 dB down.
+TEST(SpeechResampler, KeepsTonesInTheBandAndRejectsThoseThatWouldAlias) {
+  for (double rate : {32000.0, 44100.0, 48000.0}) {
+    SCOPED_TRACE(rate);
+    const auto count = static_cast<std::size_t>(rate * 0.6);
+    const double amplitude = 10000.0;
+    for (double tone : {1000.0, 5900.0, 9000.0, 12500.0}) {
+      if (tone >= rate / 2) continue;
+      Bound b;
+      Bind(b, rate);
+      const std::vector<double> s = test::Sine(tone, rate, amplitude, count);
+      const std::vector<float> out = RunPasses(b.resampler, {s.begin(), s.end()}, 8);
+      // Skip the filter's start-up.
+      const std::vector<double> settled(out.begin() + 1024, out.end());
+      const double rms = std::sqrt(std::pow(10.0, test::MeanSquareDb(settled.data(), settled.size()) / 10.0));
+      const double gainDb = 20.0 * std::log10(rms * std::sqrt(2.0) / amplitude);
+      if (tone < 6000.0) {
+        EXPECT_NEAR(gainDb, 20.0 * std::log10(0.99), 0.002) << tone;
+        const double fitted = test::FittedAmplitude(settled, tone, kSpeechOutputRate);
+        EXPECT_NEAR(fitted / amplitude, 0.99, 2e-4) << tone;
+      } else {
+        EXPECT_LT(gainDb, -87.0) << tone;
+      }
+    }
+  }
+}
+
+TEST(SpeechResampler, ResetReturnsToTheFirstPass) {
+  Bound b;
+  Bind(b, 44100.0);
+  const std::vector<double> noise = test::Noise(8, 1000.0, 12000);
+  const std::vector<float> x(noise.begin(), noise.end());
+  const std::vector<float> first = RunPasses(b.resampler, x, 3);
+  ResetSpeechResampler(b.resampler);
+  EXPECT_EQ(SpeechResamplerNeed(b.resampler), b.resampler.inputNeeded);
+  EXPECT_EQ(RunPasses(b.resampler, x, 3), first);
+}
+
+}  // namespace
+}  // namespace kalvo5
