@@ -98,23 +98,26 @@ bool InitSpeechDetector(SpeechDetector& d, double sampleRate, int blockLength) {
   }
 
   if (d.rate != rate || d.blockLength != blockLength || d.storage == nullptr) {
-    const int taps = rate->filter.taps;
+    const int polyphaseSize = SpeechPolyphaseSize(*rate);
     const int capacity = 2 * std::max(blockLength, rate->inputNeeded);
-    const std::size_t size = static_cast<std::size_t>(taps) + static_cast<std::size_t>(capacity) +
+    const std::size_t size = static_cast<std::size_t>(polyphaseSize) + static_cast<std::size_t>(capacity) +
                              static_cast<std::size_t>(rate->inputNeeded);
     d.rate = nullptr;
     d.storage.reset(new (std::nothrow) float[size]);
-    if (d.storage == nullptr) {
+    // The filter is designed in natural order into a buffer needed only here.
+    const std::unique_ptr<float[]> h(new (std::nothrow) float[static_cast<std::size_t>(rate->filter.taps)]);
+    if (d.storage == nullptr || h == nullptr) {
+      d.storage.reset();
       d.storageSize = 0;
       return false;
     }
     d.storageSize = size;
-    d.coefficients = d.storage.get();
-    d.inputRing = d.coefficients + taps;
+    d.polyphase = d.storage.get();
+    d.inputRing = d.polyphase + polyphaseSize;
     d.ringCapacity = capacity;
     d.passBuffer = d.inputRing + capacity;
-    DesignResamplingFilter(rate->filter, d.coefficients);
-    ConfigureSpeechResampler(d.resampler, *rate, d.coefficients);
+    DesignResamplingFilter(rate->filter, h.get());
+    ConfigureSpeechResampler(d.resampler, *rate, h.get(), d.polyphase);
     InitSpeechFeatures(d.analysis);
     d.rate = rate;
     d.blockLength = blockLength;

@@ -42,11 +42,11 @@ struct SpeechDetector {
   const SpeechRate* rate = nullptr;  // null: not created, DetectSpeech answers -1
   int blockLength = 0;
 
-  // One block for everything sized by the rate and block length: the filter,
-  // the input ring and the pass buffer.
+  // One block for everything sized by the rate and block length: the
+  // resampler's filter in polyphase order, the input ring and the pass buffer.
   std::unique_ptr<float[]> storage;
   std::size_t storageSize = 0;
-  float* coefficients = nullptr;
+  float* polyphase = nullptr;
   float* inputRing = nullptr;  // samples in 16-bit units
   int ringCapacity = 0;        // 2 max(blockLength, inputNeeded)
   int ringRead = 0;

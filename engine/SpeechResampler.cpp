@@ -1,5 +1,6 @@
 #include "SpeechResampler.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kalvo5 {
@@ -22,6 +23,23 @@ constexpr SpeechRate kRates[] = {
     {48000, 1, 3, 3072, {193, 48000.0, 7440.0, 680.0, kWindowBeta, kDcGain}},
 };
 
+// Taps of phase Q: h[Q + jL] for j = 0, 1, ... while below taps.
+int PhaseLength(int phase, int L, int taps) { return phase < taps ? (taps - phase + L - 1) / L : 0; }
+
+// One output: the sum over j of history[w - j] h[Q + jL]. With the taps in
+// polyphase order that is a plain dot product of `count` contiguous values,
+// the oldest sample first. Eight interleaved partial sums, added pairwise at
+// the end, let the products run in parallel (and vectorise).
+float DotProduct(const float* x, const float* t, int count) {
+  float acc[8] = {};
+  int j = 0;
+  for (; j + 8 <= count; j += 8)
+    for (int k = 0; k < 8; ++k) acc[k] += x[j + k] * t[j + k];
+  float tail = 0.0f;
+  for (; j < count; ++j) tail += x[j] * t[j];
+  return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7])) + tail;
+}
+
 }  // namespace
 
 const SpeechRate* FindSpeechRate(double sampleRate) {
@@ -32,12 +50,27 @@ const SpeechRate* FindSpeechRate(double sampleRate) {
   return nullptr;
 }
 
-void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const float* coefficients) {
-  r.interpolation = rate.interpolation;
+int SpeechPolyphaseSize(const SpeechRate& rate) {
+  int size = 0;
+  for (int phase = 0; phase <= rate.interpolation; ++phase)
+    size += PhaseLength(phase, rate.interpolation, rate.filter.taps);
+  return size;
+}
+
+void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const float* h, float* polyphase) {
+  r.interpolation = std::clamp(rate.interpolation, 1, kSpeechMaxInterpolation);
   r.decimation = rate.decimation;
   r.inputNeeded = rate.inputNeeded;
   r.taps = rate.filter.taps;
-  r.h = coefficients;
+  int start = 0;
+  for (int phase = 0; phase <= r.interpolation; ++phase) {
+    const int count = PhaseLength(phase, r.interpolation, r.taps);
+    r.phaseStart[phase] = start;
+    for (int j = 0; j < count; ++j) polyphase[start + count - 1 - j] = h[phase + j * r.interpolation];
+    start += count;
+  }
+  r.phaseStart[r.interpolation + 1] = start;
+  r.polyphase = polyphase;
   ResetSpeechResampler(r);
 }
 
@@ -54,7 +87,6 @@ void ResampleSpeechPass(SpeechResampler& r, const float* input, int count, float
   constexpr unsigned kMask = kSpeechResamplerHistory - 1;
   const unsigned L = static_cast<unsigned>(r.interpolation);
   const unsigned M = static_cast<unsigned>(r.decimation);
-  const unsigned taps = static_cast<unsigned>(r.taps);
   int next = 0;
   // The oldest unconsumed sample; past the end of the pass (which the rate
   // table rules out) it reads as silence rather than out of bounds.
@@ -77,11 +109,10 @@ void ResampleSpeechPass(SpeechResampler& r, const float* input, int count, float
   }
   for (int i = 0; i < kSpeechPassOutputs; ++i) {
     // history[w + 256 - j] is the input j samples back.
-    const float* newest = r.history + r.w + kSpeechResamplerHistory;
-    float acc = 0.0f;
-    unsigned j = 0;
-    for (unsigned k = r.phase; k < taps; k += L, ++j) acc += newest[-static_cast<int>(j)] * r.h[k];
-    output[i] = acc;
+    const int start = r.phaseStart[r.phase];
+    const int length = r.phaseStart[r.phase + 1] - start;
+    const float* oldest = r.history + r.w + kSpeechResamplerHistory - (length - 1);
+    output[i] = DotProduct(oldest, r.polyphase + start, length);
     // A phase is consumed only while Q exceeds L, so Q ends in 1 ... L.
     r.phase += M;
     while (r.phase > L) {

@@ -25,15 +25,24 @@ struct SpeechRate {
 // no other rate is supported.
 const SpeechRate* FindSpeechRate(double sampleRate);
 
+// The largest interpolation factor L of the rate table.
+inline constexpr int kSpeechMaxInterpolation = 160;
+
 struct SpeechResampler {
   int interpolation = 1;
   int decimation = 1;
   int inputNeeded = 0;
   int taps = 0;
-  const float* h = nullptr;  // taps coefficients, owned by the caller
+
+  // The filter h in polyphase order: for each phase Q = 0 ... L, the taps
+  // h[Q + jL] (j = 0, 1, ... while below taps) stored last j first, so that
+  // they line up with the history read oldest first. Phase Q occupies
+  // polyphase[phaseStart[Q] ... phaseStart[Q + 1] - 1]. Owned by the caller.
+  const float* polyphase = nullptr;
+  int phaseStart[kSpeechMaxInterpolation + 2] = {};
 
   // The latest input samples. Each is stored twice, at w and w + 256, so the
-  // newest `history` samples are always contiguous, newest at w + 256.
+  // newest ones are always contiguous, newest at w + 256.
   float history[2 * kSpeechResamplerHistory] = {};
   unsigned w = 0;
   unsigned phase = 0;  // Q: position of the next output between inputs, in 1/L steps
@@ -42,9 +51,14 @@ struct SpeechResampler {
   bool started = false;
 };
 
-// Binds the resampler to a rate row and its designed coefficients (which must
-// outlive it) and resets it.
-void ConfigureSpeechResampler(SpeechResampler& resampler, const SpeechRate& rate, const float* coefficients);
+// Floats of caller storage the polyphase form of a rate's filter needs.
+int SpeechPolyphaseSize(const SpeechRate& rate);
+
+// Binds the resampler to a rate row, rearranges the rate's designed filter h
+// (rate.filter.taps values) into `polyphase` (SpeechPolyphaseSize values,
+// which must outlive the resampler) and resets it. Not for the audio thread.
+void ConfigureSpeechResampler(SpeechResampler& resampler, const SpeechRate& rate, const float* h,
+                              float* polyphase);
 
 // Back to the state after configuration: history zero, phase 0, no carry.
 void ResetSpeechResampler(SpeechResampler& resampler);

@@ -12,6 +12,7 @@ namespace {
 
 struct Bound {
   std::vector<float> h;
+  std::vector<float> polyphase;
   SpeechResampler resampler;
 };
 
@@ -20,7 +21,8 @@ void Bind(Bound& b, double rate) {
   ASSERT_NE(row, nullptr);
   b.h.assign(static_cast<std::size_t>(row->filter.taps), 0.0f);
   DesignResamplingFilter(row->filter, b.h.data());
-  ConfigureSpeechResampler(b.resampler, *row, b.h.data());
+  b.polyphase.assign(static_cast<std::size_t>(SpeechPolyphaseSize(*row)), 0.0f);
+  ConfigureSpeechResampler(b.resampler, *row, b.h.data(), b.polyphase.data());
 }
 
 // Runs `passes` passes over x, each taking what the resampler asks for.
