@@ -13,16 +13,18 @@ void AutomationRecorder::Reset(int parameterCount) {
   lastWriteSeq_.assign(count, 0);
   previousBatch_.clear();
   writes_ = 0;
+  writesElsewhere_ = 0;
   lastWrite_ = Clock::time_point{};
 }
 
-void AutomationRecorder::Record(int index, float normalized) {
+void AutomationRecorder::Record(int index, float normalized, bool fromRenderThread) {
   {
     std::lock_guard lock(mutex_);
     if (index < 0 || static_cast<std::size_t>(index) >= latest_.size()) return;
     const auto i = static_cast<std::size_t>(index);
     latest_[i] = normalized;
     lastWriteSeq_[i] = ++writes_;
+    if (!fromRenderThread) ++writesElsewhere_;
     lastWrite_ = Clock::now();
   }
   changed_.notify_all();
@@ -62,6 +64,11 @@ void AutomationRecorder::WaitForQuiet(Clock::duration quiet) {
   while (writes_ > 0 && Clock::now() - lastWrite_ < quiet) {
     changed_.wait_for(lock, quiet / 2 + std::chrono::microseconds(100));
   }
+}
+
+bool AutomationRecorder::WritesOnlyWhileProcessing() const {
+  std::lock_guard lock(mutex_);
+  return writes_ > 0 && writesElsewhere_ == 0;
 }
 
 std::vector<int> AutomationRecorder::WrittenIndices() const {

@@ -22,7 +22,9 @@ class AutomationRecorder {
 
   // One audioMasterAutomate call. Indices outside the parameter list are
   // ignored.
-  void Record(int index, float normalized);
+  // `fromRenderThread` tells whether the plug-in wrote from inside a process
+  // call of the rendering thread or from a thread of its own.
+  void Record(int index, float normalized, bool fromRenderThread);
 
   // Number of writes recorded so far (a sequence number).
   std::uint64_t WriteCount() const;
@@ -38,6 +40,10 @@ class AutomationRecorder {
   // came for that long already).
   void WaitForQuiet(Clock::duration quiet);
 
+  // Whether every write so far came from inside process calls: then a block
+  // that ends an automation period carries its own batch.
+  bool WritesOnlyWhileProcessing() const;
+
   // Parameters written at least once, in index order.
   std::vector<int> WrittenIndices() const;
   // The latest value written to a parameter (0 when never written).
@@ -52,6 +58,7 @@ class AutomationRecorder {
   std::vector<std::uint64_t> lastWriteSeq_;  // sequence number of the latest write per parameter
   std::vector<int> previousBatch_;           // parameters of the last batch that settled
   std::uint64_t writes_ = 0;
+  std::uint64_t writesElsewhere_ = 0;  // writes not made from inside a process call
   Clock::time_point lastWrite_{};
 };
 

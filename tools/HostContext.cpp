@@ -98,7 +98,7 @@ VstIntPtr HostContext::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
     ++calls_[static_cast<std::size_t>(opcode)];
   switch (opcode) {
     case audioMasterAutomate:
-      automation_.Record(index, opt);
+      automation_.Record(index, opt, inProcessCall_.load() && std::this_thread::get_id() == renderThread_);
       return 0;
     case audioMasterVersion:
       return kVstVersion;

@@ -41,6 +41,10 @@ class HostContext {
   void EndRender();
   // Fills the transport for the block that starts at `samplePosition`.
   void PrepareBlock(double samplePosition);
+  // Brackets each process call, so the host knows which plug-in calls come
+  // from inside one.
+  void EnterProcess() { inProcessCall_ = true; }
+  void LeaveProcess() { inProcessCall_ = false; }
 
   AutomationRecorder& Automation() { return automation_; }
   // How often the plug-in made each host call (indices 0 ... 63).
@@ -54,6 +58,7 @@ class HostContext {
   std::atomic<int> blockSize_{512};
   std::string folder_;
   std::atomic<bool> rendering_{false};
+  std::atomic<bool> inProcessCall_{false};
   std::thread::id renderThread_{};
   bool firstBlock_ = true;
   vst2::VstTimeInfo timeInfo_{};

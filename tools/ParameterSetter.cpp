@@ -124,7 +124,40 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
             sweep.front() + " ... " + sweep.back() + ")";
     return false;
   }
-  plugin.SetParameter(index, best);
+  if (bestDistance > 0.0) {
+    plugin.SetParameter(index, best);
+    return true;
+  }
+  // Every value in a small interval shows the same text ("300" stands for
+  // 299.5 ... 300.5): take the middle of that interval, which is the value
+  // the text means.
+  // Compared as numbers: "-0.00" and "0.00" mean the same.
+  auto showsIt = [&](float v) {
+    double shown = 0.0;
+    return LeadingNumber(displayAt(v), shown) && shown == target;
+  };
+  auto edge = [&](float inside, int direction) {
+    float outside = -1.0f;
+    int i = static_cast<int>(std::floor(best * kSweepSteps)) + (direction > 0 ? 1 : 0);
+    for (; i >= 0 && i <= kSweepSteps; i += direction) {
+      const auto at = static_cast<std::size_t>(i);
+      if (!numeric[at] || numbers[at] != target) {
+        outside = SweepPoint(i);
+        break;
+      }
+      inside = SweepPoint(i);
+    }
+    if (outside < 0.0f) return inside;  // the text runs to the end of the range
+    for (int step = 0; step < kBisectionSteps; ++step) {
+      const float mid = 0.5f * (inside + outside);
+      if (mid == inside || mid == outside) break;
+      (showsIt(mid) ? inside : outside) = mid;
+    }
+    return inside;
+  };
+  const float low = edge(best, -1), high = edge(best, +1);
+  const float middle = 0.5f * (low + high);
+  if (!showsIt(middle)) plugin.SetParameter(index, best);
   return true;
 }
 

@@ -102,9 +102,12 @@ class Renderer {
                 std::to_string(options_.automationTimeout.count()) + " ms; the timeline ends at " +
                 std::to_string(static_cast<double>(done) / source_.SampleRate()) + " s");
           }
-        } else if (!pacing && done == lastBoundary) {
-          // The readings at the last full automation period: let a batch in
-          // progress end, then wait for the one this period asks for.
+        } else if (!pacing && done == lastBoundary && !automation.WritesOnlyWhileProcessing()) {
+          // The readings at the last full automation period. A plug-in that
+          // writes from inside process calls has written them already; one
+          // that writes from a thread of its own does so after this block:
+          // let a batch in progress end, then wait for the one this period
+          // asks for.
           automation.WaitForQuiet(3ms);
           const std::uint64_t before = automation.WriteCount();
           automation.WaitForBatch(before, before > 0 ? options_.automationTimeout : 250ms);
@@ -143,15 +146,19 @@ class Renderer {
     const auto n = static_cast<vst2::VstInt32>(frames);
     if (options_.doublePrecision) {
       doubles_.Bind(offset, frames);
+      plugin_.Host().EnterProcess();
       effect->processDoubleReplacing(effect, doubles_.inputPointers.data(), doubles_.outputPointers.data(),
                                      n);
+      plugin_.Host().LeaveProcess();
       if (!options_.output) return true;
       for (int c = 0; c < sinkChannels_; ++c) {
         sinkPointers_[static_cast<std::size_t>(c)] = doubles_.outputs[static_cast<std::size_t>(c)].data();
       }
     } else {
       floats_.Bind(offset, frames);
+      plugin_.Host().EnterProcess();
       effect->processReplacing(effect, floats_.inputPointers.data(), floats_.outputPointers.data(), n);
+      plugin_.Host().LeaveProcess();
       if (!options_.output) return true;
       for (int c = 0; c < sinkChannels_; ++c) {
         const auto& from = floats_.outputs[static_cast<std::size_t>(c)];

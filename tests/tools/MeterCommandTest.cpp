@@ -1,0 +1,285 @@
+// The meter command end to end: a test plug-in loaded through its real entry
+// point reports what it measured and how the host drove it.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "MeterTestSupport.h"
+#include "tools/MeterCommand.h"
+
+namespace kalvo5::meter::test {
+namespace {
+
+const std::string kPlugin = KALVO5_TEST_PLUGIN;
+
+std::vector<std::string> With(std::vector<std::string> args) {
+  args.insert(args.begin(), {"--plugin", kPlugin, "--json"});
+  return args;
+}
+
+// 2.5 s of stereo noise at 44.1 kHz, 16 bit: exact in 32-bit floats too.
+std::string NoiseFile(const TempFolder& folder, int channels = 2) {
+  const std::string path = folder.Path("noise" + std::to_string(channels) + ".wav");
+  unsigned state = 12345;
+  WriteAudio(path, channels, 44100, 110250, [&](int, long) {
+    state = state * 1664525u + 1013904223u;
+    return (static_cast<double>(state >> 8) / 16777216.0 - 0.5) * 0.5;
+  });
+  return path;
+}
+
+TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
+  const MeterRun run = RunMeter(With({}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  const auto values = JsonDisplays(run.out, "values");
+  EXPECT_EQ(values.at("OUT:Problems"), "0");  // resumed, started, offline, playing, positions continuous
+  EXPECT_EQ(values.at("OUT:Rate"), "48000");
+  EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s, read at the last 50 ms period
+  EXPECT_EQ(values.at("OUT:Peak"), "-23.0000");
+  EXPECT_NE(run.out.find("\"entry\": \"VSTPluginMain\""), std::string::npos);
+  EXPECT_NE(run.out.find("\"channels\": 2"), std::string::npos);
+  // The host switched the plug-in's automation output on and set the layout
+  // for a stereo signal.
+  const auto settings = JsonDisplays(run.out, "settings");
+  EXPECT_EQ(settings.at("WriteAutomationData"), "On");
+  EXPECT_EQ(settings.at("EBU Channel Config"), "2.0");
+}
+
+TEST(MeterCommand, BlockSizesAndPrecisionsGiveIdenticalReadings) {
+  TempFolder folder;
+  const std::string file = NoiseFile(folder);
+  std::map<std::string, std::string> first;
+  // A plug-in writing its values from a thread of its own is read after the
+  // last period just as one writing from inside the process call.
+  for (const char* writer : {"Writer=Audio", "Writer=Timer"}) {
+    for (const char* precision : {"64", "32"}) {
+      for (const char* block : {"32", "441", "4096"}) {
+        const MeterRun run =
+            RunMeter(With({"--block-size", block, "--precision", precision, "--set", writer, file}));
+        ASSERT_EQ(run.code, kExitOk) << run.err;
+        const auto values = JsonDisplays(run.out, "values");
+        const std::string what = std::string(writer) + ", " + block + " frames, " + precision + " bit";
+        EXPECT_EQ(values.at("OUT:Problems"), "0") << what;
+        EXPECT_EQ(values.at("OUT:Frames"), "110250") << what;  // 50 periods of 2205 frames
+        if (first.empty()) first = values;
+        EXPECT_EQ(values, first) << what;
+      }
+    }
+  }
+}
+
+TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsFromEitherWriterThread) {
+  TempFolder folder;
+  const std::string file = NoiseFile(folder);
+  for (const char* writer : {"Audio", "Timer"}) {
+    const std::string csv = folder.Path(std::string(writer) + ".csv");
+    const MeterRun run =
+        RunMeter(With({"--set", std::string("Writer=") + writer, "--csv", csv, "-b", "1000", file}));
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    std::ifstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "time,OUT:Sum,OUT:Peak,OUT:Frames,OUT:Problems,OUT:Rate");
+    int rows = 0;
+    while (std::getline(in, line)) {
+      ++rows;
+      std::stringstream fields(line);
+      std::string time, sum, peak, frames;
+      std::getline(fields, time, ',');
+      std::getline(fields, sum, ',');
+      std::getline(fields, peak, ',');
+      std::getline(fields, frames, ',');
+      // Each row holds the values at exactly its moment of the audio.
+      EXPECT_EQ(frames, std::to_string(2205 * rows)) << writer << " row " << rows;
+      EXPECT_NEAR(std::stod(time), 0.05 * rows, 1e-9);
+    }
+    EXPECT_EQ(rows, 50) << writer;
+  }
+}
+
+TEST(MeterCommand, ParametersAreSetByNameAndDisplayedText) {
+  TempFolder folder;
+  const std::string file = NoiseFile(folder);
+  MeterRun run = RunMeter(With({"--set", "shape=hard", "--set", "Gain=-6", "--set", "Shape=soft", file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  auto settings = JsonDisplays(run.out, "settings");
+  EXPECT_EQ(settings.at("Shape"), "Soft");  // the middle entry of a list, the last --set wins
+  EXPECT_EQ(settings.at("Gain"), "-6.00");
+  const MeterRun reference = RunMeter(With({file}));
+  const double peak = std::stod(JsonDisplays(run.out, "values").at("OUT:Peak"));
+  const double unity = std::stod(JsonDisplays(reference.out, "values").at("OUT:Peak"));
+  EXPECT_NEAR(peak - unity, -6.0, 1e-4);  // the middle of what shows as -6.00
+
+  // A value between display steps lands on the closest one.
+  run = RunMeter(With({"--set", "Gain=-12.3456", file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(JsonDisplays(run.out, "settings").at("Gain"), "-12.35");
+
+  // The file's layout can be overridden explicitly.
+  run = RunMeter(With({"--set", "EBU Channel Config=5.1", file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(JsonDisplays(run.out, "settings").at("EBU Channel Config"), "5.1");
+}
+
+TEST(MeterCommand, RefusedSettingsFailWithTheirReason) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"--set", "Gain=40"}, "outside the range"},
+      {{"--set", "Shape=Wobbly"}, "never shows \"Wobbly\""},
+      {{"--set", "Volume=1"}, "no parameter named \"Volume\""},
+      {{"--type", "EBU"}, "no parameter named \"Type\""},
+  };
+  for (const auto& c : cases) {
+    const MeterRun run = RunMeter(With(c.args));
+    EXPECT_EQ(run.code, kExitPlugin) << c.message;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
+TEST(MeterCommand, PresetFileReachesThePluginAsProgramChunk) {
+  TempFolder folder;
+  const std::string preset = folder.Path("quiet.vrs");
+  std::ofstream(preset)
+      << "<?xml version=\"1.0\" ?>\n<PresetXMLTree version=\"1\">\n    <Preset name=\"q\">\n"
+         "        <Parameter>\n            <Param name=\"Gain\" val=\"-12.000000\" />\n"
+         "            <Param name=\"Shape\" val=\"2.000000\" />\n        </Parameter>\n"
+         "    </Preset>\n</PresetXMLTree>\n";
+  MeterRun run = RunMeter(With({"--preset", preset, "--all"}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  const auto values = JsonDisplays(run.out, "values");
+  EXPECT_EQ(values.at("Gain"), "-12.00");
+  EXPECT_EQ(values.at("Shape"), "Hard");
+  EXPECT_EQ(values.at("OUT:Peak"), "-35.0000");
+
+  // Settings on the command line apply after the preset.
+  run = RunMeter(With({"--preset", preset, "--set", "Gain=0"}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Peak"), "-23.0000");
+
+  const std::string foreign = folder.Path("notes.vrs");
+  std::ofstream(foreign) << "<notes>nothing here</notes>\n";
+  run = RunMeter(With({"--preset", foreign}));
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("not a preset file"), std::string::npos) << run.err;
+  EXPECT_EQ(RunMeter(With({"--preset", folder.Path("missing.vrs")})).code, kExitInput);
+}
+
+TEST(MeterCommand, ReadsEveryFileFormatAndLayoutUpToSixChannels) {
+  TempFolder folder;
+  struct Format {
+    const char* name;
+    int format;
+  };
+  const Format formats[] = {{"a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+                            {"a.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                            {"a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+                            {"a.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16}};
+  const int layouts[] = {1, 2, 4, 5, 6};
+  const char* const configs[] = {"1.0", "2.0", "4.0", "4.1", "5.1"};
+  for (std::size_t i = 0; i < std::size(layouts); ++i) {
+    const Format& f = formats[i % std::size(formats)];
+    const std::string path = folder.Path(std::to_string(layouts[i]) + f.name);
+    WriteAudio(
+        path, layouts[i], 32000, 16000,
+        [](int c, long n) { return 0.25 * std::sin(0.05 * static_cast<double>(n) + c); }, f.format);
+    const MeterRun run = RunMeter(With({path}));
+    ASSERT_EQ(run.code, kExitOk) << path << ": " << run.err;
+    EXPECT_NE(run.out.find("\"channels\": " + std::to_string(layouts[i])), std::string::npos);
+    EXPECT_EQ(JsonDisplays(run.out, "settings").at("EBU Channel Config"), configs[i]) << path;
+    EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Frames"), "16000") << path;
+    EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Rate"), "32000") << path;
+  }
+}
+
+TEST(MeterCommand, BadInputsFailClearlyWithTheirOwnExitCodes) {
+  TempFolder folder;
+  const std::string seven = folder.Path("seven.wav");
+  WriteAudio(seven, 7, 48000, 100, [](int, long) { return 0.0; });
+  const std::string garbage = folder.Path("garbage.wav");
+  std::ofstream(garbage) << "this is no audio";
+
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"--plugin", kPlugin, folder.Path("missing.wav")}, kExitInput, "audio file not found"},
+      {{"--plugin", kPlugin, garbage}, kExitInput, "cannot read audio file"},
+      {{"--plugin", kPlugin, seven}, kExitInput, "unsupported channel count 7"},
+      {{"--plugin", kPlugin, folder.Path("")}, kExitInput, "a folder"},
+      {{"--plugin", folder.Path("nothing.so")}, kExitPlugin, "plug-in not found"},
+      {{"--plugin", garbage}, kExitPlugin, "cannot load plug-in"},
+      {{"--plugin", KALVO5_TEST_NOT_A_PLUGIN}, kExitPlugin, "exports neither VSTPluginMain nor main"},
+      {{"--block-size", "0"}, kExitUsage, "block size"},
+      {{"--frobnicate"}, kExitUsage, "unknown option"},
+      {{"--set", "Gain"}, kExitUsage, "NAME=TEXT"},
+      {{"--plugin", kPlugin, "--output", folder.Path("no/such/folder/out.wav")},
+       kExitOutput,
+       "cannot create"},
+  };
+  for (const auto& c : cases) {
+    const MeterRun run = RunMeter(c.args);
+    EXPECT_EQ(run.code, c.code) << c.message << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
+TEST(MeterCommand, ProgramReportsFailuresThroughItsExitStatus) {
+  // A plug-in whose entry point creates nothing.
+  MeterRun run = RunMeterProgram("--plugin '" + kPlugin + "'", "KALVO5_TEST_PLUGIN_REFUSE=1");
+  EXPECT_EQ(run.code, kExitPlugin);
+  EXPECT_NE(run.err.find("created no instance"), std::string::npos) << run.err;
+
+  // No Kalvo5.so where it is looked for.
+  run = RunMeterProgram("", "KALVO5_PLUGIN=/nonexistent/Kalvo5.so");
+  EXPECT_EQ(run.code, kExitPlugin);
+  EXPECT_NE(run.err.find("Kalvo5.so not found"), std::string::npos) << run.err;
+
+  run = RunMeterProgram("--plugin '" + kPlugin + "' --set Gain=-6");
+  EXPECT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("OUT:Peak"), std::string::npos);
+  EXPECT_NE(run.out.find("-29.0000  dBFS"), std::string::npos) << run.out;
+  EXPECT_TRUE(run.err.empty()) << run.err;  // no progress bar when standard error is no terminal
+}
+
+TEST(MeterCommand, WritesThePluginOutputAsAudio) {
+  TempFolder folder;
+  const std::string input = NoiseFile(folder, 1);
+  const std::string output = folder.Path("out.wav");
+  const MeterRun run = RunMeter(With({"--set", "Gain=-6", "--output", output, "-b", "333", input}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  int rate = 0;
+  const auto in = ReadAudio(input);
+  const auto out = ReadAudio(output, &rate);
+  ASSERT_EQ(out.size(), 1u);  // as many channels as the file, not the plug-in's six
+  ASSERT_EQ(out[0].size(), in[0].size());
+  EXPECT_EQ(rate, 44100);
+  const double gain = std::pow(10.0, -6.0 / 20.0);
+  for (std::size_t n = 0; n < in[0].size(); n += 97) ASSERT_NEAR(out[0][n], gain * in[0][n], 1e-6) << n;
+}
+
+TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
+  MeterRun run = RunMeter({"--plugin", kPlugin, "--list"});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("Test Meter: 10 parameters, 6 inputs, 6 outputs"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n   0   Gain   "), std::string::npos) << run.out;
+
+  run = RunMeter({"--plugin", kPlugin});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("Test Meter by Kalvo5 Tests"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("48000 Hz, 2 channels, 20.000 s, blocks of 512 frames, 64-bit processing"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n  OUT:Peak             -23.0000  dBFS\n"), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace kalvo5::meter::test

@@ -1,0 +1,116 @@
+#include "MeterTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "tools/MeterCommand.h"
+
+namespace kalvo5::meter::test {
+
+namespace fs = std::filesystem;
+
+MeterRun RunMeter(const std::vector<std::string>& args) {
+  std::vector<const char*> argv{"kalvo5-meter"};
+  for (const auto& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  MeterRun run;
+  run.code = MeterMain(static_cast<int>(argv.size()), argv.data(), out, err, nullptr);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+MeterRun RunMeterProgram(const std::string& args, const std::string& environment) {
+  TempFolder folder;
+  const std::string errFile = folder.Path("stderr.txt");
+  const std::string command =
+      environment + " '" + std::string(KALVO5_METER_PROGRAM) + "' " + args + " 2>'" + errFile + "'";
+  MeterRun run;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  std::array<char, 4096> buffer{};
+  std::size_t n = 0;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream err(errFile);
+  std::stringstream text;
+  text << err.rdbuf();
+  run.err = text.str();
+  return run;
+}
+
+TempFolder::TempFolder() {
+  static std::atomic<int> counter{0};
+  path_ = (fs::path(::testing::TempDir()) /
+           ("kalvo5-meter-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
+              .string();
+  fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+std::string TempFolder::Path(const std::string& name) const { return (fs::path(path_) / name).string(); }
+
+void WriteAudio(const std::string& path, int channels, int sampleRate, long frames,
+                const std::function<double(int, long)>& sample, int format) {
+  SF_INFO info{};
+  info.channels = channels;
+  info.samplerate = sampleRate;
+  info.format = format != 0 ? format : (SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+  std::vector<double> interleaved(static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels));
+  for (long n = 0; n < frames; ++n) {
+    for (int c = 0; c < channels; ++c) {
+      interleaved[static_cast<std::size_t>(n * channels + c)] = sample(c, n);
+    }
+  }
+  EXPECT_EQ(sf_writef_double(file, interleaved.data(), frames), frames);
+  sf_close(file);
+}
+
+std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (file == nullptr) return {};
+  std::vector<double> interleaved(static_cast<std::size_t>(info.frames * info.channels));
+  sf_readf_double(file, interleaved.data(), info.frames);
+  sf_close(file);
+  if (sampleRate != nullptr) *sampleRate = info.samplerate;
+  std::vector<std::vector<double>> channels(static_cast<std::size_t>(info.channels));
+  for (sf_count_t n = 0; n < info.frames; ++n) {
+    for (int c = 0; c < info.channels; ++c) {
+      channels[static_cast<std::size_t>(c)].push_back(
+          interleaved[static_cast<std::size_t>(n * info.channels + c)]);
+    }
+  }
+  return channels;
+}
+
+std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section) {
+  std::map<std::string, std::string> displays;
+  const auto start = json.find("\"" + section + "\": [");
+  if (start == std::string::npos) return displays;
+  const auto end = json.find(']', start);
+  const std::string part = json.substr(start, end - start);
+  static const std::regex entry(R"re("name": "([^"]*)", "display": "([^"]*)")re");
+  for (std::sregex_iterator it(part.begin(), part.end(), entry), last; it != last; ++it) {
+    displays[(*it)[1]] = (*it)[2];
+  }
+  return displays;
+}
+
+}  // namespace kalvo5::meter::test

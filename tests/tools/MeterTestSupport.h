@@ -1,0 +1,46 @@
+// Running the meter command in-process and making audio files for it.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kalvo5::meter::test {
+
+struct MeterRun {
+  int code = -1;
+  std::string out, err;
+};
+
+// Runs the meter command with these arguments (program name added).
+MeterRun RunMeter(const std::vector<std::string>& args);
+
+// Runs the meter program itself through the shell; out holds its standard
+// output and err its standard error.
+MeterRun RunMeterProgram(const std::string& args, const std::string& environment = "");
+
+// A folder of its own below the test temporary folder, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  std::string Path(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// Writes an audio file; sample(channel, frame) gives each sample.
+// `format` is a libsndfile format code (16-bit WAV by default).
+void WriteAudio(const std::string& path, int channels, int sampleRate, long frames,
+                const std::function<double(int, long)>& sample, int format = 0);
+
+// Reads an audio file whole, channel by channel.
+std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate = nullptr);
+
+// Display texts by parameter name of one section ("settings" or "values")
+// of the first result in the command's JSON output.
+std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section);
+
+}  // namespace kalvo5::meter::test
