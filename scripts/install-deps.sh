@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev espeak-ng sox alsa-utils
   # plug-in state, update check, meter command
   libtinyxml-dev libcurl4-openssl-dev libsndfile1-dev
+  # a third-party Linux VST 2 plug-in the meter command's host tests load
+  dpf-plugins-vst
 )
 
 missing=()
