@@ -167,12 +167,15 @@ TEST(SpeechDetector, ReinitialisingForTheSameRateReusesItsMemoryAndForgetsEveryt
 }
 
 TEST(SpeechDetector, RefusesUnsupportedRates) {
-  for (double rate : {0.0, 16000.0, 22050.0, 88200.0, 96000.0, std::nan("")}) {
+  for (double rate : {0.0, -48000.0, 16000.0, 22050.0, 47999.9, 88200.0, 96000.0, std::nan(""), HUGE_VAL}) {
     SpeechDetector d;
     EXPECT_FALSE(InitSpeechDetector(d, rate, 4800)) << rate;
     const std::vector<float> x(4800, 0.5f);
     EXPECT_EQ(DetectSpeech(d, x.data(), 4800), -1);
   }
+  // Rates are truncated.
+  SpeechDetector truncated;
+  EXPECT_TRUE(InitSpeechDetector(truncated, 44100.7, 4410));
   // A detector that had a rate gives it up.
   auto d = MakeDetector(48000);
   EXPECT_FALSE(InitSpeechDetector(*d, 96000, 9600));

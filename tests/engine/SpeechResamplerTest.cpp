@@ -123,16 +123,5 @@ TEST(SpeechResampler, KeepsTonesInTheBandAndRejectsThoseThatWouldAlias) {
   }
 }
 
-TEST(SpeechResampler, ResetReturnsToTheFirstPass) {
-  Bound b;
-  Bind(b, 44100.0);
-  const std::vector<double> noise = test::Noise(8, 1000.0, 12000);
-  const std::vector<float> x(noise.begin(), noise.end());
-  const std::vector<float> first = RunPasses(b.resampler, x, 3);
-  ResetSpeechResampler(b.resampler);
-  EXPECT_EQ(SpeechResamplerNeed(b.resampler), b.resampler.inputNeeded);
-  EXPECT_EQ(RunPasses(b.resampler, x, 3), first);
-}
-
 }  // namespace
 }  // namespace kalvo5
