@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "SimdVector.h"
+
 namespace kalvo5 {
 
 const double kTruePeakTapsA[kTruePeakTaps] = {
@@ -32,9 +34,9 @@ const double kTruePeakTapsB[kTruePeakTaps] = {
     0.014052821368491314,  0.019434940547226703,  -0.024823832091983064, -0.012421945913447892,
 };
 
-void InitTruePeak(TruePeakDetector& detector, double sampleRate) {
-  TruePeakDesign& d = detector.design;
+void DesignTruePeak(TruePeakDesign& d, double sampleRate) {
   d = TruePeakDesign{};
+  d.path = BestSimdPath();
 
   const long rate = std::isfinite(sampleRate) ? static_cast<long>(sampleRate) : 0;
   const double* taps = nullptr;
@@ -56,7 +58,17 @@ void InitTruePeak(TruePeakDetector& detector, double sampleRate) {
     for (int m = 0; m < d.history; ++m)
       for (int i = 0; i < d.factor; ++i) d.phaseTaps[m][i] = taps[kTruePeakTaps - 1 - i - d.factor * m];
   }
+}
+
+void InitTruePeak(TruePeakDetector& detector, double sampleRate) {
+  DesignTruePeak(detector.design, sampleRate);
   ResetTruePeak(detector);
+}
+
+bool SelectTruePeakPath(TruePeakDetector& detector, SimdPath path) {
+  if (!SimdPathSupported(path)) return false;
+  detector.design.path = path;
+  return true;
 }
 
 void ResetTruePeak(TruePeakDetector& detector) {
@@ -68,50 +80,132 @@ void ResetTruePeak(TruePeakDetector& detector) {
 
 namespace {
 
-// One output per phase. Each phase is summed as two interleaved partial sums
-// (even and odd m) added at the end: the same products, half the dependent
-// additions in a row. newest points at the latest scaled input; older ones
-// lie below it.
+// The interpolation runs on vectors holding the outputs of all phases of
+// one channel, so each input sample of the history costs one multiply-add per
+// channel.
 template <int L>
-double InterpolatedPeak(const TruePeakDesign& d, const double* newest) {
+struct PhaseVector;
+template <>
+struct PhaseVector<4> {
+  using Type = simd::Vec4;
+};
+template <>
+struct PhaseVector<2> {
+  using Type = simd::Vec2;
+};
+
+// The newest scaled input goes into the delay line twice, so the last
+// `history` inputs lie contiguously below the returned pointer.
+[[gnu::always_inline]] inline const double* PushHistory(TruePeakDetector& d, double scaled) {
+  const int h = d.design.history;
+  const int pos = d.writePos;
+  d.delay[pos] = scaled;
+  d.delay[pos + h] = scaled;
+  d.writePos = pos + 1 == h ? 0 : pos + 1;
+  return &d.delay[pos + h];
+}
+
+// The raw sample takes part in the maximum and is scaled like the rest.
+[[gnu::always_inline]] inline void Finish(TruePeakDetector& d, double interpolated, double x) {
+  const double magnitude = std::fabs(x);
+  const double peak = interpolated > magnitude ? interpolated : magnitude;
+  d.current = peak * d.design.norm;
+  if (d.current > d.maxHold) d.maxHold = d.current;
+}
+
+// kChannels detectors sharing one design with oversampling L. With kSplit =
+// 2 each phase is summed as two interleaved partial sums (even and odd m),
+// halving the chain of dependent additions where a fused multiply-add is
+// slow to complete; kSplit = 1 sums in order m = 0, 1, ...
+template <int L, int kChannels, int kSplit>
+[[gnu::always_inline]] inline void Interpolate(TruePeakDetector* d, const double* x) {
+  using V = typename PhaseVector<L>::Type;
   constexpr int kHistory = kTruePeakTaps / L;
-  double even[L] = {};
-  double odd[L] = {};
-  for (int m = 0; m < kHistory; m += 2) {
-    const double x0 = newest[-m];
-    const double x1 = newest[-m - 1];
-    for (int i = 0; i < L; ++i) {
-      even[i] += d.phaseTaps[m][i] * x0;
-      odd[i] += d.phaseTaps[m + 1][i] * x1;
+  const TruePeakDesign& design = d[0].design;
+  const double* newest[kChannels];
+  V acc[kSplit][kChannels] = {};
+  for (int c = 0; c < kChannels; ++c) newest[c] = PushHistory(d[c], design.factorAsDouble * x[c]);
+  for (int m = 0; m < kHistory; m += kSplit) {
+    for (int s = 0; s < kSplit; ++s) {
+      const V taps = simd::Load<V>(design.phaseTaps[m + s]);
+      for (int c = 0; c < kChannels; ++c) acc[s][c] += taps * newest[c][-(m + s)];
     }
   }
-  double peak = 0.0;
-  for (int i = 0; i < L; ++i) peak = std::fmax(peak, std::fabs(even[i] + odd[i]));
-  return peak;
+  for (int c = 0; c < kChannels; ++c) {
+    V sum = acc[0][c];
+    for (int s = 1; s < kSplit; ++s) sum += acc[s][c];
+    Finish(d[c], simd::LargestLane(simd::Abs(sum)), x[c]);
+  }
+}
+
+template <int kChannels, int kSplit>
+[[gnu::always_inline]] inline void ProcessGroup(TruePeakDetector* d, const double* x) {
+  switch (d[0].design.factor) {
+    case 4:
+      Interpolate<4, kChannels, kSplit>(d, x);
+      break;
+    case 2:
+      Interpolate<2, kChannels, kSplit>(d, x);
+      break;
+    default:
+      for (int c = 0; c < kChannels; ++c) Finish(d[c], 0.0, x[c]);
+      break;
+  }
+}
+
+template <int kSplit>
+[[gnu::always_inline]] inline void ProcessUpToSix(TruePeakDetector* d, const double* x, int count) {
+  switch (count) {
+    case 1:
+      return ProcessGroup<1, kSplit>(d, x);
+    case 2:
+      return ProcessGroup<2, kSplit>(d, x);
+    case 3:
+      return ProcessGroup<3, kSplit>(d, x);
+    case 4:
+      return ProcessGroup<4, kSplit>(d, x);
+    case 5:
+      return ProcessGroup<5, kSplit>(d, x);
+    case 6:
+      return ProcessGroup<6, kSplit>(d, x);
+    default:
+      return;
+  }
+}
+
+// Separate additions and multiplications finish quickly: one chain per phase
+// keeps the register count within SSE2's sixteen.
+void ProcessBaseline(TruePeakDetector* d, const double* x, int count) { ProcessUpToSix<1>(d, x, count); }
+
+__attribute__((target("avx2,fma"))) void ProcessAvx2Fma(TruePeakDetector* d, const double* x, int count) {
+  ProcessUpToSix<2>(d, x, count);
+}
+
+void ProcessSameDesign(TruePeakDetector* d, const double* x, int count) {
+  if (d[0].design.path == SimdPath::Avx2Fma)
+    ProcessAvx2Fma(d, x, count);
+  else
+    ProcessBaseline(d, x, count);
 }
 
 }  // namespace
 
-void ProcessTruePeak(TruePeakDetector& detector, double x) {
-  const TruePeakDesign& d = detector.design;
-  const double magnitude = std::fabs(x);
-  double peak = magnitude;
+void ProcessTruePeak(TruePeakDetector& detector, double x) { ProcessSameDesign(&detector, &x, 1); }
 
-  if (d.factor > 1) {
-    const double scaled = d.factorAsDouble * x;
-    const int h = d.history;
-    const int pos = detector.writePos;
-    detector.delay[pos] = scaled;
-    detector.delay[pos + h] = scaled;
-    const double* newest = &detector.delay[pos + h];
-    const double interpolated =
-        d.factor == 4 ? InterpolatedPeak<4>(d, newest) : InterpolatedPeak<2>(d, newest);
-    peak = std::fmax(interpolated, magnitude);
-    detector.writePos = pos + 1 == h ? 0 : pos + 1;
+void ProcessTruePeaks(TruePeakDetector* detectors, const double* x, int count) {
+  constexpr int kGroup = 6;
+  while (count > 0) {
+    // A group shares the first detector's design; a detector designed for
+    // another rate starts a new group.
+    int n = 1;
+    while (n < count && n < kGroup && detectors[n].design.factor == detectors[0].design.factor &&
+           detectors[n].design.path == detectors[0].design.path)
+      ++n;
+    ProcessSameDesign(detectors, x, n);
+    detectors += n;
+    x += n;
+    count -= n;
   }
-  // The raw sample takes part in the maximum and is scaled like the rest.
-  detector.current = peak * d.norm;
-  if (detector.current > detector.maxHold) detector.maxHold = detector.current;
 }
 
 }  // namespace kalvo5

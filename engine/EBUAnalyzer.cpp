@@ -1,0 +1,98 @@
+#include "EBUAnalyzer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "LevelScale.h"
+
+namespace kalvo5 {
+namespace {
+
+// Added to each K-weighting stage's input and output: keeps the recursion out
+// of the denormal range on silence.
+constexpr double kAntiDenormal = 1e-25;
+constexpr int kHistoryCapacity = 36000;  // one hour of 100 ms values
+
+// The six samples of the layout; other channels, and non-finite samples,
+// become 0.
+void LayoutSamples(LoudnessChannelConfig config, const double (&x)[kAnalyzerChannels],
+                   double (&out)[kAnalyzerChannels]) {
+  const ChannelRange range = MeasuredChannels(config);
+  for (int c = 0; c < kAnalyzerChannels; ++c) out[c] = range.Contains(c) && std::isfinite(x[c]) ? x[c] : 0.0;
+}
+
+}  // namespace
+
+bool InitEBU(EBUAnalyzer& a, double fs) {
+  a.sampleRate = fs;
+  InitTruePeakBank(a.truePeak, fs);
+  InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::ShelfFirst, kAntiDenormal);
+  for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Envelope);
+  bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
+  ok = InitLoudnessWindow(a.shortTerm, fs, 3000.0, 0.9666666666666667) && ok;
+  ok = InitGatedIntegrator(a.integrator, kHistoryCapacity, -70.0, -10.0, -141.0) && ok;
+  ok = InitLoudnessRangeMeter(a.range, kHistoryCapacity, -70.0, -20.0, 10.0, 95.0) && ok;
+  ResetEBU(a);
+  return ok;
+}
+
+void ResetEBU(EBUAnalyzer& a) {
+  ResetTruePeakBank(a.truePeak);
+  ResetKWeightingBank(a.kWeighting);
+  for (ChannelPeakMeter& m : a.meters) ResetChannelPeakMeter(m);
+  ResetLoudnessWindow(a.momentary);
+  ResetLoudnessWindow(a.shortTerm);
+  ResetGatedIntegrator(a.integrator);
+  ResetLoudnessRangeMeter(a.range);
+}
+
+void MeterEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
+              const double (&x)[kAnalyzerChannels]) {
+  a.config = config;
+  double s[kAnalyzerChannels];
+  LayoutSamples(config, x, s);
+  if (truePeakOn) {
+    ProcessTruePeakBank(a.truePeak, s);
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], a.truePeak.current[c]);
+  } else {
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], std::fabs(s[c]));
+  }
+}
+
+void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
+                const double (&x)[kAnalyzerChannels]) {
+  a.config = config;
+  double s[kAnalyzerChannels];
+  LayoutSamples(config, x, s);
+  double y[kAnalyzerChannels];
+  ProcessKWeightingBank(a.kWeighting, s, y);
+  if (!measuring) return;
+
+  const LoudnessWeights weights = LoudnessChannelWeights(config);
+  double z = 0.0;
+  for (int c = 0; c < kAnalyzerChannels; ++c) z += weights.g[c] * (y[c] * y[c]);
+
+  StepLoudnessWindow(a.momentary, z);
+  StepLoudnessWindow(a.shortTerm, z);
+  // The integrator takes every momentary block from the first on, also the
+  // three while the 400 ms window is still filling.
+  if (a.momentary.newBlock) UpdateGatedIntegrator(a.integrator, a.momentary.mean);
+  if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
+}
+
+double EBUMomentary(const EBUAnalyzer& a) { return MeanSquareToLoudness(a.momentary.mean); }
+double EBUMomentaryMax(const EBUAnalyzer& a) {
+  return RoundToTenth(MeanSquareToLoudness(a.momentary.blockMax));
+}
+double EBUShortTerm(const EBUAnalyzer& a) { return MeanSquareToLoudness(a.shortTerm.mean); }
+double EBUShortTermMax(const EBUAnalyzer& a) {
+  return RoundToTenth(MeanSquareToLoudness(a.shortTerm.blockMax));
+}
+double EBUIntegrated(const EBUAnalyzer& a) { return RoundToTenth(a.integrator.gated); }
+double EBULoudnessRange(const EBUAnalyzer& a) { return a.range.lra; }
+bool EBUIntegratedValid(const EBUAnalyzer& a) { return HasValue(a.integrator); }
+bool EBURangeValid(const EBUAnalyzer& a) { return HasValue(a.range); }
+
+double EBUTruePeakMax(const EBUAnalyzer& a) { return MagnitudeToDb(LargestMaxHold(a.truePeak)); }
+
+}  // namespace kalvo5

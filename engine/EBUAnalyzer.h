@@ -1,0 +1,66 @@
+// The measurement behind the analyzer type "EBU": BS.1770 / EBU R 128
+// loudness of a channel layout. Momentary (400 ms) and short-term (3 s)
+// loudness with their maxima, the gated integrated loudness, the loudness
+// range, the true-peak maximum and per-channel meters with clip lights.
+//
+// Threads: Init, Reset and the per-sample functions run under the
+// measurement lock. The readings are plain loads of the analyzer's fields
+// and may run on any thread without the lock; a concurrent update only makes
+// one value stale.
+#pragma once
+
+#include "ChannelConfig.h"
+#include "ChannelPeakMeter.h"
+#include "GatedIntegrator.h"
+#include "KWeightingBank.h"
+#include "LoudnessRangeMeter.h"
+#include "LoudnessWindow.h"
+#include "TruePeakBank.h"
+
+namespace kalvo5 {
+
+struct EBUAnalyzer {
+  double sampleRate = 48000.0;
+  TruePeakBank truePeak;       // the six channels' true-peak detectors
+  KWeightingBank kWeighting;   // shelf, then high-pass, per channel
+  LoudnessWindow momentary;    // 400 ms, a block every 100 ms
+  LoudnessWindow shortTerm;    // 3 s, a block about every 100 ms
+  GatedIntegrator integrator;  // momentary blocks: gates -70 LUFS and -10 LU
+  LoudnessRangeMeter range;    // short-term values: gates -70 LUFS and -20 LU, 10th to 95th percentile
+  ChannelPeakMeter meters[kAnalyzerChannels];                    // envelope falling 20 dB per second
+  LoudnessChannelConfig config = LoudnessChannelConfig::Stereo;  // of the latest sample
+};
+
+// Designs the K-weighting for the rate, obtains the windows' rings and the
+// integrator's and range meter's memory, and resets. False when memory was
+// not available (the loudness readings then stay at their reset values).
+bool InitEBU(EBUAnalyzer& analyzer, double sampleRate);
+
+// Clears filters, detectors, windows, integrator, range meter and meters.
+void ResetEBU(EBUAnalyzer& analyzer);
+
+// Per sample, always: the true-peak detectors (with truePeakOn) and the
+// channel meters of all six channels, the channels outside the layout
+// taking 0. x holds the six pre-gained samples.
+void MeterEBU(EBUAnalyzer& analyzer, LoudnessChannelConfig config, bool truePeakOn,
+              const double (&x)[kAnalyzerChannels]);
+
+// Per sample: the K-weighting of all six channels and, while measuring, the
+// loudness windows, integrator and range meter.
+void MeasureEBU(EBUAnalyzer& analyzer, LoudnessChannelConfig config, bool measuring,
+                const double (&x)[kAnalyzerChannels]);
+
+// Readings in LUFS (LU for the range, dBTP for the true peak). Momentary and
+// short-term loudness are unrounded, the others rounded to 0.1. Before any
+// value: -141 for the integrated loudness, -144 for the others.
+double EBUMomentary(const EBUAnalyzer& analyzer);
+double EBUMomentaryMax(const EBUAnalyzer& analyzer);
+double EBUShortTerm(const EBUAnalyzer& analyzer);
+double EBUShortTermMax(const EBUAnalyzer& analyzer);
+double EBUIntegrated(const EBUAnalyzer& analyzer);
+double EBULoudnessRange(const EBUAnalyzer& analyzer);
+double EBUTruePeakMax(const EBUAnalyzer& analyzer);
+bool EBUIntegratedValid(const EBUAnalyzer& analyzer);
+bool EBURangeValid(const EBUAnalyzer& analyzer);
+
+}  // namespace kalvo5

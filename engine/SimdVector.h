@@ -1,0 +1,60 @@
+// Small vector helpers for the multi-channel kernels, on GCC vector types.
+// A 4-wide vector of doubles becomes one AVX register where the function is
+// compiled for AVX, and two SSE2 registers elsewhere. Include only from .cpp
+// files: the helpers pass vectors by value and are always inlined, so no
+// call ever crosses the differing vector ABIs, and the warning about those
+// ABIs is off for the rest of the including file (template instances are
+// checked at its end).
+#pragma once
+
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace kalvo5::simd {
+
+using Vec4 = double __attribute__((vector_size(32)));
+using Vec2 = double __attribute__((vector_size(16)));
+
+template <typename V>
+[[gnu::always_inline]] inline V Load(const double* p) {
+  V v;
+  __builtin_memcpy(&v, p, sizeof v);
+  return v;
+}
+
+template <typename V>
+[[gnu::always_inline]] inline void Store(double* p, V v) {
+  __builtin_memcpy(p, &v, sizeof v);
+}
+
+template <typename V>
+[[gnu::always_inline]] inline V Max(V a, V b) {
+  return a > b ? a : b;
+}
+
+template <typename V>
+[[gnu::always_inline]] inline V Abs(V v) {
+  return Max(v, -v);
+}
+
+// Lanes first ... first + width - 1 of x read with scalar loads. For inputs
+// the caller has just stored one by one: a vector load spanning several
+// fresh stores waits until they reach the cache.
+template <typename V, int kFirst>
+[[gnu::always_inline]] inline V GatherLanes(const double* x) {
+  V v;
+  for (int i = 0; i < static_cast<int>(sizeof(V) / sizeof(double)); ++i) {
+    double lane = x[kFirst + i];
+    asm("" : "+x"(lane));  // keeps the compiler from merging the loads again
+    v[i] = lane;
+  }
+  return v;
+}
+
+[[gnu::always_inline]] inline double LargestLane(Vec2 v) { return v[0] > v[1] ? v[0] : v[1]; }
+
+[[gnu::always_inline]] inline double LargestLane(Vec4 v) {
+  const Vec2 half = {v[0] > v[2] ? v[0] : v[2], v[1] > v[3] ? v[1] : v[3]};
+  return LargestLane(half);
+}
+
+}  // namespace kalvo5::simd

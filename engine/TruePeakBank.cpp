@@ -1,0 +1,132 @@
+#include "TruePeakBank.h"
+
+#include "SimdVector.h"
+
+namespace kalvo5 {
+
+void InitTruePeakBank(TruePeakBank& bank, double sampleRate) {
+  TruePeakDesign& d = bank.design;
+  DesignTruePeak(d, sampleRate);
+  for (auto& row : bank.pairSum)
+    for (double& v : row) v = 0.0;
+  for (auto& row : bank.pairDiff)
+    for (double& v : row) v = 0.0;
+  if (d.factor > 1) {
+    // Halving is exact, so S + D and S - D are the phases' own sums.
+    for (int j = 0; j < d.factor / 2; ++j) {
+      for (int m = 0; m < d.history / 2; ++m) {
+        const double a = d.phaseTaps[m][j];
+        const double b = d.phaseTaps[d.history - 1 - m][j];
+        bank.pairSum[j][m] = (a + b) * 0.5;
+        bank.pairDiff[j][m] = (a - b) * 0.5;
+      }
+    }
+  }
+  ResetTruePeakBank(bank);
+}
+
+void ResetTruePeakBank(TruePeakBank& bank) {
+  for (auto& row : bank.history)
+    for (double& v : row) v = 0.0;
+  for (double& v : bank.current) v = 0.0;
+  for (double& v : bank.maxHold) v = 0.0;
+  bank.writePos = 0;
+}
+
+bool SelectTruePeakBankPath(TruePeakBank& bank, SimdPath path) {
+  if (!SimdPathSupported(path)) return false;
+  bank.design.path = path;
+  return true;
+}
+
+double LargestMaxHold(const TruePeakBank& bank) {
+  double hold = 0.0;
+  for (int c = 0; c < kTruePeakBankChannels; ++c)
+    if (bank.maxHold[c] > hold) hold = bank.maxHold[c];
+  return hold;
+}
+
+namespace {
+
+using simd::Vec2;
+using simd::Vec4;
+
+// One group of lanes (channels 0-3 as Vec4 or 4-5 as Vec2) starting at lane
+// kFirst, for oversampling L with kHistory = 48 / L input samples per phase.
+template <int L, typename V, int kFirst>
+[[gnu::always_inline]] inline void InterpolateLanes(TruePeakBank& bank, const double* x, int pos) {
+  constexpr int kHistory = kTruePeakTaps / L;
+  constexpr int kPairs = L / 2;
+  const TruePeakDesign& d = bank.design;
+  const V input = simd::GatherLanes<V, kFirst>(x);
+  const V scaled = d.factorAsDouble * input;
+  simd::Store(&bank.history[pos][kFirst], scaled);
+  simd::Store(&bank.history[pos + kHistory][kFirst], scaled);
+  // Row newest - m holds the input m samples back.
+  const int newest = pos + kHistory;
+
+  V sum[kPairs] = {};
+  V diff[kPairs] = {};
+  for (int m = 0; m < kHistory / 2; ++m) {
+    const V recent = m == 0 ? scaled : simd::Load<V>(&bank.history[newest - m][kFirst]);
+    const V old = simd::Load<V>(&bank.history[newest - (kHistory - 1 - m)][kFirst]);
+    const V u = recent + old;
+    const V w = recent - old;
+    for (int j = 0; j < kPairs; ++j) {
+      sum[j] += bank.pairSum[j][m] * u;
+      diff[j] += bank.pairDiff[j][m] * w;
+    }
+  }
+  // The raw sample takes part in the maximum and is scaled like the rest.
+  V peak = simd::Abs(input);
+  for (int j = 0; j < kPairs; ++j) peak = simd::Max(peak, simd::Abs(sum[j]) + simd::Abs(diff[j]));
+  const V current = peak * d.norm;
+  simd::Store(&bank.current[kFirst], current);
+  simd::Store(&bank.maxHold[kFirst], simd::Max(simd::Load<V>(&bank.maxHold[kFirst]), current));
+}
+
+template <int L>
+[[gnu::always_inline]] inline void Interpolate(TruePeakBank& bank, const double* x) {
+  constexpr int kHistory = kTruePeakTaps / L;
+  const int pos = bank.writePos;
+  InterpolateLanes<L, Vec4, 0>(bank, x, pos);
+  InterpolateLanes<L, Vec2, 4>(bank, x, pos);
+  bank.writePos = pos + 1 == kHistory ? 0 : pos + 1;
+}
+
+// No oversampling: the sample magnitude, scaled by norm (1).
+[[gnu::always_inline]] inline void SamplePeaks(TruePeakBank& bank, const double* x) {
+  for (int c = 0; c < kTruePeakBankChannels; ++c) {
+    const double current = (x[c] < 0.0 ? -x[c] : x[c]) * bank.design.norm;
+    bank.current[c] = current;
+    if (current > bank.maxHold[c]) bank.maxHold[c] = current;
+  }
+}
+
+[[gnu::always_inline]] inline void Process(TruePeakBank& bank, const double* x) {
+  switch (bank.design.factor) {
+    case 4:
+      return Interpolate<4>(bank, x);
+    case 2:
+      return Interpolate<2>(bank, x);
+    default:
+      return SamplePeaks(bank, x);
+  }
+}
+
+void ProcessBaseline(TruePeakBank& bank, const double* x) { Process(bank, x); }
+
+__attribute__((target("avx2,fma"))) void ProcessAvx2Fma(TruePeakBank& bank, const double* x) {
+  Process(bank, x);
+}
+
+}  // namespace
+
+void ProcessTruePeakBank(TruePeakBank& bank, const double (&x)[kTruePeakBankChannels]) {
+  if (bank.design.path == SimdPath::Avx2Fma)
+    ProcessAvx2Fma(bank, x);
+  else
+    ProcessBaseline(bank, x);
+}
+
+}  // namespace kalvo5

@@ -1,0 +1,52 @@
+// Six channels' true-peak detectors side by side: the estimates of six
+// TruePeakDetector objects fed the channels' samples (to within
+// floating-point rounding), computed across the channels at once. For
+// analyzers that run every channel's detector on every sample.
+#pragma once
+
+#include "SimdPath.h"
+#include "TruePeakDetector.h"
+
+namespace kalvo5 {
+
+inline constexpr int kTruePeakBankChannels = 6;
+
+struct TruePeakBank {
+  TruePeakDesign design;
+  // Both tap sets are symmetric, so output phase L-1-i weighs the history
+  // with phase i's taps reversed. Each such pair of phases is computed from
+  // the sums and differences of history samples mirrored about the middle:
+  // with S = sum of pairSum[j][m] (h[m] + h[H-1-m]) and D = sum of
+  // pairDiff[j][m] (h[m] - h[H-1-m]) over m < H/2, the two phases' outputs
+  // are S + D and S - D, and the larger magnitude is |S| + |D|.
+  alignas(32) double pairSum[2][kTruePeakTaps / 4] = {};
+  alignas(32) double pairDiff[2][kTruePeakTaps / 4] = {};
+
+  // Scaled inputs, one row per sample with the six channels in lanes 0 ... 5
+  // (lanes 6 and 7 pad the row to 64 bytes). Each row is stored twice, so
+  // the newest `history` rows lie contiguously below the newest one.
+  alignas(64) double history[kTruePeakTaps][8] = {};
+  int writePos = 0;
+  // Per channel, linear: the estimate of the latest sample and the largest
+  // since the reset.
+  alignas(32) double current[8] = {};
+  alignas(32) double maxHold[8] = {};
+};
+
+// Designs for the rate (as InitTruePeak does) and clears all state.
+void InitTruePeakBank(TruePeakBank& bank, double sampleRate);
+
+// Clears history, current and maxHold; the design stays.
+void ResetTruePeakBank(TruePeakBank& bank);
+
+// Runs the bank on another path from now on; false, changing nothing, when
+// this processor lacks it. For tests and measurements.
+bool SelectTruePeakBankPath(TruePeakBank& bank, SimdPath path);
+
+// Takes one sample per channel. Audio thread; allocation-free.
+void ProcessTruePeakBank(TruePeakBank& bank, const double (&x)[kTruePeakBankChannels]);
+
+// The largest maxHold of the six channels (linear).
+double LargestMaxHold(const TruePeakBank& bank);
+
+}  // namespace kalvo5
