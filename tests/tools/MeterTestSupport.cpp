@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "tools/MeterCommand.h"
@@ -106,9 +105,16 @@ std::map<std::string, std::string> JsonDisplays(const std::string& json, const s
   if (start == std::string::npos) return displays;
   const auto end = json.find(']', start);
   const std::string part = json.substr(start, end - start);
-  static const std::regex entry(R"re("name": "([^"]*)", "display": "([^"]*)")re");
-  for (std::sregex_iterator it(part.begin(), part.end(), entry), last; it != last; ++it) {
-    displays[(*it)[1]] = (*it)[2];
+  const std::string nameKey = "\"name\": \"", displayKey = "\", \"display\": \"";
+  for (auto at = part.find(nameKey); at != std::string::npos; at = part.find(nameKey, at + 1)) {
+    const auto nameStart = at + nameKey.size();
+    const auto nameEnd = part.find(displayKey, nameStart);
+    if (nameEnd == std::string::npos) break;
+    const auto displayStart = nameEnd + displayKey.size();
+    const auto displayEnd = part.find('"', displayStart);
+    if (displayEnd == std::string::npos) break;
+    displays[part.substr(nameStart, nameEnd - nameStart)] =
+        part.substr(displayStart, displayEnd - displayStart);
   }
   return displays;
 }
