@@ -10,6 +10,7 @@
 #include "tools/MeterReport.h"
 #include "tools/ParameterSetter.h"
 #include "tools/PresetChunk.h"
+#include "tools/ProgressBar.h"
 
 namespace kalvo5::meter {
 namespace {
@@ -125,6 +126,38 @@ TEST(DisplayText, NumbersAreReadOnlyWhereTheTextIsOne) {
   EXPECT_EQ(v, -1.5e-3);
   EXPECT_FALSE(DisplayedNumber("600 ms", v));
   EXPECT_FALSE(DisplayedNumber("4.1 ch", v));
+}
+
+}  // namespace
+}  // namespace kalvo5::meter
+
+namespace kalvo5::meter {
+namespace {
+
+TEST(ProgressBar, DrawsInPlaceOnlyWhenEnabledAndClearsItsLine) {
+  for (const bool enabled : {false, true}) {
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    {
+      ProgressBar bar(stream, enabled, "noise.wav");
+      bar.Update(0.0);
+      bar.Update(0.5);  // within 100 ms of the last drawing: skipped
+      bar.Update(1.0);
+    }
+    std::rewind(stream);
+    char text[512] = {};
+    const std::size_t n = std::fread(text, 1, sizeof text - 1, stream);
+    std::fclose(stream);
+    const std::string drawn(text, n);
+    if (!enabled) {
+      EXPECT_TRUE(drawn.empty()) << drawn;
+      continue;
+    }
+    EXPECT_NE(drawn.find("\rnoise.wav [..............................]   0%"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("\rnoise.wav [##############################] 100%"), std::string::npos) << drawn;
+    EXPECT_EQ(drawn.find("50%"), std::string::npos) << drawn;
+    EXPECT_EQ(drawn.back(), '\r');
+  }
 }
 
 }  // namespace
