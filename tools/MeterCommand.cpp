@@ -161,7 +161,9 @@ Failure MeasureSource(const Job& job, AudioSource& source, FileReport& report, P
   }
   const bool showProgress = options.progress == ProgressMode::kOn ||
                             (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
-  ProgressBar bar(job.progress, showProgress, fs::path(source.Description()).filename().string());
+  const std::string label =
+      job.options.files.empty() ? "reference signal" : fs::path(source.Description()).filename().string();
+  ProgressBar bar(job.progress, showProgress, label);
   render.progress = [&](double fraction) { bar.Update(fraction); };
 
   RenderResult result = Render(*plugin, source, render);

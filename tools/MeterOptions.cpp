@@ -45,8 +45,8 @@ std::string MeterUsage() {
          "  -h, --help             this text\n"
          "\n"
          "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
-         "a setting, 4 audio file missing, unreadable or with an unsupported channel\n"
-         "count, 5 an output file could not be written.\n";
+         "a setting, 4 audio or preset file missing or unreadable, or an unsupported\n"
+         "channel count, 5 an output file could not be written.\n";
 }
 
 bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error) {
