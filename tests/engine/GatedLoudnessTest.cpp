@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "engine/GatedIntegrator.h"
+#include "engine/LevelScale.h"
+#include "engine/LoudnessRangeMeter.h"
+
+namespace kalvo5 {
+namespace {
+
+// Mean squares whose loudness spreads over about -80 ... +5 LUFS.
+std::vector<double> Blocks(unsigned seed, std::size_t count) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> level(-80.0, 5.0);
+  std::vector<double> v(count);
+  for (double& x : v) x = std::pow(10.0, (level(rng) + 0.691) / 10.0);
+  return v;
+}
+
+// Gated mean loudness by the definition, over the values kept.
+struct DirectGating {
+  double ungated;
+  double gated;
+};
+
+DirectGating Gate(const std::vector<double>& kept, double relativeGate) {
+  double sum = 0.0;
+  for (double v : kept) sum += v;
+  const double ungated = MeanSquareToLoudness(sum / static_cast<double>(kept.size()));
+  double gatedSum = 0.0;
+  int count = 0;
+  for (double v : kept) {
+    if (MeanSquareToLoudness(v) >= ungated + relativeGate) {
+      gatedSum += v;
+      ++count;
+    }
+  }
+  return {ungated, MeanSquareToLoudness(gatedSum / count)};
+}
+
+// A small capacity so the oldest values drop out many times over, as they
+// do after an hour of 100 ms blocks.
+TEST(GatedIntegrator, MatchesTheGatedMeanOfTheLatestValuesThatPassTheAbsoluteGate) {
+  constexpr int kCapacity = 50;
+  GatedIntegrator g;
+  ASSERT_TRUE(InitGatedIntegrator(g, kCapacity, -70.0, -10.0, -141.0));
+  std::vector<double> kept;
+  for (double v : Blocks(1, 400)) {
+    UpdateGatedIntegrator(g, v);
+    if (MeanSquareToLoudness(v) >= -70.0) kept.push_back(v);
+    if (kept.size() > kCapacity) kept.erase(kept.begin());
+    if (kept.empty()) {
+      ASSERT_EQ(g.gated, -141.0);
+      continue;
+    }
+    const DirectGating expected = Gate(kept, -10.0);
+    ASSERT_NEAR(g.ungated, expected.ungated, 1e-9);
+    ASSERT_NEAR(g.gated, expected.gated, 1e-9);
+  }
+}
+
+TEST(GatedIntegrator, StaysEmptyUntilAValueReachesTheAbsoluteGate) {
+  GatedIntegrator g;
+  ASSERT_TRUE(InitGatedIntegrator(g, 36000, -70.0, -10.0, -141.0));
+  const double at71 = std::pow(10.0, (-71.0 + 0.691) / 10.0);
+  const double at69 = std::pow(10.0, (-69.0 + 0.691) / 10.0);
+  for (double v :
+       {0.0, at71, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
+    UpdateGatedIntegrator(g, v);
+  EXPECT_FALSE(HasValue(g));
+  EXPECT_EQ(g.gated, -141.0);
+  UpdateGatedIntegrator(g, at69);
+  EXPECT_TRUE(HasValue(g));
+  EXPECT_NEAR(g.gated, -69.0, 1e-9);
+  ResetGatedIntegrator(g);
+  EXPECT_FALSE(HasValue(g));
+  EXPECT_EQ(g.ungated, -141.0);
+}
+
+// With both gates at -144 every value counts, silence included.
+TEST(GatedIntegrator, WithoutGatesAveragesEveryValue) {
+  GatedIntegrator g;
+  ASSERT_TRUE(InitGatedIntegrator(g, 100, kSilenceDb, kSilenceDb, kSilenceDb));
+  EXPECT_EQ(g.gated, kSilenceDb);
+  UpdateGatedIntegrator(g, 0.0);
+  EXPECT_EQ(g.gated, kSilenceDb);
+  UpdateGatedIntegrator(g, 2e-3);
+  EXPECT_NEAR(g.gated, MeanSquareToLoudness(1e-3), 1e-12);
+}
+
+// The loudness range by its definition: bins of 0.1 LU from -70 to +30, the
+// bins at or above (gated loudness + relative gate) listed in ascending
+// order, the percentiles picked by rounded position.
+double DirectRange(const std::vector<double>& levels, double relativeGate, double* gatedOut = nullptr) {
+  std::vector<double> binned;
+  double energy = 0.0;
+  for (double b : levels) {
+    const int k = static_cast<int>((std::clamp(b, -70.0, 30.0) + 70.0) * 10.0);
+    binned.push_back(k / 10.0 - 70.0);
+    energy += std::pow(10.0, (k / 10.0 - 70.0 + 0.691) / 10.0);
+  }
+  const double gated = MeanSquareToLoudness(energy / static_cast<double>(levels.size()));
+  if (gatedOut != nullptr) *gatedOut = gated;
+  std::vector<double> list;
+  for (double m : binned)
+    if (m >= gated + relativeGate) list.push_back(m);
+  std::sort(list.begin(), list.end());
+  const double a = static_cast<double>(list.size());
+  const double low = list[static_cast<std::size_t>(std::floor((a - 1) * 10 / 100 + 0.5))];
+  const double high = list[static_cast<std::size_t>(std::floor((a - 1) * 95 / 100 + 0.5))];
+  return RoundToTenth(std::max(high - low, 0.0));
+}
+
+TEST(LoudnessRangeMeter, MatchesThePercentileSpreadOfTheLatestValues) {
+  constexpr std::size_t kCapacity = 60;
+  for (const double relativeGate : {-20.0, -144.0}) {
+    LoudnessRangeMeter m;
+    ASSERT_TRUE(InitLoudnessRangeMeter(m, kCapacity, -70.0, relativeGate, 10.0, 95.0));
+    std::vector<double> kept;
+    for (double v : Blocks(relativeGate < -100 ? 2 : 3, 500)) {
+      UpdateLoudnessRangeMeter(m, v);
+      if (MeanSquareToLoudness(v) >= -70.0) kept.push_back(MeanSquareToLoudness(v));
+      if (kept.size() > kCapacity) kept.erase(kept.begin());
+      if (kept.empty()) {
+        ASSERT_EQ(m.lra, kSilenceDb);
+        continue;
+      }
+      double gated = 0.0;
+      ASSERT_EQ(m.lra, DirectRange(kept, relativeGate, &gated)) << relativeGate;
+      ASSERT_NEAR(m.gatedLoudness, gated, 1e-9);
+    }
+  }
+}
+
+TEST(LoudnessRangeMeter, ValuesBelowTheGateOrNotFiniteAreIgnored) {
+  LoudnessRangeMeter m;
+  ASSERT_TRUE(InitLoudnessRangeMeter(m, 36000, -70.0, -20.0, 10.0, 95.0));
+  for (double v : {0.0, 1e-9, std::numeric_limits<double>::quiet_NaN(),
+                   std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()})
+    UpdateLoudnessRangeMeter(m, v);
+  EXPECT_FALSE(HasValue(m));
+  EXPECT_EQ(m.lra, kSilenceDb);
+  // Above +30 LUFS the top bin takes the value.
+  UpdateLoudnessRangeMeter(m, 1e6);
+  EXPECT_TRUE(HasValue(m));
+  EXPECT_EQ(m.high, 30.0);
+  EXPECT_EQ(m.lra, 0.0);
+  ResetLoudnessRangeMeter(m);
+  EXPECT_FALSE(HasValue(m));
+  EXPECT_EQ(m.lra, kSilenceDb);
+}
+
+}  // namespace
+}  // namespace kalvo5
