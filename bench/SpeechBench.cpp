@@ -1,11 +1,13 @@
 // Cost of the speech detector alone, fed 100 ms blocks of a mono downmix,
-// per input sample and as a multiple of real time.
+// and of the whole DIAL analyzer on stereo programme, per input sample (per
+// frame of two channels for the analyzer) and as a multiple of real time.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <vector>
 
 #include "BenchSupport.h"
+#include "engine/DIALAnalyzer.h"
 #include "engine/SpeechDetector.h"
 
 namespace {
@@ -36,5 +38,28 @@ void BM_DetectSpeech(benchmark::State& state) {
   SetRealTime(state, samples, rate);
 }
 BENCHMARK(BM_DetectSpeech)->Arg(32000)->Arg(44100)->Arg(48000)->ArgName("rate");
+
+// Per sample frame, as the block driver calls it: meters with true peak,
+// then the measurement, on "2.0" with the default 10 s window.
+void BM_DIALStereo(benchmark::State& state) {
+  const double rate = static_cast<double>(state.range(0));
+  const std::size_t frames = static_cast<std::size_t>(rate) * 4;
+  const std::vector<double> left = kalvo5::bench::Material(frames, 1);
+  const std::vector<double> right = kalvo5::bench::Material(frames, 2);
+  auto analyzer = std::make_unique<kalvo5::DIALAnalyzer>();
+  kalvo5::InitDIAL(*analyzer, rate, 10000.0);
+  double x[kalvo5::kAnalyzerChannels] = {};
+  for (auto _ : state) {
+    for (std::size_t n = 0; n < frames; ++n) {
+      x[0] = left[n];
+      x[1] = right[n];
+      kalvo5::MeterDIAL(*analyzer, kalvo5::LoudnessChannelConfig::Stereo, true, x);
+      kalvo5::MeasureDIAL(*analyzer, kalvo5::LoudnessChannelConfig::Stereo, true, x);
+    }
+    benchmark::DoNotOptimize(analyzer->gate.totalBlocks);
+  }
+  SetRealTime(state, frames, rate);
+}
+BENCHMARK(BM_DIALStereo)->Arg(44100)->Arg(48000)->ArgName("rate");
 
 }  // namespace

@@ -1,0 +1,174 @@
+#include "DIALAnalyzer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "LevelScale.h"
+#include "SampleCount.h"
+
+namespace kalvo5 {
+namespace {
+
+// Added to each K-weighting stage's input and output: keeps the recursion out
+// of the denormal range on silence.
+constexpr double kAntiDenormal = 1e-25;
+constexpr int kHistoryCapacity = 36000;  // one hour of 100 ms values
+constexpr double kShortestWindowMs = 10.0;
+constexpr double kLongestWindowMs = 99999.0;
+constexpr double kDefaultWindowMs = 10000.0;
+// The downmix is clipped here before it becomes single precision: far beyond
+// any real level, it keeps the conversion defined whatever the input.
+constexpr double kLargestDownmix = 1.0e6;
+
+double ClampWindowMs(double ms) { return std::clamp(ms, kShortestWindowMs, kLongestWindowMs); }
+
+// Blocks of the adjustable window about every 100 ms: hop = (1 - overlap) N.
+double OverlapFor(double ms) { return 1.0 - 100.0 / ms; }
+
+// The six samples of the layout; other channels, and non-finite samples,
+// become 0.
+void LayoutSamples(LoudnessChannelConfig config, const double (&x)[kAnalyzerChannels],
+                   double (&out)[kAnalyzerChannels]) {
+  const ChannelRange range = MeasuredChannels(config);
+  for (int c = 0; c < kAnalyzerChannels; ++c) out[c] = range.Contains(c) && std::isfinite(x[c]) ? x[c] : 0.0;
+}
+
+// The mean of the layout's channels, the LFE included.
+double Downmix(LoudnessChannelConfig config, const double (&s)[kAnalyzerChannels]) {
+  switch (config) {
+    case LoudnessChannelConfig::Mono:
+      return s[0];
+    case LoudnessChannelConfig::Stereo:
+      return (s[0] + s[1]) * 0.5;
+    case LoudnessChannelConfig::Quad:
+      return (s[0] + s[1] + s[2] + s[3]) * 0.25;
+    case LoudnessChannelConfig::QuadLfe:
+      return (s[0] + s[1] + s[2] + s[3] + s[4]) / 5.0;
+    case LoudnessChannelConfig::FivePointOne:
+      return (s[0] + s[1] + s[2] + s[3] + s[4] + s[5]) / 6.0;
+  }
+  return 0.0;
+}
+
+// A completed 100 ms block: through the dialogue gate, then the window value
+// paired with it into the speech range when it was speech.
+void CompleteBlock(DIALAnalyzer& a) {
+  const DialogGateBlock b =
+      GateDialogBlock(a.gate, a.momentary.blockValue, a.sWindow.blockValue, a.block.data());
+  if (b.speech) UpdateLoudnessRangeMeter(a.speechRange, b.windowValue);
+}
+
+}  // namespace
+
+bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs) {
+  a.sampleRate = fs;
+  a.windowMs = std::isfinite(windowMs) ? ClampWindowMs(windowMs) : kDefaultWindowMs;
+  for (int c = 0; c < kAnalyzerChannels; ++c) {
+    InitTruePeak(a.truePeak[c], fs);
+    InitChannelPeakMeter(a.meters[c], fs, PeakFallKind::Decay);
+  }
+  InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::HighPassFirst, kAntiDenormal);
+  bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
+  ok = InitLoudnessWindow(a.sWindow, fs, a.windowMs, OverlapFor(a.windowMs)) && ok;
+  a.blockLength = SamplesFor(100.0, fs);
+  ok = a.block.Allocate(static_cast<std::size_t>(a.blockLength)) && ok;
+  if (a.block.size() == 0) a.blockLength = 0;
+  ok = InitLoudnessRangeMeter(a.speechRange, kHistoryCapacity, -70.0, -144.0, 10.0, 95.0) && ok;
+  ok = InitLoudnessRangeMeter(a.windowRange, kHistoryCapacity, -70.0, -20.0, 10.0, 95.0) && ok;
+  // The gate stays disabled at unsupported rates, which is not a failure.
+  if (!InitDialogGate(a.gate, fs, a.blockLength) && FindSpeechRate(fs) != nullptr) ok = false;
+  ResetDIAL(a);
+  return ok;
+}
+
+bool SetDIALWindow(DIALAnalyzer& a, double ms) {
+  if (!std::isfinite(ms)) return false;
+  ms = ClampWindowMs(ms);
+  a.windowMs = ms;
+  if (ResizeLoudnessWindow(a.sWindow, a.sampleRate, ms, OverlapFor(ms))) return true;
+  return InitLoudnessWindow(a.sWindow, a.sampleRate, ms, OverlapFor(ms));
+}
+
+void ResetDIAL(DIALAnalyzer& a) {
+  for (int c = 0; c < kAnalyzerChannels; ++c) {
+    ResetTruePeak(a.truePeak[c]);
+    ResetChannelPeakMeter(a.meters[c]);
+  }
+  ResetKWeightingBank(a.kWeighting);
+  ResetLoudnessWindow(a.momentary);
+  ResetLoudnessWindow(a.sWindow);
+  a.blockIndex = 0;
+  a.blockReady = false;
+  ResetLoudnessRangeMeter(a.speechRange);
+  ResetLoudnessRangeMeter(a.windowRange);
+  ResetDialogGate(a.gate);
+}
+
+void MeterDIAL(DIALAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
+               const double (&x)[kAnalyzerChannels]) {
+  a.config = config;
+  double s[kAnalyzerChannels];
+  LayoutSamples(config, x, s);
+  if (truePeakOn) {
+    ProcessTruePeaks(a.truePeak, s, kAnalyzerChannels);
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], a.truePeak[c].current);
+  } else {
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], std::fabs(s[c]));
+  }
+}
+
+void MeasureDIAL(DIALAnalyzer& a, LoudnessChannelConfig config, bool measuring,
+                 const double (&x)[kAnalyzerChannels]) {
+  a.config = config;
+  a.blockReady = false;
+  double s[kAnalyzerChannels];
+  LayoutSamples(config, x, s);
+  double y[kAnalyzerChannels];
+  ProcessKWeightingBank(a.kWeighting, s, y);
+  if (!measuring) return;
+
+  const LoudnessWeights weights = LoudnessChannelWeights(config);
+  double z = 0.0;
+  for (int c = 0; c < kAnalyzerChannels; ++c) z += weights.g[c] * (y[c] * y[c]);
+  StepLoudnessWindowBlocks(a.momentary, z);
+  StepLoudnessWindowBlocks(a.sWindow, z);
+
+  if (a.blockLength > 0) {
+    const double mono = std::clamp(Downmix(config, s), -kLargestDownmix, kLargestDownmix);
+    a.block[static_cast<std::size_t>(a.blockIndex)] = static_cast<float>(mono);
+    if (++a.blockIndex == a.blockLength) {
+      a.blockIndex = 0;
+      a.blockReady = true;
+      CompleteBlock(a);
+    }
+  }
+  if (a.sWindow.newBlock && a.sWindow.values.full)
+    UpdateLoudnessRangeMeter(a.windowRange, a.sWindow.blockValue);
+}
+
+double DIALIntegrated(const DIALAnalyzer& a) { return RoundToTenth(MeanSquareToLoudness(a.gate.mean)); }
+bool DIALIntegratedValid(const DIALAnalyzer& a) { return HasValue(a.gate); }
+
+double DIALSpeechRatio(const DIALAnalyzer& a) {
+  return a.gate.totalBlocks == 0
+             ? 0.0
+             : static_cast<double>(a.gate.speechBlocks) / static_cast<double>(a.gate.totalBlocks);
+}
+
+double DIALShortTerm(const DIALAnalyzer& a) { return MeanSquareToLoudness(a.sWindow.blockValue); }
+double DIALShortTermMax(const DIALAnalyzer& a) {
+  return RoundToTenth(MeanSquareToLoudness(a.sWindow.blockMax));
+}
+
+double DIALTruePeakMax(const DIALAnalyzer& a) {
+  double hold = 0.0;
+  for (const TruePeakDetector& d : a.truePeak) hold = std::max(hold, d.maxHold);
+  return MagnitudeToDb(hold);
+}
+
+double DIALSpeechRange(const DIALAnalyzer& a) { return a.speechRange.lra; }
+bool DIALSpeechRangeValid(const DIALAnalyzer& a) { return HasValue(a.speechRange) && HasValue(a.gate); }
+double DIALRange(const DIALAnalyzer& a) { return a.windowRange.lra; }
+bool DIALRangeValid(const DIALAnalyzer& a) { return HasValue(a.windowRange); }
+
+}  // namespace kalvo5

@@ -1,0 +1,88 @@
+// The measurement behind the analyzer type "DIAL": dialogue-gated loudness.
+// The channels of the layout are K-weighted and summed as for the EBU
+// analyzer into a 400 ms momentary loudness and a loudness over an
+// adjustable window ("Dial S-Window"); a mono downmix goes in 100 ms blocks
+// to the dialogue gate, and only blocks judged speech enter the integrated
+// loudness and the speech loudness range. Loudness in LKFS.
+//
+// Threads: Init, SetDIALWindow, Reset and the per-sample functions run under
+// the measurement lock. The readings are plain loads of the analyzer's
+// fields and may run on any thread without the lock; a concurrent update
+// only makes one value stale.
+#pragma once
+
+#include "ChannelConfig.h"
+#include "ChannelPeakMeter.h"
+#include "DialogGate.h"
+#include "FixedArray.h"
+#include "KWeightingBank.h"
+#include "LoudnessRangeMeter.h"
+#include "LoudnessWindow.h"
+#include "TruePeakDetector.h"
+
+namespace kalvo5 {
+
+struct DIALAnalyzer {
+  double sampleRate = 48000.0;
+  double windowMs = 10000.0;
+  TruePeakDetector truePeak[kAnalyzerChannels];
+  KWeightingBank kWeighting;  // high-pass, then shelf, per channel
+  LoudnessWindow momentary;   // 400 ms, a block every 100 ms (block-updated)
+  LoudnessWindow sWindow;     // windowMs, a block about every 100 ms (block-updated)
+
+  // The mono downmix of the current 100 ms, in single precision.
+  FixedArray<float> block;
+  int blockLength = 0;  // B = trunc(0.1 fs)
+  int blockIndex = 0;
+  bool blockReady = false;  // the latest sample completed a block
+
+  DialogGate gate;
+  LoudnessRangeMeter speechRange;  // window values of speech blocks: gate -70 LKFS, no relative gate
+  LoudnessRangeMeter windowRange;  // every window value: gates -70 LKFS and -20 LU
+  ChannelPeakMeter meters[kAnalyzerChannels];                    // peak falling 40 dB per second
+  LoudnessChannelConfig config = LoudnessChannelConfig::Stereo;  // of the latest sample
+};
+
+// Designs the K-weighting, obtains all memory (windows, block, gate with its
+// speech detector, range meters) and resets. The gate is enabled at 32, 44.1
+// and 48 kHz only; at other rates the dialogue-gated readings keep their
+// reset values. windowMs is clamped to 10 ... 99999 (non-finite: 10000).
+// False when some memory was not available (that part then stays silent).
+bool InitDIAL(DIALAnalyzer& analyzer, double sampleRate, double windowMs);
+
+// Re-creates the adjustable window with ms (clamped to 10 ... 99999) and
+// overlap 1 - 100/ms, so that its blocks come about every 100 ms whatever
+// its length. Its content is lost; nothing else changes. Reuses the window's
+// memory when the new length fits, else obtains more: call it where
+// parameter changes are handled, not per sample. Non-finite ms changes
+// nothing; false when the memory was not available.
+bool SetDIALWindow(DIALAnalyzer& analyzer, double ms);
+
+// Clears filters, detectors, meters, windows, the block, both range meters
+// and the gate, and restarts the speech detector. Allocation-free.
+void ResetDIAL(DIALAnalyzer& analyzer);
+
+// Per sample, always: true-peak detectors (with truePeakOn) and channel
+// meters of all six channels, those outside the layout taking 0.
+void MeterDIAL(DIALAnalyzer& analyzer, LoudnessChannelConfig config, bool truePeakOn,
+               const double (&x)[kAnalyzerChannels]);
+
+// Per sample: K-weighting of all six channels and, while measuring, the
+// windows, the block for the speech detector, the gate and the range meters.
+void MeasureDIAL(DIALAnalyzer& analyzer, LoudnessChannelConfig config, bool measuring,
+                 const double (&x)[kAnalyzerChannels]);
+
+// Readings in LKFS (LU for ranges, dBTP for the true peak, 0 ... 1 for the
+// speech ratio). Before any value: -144 (0 for the ratio), not valid.
+double DIALIntegrated(const DIALAnalyzer& analyzer);  // rounded to 0.1
+bool DIALIntegratedValid(const DIALAnalyzer& analyzer);
+double DIALSpeechRatio(const DIALAnalyzer& analyzer);
+double DIALShortTerm(const DIALAnalyzer& analyzer);     // the window's latest block, unrounded
+double DIALShortTermMax(const DIALAnalyzer& analyzer);  // rounded to 0.1
+double DIALTruePeakMax(const DIALAnalyzer& analyzer);
+double DIALSpeechRange(const DIALAnalyzer& analyzer);
+bool DIALSpeechRangeValid(const DIALAnalyzer& analyzer);
+double DIALRange(const DIALAnalyzer& analyzer);
+bool DIALRangeValid(const DIALAnalyzer& analyzer);
+
+}  // namespace kalvo5
