@@ -1,0 +1,111 @@
+#include "Kalvo5.h"
+
+namespace kalvo5 {
+
+iplug::PluginConfig Kalvo5Config() {
+  iplug::PluginConfig config;
+  config.nParams = kNumParams;
+  config.nPresets = 1;
+  config.channelIO = "1-1 2-2 4-4 5-5 6-6";
+  config.pluginName = "Kalvo5";
+  config.productName = "Kalvo5";
+  config.vendorName = "Vantorel";
+  config.vendorVersion = iplug::MakeVersion(5, 3, 6);
+  config.uniqueId = iplug::MakeFourCC('V', 't', '5', '1');
+  config.latency = 0;
+  config.stateChunks = true;
+  config.pluginType = 0;
+  config.hasEditor = true;
+  config.editorWidth = 616;
+  config.editorHeight = 352;
+  config.minWidth = 205;
+  config.maxWidth = 1848;
+  config.minHeight = 117;
+  config.maxHeight = 1056;
+  return config;
+}
+
+Kalvo5::Kalvo5(const iplug::InstanceInfo& info) : iplug::IPlugVST2(info, Kalvo5Config()) {
+  InitPaths(GetProductName());
+
+  mSampleRate = GetSampleRate();
+  mBlockSize = GetBlockSize();
+  mInputCount = NChannelsConnected(iplug::kInput);
+  mOutputCount = NChannelsConnected(iplug::kOutput);
+
+  // Every parameter starts at its mirror field, so both begin equal.
+  double defaults[kNumParams];
+  mSettings.CopyTo(defaults);
+  DefineParameters(*this, defaults);
+
+  InitMeasurement();
+  mSettings.Set(kGUIScale, GetParam(kGUIScale)->GetValue());
+
+  EnableTimerTicks();
+}
+
+Kalvo5::~Kalvo5() {
+  // No tick may reach a plug-in that is being taken apart.
+  StopTimer();
+}
+
+void Kalvo5::InitMeasurement() {
+  mMeasurement.Init(mSampleRate, mSettings);
+  mLatency.store(0);
+}
+
+void Kalvo5::ResetMeasurement() { mMeasurement.Reset(); }
+
+void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
+  std::lock_guard<std::mutex> lock(mMeasurementLock);
+  if (GetHost() == iplug::kHostProTools && GetLatency() != mLatency.load()) ChangeLatency(mLatency.load());
+  const BlockRequests requests = mMeasurement.Process(inputs, NChannelsConnected(iplug::kInput), outputs,
+                                                      NChannelsConnected(iplug::kOutput), nFrames, mSettings,
+                                                      GetTimeInfo().transportIsRunning, mEditorOpen.load());
+  if (requests.metersDirty) mMetersDirty.store(true);
+  if (requests.readoutsDirty) mReadoutsDirty.store(true);
+  if (requests.automationDue) mAutomationDue.store(true);
+}
+
+void Kalvo5::ResetProcessing() {
+  std::lock_guard<std::mutex> lock(mMeasurementLock);
+  if (GetSampleRate() != mSampleRate || GetBlockSize() != mBlockSize) {
+    mSampleRate = GetSampleRate();
+    mBlockSize = GetBlockSize();
+    InitMeasurement();
+    if (GetHost() != iplug::kHostUninit && GetLatency() != mLatency.load()) ChangeLatency(mLatency.load());
+  }
+  mInputCount = NChannelsConnected(iplug::kInput);
+  mOutputCount = NChannelsConnected(iplug::kOutput);
+}
+
+void Kalvo5::SetActive(bool active) {
+  std::lock_guard<std::mutex> lock(mMeasurementLock);
+  if (active && GetHost() == iplug::kHostIzotopeRX && mSettings.GetInt(kSync) != 0 &&
+      mSettings.GetInt(kNoResetOnSync) == 0)
+    ResetMeasurement();
+}
+
+MeasurementReadings Kalvo5::ReadMeasurement(int type) {
+  std::lock_guard<std::mutex> lock(mMeasurementLock);
+  return mMeasurement.Read(type);
+}
+
+void Kalvo5::OnEditorOpened() {
+  iplug::IPlugVST2::OnEditorOpened();
+  mEditorOpen.store(true);
+}
+
+void Kalvo5::OnEditorClosed() { mEditorOpen.store(false); }
+
+void Kalvo5::OnIdle() {
+  ReportLatencyIfChanged(false);
+  // Automation output runs whether or not an editor is open.
+  if (mAutomationDue.load() && mSettings.GetInt(kWriteAutomationData) == 1) {
+    mAutomationDue.store(false);
+    WriteOutputParams();
+  }
+  if (!mEditorOpen.load()) return;
+}
+
+}  // namespace kalvo5

@@ -1,0 +1,102 @@
+// The plug-in object: ties the framework to the measurement engine. It keeps
+// the settings mirror the engine reads, drives the measurement from the
+// host's audio blocks, reacts to every parameter change and editor command,
+// and writes the measured values back to the host as automation.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+#include "DataFolders.h"
+#include "Kalvo5Params.h"
+#include "MeasurementDriver.h"
+#include "ParameterTable.h"
+#include "PluginMixins.h"
+#include "SettingsMirror.h"
+#include "framework/iplug/IPlugVST2.h"
+
+namespace kalvo5 {
+
+// The plug-in's configuration as the framework sees it.
+iplug::PluginConfig Kalvo5Config();
+
+class Kalvo5 : public iplug::IPlugVST2, public IMPlugPaths, public IExtPDCHandler, public ICMessageBox {
+ public:
+  static constexpr int kFrameRate = 60;  // editor frames per second
+
+  explicit Kalvo5(const iplug::InstanceInfo& info);
+  ~Kalvo5() override;
+
+  // Framework hooks.
+  void OnParamChange(int index, iplug::ParamSource source, int sampleOffset) override;
+  void OnIdle() override;
+  void OnEditorOpened() override;
+  void OnEditorClosed() override;
+  void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override;
+  void ResetProcessing() override;
+  void SetActive(bool active) override;
+
+  // Measurement (Part of the block driver): every caller except the
+  // constructor holds the measurement lock.
+  void InitMeasurement();
+  void ResetMeasurement();
+
+  // The plug-in's own way to change a parameter: store, tell the host and
+  // the editor, react. Nothing happens when the value is the current one.
+  void SetParamFromPlugin(int index, double value);
+  // Sends the current type's measured values to the host. Main thread.
+  void WriteOutputParams();
+  void WriteOutputParam(int index, double value);
+
+  // A copy of the current readings of one analyzer type; waits for the
+  // measurement lock.
+  MeasurementReadings ReadMeasurement(int type);
+
+  const SettingsMirror& Settings() const { return mSettings; }
+  std::mutex& MeasurementLock() { return mMeasurementLock; }
+  // The engine, for the editor's meters (read without the lock).
+  const MeasurementDriver& Measurement() const { return mMeasurement; }
+
+  // Request flags, set by the audio thread and the reactions, consumed by
+  // the idle handler.
+  std::atomic<bool> mScaleChanged{false};
+  std::atomic<bool> mTooltipsChanged{false};
+  std::atomic<bool> mAboutRequested{false};
+  std::atomic<bool> mUpdateCheckRequested{false};
+  std::atomic<bool> mMetersDirty{false};
+  std::atomic<bool> mReadoutsDirty{false};
+  std::atomic<bool> mAutomationDue{false};
+  std::atomic<bool> mEditorOpen{false};
+  // The analyzer page, scale captions and unit texts are to be rebuilt.
+  std::atomic<bool> mAnalyzerViewChanged{false};
+
+  // The editor's update indicator, filled by the layout.
+  int mUpdateIconIdx = -1;
+
+ protected:
+  // The scale entry chosen in the editor's plug-in menu; none without that
+  // control.
+  virtual std::optional<int> ChosenMenuScaleEntry() const { return std::nullopt; }
+
+ private:
+  void ApplyParamChange(bool reconfigure, bool redrawScales);
+  void UpdateAnalyzerView() { mAnalyzerViewChanged.store(true); }
+  void Match(int trigger);
+  void OnCommand(int code);
+  void SetEditorScale(double scale, bool resizeWindow);
+  void ReportLatencyIfChanged(bool afterParamChange);
+
+  SettingsMirror mSettings;
+  std::mutex mMeasurementLock;
+  MeasurementDriver mMeasurement;  // guarded by mMeasurementLock
+
+  // Stream facts the analyzers were built for (under the measurement lock).
+  double mSampleRate = 0.0;
+  int mBlockSize = 0;
+  int mInputCount = 0;
+  int mOutputCount = 0;
+  std::atomic<int> mLatency{0};  // always 0: the measurement adds no delay
+};
+
+}  // namespace kalvo5

@@ -1,0 +1,95 @@
+// Parameter indices and editor command codes of the plug-in. The indices are
+// part of the host interface (hosts store automation by index) and must never
+// be renumbered.
+#pragma once
+
+namespace kalvo5 {
+
+enum EParams : int {
+  kGUIScale = 0,
+  kToggleTooltips = 1,
+  kType = 2,
+  kSync = 3,
+  kWriteAutomationData = 4,
+  kRMSChannelConfig = 5,
+  kRMSGain = 6,
+  kRMSRefLevel = 7,
+  kRMSDelta = 8,
+  kRMSMode = 9,
+  kRMSWindow = 10,
+  kRMSWFilterMode = 11,
+  kOutRMSIL = 12,
+  kOutRMSML = 13,
+  kOutRMSMLMax = 14,
+  kOutRMSPeakMax = 15,
+  kOutRMSTPMax = 16,
+  kOutRMSCrest = 17,
+  kEBUChannelConfig = 18,
+  kEBUGain = 19,
+  kEBURefLevel = 20,
+  kEBUDelta = 21,
+  kOutEBUIL = 22,
+  kOutEBUML = 23,
+  kOutEBUMLMax = 24,
+  kOutEBUSL = 25,
+  kOutEBUSLMax = 26,
+  kOutEBUTPMax = 27,
+  kOutEBULRA = 28,
+  kDIALChannelConfig = 29,
+  kDIALGain = 30,
+  kDIALRefLevel = 31,
+  kDIALDelta = 32,
+  kDIALWindow = 33,
+  kOutDIALIL = 34,
+  kOutDIALLRA = 35,
+  kOutDIALPercentage = 36,
+  kOutDIALSL = 37,
+  kOutDIALSLMax = 38,
+  kOutDIALTPMax = 39,
+  kOutDIALLRAD = 40,
+  kReset = 41,
+  kTruePeak = 42,
+  kNoResetOnSync = 43,
+  kMatchRMSI = 44,
+  kMatchRMSMLMax = 45,
+  kMatchRMSPeakMax = 46,
+  kMatchRMSTPMax = 47,
+  kMatchEBUI = 48,
+  kMatchEBUSLMax = 49,
+  kMatchEBUMLMax = 50,
+  kMatchEBUTPMax = 51,
+  kMatchDIALI = 52,
+  kMatchDIALSLMax = 53,
+  kMatchDIALTPMax = 54,
+  kOnlineUpdateCheck = 55,
+  kNoLinkOutput = 56,
+  kNumParams = 57,
+};
+
+// Codes editor controls send through OnParamChange in place of an index.
+enum ECommands : int {
+  kCmdAbout = 58,
+  kCmdCheckUpdate = 59,
+  kCmdReserved = 60,
+  kCmdExportPresetText = 61,
+  kCmdLoadPreset = 62,
+  kCmdSavePreset = 63,
+  kCmdSaveDefault = 64,
+  kCmdRescanPresets = 65,
+  kCmdTakeEditorScale = 66,
+  kCmdToggleEditorScale = 67,
+  kCmdMinEditorScale = 68,
+  kCmdMenuEditorScale = 69,
+};
+
+// Values of "Type".
+enum EAnalyzerType : int { kTypeRMS = 0, kTypeEBU = 1, kTypeDIAL = 2 };
+
+inline bool IsOutputParam(int index) {
+  return (index >= kOutRMSIL && index <= kOutRMSCrest) || (index >= kOutEBUIL && index <= kOutEBULRA) ||
+         (index >= kOutDIALIL && index <= kOutDIALLRAD);
+}
+
+inline bool IsMatchTrigger(int index) { return index >= kMatchRMSI && index <= kMatchDIALTPMax; }
+
+}  // namespace kalvo5

@@ -1,0 +1,246 @@
+#include "MeasurementDriver.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Kalvo5Params.h"
+#include "engine/LevelScale.h"
+
+namespace kalvo5 {
+
+namespace {
+
+constexpr double kMinWindowMs = 10.0;
+constexpr double kMaxWindowMs = 10000.0;
+
+// trunc(ms * 0.001 * fs), at least one sample.
+std::int64_t PeriodSamples(double ms, double sampleRate) {
+  const double samples = std::trunc(ms * 0.001 * sampleRate);
+  return samples >= 1.0 ? static_cast<std::int64_t>(samples) : 1;
+}
+
+// The channels a configuration measures and passes gained; none for a type
+// outside RMS, EBU and DIAL.
+ChannelRange ActiveChannels(int type, int config) {
+  switch (type) {
+    case kTypeRMS:
+      return MeasuredChannels(static_cast<RMSChannelConfig>(config));
+    case kTypeEBU:
+    case kTypeDIAL:
+      return MeasuredChannels(static_cast<LoudnessChannelConfig>(config));
+    default:
+      return {0, 0};
+  }
+}
+
+int ConfigIndexFor(int type) {
+  switch (type) {
+    case kTypeRMS:
+      return kRMSChannelConfig;
+    case kTypeEBU:
+      return kEBUChannelConfig;
+    case kTypeDIAL:
+      return kDIALChannelConfig;
+    default:
+      return -1;
+  }
+}
+
+int GainIndexFor(int type) {
+  switch (type) {
+    case kTypeRMS:
+      return kRMSGain;
+    case kTypeEBU:
+      return kEBUGain;
+    case kTypeDIAL:
+      return kDIALGain;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
+bool MeasurementDriver::Pacer::Advance(std::int64_t frames) {
+  count += frames;
+  if (count < period) return false;
+  count %= period;
+  return true;
+}
+
+void MeasurementDriver::Init(double sampleRate, const SettingsMirror& settings) {
+  if (std::isfinite(sampleRate) && sampleRate > 0.0) mSampleRate = sampleRate;
+  mMeters = {PeriodSamples(kMeterRefreshMs, mSampleRate), 0};
+  mReadouts = {PeriodSamples(kReadoutRefreshMs, mSampleRate), 0};
+  mAutomation = {PeriodSamples(kAutomationIntervalMs, mSampleRate), 0};
+
+  InitRMS(mRms, kMinWindowMs, kMaxWindowMs, mSampleRate);
+  SetRMSWindow(settings.Get(kRMSWindow));
+  SetRMSMeterMode(settings.GetInt(kRMSMode));
+  InitEBU(mEbu, mSampleRate);
+  InitDIAL(mDial, mSampleRate, settings.Get(kDIALWindow));
+  DesignWeightings(settings.GetInt(kRMSWFilterMode));
+}
+
+void MeasurementDriver::Reset() {
+  ResetRMS(mRms);
+  ResetEBU(mEbu);
+  ResetDIAL(mDial);
+  for (WeightingFilter& filter : mWeighting) ResetWeighting(filter);
+}
+
+void MeasurementDriver::SetRMSWindow(double ms) { kalvo5::SetRMSWindow(mRms, ms); }
+
+void MeasurementDriver::SetRMSMeterMode(int mode) {
+  kalvo5::SetRMSMeterMode(mRms, static_cast<RMSMeterMode>(mode));
+}
+
+void MeasurementDriver::DesignWeightings(int weightingMode) {
+  for (WeightingFilter& filter : mWeighting)
+    DesignWeighting(static_cast<WeightingMode>(weightingMode), mSampleRate, filter);
+}
+
+void MeasurementDriver::SetDIALWindow(double ms) { kalvo5::SetDIALWindow(mDial, ms); }
+
+void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool truePeak,
+                                      const double (&m)[kAnalyzerChannels]) {
+  switch (type) {
+    case kTypeRMS: {
+      const auto rmsConfig = static_cast<RMSChannelConfig>(config);
+      ClipRMS(mRms, rmsConfig, m);
+      if (!measuring) return;
+      PeakRMS(mRms, rmsConfig, m, truePeak);
+      double w[kAnalyzerChannels];
+      for (int i = 0; i < kAnalyzerChannels; ++i) w[i] = ProcessWeighting(mWeighting[i], m[i]);
+      const WeightingMode mode = mWeighting[0].mode;
+      MeasureRMS(mRms, rmsConfig, RMSWeightingKindFor(mode), mode == WeightingMode::LeqM, w);
+      return;
+    }
+    case kTypeEBU: {
+      const auto loudnessConfig = static_cast<LoudnessChannelConfig>(config);
+      MeterEBU(mEbu, loudnessConfig, truePeak, m);
+      MeasureEBU(mEbu, loudnessConfig, measuring, m);
+      return;
+    }
+    case kTypeDIAL: {
+      const auto loudnessConfig = static_cast<LoudnessChannelConfig>(config);
+      MeterDIAL(mDial, loudnessConfig, truePeak, m);
+      MeasureDIAL(mDial, loudnessConfig, measuring, m);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, double* const* outputs,
+                                         int nOut, int nFrames, const SettingsMirror& settings, bool playing,
+                                         bool editorOpen) {
+  BlockRequests requests;
+  nIn = std::clamp(nIn, 0, kAnalyzerChannels);
+  nOut = std::clamp(nOut, 0, kAnalyzerChannels);
+  if (nIn == 0 || nOut == 0 || nFrames <= 0) return requests;
+
+  const int type = settings.GetInt(kType);
+  const bool knownType = type >= kTypeRMS && type <= kTypeDIAL;
+  const int config = knownType ? settings.GetInt(ConfigIndexFor(type)) : 0;
+  const ChannelRange active = ActiveChannels(type, config);
+  const bool truePeak = settings.GetInt(kTruePeak) != 0;
+  const bool allOutputs = settings.GetInt(kNoLinkOutput) != 0;
+
+  double gain = 1.0;
+  if (knownType) {
+    const double gainDb = settings.Get(GainIndexFor(type));
+    gain = gainDb <= kSilenceDb ? 0.0 : DbToGain(gainDb);
+  }
+
+  // Transport sync: a start of playback resets once; while stopped nothing
+  // is measured (the meters keep moving).
+  bool measuring = true;
+  if (settings.GetInt(kSync) != 0) {
+    if (playing && !mRunning && settings.GetInt(kNoResetOnSync) == 0) Reset();
+    mRunning = playing;
+    measuring = mRunning;
+  }
+
+  bool writes[kAnalyzerChannels];
+  for (int i = 0; i < kAnalyzerChannels; ++i) writes[i] = i < nOut && (allOutputs || active.Contains(i));
+
+  for (int n = 0; n < nFrames; ++n) {
+    double pass[kAnalyzerChannels];
+    double measured[kAnalyzerChannels];
+    for (int i = 0; i < kAnalyzerChannels; ++i) {
+      const double x = i < nIn ? inputs[i][n] : 0.0;
+      if (active.Contains(i)) {
+        pass[i] = gain * x;
+        // A non-finite sample passes through but is measured as silence, so
+        // it cannot poison the meters until the next reset.
+        measured[i] = std::isfinite(pass[i]) ? pass[i] : 0.0;
+      } else {
+        pass[i] = x;
+        measured[i] = 0.0;
+      }
+    }
+    MeasureSample(type, config, measuring, truePeak, measured);
+    // All inputs of this sample are read before any output is written, so
+    // in-place buffers are safe.
+    for (int i = 0; i < nOut; ++i)
+      if (writes[i]) outputs[i][n] = pass[i];
+  }
+
+  if (mAutomation.Advance(nFrames) && settings.GetInt(kWriteAutomationData) != 0)
+    requests.automationDue = true;
+  if (editorOpen) {
+    requests.metersDirty = mMeters.Advance(nFrames);
+    requests.readoutsDirty = mReadouts.Advance(nFrames);
+  }
+  return requests;
+}
+
+MeasurementReadings MeasurementDriver::Read(int type) const {
+  MeasurementReadings readings;
+  switch (type) {
+    case kTypeRMS: {
+      RMSReadings& r = readings.rms;
+      r.integrated = RMSIntegrated(mRms, true);
+      r.momentary = RMSMomentary(mRms);
+      r.momentaryMax = RMSMomentaryMax(mRms);
+      r.peakMax = RMSPeakMax(mRms, true);
+      r.truePeakMax = RMSTruePeakMax(mRms);
+      r.crest = RMSCrest(mRms);
+      break;
+    }
+    case kTypeEBU: {
+      EBUReadings& r = readings.ebu;
+      r.integrated = EBUIntegrated(mEbu);
+      r.integratedValid = EBUIntegratedValid(mEbu);
+      r.momentary = EBUMomentary(mEbu);
+      r.momentaryMax = EBUMomentaryMax(mEbu);
+      r.shortTerm = EBUShortTerm(mEbu);
+      r.shortTermMax = EBUShortTermMax(mEbu);
+      r.truePeakMax = EBUTruePeakMax(mEbu);
+      r.loudnessRange = EBULoudnessRange(mEbu);
+      r.rangeValid = EBURangeValid(mEbu);
+      break;
+    }
+    case kTypeDIAL: {
+      DIALReadings& r = readings.dial;
+      r.integrated = DIALIntegrated(mDial);
+      r.integratedValid = DIALIntegratedValid(mDial);
+      r.speechRange = DIALSpeechRange(mDial);
+      r.speechRangeValid = DIALSpeechRangeValid(mDial);
+      r.speechRatio = DIALSpeechRatio(mDial);
+      r.shortTerm = DIALShortTerm(mDial);
+      r.shortTermMax = DIALShortTermMax(mDial);
+      r.truePeakMax = DIALTruePeakMax(mDial);
+      r.range = DIALRange(mDial);
+      r.rangeValid = DIALRangeValid(mDial);
+      break;
+    }
+    default:
+      break;
+  }
+  return readings;
+}
+
+}  // namespace kalvo5

@@ -1,0 +1,89 @@
+// The block driver of the measurement: owns the three analyzers and the six
+// weighting filters, applies the pre-gain of the active analyzer type, routes
+// the channels of its configuration into it sample by sample, writes the
+// pass-through, follows the host transport for "Sync", and paces the editor
+// refresh and the automation output.
+//
+// Threads: every function runs under the plug-in's measurement lock.
+#pragma once
+
+#include <cstdint>
+
+#include "MeasurementReadings.h"
+#include "SettingsMirror.h"
+#include "engine/ChannelConfig.h"
+#include "engine/DIALAnalyzer.h"
+#include "engine/EBUAnalyzer.h"
+#include "engine/RMSAnalyzer.h"
+#include "engine/WeightingFilter.h"
+
+namespace kalvo5 {
+
+// What one block asks of the plug-in's idle handler.
+struct BlockRequests {
+  bool metersDirty = false;
+  bool readoutsDirty = false;
+  bool automationDue = false;
+};
+
+// The pacing intervals of the editor refresh and the automation output.
+inline constexpr double kMeterRefreshMs = 50.0;
+inline constexpr double kReadoutRefreshMs = 100.0;
+inline constexpr double kAutomationIntervalMs = 50.0;
+
+class MeasurementDriver {
+ public:
+  // Creates the analyzers for the rate with the mirror's RMS window, RMS
+  // meter mode, weighting and "Dial S-Window"; restarts the pacing counters.
+  // Rates that are not finite or <= 0 keep the previous rate.
+  void Init(double sampleRate, const SettingsMirror& settings);
+  // Clears all meters and readings of the three analyzers and the filters.
+  void Reset();
+
+  // Re-configuration by the parameter reactions.
+  void SetRMSWindow(double ms);
+  void SetRMSMeterMode(int mode);
+  void DesignWeightings(int weightingMode);
+  void SetDIALWindow(double ms);
+
+  // One block. inputs has nIn channels, outputs nOut (each at most 6 are
+  // used); a missing input reads as 0, a missing output is not written.
+  // playing is the host transport of this block; editorOpen whether an open
+  // editor shows controls.
+  BlockRequests Process(const double* const* inputs, int nIn, double* const* outputs, int nOut, int nFrames,
+                        const SettingsMirror& settings, bool playing, bool editorOpen);
+
+  // The readings of one analyzer type (the others keep their defaults).
+  MeasurementReadings Read(int type) const;
+
+  double SampleRate() const { return mSampleRate; }
+  const RMSAnalyzer& Rms() const { return mRms; }
+  const EBUAnalyzer& Ebu() const { return mEbu; }
+  const DIALAnalyzer& Dial() const { return mDial; }
+  RMSAnalyzer& Rms() { return mRms; }
+  EBUAnalyzer& Ebu() { return mEbu; }
+  DIALAnalyzer& Dial() { return mDial; }
+
+ private:
+  struct Pacer {
+    std::int64_t period = 1;
+    std::int64_t count = 0;
+    // Counts frames; true when the period was reached.
+    bool Advance(std::int64_t frames);
+  };
+
+  void MeasureSample(int type, int config, bool measuring, bool truePeak,
+                     const double (&m)[kAnalyzerChannels]);
+
+  double mSampleRate = 48000.0;
+  RMSAnalyzer mRms;
+  EBUAnalyzer mEbu;
+  DIALAnalyzer mDial;
+  WeightingFilter mWeighting[kAnalyzerChannels];
+  bool mRunning = false;  // transport seen at the previous block
+  Pacer mMeters;
+  Pacer mReadouts;
+  Pacer mAutomation;
+};
+
+}  // namespace kalvo5

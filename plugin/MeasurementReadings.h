@@ -1,0 +1,47 @@
+// A copy of the measured values of one analyzer type, taken under the
+// measurement lock, in the units the output parameters show.
+#pragma once
+
+namespace kalvo5 {
+
+struct RMSReadings {
+  double integrated = -144.0;  // rounded to 0.1
+  double momentary = -144.0;
+  double momentaryMax = -144.0;
+  double peakMax = -144.0;  // rounded to 0.1
+  double truePeakMax = -144.0;
+  double crest = 0.0;
+};
+
+struct EBUReadings {
+  double integrated = -141.0;
+  bool integratedValid = false;
+  double momentary = -144.0;
+  double momentaryMax = -144.0;
+  double shortTerm = -144.0;
+  double shortTermMax = -144.0;
+  double truePeakMax = -144.0;
+  double loudnessRange = -144.0;
+  bool rangeValid = false;
+};
+
+struct DIALReadings {
+  double integrated = -144.0;
+  bool integratedValid = false;
+  double speechRange = -144.0;
+  bool speechRangeValid = false;
+  double speechRatio = 0.0;  // 0 ... 1
+  double shortTerm = -144.0;
+  double shortTermMax = -144.0;
+  double truePeakMax = -144.0;
+  double range = -144.0;
+  bool rangeValid = false;
+};
+
+struct MeasurementReadings {
+  RMSReadings rms;
+  EBUReadings ebu;
+  DIALReadings dial;
+};
+
+}  // namespace kalvo5

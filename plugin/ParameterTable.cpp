@@ -1,0 +1,168 @@
+#include "ParameterTable.h"
+
+#include <iterator>
+
+namespace kalvo5 {
+
+namespace {
+
+using iplug::CannotAutomate;
+using iplug::NoFlags;
+using iplug::ParamKind;
+
+constexpr const char* kLowerOffOn[] = {"off", "on"};
+constexpr const char* kOffOn[] = {"Off", "On"};
+constexpr const char* kTypes[] = {"RMS", "EBU", "DIAL"};
+constexpr const char* kRMSChannelConfigs[] = {"Stereo", "Left", "Right", "4 Ch.", "6 Ch."};
+constexpr const char* kRMSModes[] = {"SUM", "AES17", "AVG"};
+constexpr const char* kWeightings[] = {"---", "BS1770", "Leq(A)", "Leq(B)", "Leq(C)", "Leq(M)", "Leq(A)+3"};
+constexpr const char* kLoudnessChannelConfigs[] = {"1.0", "2.0", "4.0", "4.1", "5.1"};
+
+#define KALVO5_TEXTS(list) list, static_cast<int>(std::size(list))
+
+constexpr ParamRow Enum(int index, const char* name, const char* group, double defaultValue,
+                        const char* const* texts, int count, iplug::ParamFlags flags = NoFlags) {
+  return {index, name,         group, ParamKind::Enum, 0,     static_cast<double>(count - 1),
+          1,     defaultValue, "",    flags,           texts, count};
+}
+
+constexpr ParamRow Double(int index, const char* name, const char* group, double min, double max, double step,
+                          double defaultValue, const char* label, iplug::ParamFlags flags = NoFlags) {
+  return {index, name, group, ParamKind::Double, min, max, step, defaultValue, label, flags, nullptr, 0};
+}
+
+constexpr ParamRow Trigger(int index, const char* name) {
+  return {index, name, "Analyzer", ParamKind::Int, 0, 1, 1, 0, "", iplug::Stepped, nullptr, 0};
+}
+
+constexpr ParamRow Output(int index, const char* name, double min, double max, double defaultValue,
+                          const char* label) {
+  return Double(index, name, "Automation", min, max, 0.1, defaultValue, label);
+}
+
+constexpr ParamRow kRows[kNumParams] = {
+    Double(kGUIScale, "GUI Scale", "GUI", 0.5, 3.0, 0.01, 1.0, "", CannotAutomate),
+    Enum(kToggleTooltips, "Toggle Tooltips", "GUI", 1, KALVO5_TEXTS(kLowerOffOn), CannotAutomate),
+    Enum(kType, "Type", "Analyzer", 0, KALVO5_TEXTS(kTypes)),
+    Enum(kSync, "Sync", "DAW", 0, KALVO5_TEXTS(kOffOn)),
+    Enum(kWriteAutomationData, "WriteAutomationData", "Automation", 0, KALVO5_TEXTS(kOffOn)),
+    Enum(kRMSChannelConfig, "RMS Channel Config", "Analyzer", 0, KALVO5_TEXTS(kRMSChannelConfigs)),
+    Double(kRMSGain, "RMS Gain", "Processing", -60, 60, 0.1, 0, "dB"),
+    Double(kRMSRefLevel, "RMS RefLevel", "Analyzer", -120, 120, 0.1, -18, "dBFS"),
+    Enum(kRMSDelta, "RMS Offset", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
+    Enum(kRMSMode, "RMS Meter Mode", "Analyzer", 0, KALVO5_TEXTS(kRMSModes)),
+    Double(kRMSWindow, "RMS Window", "Analyzer", 10, 10000, 1, 600, "ms"),
+    Enum(kRMSWFilterMode, "RMS Weighting Filer Mode", "Analyzer", 0, KALVO5_TEXTS(kWeightings)),
+    Output(kOutRMSIL, "OUT:RMS IL", -144, 24, -144, "dBFS"),
+    Output(kOutRMSML, "OUT:RMS ML", -144, 24, -144, "dBFS"),
+    Output(kOutRMSMLMax, "OUT:RMS ML Max", -144, 24, -144, "dBFS"),
+    Output(kOutRMSPeakMax, "OUT:RMS Peak Max", -144, 24, -144, "dBFS"),
+    Output(kOutRMSTPMax, "OUT:RMS TP Max", -144, 24, -144, "dBTP"),
+    Output(kOutRMSCrest, "OUT:RMS Crest", -3, 144, 0, "dB"),
+    Enum(kEBUChannelConfig, "EBU Channel Config", "Analyzer", 1, KALVO5_TEXTS(kLoudnessChannelConfigs)),
+    Double(kEBUGain, "EBU Gain", "Processing", -60, 60, 0.1, 0, "LU"),
+    Double(kEBURefLevel, "EBU RefLevel", "Analyzer", -60, 12, 0.1, -23, "LUFS"),
+    Enum(kEBUDelta, "EBU Offset", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
+    Output(kOutEBUIL, "OUT:EBU IL", -70, 24, -70, "LUFS"),
+    Output(kOutEBUML, "OUT:EBU ML", -144, 24, -144, "LUFS"),
+    Output(kOutEBUMLMax, "OUT:EBU ML Max", -144, 24, -144, "LUFS"),
+    Output(kOutEBUSL, "OUT:EBU SL", -144, 24, -144, "LUFS"),
+    Output(kOutEBUSLMax, "OUT:EBU SL Max", -144, 24, -144, "LUFS"),
+    Output(kOutEBUTPMax, "OUT:EBU TP Max", -144, 24, -144, "dBTP"),
+    Output(kOutEBULRA, "OUT:EBU LRA", 0, 144, 0, "LU"),
+    Enum(kDIALChannelConfig, "Dial Channel Config", "Analyzer", 1, KALVO5_TEXTS(kLoudnessChannelConfigs)),
+    Double(kDIALGain, "Dial Gain", "Processing", -60, 60, 0.1, 0, "LK"),
+    Double(kDIALRefLevel, "Dial RefLevel", "Analyzer", -60, 12, 0.1, -24, "LKFS"),
+    Enum(kDIALDelta, "Dial Offset", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
+    Double(kDIALWindow, "Dial S-Window", "Analyzer", 10, 99999, 1, 10000, "ms"),
+    Output(kOutDIALIL, "OUT:DIAL IL", -70, 24, -70, "LKFS"),
+    Output(kOutDIALLRA, "OUT:DIAL LRA", 0, 144, 0, "LK"),
+    Output(kOutDIALPercentage, "OUT:DIAL Percentage", 0, 100, 0, "%"),
+    Output(kOutDIALSL, "OUT:DIAL SL", -144, 24, -144, "LKFS"),
+    Output(kOutDIALSLMax, "OUT:DIAL SL Max", -144, 24, -144, "LKFS"),
+    Output(kOutDIALTPMax, "OUT:DIAL TP Max", -144, 24, -144, "dBTP"),
+    Output(kOutDIALLRAD, "OUT:DIAL LRAD", 0, 144, 0, "LK"),
+    Trigger(kReset, "Reset"),
+    Enum(kTruePeak, "Toggle TruePeak measurement", "Analyzer", 1, KALVO5_TEXTS(kOffOn)),
+    Enum(kNoResetOnSync, "No reset during DAW sync", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
+    Trigger(kMatchRMSI, "Match RMS I"),
+    Trigger(kMatchRMSMLMax, "Match RMS ML Max"),
+    Trigger(kMatchRMSPeakMax, "Match RMS Peak Max"),
+    Trigger(kMatchRMSTPMax, "Match RMS TP Max"),
+    Trigger(kMatchEBUI, "Match EBU I"),
+    Trigger(kMatchEBUSLMax, "Match EBU SL Max"),
+    Trigger(kMatchEBUMLMax, "Match EBU ML Max"),
+    Trigger(kMatchEBUTPMax, "Match EBU TP Max"),
+    Trigger(kMatchDIALI, "Match DIAL I"),
+    Trigger(kMatchDIALSLMax, "Match DIAL SL Max"),
+    Trigger(kMatchDIALTPMax, "Match DIAL TP Max"),
+    Enum(kOnlineUpdateCheck, "Online Update Check", "GUI", 1, KALVO5_TEXTS(kLowerOffOn), CannotAutomate),
+    Enum(kNoLinkOutput, "No link output to chan conf", "Processing", 0, KALVO5_TEXTS(kOffOn)),
+};
+
+#undef KALVO5_TEXTS
+
+constexpr bool RowsAreInIndexOrder() {
+  for (int i = 0; i < kNumParams; ++i)
+    if (kRows[i].index != i) return false;
+  return true;
+}
+static_assert(RowsAreInIndexOrder());
+
+}  // namespace
+
+const ParamRow* FindParamRow(int index) { return index >= 0 && index < kNumParams ? &kRows[index] : nullptr; }
+
+double ParamDefault(int index) {
+  const ParamRow* row = FindParamRow(index);
+  return row ? row->defaultValue : 0.0;
+}
+
+void DefineParameters(iplug::IEditorDelegate& params, const double (&defaults)[kNumParams]) {
+  for (const ParamRow& row : kRows) {
+    iplug::IParam* param = params.GetParam(row.index);
+    if (!param) continue;
+    const double defaultValue = defaults[row.index];
+    switch (row.kind) {
+      case ParamKind::Enum:
+        param->DefineEnum(row.name, static_cast<int>(defaultValue), row.textCount, row.label, row.flags,
+                          row.group);
+        for (int i = 0; i < row.textCount; ++i) param->AddDisplayText(i, row.texts[i]);
+        break;
+      case ParamKind::Int:
+        param->SetKind(ParamKind::Int);
+        [[fallthrough]];
+      default:
+        param->DefineDouble(row.name, row.label, row.flags, row.group, iplug::IParam::ShapeLinear(),
+                            defaultValue, row.min, row.max, row.step);
+        break;
+    }
+  }
+}
+
+const NamedParam NamedParamTable[] = {
+    {"kType", kType, NamedValueKind::Int, "%d"},
+    {"kRMSChannelConfig", kRMSChannelConfig, NamedValueKind::Int, "%d"},
+    {"kRMSGain", kRMSGain, NamedValueKind::Double, "%.1lf"},
+    {"kRMSRefLevel", kRMSRefLevel, NamedValueKind::Double, "%.1lf"},
+    {"kRMSMode", kRMSMode, NamedValueKind::Int, "%d"},
+    {"kRMSWindow", kRMSWindow, NamedValueKind::Double, "%.1lf"},
+    {"kRMSDelta", kRMSDelta, NamedValueKind::Int, "%d"},
+    {"kRMSWFilterMode", kRMSWFilterMode, NamedValueKind::Int, "%d"},
+    {"kEBUChannelConfig", kEBUChannelConfig, NamedValueKind::Int, "%d"},
+    {"kEBUGain", kEBUGain, NamedValueKind::Double, "%.1lf"},
+    {"kEBURefLevel", kEBURefLevel, NamedValueKind::Double, "%.1lf"},
+    {"kEBUDelta", kEBUDelta, NamedValueKind::Int, "%d"},
+    {"kDIALChannelConfig", kDIALChannelConfig, NamedValueKind::Int, "%d"},
+    {"kDIALGain", kDIALGain, NamedValueKind::Double, "%.1lf"},
+    {"kDIALRefLevel", kDIALRefLevel, NamedValueKind::Double, "%.1lf"},
+    {"kDIALDelta", kDIALDelta, NamedValueKind::Int, "%d"},
+    {"kDIALWindow", kDIALWindow, NamedValueKind::Double, "%.1lf"},
+    {nullptr, -1, NamedValueKind::Int, nullptr},
+};
+
+const char* const PresetCategoryNames[kNumPresetCategories] = {
+    "Top", "EBU R128", "ITU BS1770", "ATSC A/85", "Studioscale", "TASA", "Dialog",
+};
+
+}  // namespace kalvo5

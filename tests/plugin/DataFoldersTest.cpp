@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Kalvo5TestSupport.h"
+#include "plugin/DataFolders.h"
+
+namespace kalvo5::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DataFolders : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base = fs::path(TestDataHome()) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(base);
+    setenv("XDG_DATA_HOME", base.c_str(), 1);
+  }
+  void TearDown() override { UseTestDataHome(); }
+  fs::path base;
+};
+
+TEST_F(DataFolders, AreCreatedOnceEvenWhenTheBaseIsMissing) {
+  IMPlugPaths first;
+  first.InitPaths("Kalvo5");
+  EXPECT_EQ(first.DataFolder(), (base / "Kalvo5").string());
+  EXPECT_EQ(first.PresetFolder(), (base / "Kalvo5" / "VST2").string());
+  EXPECT_TRUE(fs::is_directory(first.PresetFolder()));
+
+  std::ofstream(fs::path(first.PresetFolder()) / "default.vrs") << "kept";
+  IMPlugPaths second;
+  second.InitPaths("Kalvo5");
+  EXPECT_EQ(second.PresetFolder(), first.PresetFolder());
+  EXPECT_TRUE(fs::exists(fs::path(first.PresetFolder()) / "default.vrs"));
+}
+
+TEST_F(DataFolders, AFileInTheWayIsLeftAlone) {
+  fs::create_directories(base);
+  std::ofstream(base / "Kalvo5") << "not a folder";
+  IMPlugPaths paths;
+  paths.InitPaths("Kalvo5");
+  EXPECT_TRUE(fs::is_regular_file(base / "Kalvo5"));
+  EXPECT_FALSE(EnsureFolder(paths.PresetFolder()));
+}
+
+TEST_F(DataFolders, BasePathComesFromXdgThenHome) {
+  EXPECT_EQ(LocalAppDataFolder(), base.string());
+  setenv("XDG_DATA_HOME", "relative/path", 1);
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') {
+    EXPECT_EQ(LocalAppDataFolder(), std::string(home) + "/.local/share");
+  }
+  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+}
+
+}  // namespace
+}  // namespace kalvo5::test

@@ -1,0 +1,144 @@
+// A Kalvo5 whose host notifications are recorded, with a stand-in editor, and
+// helpers that feed it audio the way the host binding does.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plugin/Kalvo5.h"
+
+namespace kalvo5::test {
+
+// A private data folder base for every test program that creates plug-ins.
+inline std::string TestDataHome() {
+  static const std::string home = [] {
+    std::string templ = (std::filesystem::temp_directory_path() / "kalvo5-test-XXXXXX").string();
+    const char* made = mkdtemp(templ.data());
+    return std::string(made ? made : "/tmp");
+  }();
+  return home;
+}
+
+inline void UseTestDataHome() { setenv("XDG_DATA_HOME", TestDataHome().c_str(), 1); }
+
+struct HostCall {
+  enum Kind { Automate, BeginGesture, EndGesture, Latency } kind;
+  int index;
+  double value;
+};
+
+class TestKalvo5 : public Kalvo5 {
+ public:
+  TestKalvo5() : Kalvo5(iplug::InstanceInfo{}) {}
+
+  void SendParamToHost(int index, double normalized) override {
+    calls.push_back({HostCall::Automate, index, normalized});
+  }
+  void BeginParamGesture(int index) override { calls.push_back({HostCall::BeginGesture, index, 0}); }
+  void EndParamGesture(int index) override { calls.push_back({HostCall::EndGesture, index, 0}); }
+  void ChangeLatency(int samples) override {
+    calls.push_back({HostCall::Latency, -1, static_cast<double>(samples)});
+    Kalvo5::ChangeLatency(samples);
+  }
+  // The processor's own latency store, without a host report.
+  void StoreLatency(int samples) { Kalvo5::ChangeLatency(samples); }
+
+  bool EditorExists() const override { return editorExists; }
+  double EditorDrawScale() const override { return drawScale; }
+
+  int CountCalls(HostCall::Kind kind, int index = -2) const {
+    int n = 0;
+    for (const HostCall& call : calls)
+      if (call.kind == kind && (index == -2 || call.index == index)) ++n;
+    return n;
+  }
+
+  // Host automation of a real value.
+  void HostSets(int index, double value) {
+    SetParameterFromHost(index, GetParam(index)->NormalizedFromValue(value));
+  }
+  // An editor control setting a real value.
+  void EditorSets(int index, double value) {
+    iplug::MainThreadScope mainThread;
+    SetParamFromEditor(index, GetParam(index)->NormalizedFromValue(value));
+  }
+  void Command(int code) {
+    iplug::MainThreadScope mainThread;
+    OnParamChange(code, iplug::ParamSource::Editor, -1);
+  }
+  void Tick() { GetTimer()->TickNow(); }
+
+  std::vector<HostCall> calls;
+  bool editorExists = false;
+  double drawScale = 1.0;
+  std::optional<int> menuEntry;
+
+ protected:
+  std::optional<int> ChosenMenuScaleEntry() const override { return menuEntry; }
+};
+
+// Creates plug-ins with the timer under the test's control.
+class PluginTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseTestDataHome();
+    iplug::Timer::SetAutomaticTicks(false);
+    plugin = std::make_unique<TestKalvo5>();
+  }
+  void TearDown() override {
+    plugin.reset();
+    iplug::Timer::SetAutomaticTicks(true);
+  }
+
+  std::unique_ptr<TestKalvo5> plugin;
+};
+
+// Planar audio for the 64-bit process path.
+class Audio {
+ public:
+  Audio(int channels, int frames) : mData(static_cast<std::size_t>(channels)) {
+    for (auto& channel : mData) channel.assign(static_cast<std::size_t>(frames), 0.0);
+    for (auto& channel : mData) mPointers.push_back(channel.data());
+  }
+  std::vector<double>& operator[](int channel) { return mData[static_cast<std::size_t>(channel)]; }
+  double** Pointers() { return mPointers.data(); }
+  int Frames() const { return static_cast<int>(mData[0].size()); }
+  int Channels() const { return static_cast<int>(mData.size()); }
+
+ private:
+  std::vector<std::vector<double>> mData;
+  std::vector<double*> mPointers;
+};
+
+// Connects as many channels as the host passes buffers, as a host's speaker
+// arrangement does.
+inline void Connect(Kalvo5& plugin, int inputs, int outputs) {
+  plugin.ConnectChannels(iplug::kInput, 0, inputs, true);
+  plugin.ConnectChannels(iplug::kInput, inputs, 6, false);
+  plugin.ConnectChannels(iplug::kOutput, 0, outputs, true);
+  plugin.ConnectChannels(iplug::kOutput, outputs, 6, false);
+}
+
+// Feeds `in` to the plug-in in blocks of blockSize with `out` as outputs,
+// taking the host's transport state per block.
+inline void Feed(Kalvo5& plugin, Audio& in, Audio& out, int blockSize, bool playing = false) {
+  Connect(plugin, in.Channels(), out.Channels());
+  iplug::TimeInfo time;
+  time.transportIsRunning = playing;
+  for (int start = 0; start < in.Frames(); start += blockSize) {
+    const int n = std::min(blockSize, in.Frames() - start);
+    std::vector<double*> inPtrs, outPtrs;
+    for (int c = 0; c < in.Channels(); ++c) inPtrs.push_back(in[c].data() + start);
+    for (int c = 0; c < out.Channels(); ++c) outPtrs.push_back(out[c].data() + start);
+    plugin.SetTimeInfo(time);
+    plugin.ProcessBuffers(inPtrs.data(), outPtrs.data(), n);
+  }
+}
+
+}  // namespace kalvo5::test
