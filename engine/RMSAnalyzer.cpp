@@ -197,8 +197,9 @@ double RMSMomentaryMax(const RMSAnalyzer& a) {
 }
 
 double RMSIntegrated(const RMSAnalyzer& a, bool rounded) {
+  // The Leq(M) level is rounded on the loudness scale already.
   const double db = IntegratedLevelDb(a);
-  return WithOffset(rounded ? RoundToTenth(db) : db, a.dbOffset);
+  return WithOffset(rounded && !a.leqM ? RoundToTenth(db) : db, a.dbOffset);
 }
 
 double RMSPeakMax(const RMSAnalyzer& a, bool rounded) {

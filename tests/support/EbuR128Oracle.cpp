@@ -21,6 +21,11 @@ void EbuR128Oracle::UseFivePointOneLayout() {
   for (unsigned c = 0; c < std::min(channels_, 6u); ++c) ebur128_set_channel(state_, c, roles[c]);
 }
 
+void EbuR128Oracle::SetChannels(const std::vector<int>& roles) {
+  for (unsigned c = 0; c < std::min(channels_, static_cast<unsigned>(roles.size())); ++c)
+    ebur128_set_channel(state_, c, roles[c]);
+}
+
 void EbuR128Oracle::Add(const double* frames, std::size_t frameCount) {
   ebur128_add_frames_double(state_, frames, frameCount);
 }

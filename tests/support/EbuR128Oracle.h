@@ -19,6 +19,9 @@ class EbuR128Oracle {
   // Channel roles of a 5.1 layout in our channel order (L R C LFE Ls Rs).
   void UseFivePointOneLayout();
 
+  // Any layout: roles[c] is the EBUR128_* channel of channel c.
+  void SetChannels(const std::vector<int>& roles);
+
   // Interleaved frames.
   void Add(const double* frames, std::size_t frameCount);
   void Add(const std::vector<double>& frames);
