@@ -1,0 +1,88 @@
+// The process callbacks and the preparation of each block: buffer size,
+// offline state, transport, and the messages the editor queued.
+#include <algorithm>
+#include <type_traits>
+
+#include "IPlugVST2.h"
+#include "VST2Transport.h"
+
+namespace iplug {
+
+namespace {
+
+IPlugVST2* PlugFromEffect(vst2::AEffect* effect) {
+  return effect ? static_cast<IPlugVST2*>(effect->object) : nullptr;
+}
+
+}  // namespace
+
+void IPlugVST2::VSTProcess(vst2::AEffect* effect, float** inputs, float** outputs, vst2::VstInt32 nFrames) {
+  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessBlock(inputs, outputs, nFrames, true);
+}
+
+void IPlugVST2::VSTProcessReplacing(vst2::AEffect* effect, float** inputs, float** outputs,
+                                    vst2::VstInt32 nFrames) {
+  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessBlock(inputs, outputs, nFrames, false);
+}
+
+void IPlugVST2::VSTProcessDoubleReplacing(vst2::AEffect* effect, double** inputs, double** outputs,
+                                          vst2::VstInt32 nFrames) {
+  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessBlock(inputs, outputs, nFrames, false);
+}
+
+void IPlugVST2::PrepareBlock(int nFrames) {
+  const int frames = std::min(nFrames, kMaxBlockFrames);
+  if (frames > GetBlockSize()) {
+    ResizeBuffers(frames);
+    ResetProcessing();
+  }
+
+  const bool offline = HostCall(vst2::audioMasterGetCurrentProcessLevel) == vst2::kVstProcessLevelOffline;
+  if (offline != GetRenderingOffline()) {
+    SetRenderingOffline(offline);
+    ResetProcessing();
+  }
+
+  SetTimeInfo(TimeInfoFromHost(
+      reinterpret_cast<const vst2::VstTimeInfo*>(HostCall(vst2::audioMasterGetTime, 0, kTimeInfoRequest))));
+
+  IMidiMsg message;
+  for (std::size_t n = 0; n < Queues().midiFromEditor.capacity() && Queues().midiFromEditor.Pop(message); ++n)
+    ProcessMidiMsg(message);
+}
+
+template <typename Sample>
+void IPlugVST2::ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, bool accumulate) {
+  if (nFrames < 0) return;
+  PrepareBlock(nFrames);
+  if (nFrames <= GetBlockSize()) {
+    ProcessSlice(inputs, outputs, nFrames, accumulate);
+  } else {
+    // Longer than any buffer: run it in consecutive slices over the host's
+    // buffers.
+    SlicePointers<Sample>& slice = Slice(static_cast<Sample*>(nullptr));
+    for (int offset = 0; offset < nFrames; offset += GetBlockSize()) {
+      // The host passes one buffer per connected channel.
+      const auto move = [offset](Sample** host, std::vector<Sample*>& moved, int count) {
+        for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+          moved[i] = host && host[i] ? host[i] + offset : nullptr;
+        return host ? moved.data() : nullptr;
+      };
+      ProcessSlice(move(inputs, slice.inputs, NChannelsConnected(kInput)),
+                   move(outputs, slice.outputs, NChannelsConnected(kOutput)),
+                   std::min(GetBlockSize(), nFrames - offset), accumulate);
+    }
+  }
+  SendQueuedSysEx();
+}
+
+template <typename Sample>
+void IPlugVST2::ProcessSlice(Sample** inputs, Sample** outputs, int nFrames, bool accumulate) {
+  if constexpr (std::is_same_v<Sample, float>) {
+    ProcessBuffers(inputs, outputs, nFrames, accumulate);
+  } else {
+    ProcessBuffers(inputs, outputs, nFrames);
+  }
+}
+
+}  // namespace iplug

@@ -1,0 +1,54 @@
+// State chunks: the program chunk holds the plug-in's state, the bank chunk
+// every preset slot; both start with the 'tffp' header and its version.
+#include <limits>
+
+#include "IPlugVST2.h"
+
+namespace iplug {
+
+vst2::VstIntPtr IPlugVST2::GetChunk(bool bank, void* ptr) {
+  if (!ptr) return 0;
+  ByteChunk& chunk = bank ? mBankChunk : mProgramChunk;
+  chunk.Clear();
+  chunk.PutInt32(kStateChunkMagic);
+  chunk.PutInt32(kStateChunkVersion);
+  bool written = false;
+  if (bank) {
+    ModifyCurrentPreset();
+    written = SerializePresets(chunk);
+  } else {
+    written = WriteState(chunk);
+  }
+  if (!written || chunk.Empty()) return 0;
+  // The data stays valid until the next request of the same kind.
+  *static_cast<void**>(ptr) = chunk.Data();
+  return chunk.Size();
+}
+
+vst2::VstIntPtr IPlugVST2::SetChunk(bool bank, vst2::VstIntPtr size, const void* data) {
+  if (!data || size <= 0 || size > std::numeric_limits<int>::max()) return 0;
+  ByteChunk& chunk = bank ? mBankChunk : mProgramChunk;
+  chunk.Clear();
+  chunk.PutBytes(data, static_cast<int>(size));
+
+  int position = 0;
+  std::int32_t version = 0;
+  std::int32_t magic = 0;
+  if (chunk.GetInt32(magic, 0) >= 0 && magic == kStateChunkMagic) {
+    position = chunk.GetInt32(version, 4);
+    // A header cut short: nothing to read.
+    if (position < 0) return 0;
+  }
+
+  if (bank && version >= kStateChunkVersion) {
+    position = UnserializePresets(chunk, position);
+  } else {
+    position = ReadState(chunk, position);
+    ModifyCurrentPreset();
+  }
+  if (position < 0) return 0;
+  OnStateRestored();
+  return 1;
+}
+
+}  // namespace iplug
