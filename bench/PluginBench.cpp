@@ -1,0 +1,80 @@
+// One whole block of the plug-in (pre-gain, routing, the active analyzer,
+// pass-through, pacing) per analyzer type, layout and block size. The
+// "core_percent" counter is the share of one core that one instance uses to
+// keep up with real time at 48 kHz.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "plugin/Kalvo5.h"
+
+namespace kalvo5::bench {
+namespace {
+
+constexpr double kRate = 48000.0;
+
+// Instances write their data folders into a private temporary base.
+void UsePrivateDataFolder() {
+  static const std::string base = [] {
+    std::string templ = (std::filesystem::temp_directory_path() / "kalvo5-bench-XXXXXX").string();
+    const char* made = mkdtemp(templ.data());
+    return std::string(made ? made : "/tmp");
+  }();
+  setenv("XDG_DATA_HOME", base.c_str(), 1);
+}
+
+void ProcessBlock(benchmark::State& state) {
+  const int type = static_cast<int>(state.range(0));
+  const int channels = static_cast<int>(state.range(1));
+  const int frames = static_cast<int>(state.range(2));
+
+  UsePrivateDataFolder();
+  iplug::Timer::SetAutomaticTicks(false);
+  auto plugin = std::make_unique<Kalvo5>(iplug::InstanceInfo{});
+  const bool six = channels == 6;
+  plugin->SetParameterFromHost(kType, type / 2.0);
+  plugin->SetParameterFromHost(kRMSChannelConfig, six ? 1.0 : 0.0);   // "6 Ch." or "Stereo"
+  plugin->SetParameterFromHost(kEBUChannelConfig, six ? 1.0 : 0.25);  // "5.1" or "2.0"
+  plugin->SetParameterFromHost(kDIALChannelConfig, six ? 1.0 : 0.25);
+  plugin->ConnectChannels(iplug::kInput, channels, 6, false);
+  plugin->ConnectChannels(iplug::kOutput, channels, 6, false);
+
+  // A few seconds of material, walked through block by block.
+  const std::size_t span = static_cast<std::size_t>(4 * kRate);
+  std::vector<std::vector<double>> material;
+  for (int c = 0; c < channels; ++c)
+    material.push_back(Material(span + static_cast<std::size_t>(frames), c + 1));
+  std::vector<std::vector<double>> outputs(static_cast<std::size_t>(channels),
+                                           std::vector<double>(static_cast<std::size_t>(frames)));
+  std::vector<double*> in(static_cast<std::size_t>(channels)), out(static_cast<std::size_t>(channels));
+  for (int c = 0; c < channels; ++c)
+    out[static_cast<std::size_t>(c)] = outputs[static_cast<std::size_t>(c)].data();
+
+  std::size_t offset = 0;
+  for (auto _ : state) {
+    for (int c = 0; c < channels; ++c)
+      in[static_cast<std::size_t>(c)] = material[static_cast<std::size_t>(c)].data() + offset;
+    plugin->ProcessAudioBlock(in.data(), out.data(), frames);
+    benchmark::DoNotOptimize(out[0][0]);
+    offset = (offset + static_cast<std::size_t>(frames)) % span;
+  }
+
+  const double blockSeconds = frames / kRate;
+  state.counters["core_percent"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * blockSeconds / 100.0,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  SetPerSample(state, static_cast<std::size_t>(frames));
+  plugin.reset();
+  iplug::Timer::SetAutomaticTicks(true);
+}
+
+BENCHMARK(ProcessBlock)
+    ->ArgNames({"type", "channels", "block"})
+    ->ArgsProduct({{kTypeRMS, kTypeEBU, kTypeDIAL}, {2, 6}, {64, 512}});
+
+}  // namespace
+}  // namespace kalvo5::bench
