@@ -24,6 +24,7 @@ void LayoutSamples(LoudnessChannelConfig config, const double (&x)[kAnalyzerChan
 }  // namespace
 
 bool InitEBU(EBUAnalyzer& a, double fs) {
+  if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
   InitTruePeakBank(a.truePeak, fs);
   InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::ShelfFirst, kAntiDenormal);

@@ -33,7 +33,8 @@ struct EBUAnalyzer {
 
 // Designs the K-weighting for the rate, obtains the windows' rings and the
 // integrator's and range meter's memory, and resets. False when memory was
-// not available (the loudness readings then stay at their reset values).
+// not available (the loudness readings then stay at their reset values), and
+// false, changing nothing, for a rate that is not finite and positive.
 bool InitEBU(EBUAnalyzer& analyzer, double sampleRate);
 
 // Clears filters, detectors, windows, integrator, range meter and meters.

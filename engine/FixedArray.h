@@ -3,21 +3,26 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
-#include <new>
+#include <type_traits>
 
 namespace kalvo5 {
 
 template <typename T>
 class FixedArray {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>,
+                "plain numbers only: the memory comes zeroed from calloc");
+
  public:
-  // Replaces the buffer by count value-initialised elements. On failure the
-  // array is empty and false is returned. Never call on the audio thread.
+  // Replaces the buffer by count zeroed elements. On failure the array is
+  // empty and false is returned. Never call on the audio thread. The pages
+  // of a large buffer are only touched as the meter writes them.
   bool Allocate(std::size_t count) {
     data_.reset();
     size_ = 0;
     if (count == 0) return true;
-    data_.reset(new (std::nothrow) T[count]());
+    data_.reset(static_cast<T*>(std::calloc(count, sizeof(T))));
     if (!data_) return false;
     size_ = count;
     return true;
@@ -26,11 +31,14 @@ class FixedArray {
   std::size_t size() const { return size_; }
   T* data() { return data_.get(); }
   const T* data() const { return data_.get(); }
-  T& operator[](std::size_t i) { return data_[i]; }
-  const T& operator[](std::size_t i) const { return data_[i]; }
+  T& operator[](std::size_t i) { return data_.get()[i]; }
+  const T& operator[](std::size_t i) const { return data_.get()[i]; }
 
  private:
-  std::unique_ptr<T[]> data_;
+  struct Free {
+    void operator()(T* p) const { std::free(p); }
+  };
+  std::unique_ptr<T, Free> data_;
   std::size_t size_ = 0;
 };
 

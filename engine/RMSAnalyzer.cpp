@@ -78,6 +78,7 @@ void LeqMStep(RMSAnalyzer& a, double v) {
 }  // namespace
 
 bool InitRMS(RMSAnalyzer& a, double minWindowMs, double maxWindowMs, double fs) {
+  if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
   a.minWindowMs = minWindowMs;
   a.maxWindowMs = maxWindowMs;

@@ -75,7 +75,8 @@ struct RMSAnalyzer {
 
 // Sets the window limits (10 and 10000 ms), obtains every ring for the rate,
 // the window 600 ms with "SUM", and resets. False when memory was not
-// available (the analyzer then measures nothing but peaks).
+// available (the analyzer then measures nothing but peaks), and false,
+// changing nothing, for a rate that is not finite and positive.
 bool InitRMS(RMSAnalyzer& analyzer, double minWindowMs, double maxWindowMs, double sampleRate);
 
 // Ignored unless minWindowMs <= ms <= maxWindowMs and ms differs from the

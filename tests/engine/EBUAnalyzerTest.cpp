@@ -177,6 +177,17 @@ TEST(EBUAnalyzer, NonFiniteSamplesAreMeasuredAsSilence) {
   EXPECT_NEAR(EBUShortTerm(*a), EBUShortTerm(*b), 1e-6);
 }
 
+TEST(EBUAnalyzer, RatesThatAreNotFiniteAndPositiveChangeNothing) {
+  auto a = MakeAnalyzer(48000.0);
+  Feed(*a, Config::Stereo, OnChannels(Sine997(1.0), {0, 1}));
+  const double before = EBUShortTerm(*a);
+  for (double rate : {0.0, -48000.0, std::numeric_limits<double>::quiet_NaN(), HUGE_VAL})
+    EXPECT_FALSE(InitEBU(*a, rate));
+  EXPECT_EQ(a->sampleRate, 48000.0);
+  Feed(*a, Config::Stereo, OnChannels(Sine997(0.5), {0, 1}));
+  EXPECT_NEAR(EBUShortTerm(*a), before + 10 * std::log10(1.5), 0.05);
+}
+
 // Programme material for the comparisons with libebur128: noise smoothed
 // towards the low end, as programme is (near Nyquist the two meters'
 // true-peak interpolators differ), under a level that moves to a new value

@@ -249,6 +249,15 @@ TEST(RMSAnalyzer, LeqMReadsTheLoudnessScaleWithItsOffsetUndone) {
   EXPECT_LT(a->envelope, 0.01 * a->envelopeRelease);
 }
 
+TEST(RMSAnalyzer, RatesThatAreNotFiniteAndPositiveChangeNothing) {
+  auto a = MakeAnalyzer();
+  Driver{*a}.Run(FullScaleSine(1.0), {0});
+  for (double rate : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN(), HUGE_VAL})
+    EXPECT_FALSE(InitRMS(*a, 10.0, 10000.0, rate));
+  EXPECT_EQ(a->window.length, 28800);
+  EXPECT_EQ(RMSMomentary(*a), -3.0);
+}
+
 TEST(RMSAnalyzer, NonFiniteSamplesAreMeasuredAsSilence) {
   auto a = MakeAnalyzer();
   Driver d{*a};
