@@ -27,7 +27,7 @@ inline std::string TestDataHome() {
 
 inline void UseTestDataHome() { setenv("XDG_DATA_HOME", TestDataHome().c_str(), 1); }
 
-struct HostCall {
+struct HostNote {
   enum Kind { Automate, BeginGesture, EndGesture, Latency } kind;
   int index;
   double value;
@@ -38,23 +38,23 @@ class TestKalvo5 : public Kalvo5 {
   TestKalvo5() : Kalvo5(iplug::InstanceInfo{}) {}
 
   void SendParamToHost(int index, double normalized) override {
-    calls.push_back({HostCall::Automate, index, normalized});
+    calls.push_back({HostNote::Automate, index, normalized});
   }
-  void BeginParamGesture(int index) override { calls.push_back({HostCall::BeginGesture, index, 0}); }
-  void EndParamGesture(int index) override { calls.push_back({HostCall::EndGesture, index, 0}); }
+  void BeginParamGesture(int index) override { calls.push_back({HostNote::BeginGesture, index, 0}); }
+  void EndParamGesture(int index) override { calls.push_back({HostNote::EndGesture, index, 0}); }
   void ChangeLatency(int samples) override {
-    calls.push_back({HostCall::Latency, -1, static_cast<double>(samples)});
+    calls.push_back({HostNote::Latency, -1, static_cast<double>(samples)});
     Kalvo5::ChangeLatency(samples);
   }
   // The processor's own latency store, without a host report.
-  void StoreLatency(int samples) { Kalvo5::ChangeLatency(samples); }
+  void StoreLatency(int samples) { iplug::IPlugProcessor::ChangeLatency(samples); }
 
   bool EditorExists() const override { return editorExists; }
   double EditorDrawScale() const override { return drawScale; }
 
-  int CountCalls(HostCall::Kind kind, int index = -2) const {
+  int CountCalls(HostNote::Kind kind, int index = -2) const {
     int n = 0;
-    for (const HostCall& call : calls)
+    for (const HostNote& call : calls)
       if (call.kind == kind && (index == -2 || call.index == index)) ++n;
     return n;
   }
@@ -74,7 +74,7 @@ class TestKalvo5 : public Kalvo5 {
   }
   void Tick() { GetTimer()->TickNow(); }
 
-  std::vector<HostCall> calls;
+  std::vector<HostNote> calls;
   bool editorExists = false;
   double drawScale = 1.0;
   std::optional<int> menuEntry;

@@ -69,7 +69,7 @@ TEST_F(PluginTest, EditorScaleCommands) {
   plugin->Command(kCmdToggleEditorScale);
   EXPECT_EQ(scale(), 1.5);
   EXPECT_EQ(plugin->Settings().Get(kGUIScale), 1.5);
-  EXPECT_GE(plugin->CountCalls(HostCall::Automate, kGUIScale), 1);
+  EXPECT_GE(plugin->CountCalls(HostNote::Automate, kGUIScale), 1);
   plugin->EditorSets(kGUIScale, 1.02);
   plugin->Command(kCmdToggleEditorScale);
   EXPECT_EQ(scale(), 1.0);
@@ -120,7 +120,7 @@ TEST_F(PluginTest, MatchEbuIntegratedMovesTheGainToTheReferenceOnce) {
   const double gain = plugin->GetParam(kEBUGain)->GetValue();
   EXPECT_NEAR(gain, -23.0 - before.integrated, 1e-9);
   EXPECT_EQ(plugin->Settings().Get(kEBUGain), gain);
-  EXPECT_EQ(plugin->CountCalls(HostCall::Automate, kEBUGain), 1);
+  EXPECT_EQ(plugin->CountCalls(HostNote::Automate, kEBUGain), 1);
   EXPECT_FALSE(plugin->ReadMeasurement(kTypeEBU).ebu.integratedValid);  // the meters restarted
 
   // Pressed again before a new gated block: nothing.
@@ -173,7 +173,7 @@ TEST_F(PluginTest, OutputsAreWrittenOnlyWhenOnAndOnlyForTheCurrentType) {
   FeedSine(*plugin, 0.2);
   plugin->Tick();
   EXPECT_FALSE(plugin->mAutomationDue);
-  EXPECT_EQ(plugin->CountCalls(HostCall::Automate), 0);
+  EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 0);
 
   plugin->EditorSets(kWriteAutomationData, 1);
   plugin->calls.clear();
@@ -182,8 +182,8 @@ TEST_F(PluginTest, OutputsAreWrittenOnlyWhenOnAndOnlyForTheCurrentType) {
   plugin->Tick();
   EXPECT_FALSE(plugin->mAutomationDue);
   for (int i = kOutRMSIL; i <= kOutRMSCrest; ++i)
-    EXPECT_EQ(plugin->CountCalls(HostCall::Automate, i), 1) << i;
-  EXPECT_EQ(plugin->CountCalls(HostCall::Automate), 6);
+    EXPECT_EQ(plugin->CountCalls(HostNote::Automate, i), 1) << i;
+  EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 6);
   const RMSReadings rms = plugin->ReadMeasurement(kTypeRMS).rms;
   // Stored through the normalized value, as the host sees it.
   EXPECT_NEAR(plugin->GetParam(kOutRMSML)->GetValue(), rms.momentary, 1e-9);
@@ -193,13 +193,13 @@ TEST_F(PluginTest, OutputsAreWrittenOnlyWhenOnAndOnlyForTheCurrentType) {
   FeedSine(*plugin, 0.5);
   plugin->calls.clear();
   plugin->Tick();
-  EXPECT_EQ(plugin->CountCalls(HostCall::Automate), 7);
+  EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 7);
   EXPECT_NEAR(plugin->GetParam(kOutRMSML)->GetValue(), rms.momentary, 1e-9);  // kept from before
   const double momentary = plugin->GetParam(kOutEBUML)->GetValue();
   EXPECT_GT(momentary, -30.0);
   EXPECT_NEAR(momentary * 10.0, std::round(momentary * 10.0), 1e-9);
   EXPECT_NEAR(momentary, RoundToTenth(plugin->ReadMeasurement(kTypeEBU).ebu.momentary), 1e-9);
-  EXPECT_EQ(plugin->CountCalls(HostCall::BeginGesture), 0);
+  EXPECT_EQ(plugin->CountCalls(HostNote::BeginGesture), 0);
 }
 
 TEST_F(PluginTest, GesturesBracketAutomationForTheHostsThatWantThem) {
@@ -209,9 +209,9 @@ TEST_F(PluginTest, GesturesBracketAutomationForTheHostsThatWantThem) {
   plugin->calls.clear();
   plugin->Tick();
   ASSERT_EQ(plugin->calls.size(), 18u);
-  EXPECT_EQ(plugin->calls[0].kind, HostCall::BeginGesture);
-  EXPECT_EQ(plugin->calls[1].kind, HostCall::Automate);
-  EXPECT_EQ(plugin->calls[2].kind, HostCall::EndGesture);
+  EXPECT_EQ(plugin->calls[0].kind, HostNote::BeginGesture);
+  EXPECT_EQ(plugin->calls[1].kind, HostNote::Automate);
+  EXPECT_EQ(plugin->calls[2].kind, HostNote::EndGesture);
   EXPECT_EQ(plugin->calls[2].index, kOutRMSIL);
 }
 
@@ -219,29 +219,29 @@ TEST_F(PluginTest, AChangedLatencyIsReportedAgainWhereTheHostNeedsIt) {
   plugin->StoreLatency(64);
   plugin->HostSets(kRMSGain, 1.0);
   plugin->Tick();
-  EXPECT_EQ(plugin->CountCalls(HostCall::Latency), 0);  // host not identified yet
+  EXPECT_EQ(plugin->CountCalls(HostNote::Latency), 0);  // host not identified yet
 
   plugin->SetHost("Ableton Live 11", 0);
   plugin->HostSets(kRMSGain, 2.0);
-  ASSERT_EQ(plugin->CountCalls(HostCall::Latency), 1);
+  ASSERT_EQ(plugin->CountCalls(HostNote::Latency), 1);
   EXPECT_EQ(plugin->GetLatency(), 0);
 
   plugin->calls.clear();
   plugin->SetHost("REAPER", 0);
   plugin->StoreLatency(64);
   plugin->HostSets(kRMSGain, 3.0);
-  EXPECT_EQ(plugin->CountCalls(HostCall::Latency), 0);
+  EXPECT_EQ(plugin->CountCalls(HostNote::Latency), 0);
   plugin->Tick();
-  EXPECT_EQ(plugin->CountCalls(HostCall::Latency), 1);
+  EXPECT_EQ(plugin->CountCalls(HostNote::Latency), 1);
 
   // Pro Tools gets it from the audio thread, not from the idle handler.
   plugin->calls.clear();
   plugin->SetHost("ProTools", 0);
   plugin->StoreLatency(64);
   plugin->Tick();
-  EXPECT_EQ(plugin->CountCalls(HostCall::Latency), 0);
+  EXPECT_EQ(plugin->CountCalls(HostNote::Latency), 0);
   FeedSine(*plugin, 0.01);
-  EXPECT_EQ(plugin->CountCalls(HostCall::Latency), 1);
+  EXPECT_EQ(plugin->CountCalls(HostNote::Latency), 1);
 }
 
 }  // namespace
