@@ -1,5 +1,7 @@
 #include "IPlugAPIBase.h"
 
+#include <cmath>
+
 namespace iplug {
 
 IPlugAPIBase::IPlugAPIBase(const PluginConfig& config) : IPluginBase(config) {}
@@ -36,7 +38,7 @@ void IPlugAPIBase::SetParamFromEditor(int index, double normalized) {
 
 void IPlugAPIBase::QueueParamForEditor(int index, double value, bool isNormalized) {
   const IParam* param = GetParam(index);
-  if (!param) return;
+  if (!param || std::isnan(value)) return;
   if (isNormalized) value = param->ValueFromNormalized(value);
   mQueues.params.Push({index, value});
 }

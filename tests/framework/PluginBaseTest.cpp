@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <thread>
@@ -266,6 +267,13 @@ TEST_F(PluginBase, ParameterChangesArriveInTheSpecifiedOrder) {
   EXPECT_EQ(plugin.GetParam(1)->GetValue(), 2.5);
   plugin.SetParameterFromHost(99, 0.5);  // ignored
   EXPECT_EQ(plugin.changes.size(), 2u);
+
+  // A NaN from the host changes nothing and never reaches the editor.
+  plugin.editorUpdates.clear();
+  plugin.SetParameterFromHost(2, std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(plugin.GetParam(2)->GetValue(), 5.0);
+  plugin.GetTimer()->TickNow();
+  for (const auto& update : plugin.editorUpdates) EXPECT_FALSE(std::isnan(update.second));
 }
 
 TEST_F(PluginBase, AFullQueueDropsTheNewestEntries) {
