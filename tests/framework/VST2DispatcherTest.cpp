@@ -9,7 +9,7 @@ using namespace vst2test;
 using iplug::ParamSource;
 
 TEST_F(VST2Test, EffectRecordDescribesThePlugin) {
-  Instance instance;
+  Instance instance(host);
   ASSERT_NE(instance.effect, nullptr);
   const vst2::AEffect& e = *instance.effect;
   EXPECT_EQ(e.magic, 0x56737450);
@@ -23,7 +23,7 @@ TEST_F(VST2Test, EffectRecordDescribesThePlugin) {
   EXPECT_EQ(e.version, 5360);
   EXPECT_EQ(e.initialDelay, 0);
   EXPECT_EQ(e.ioRatio, 1.0f);
-  EXPECT_EQ(e.resvd1, 0);
+  EXPECT_EQ(e.resvd2, 0);
   EXPECT_EQ(e.user, nullptr);
   EXPECT_NE(e.process, nullptr);
   EXPECT_NE(e.processReplacing, nullptr);
@@ -51,7 +51,7 @@ TEST_F(VST2Test, RecordReflectsOtherConfigurations) {
     config.pluginType = 1;
     return new TestPlugin(info, config);
   };
-  Instance instance(&RecordingHost::Callback, make);
+  Instance instance(host, make);
   EXPECT_EQ(instance.effect->numPrograms, 1);
   EXPECT_EQ(instance.effect->numInputs, 2);
   EXPECT_EQ(instance.effect->flags,
@@ -82,7 +82,7 @@ TEST_F(VST2Test, EntryPointRejectsWhatCannotBeAHostAndRunsWithoutOne) {
 TEST_F(VST2Test, OpenIdentifiesTheHostOnceAndAnnouncesEveryParameter) {
   host.productString = "REAPER";
   host.vendorVersion = 71234;  // 7.12.34
-  Instance instance;
+  Instance instance(host);
   EXPECT_EQ(instance.Dispatch(vst2::effOpen), 0);
   TestPlugin& plug = instance.Plug();
   EXPECT_EQ(plug.GetHost(), iplug::kHostReaper);
@@ -100,7 +100,7 @@ TEST_F(VST2Test, OpenIdentifiesTheHostOnceAndAnnouncesEveryParameter) {
 
 TEST_F(VST2Test, HostWithoutProductStringIsUnknownAndNotAskedForItsVersion) {
   host.productString = "";
-  Instance instance;
+  Instance instance(host);
   instance.Dispatch(vst2::effOpen);
   EXPECT_EQ(instance.Plug().GetHost(), iplug::kHostUnknown);
   EXPECT_EQ(instance.Plug().GetHostVersion(), 0);
@@ -109,14 +109,14 @@ TEST_F(VST2Test, HostWithoutProductStringIsUnknownAndNotAskedForItsVersion) {
 
 TEST_F(VST2Test, AnOverlongProductStringIsCutAtTheBuffer) {
   host.productString = std::string(255, 'a');  // fills the 256-byte buffer exactly
-  Instance instance;
+  Instance instance(host);
   instance.Dispatch(vst2::effOpen);
   EXPECT_EQ(std::string(instance.Plug().GetHostProductString()).size(), 255u);
 }
 
 TEST_F(VST2Test, SomeHostsGetOnlyTwoInputChannels) {
   host.productString = "Adobe Audition";
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   plug.ConnectChannels(iplug::kOutput, 3, 3, false);
   instance.Dispatch(vst2::effOpen);
@@ -126,7 +126,7 @@ TEST_F(VST2Test, SomeHostsGetOnlyTwoInputChannels) {
 }
 
 TEST_F(VST2Test, ParameterCallbacksStoreQueueAndReactWithoutTheLock) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   vst2::AEffect* e = instance.effect;
   e->setParameter(e, kGain, 0.75f);
@@ -162,7 +162,7 @@ TEST_F(VST2Test, ParameterCallbacksStoreQueueAndReactWithoutTheLock) {
 }
 
 TEST_F(VST2Test, ParameterTextsAndProperties) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   plug.GetParam(kGain)->SetValue(-6.0);
   EXPECT_EQ(instance.Text(vst2::effGetParamName, kGain), "Gain");
@@ -198,7 +198,7 @@ TEST_F(VST2Test, ParameterTextsAndProperties) {
 }
 
 TEST_F(VST2Test, CanDoAnswers) {
-  Instance instance;
+  Instance instance(host);
   auto canDo = [&](const char* query) {
     std::string text = query;
     return instance.Dispatch(vst2::effCanDo, 0, 0, text.data());
@@ -218,7 +218,7 @@ TEST_F(VST2Test, CanDoAnswers) {
 }
 
 TEST_F(VST2Test, VendorExtensions) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   // The display of a value the parameter does not hold.
   char display[64] = "unchanged";
@@ -260,7 +260,7 @@ TEST_F(VST2Test, VendorExtensions) {
 }
 
 TEST_F(VST2Test, ChannelPropertiesAndSpeakerArrangements) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   vst2::VstPinProperties pin{};
   ASSERT_EQ(instance.Dispatch(vst2::effGetInputProperties, 0, 0, &pin), 1);
@@ -314,7 +314,7 @@ TEST_F(VST2Test, ChannelPropertiesAndSpeakerArrangements) {
 }
 
 TEST_F(VST2Test, HostNotificationsGoThroughTheCallback) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   plug.SendParamToHost(kGain, 0.25);
   plug.SendParamToHost(17, 0.25);
@@ -361,14 +361,14 @@ TEST_F(VST2Test, HostNotificationsGoThroughTheCallback) {
 }
 
 TEST_F(VST2Test, EditorOpensNothingYetAndClosesQuietly) {
-  Instance instance;
+  Instance instance(host);
   EXPECT_EQ(instance.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t{0x1234})), 0);
   EXPECT_EQ(instance.Dispatch(vst2::effEditClose), 1);
   EXPECT_EQ(instance.Dispatch(vst2::effEditClose), 1);
 }
 
 TEST_F(VST2Test, KeysReachTheEditorAsWindowsKeyCodes) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   EXPECT_EQ(instance.Dispatch(vst2::effEditKeyDown, 'a', 0, nullptr, 1.0f), 1);
   EXPECT_EQ(instance.Dispatch(vst2::effEditKeyUp, 0, vst2::VKEY_F5, nullptr, 8.0f), 0);
@@ -384,7 +384,7 @@ TEST_F(VST2Test, KeysReachTheEditorAsWindowsKeyCodes) {
 
   // In REAPER only the space key reaches the editor.
   host.productString = "REAPER v7.0";
-  Instance reaper;
+  Instance reaper(host);
   reaper.Dispatch(vst2::effOpen);
   EXPECT_EQ(reaper.Dispatch(vst2::effEditKeyDown, 0, vst2::VKEY_ESCAPE), 0);
   EXPECT_EQ(reaper.Dispatch(vst2::effEditKeyDown, 'b', 0), 0);
@@ -429,7 +429,7 @@ TEST(KeyTranslation, VirtualKeysCharactersAndModifiers) {
 }
 
 TEST_F(VST2Test, ProgramsByIndexAndName) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   EXPECT_EQ(instance.Text(vst2::effGetProgramName), "Empty");  // filled by the entry point
   EXPECT_EQ(instance.Dispatch(vst2::effGetProgram), 0);
@@ -461,7 +461,7 @@ TEST_F(VST2Test, ProgramsByIndexAndName) {
 }
 
 TEST_F(VST2Test, StreamSettingsResetTheProcessing) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   instance.Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, 44100.0f);
   EXPECT_EQ(plug.GetSampleRate(), 44100.0);
@@ -485,7 +485,7 @@ TEST_F(VST2Test, StreamSettingsResetTheProcessing) {
 }
 
 TEST_F(VST2Test, MidiFromTheHostIsEchoedAndQueuedForTheEditor) {
-  Instance instance;
+  Instance instance(host);
   vst2::VstMidiEvent note{};
   note.type = vst2::kVstMidiType;
   note.byteSize = sizeof(note);
@@ -516,14 +516,14 @@ TEST_F(VST2Test, MidiFromTheHostIsEchoedAndQueuedForTheEditor) {
 }
 
 TEST_F(VST2Test, CloseDestroysThePlugin) {
-  Instance instance;
+  Instance instance(host);
   EXPECT_EQ(TestPlugin::sLiving, 1);
   instance.Close();
   EXPECT_EQ(TestPlugin::sLiving, 0);
 }
 
 TEST_F(VST2Test, NullPointersAndInvalidIndicesOnEveryOpcode) {
-  Instance instance;
+  Instance instance(host);
   instance.Dispatch(vst2::effOpen);
   for (vst2::VstInt32 opcode = 0; opcode < 90; ++opcode) {
     if (opcode == vst2::effClose) continue;

@@ -28,7 +28,7 @@ struct Buffers {
 }  // namespace
 
 TEST_F(VST2Test, ThirtyTwoAndSixtyFourBitPathsGiveTheSameResult) {
-  Instance instance;
+  Instance instance(host);
   vst2::AEffect* e = instance.effect;
   e->setParameter(e, kGain, 0.55f);  // +6 dB
   const double gain = std::pow(10.0, instance.Plug().GetParam(kGain)->GetValue() / 20.0);
@@ -51,7 +51,7 @@ TEST_F(VST2Test, ThirtyTwoAndSixtyFourBitPathsGiveTheSameResult) {
 }
 
 TEST_F(VST2Test, BlockLongerThanAnnouncedGrowsTheBuffersFirst) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   instance.Dispatch(vst2::effSetBlockSize, 0, 512);
   plug.resetBlockSizes.clear();
@@ -67,7 +67,7 @@ TEST_F(VST2Test, BlockLongerThanAnnouncedGrowsTheBuffersFirst) {
 }
 
 TEST_F(VST2Test, BlockLongerThanAnyBufferIsProcessedInSlices) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   const int frames = 2 * iplug::kMaxBlockFrames + 100;
   Buffers<double> buffers(6, frames);
@@ -91,7 +91,7 @@ TEST_F(VST2Test, BlockLongerThanAnyBufferIsProcessedInSlices) {
 }
 
 TEST_F(VST2Test, OfflineRenderingStartAndStopResetTheProcessing) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   Buffers<float> buffers(6, 64);
   auto process = [&] {
@@ -113,7 +113,7 @@ TEST_F(VST2Test, OfflineRenderingStartAndStopResetTheProcessing) {
 }
 
 TEST_F(VST2Test, TransportFollowsWhatTheHostMarksValid) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   Buffers<float> buffers(6, 32);
   auto process = [&] {
@@ -172,7 +172,7 @@ TEST_F(VST2Test, TransportFollowsWhatTheHostMarksValid) {
 }
 
 TEST_F(VST2Test, ProcessWithoutSetupOrBuffers) {
-  Instance instance;
+  Instance instance(host);
   vst2::AEffect* e = instance.effect;
   // Before any sample rate, block size or resume; null buffer arrays; no frames.
   Buffers<float> buffers(6, 512);

@@ -30,7 +30,7 @@ void SetValues(TestPlugin& plug, double gain, double mode, double count) {
 }  // namespace
 
 TEST_F(VST2Test, ProgramChunkIsTheHeaderAndTheState) {
-  Instance instance;
+  Instance instance(host);
   SetValues(instance.Plug(), -18.5, 2, 5);
   const auto chunk = GetChunk(instance, false);
   ASSERT_EQ(chunk.size(), 8u + 5 * 8);
@@ -43,7 +43,7 @@ TEST_F(VST2Test, ProgramChunkIsTheHeaderAndTheState) {
 
   // Given to a new instance, it restores every parameter and the editor
   // hears of it; the current slot now holds it too.
-  Instance other;
+  Instance other(host);
   TestPlugin& plug = other.Plug();
   ASSERT_EQ(SetChunk(other, false, chunk), 1);
   EXPECT_EQ(plug.GetParam(kGain)->GetValue(), -18.5);
@@ -56,7 +56,7 @@ TEST_F(VST2Test, ProgramChunkIsTheHeaderAndTheState) {
 }
 
 TEST_F(VST2Test, BankChunkCarriesEverySlot) {
-  Instance instance;
+  Instance instance(host);
   char name[] = "Broadcast";
   SetValues(instance.Plug(), 6.0, 0, 3);
   instance.Dispatch(vst2::effSetProgramName, 0, 0, name);
@@ -77,7 +77,7 @@ TEST_F(VST2Test, BankChunkCarriesEverySlot) {
   GetChunk(instance, true);
   EXPECT_EQ(std::memcmp(programData, program.data(), program.size()), 0);
 
-  Instance other;
+  Instance other(host);
   ASSERT_EQ(SetChunk(other, true, bank), 1);
   EXPECT_EQ(other.Text(vst2::effGetProgramName), "Broadcast");
   EXPECT_EQ(other.Plug().GetParam(kGain)->GetValue(), 7.5);
@@ -86,12 +86,12 @@ TEST_F(VST2Test, BankChunkCarriesEverySlot) {
 }
 
 TEST_F(VST2Test, BankChunkWithoutHeaderIsOneProgramStoredInTheCurrentSlot) {
-  Instance source;
+  Instance source(host);
   SetValues(source.Plug(), -3.0, 2, 7);
   auto chunk = GetChunk(source, false);
   chunk.erase(chunk.begin(), chunk.begin() + 8);
 
-  Instance instance;
+  Instance instance(host);
   ASSERT_EQ(SetChunk(instance, true, chunk), 1);
   EXPECT_EQ(instance.Plug().GetParam(kGain)->GetValue(), -3.0);
   SetValues(instance.Plug(), 0, 0, 1);
@@ -106,7 +106,7 @@ TEST_F(VST2Test, BankChunkWithoutHeaderIsOneProgramStoredInTheCurrentSlot) {
 }
 
 TEST_F(VST2Test, UnreadableChunksAnswerZeroWithoutRestoring) {
-  Instance instance;
+  Instance instance(host);
   TestPlugin& plug = instance.Plug();
   // The state runs short after the first parameter: what was read stays.
   std::vector<std::uint8_t> shortState = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
@@ -130,7 +130,7 @@ TEST_F(VST2Test, UnreadableChunksAnswerZeroWithoutRestoring) {
 }
 
 TEST_F(VST2Test, RandomChunksNeverReadOutOfBounds) {
-  Instance instance;
+  Instance instance(host);
   std::mt19937 random(20240607);
   const auto valid = GetChunk(instance, true);
   for (int round = 0; round < 3000; ++round) {

@@ -11,86 +11,9 @@
 
 #include "framework/iplug/IPlugVST2Entry.h"
 #include "framework/iplug/Timer.h"
+#include "support/VST2RecordingHost.h"
 
 namespace vst2test {
-
-// What a host answers and remembers. One host per test; the callback finds
-// it through a pointer set while it exists (calls from inside the entry
-// point come before the host could know the effect).
-class RecordingHost {
- public:
-  struct Call {
-    vst2::VstInt32 opcode;
-    vst2::VstInt32 index;
-    vst2::VstIntPtr value;
-    float opt;
-  };
-
-  RecordingHost() { sCurrent = this; }
-  ~RecordingHost() { sCurrent = nullptr; }
-
-  static vst2::VstIntPtr Callback(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
-                                  vst2::VstIntPtr value, void* ptr, float opt) {
-    return sCurrent ? sCurrent->Answer(effect, opcode, index, value, ptr, opt) : 0;
-  }
-
-  int Count(vst2::VstInt32 opcode) const {
-    int n = 0;
-    for (const Call& call : calls) n += call.opcode == opcode ? 1 : 0;
-    return n;
-  }
-  std::vector<Call> CallsOf(vst2::VstInt32 opcode) const {
-    std::vector<Call> result;
-    for (const Call& call : calls)
-      if (call.opcode == opcode) result.push_back(call);
-    return result;
-  }
-
-  std::string productString = "Test Host";
-  vst2::VstIntPtr vendorVersion = 50306;
-  vst2::VstIntPtr processLevel = vst2::kVstProcessLevelRealtime;
-  bool reportTime = true;
-  vst2::VstTimeInfo timeInfo{};
-  vst2::VstIntPtr sizeWindowAnswer = 1;
-  // Called from inside audioMasterIOChanged, as a host that re-reads the
-  // channel layout at once would.
-  vst2::VstIntPtr (*onIOChanged)(vst2::AEffect* effect) = nullptr;
-  vst2::VstIntPtr ioChangedResult = -1;
-  std::vector<Call> calls;
-  std::vector<vst2::VstMidiEvent> midiEvents;
-
- private:
-  vst2::VstIntPtr Answer(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
-                         vst2::VstIntPtr value, void* ptr, float opt) {
-    calls.push_back({opcode, index, value, opt});
-    switch (opcode) {
-      case vst2::audioMasterGetProductString:
-        std::strcpy(static_cast<char*>(ptr), productString.c_str());
-        return 1;
-      case vst2::audioMasterGetVendorVersion:
-        return vendorVersion;
-      case vst2::audioMasterGetCurrentProcessLevel:
-        return processLevel;
-      case vst2::audioMasterGetTime:
-        return reportTime ? reinterpret_cast<vst2::VstIntPtr>(&timeInfo) : 0;
-      case vst2::audioMasterSizeWindow:
-        return sizeWindowAnswer;
-      case vst2::audioMasterIOChanged:
-        if (onIOChanged) ioChangedResult = onIOChanged(effect);
-        return 0;
-      case vst2::audioMasterProcessEvents: {
-        const auto* events = static_cast<const vst2::VstEvents*>(ptr);
-        for (int i = 0; i < events->numEvents; ++i)
-          midiEvents.push_back(*reinterpret_cast<const vst2::VstMidiEvent*>(events->events[i]));
-        return 1;
-      }
-      default:
-        return 0;
-    }
-  }
-
-  static inline RecordingHost* sCurrent = nullptr;
-};
 
 inline iplug::PluginConfig TestConfig() {
   iplug::PluginConfig config;
@@ -194,9 +117,12 @@ inline iplug::IPlugVST2* MakeTestPlugin(const iplug::InstanceInfo& info) { retur
 // through the dispatcher.
 class Instance {
  public:
-  explicit Instance(vst2::audioMasterCallback callback = &RecordingHost::Callback,
-                    iplug::PluginFactory factory = &MakeTestPlugin)
-      : effect(iplug::CreateVST2Effect(callback, factory)) {}
+  explicit Instance(RecordingHost& host, iplug::PluginFactory factory = &MakeTestPlugin)
+      : effect(host.Attach([factory](vst2::audioMasterCallback callback) {
+          return iplug::CreateVST2Effect(callback, factory);
+        })) {}
+  // An instance without a host callback.
+  explicit Instance(std::nullptr_t) : effect(iplug::CreateVST2Effect(nullptr, &MakeTestPlugin)) {}
   ~Instance() {
     if (effect) Dispatch(vst2::effClose);
   }
