@@ -37,6 +37,19 @@ constexpr const char* kProcessorFamily = "UNKNOWN";
 
 }  // namespace
 
+AboutFacts GatherAboutFacts(const iplug::IPlugProcessor& processor, const iplug::IPluginBase& plugin) {
+  AboutFacts facts;
+  facts.hostName = iplug::HostDisplayName(plugin.GetHost());
+  facts.inputsConnected = processor.NChannelsConnected(iplug::kInput);
+  facts.outputsConnected = processor.NChannelsConnected(iplug::kOutput);
+  facts.inputsSupported = processor.MaxNChannels(iplug::kInput);
+  facts.outputsSupported = processor.MaxNChannels(iplug::kOutput);
+  facts.latencySamples = processor.GetLatency();
+  facts.sampleRate = processor.GetSampleRate();
+  facts.blockSize = processor.GetBlockSize();
+  return facts;
+}
+
 std::string AboutFormatLine() {
   return std::string("VST2 ") + kArchitecture + " (" + kProcessorFamily + ", CAIRO, X11)";
 }

@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include "framework/iplug/IPlugProcessor.h"
+#include "framework/iplug/IPluginBase.h"
+
 namespace kalvo5 {
 
 // Facts read from the processor and the host identity when the box is built.
@@ -16,6 +19,10 @@ struct AboutFacts {
   double sampleRate = 48000.0;
   int blockSize = 0;
 };
+
+// The facts as the processor and the host identity give them now: connected
+// and supported channel counts, latency, sample rate, block size, host name.
+AboutFacts GatherAboutFacts(const iplug::IPlugProcessor& processor, const iplug::IPluginBase& plugin);
 
 // The "Format:" line names this build: plug-in API, architecture, and the
 // drawing back end and window system.

@@ -1,5 +1,7 @@
 #include "Kalvo5.h"
 
+#include "FactoryPresets.h"
+
 namespace kalvo5 {
 
 iplug::PluginConfig Kalvo5Config() {
@@ -27,6 +29,8 @@ iplug::PluginConfig Kalvo5Config() {
 
 Kalvo5::Kalvo5(const iplug::InstanceInfo& info) : iplug::IPlugVST2(info, Kalvo5Config()) {
   InitPaths(GetProductName());
+  SetNamedParamTable(NamedParamTable);
+  SetMenuRecallFilter(&mPresetStore.mMenuRecall, NamedParamTable);
 
   mSampleRate = GetSampleRate();
   mBlockSize = GetBlockSize();
@@ -37,8 +41,14 @@ Kalvo5::Kalvo5(const iplug::InstanceInfo& info) : iplug::IPlugVST2(info, Kalvo5C
   double defaults[kNumParams];
   mSettings.CopyTo(defaults);
   DefineParameters(*this, defaults);
+  MakeFactoryPresets(*this, *this, mPresetStore);
 
   InitMeasurement();
+  // The default preset file, when there is one, replaces the defaults.
+  if (!mPresetFolder.empty()) {
+    std::string defaultName;
+    _LoadPresetXML(*this, JoinPath(mPresetFolder, "default.vrs"), defaultName, PresetLoadMode::Direct);
+  }
   mSettings.Set(kGUIScale, GetParam(kGUIScale)->GetValue());
 
   EnableTimerTicks();
@@ -106,6 +116,7 @@ void Kalvo5::OnIdle() {
     WriteOutputParams();
   }
   if (!mEditorOpen.load()) return;
+  RunIdleDialogs();
 }
 
 }  // namespace kalvo5

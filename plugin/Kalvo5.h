@@ -9,11 +9,15 @@
 #include <optional>
 
 #include "DataFolders.h"
+#include "IXMLParameters.h"
+#include "IXMLPreset.h"
 #include "Kalvo5Params.h"
 #include "MeasurementDriver.h"
 #include "ParameterTable.h"
 #include "PluginMixins.h"
+#include "PresetStore.h"
 #include "SettingsMirror.h"
+#include "UpdateCheckFlow.h"
 #include "framework/iplug/IPlugVST2.h"
 
 namespace kalvo5 {
@@ -21,7 +25,12 @@ namespace kalvo5 {
 // The plug-in's configuration as the framework sees it.
 iplug::PluginConfig Kalvo5Config();
 
-class Kalvo5 : public iplug::IPlugVST2, public IMPlugPaths, public IExtPDCHandler, public ICMessageBox {
+class Kalvo5 : public iplug::IPlugVST2,
+               public IMPlugPaths,
+               public IExtPDCHandler,
+               public IXMLPreset,
+               public IXMLParameters,
+               public ICMessageBox {
  public:
   static constexpr int kFrameRate = 60;  // editor frames per second
 
@@ -36,6 +45,9 @@ class Kalvo5 : public iplug::IPlugVST2, public IMPlugPaths, public IExtPDCHandle
   void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override;
   void ResetProcessing() override;
   void SetActive(bool active) override;
+  // The state: the XML settings document behind its state header.
+  bool WriteState(iplug::ByteChunk& chunk) override;
+  int ReadState(const iplug::ByteChunk& chunk, int startPos) override;
 
   // Measurement (Part of the block driver): every caller except the
   // constructor holds the measurement lock.
@@ -74,10 +86,21 @@ class Kalvo5 : public iplug::IPlugVST2, public IMPlugPaths, public IExtPDCHandle
   // The editor's update indicator, filled by the layout.
   int mUpdateIconIdx = -1;
 
+  // Factory, user and Init presets; the preset menu reads and applies them.
+  PresetStore& Presets() { return mPresetStore; }
+  // The update checks run from the idle tick.
+  const UpdateCheckFlow& UpdateChecks() const { return mUpdateChecks; }
+
  protected:
   // The scale entry chosen in the editor's plug-in menu; none without that
   // control.
   virtual std::optional<int> ChosenMenuScaleEntry() const { return std::nullopt; }
+  // The file chosen in the editor's preset menu; empty without that control.
+  virtual std::string PresetMenuPath() const { return {}; }
+  // Shows a message box with an OK button in the editor; nothing without one.
+  virtual void ShowMessageBox(const std::string& /*text*/, const std::string& /*caption*/) {}
+  // Builds the About text from the current processing context and shows it.
+  void ShowAboutInfo();
 
  private:
   void ApplyParamChange(bool reconfigure, bool redrawScales);
@@ -86,8 +109,15 @@ class Kalvo5 : public iplug::IPlugVST2, public IMPlugPaths, public IExtPDCHandle
   void OnCommand(int code);
   void SetEditorScale(double scale, bool resizeWindow);
   void ReportLatencyIfChanged(bool afterParamChange);
+  // kCmdExportPresetText … kCmdRescanPresets.
+  void RunPresetCommand(int code);
+  // The About box, the update checks and a pending message box: idle steps
+  // with the editor open.
+  void RunIdleDialogs();
 
   SettingsMirror mSettings;
+  PresetStore mPresetStore;
+  UpdateCheckFlow mUpdateChecks;
   std::mutex mMeasurementLock;
   MeasurementDriver mMeasurement;  // guarded by mMeasurementLock
 

@@ -196,10 +196,15 @@ void Kalvo5::OnCommand(int code) {
       if (const std::optional<int> entry = ChosenMenuScaleEntry())
         SetEditorScale(MenuScaleForEntry(*entry, *GetParam(kGUIScale)), true);
       break;
-    default:
-      // kNumParams and kCmdReserved do nothing; the preset-file commands
-      // belong to the preset code and, except the text export, need an editor.
+    case kCmdExportPresetText:
+    case kCmdLoadPreset:
+    case kCmdSavePreset:
+    case kCmdSaveDefault:
+    case kCmdRescanPresets:
+      RunPresetCommand(code);
       break;
+    default:
+      break;  // kNumParams and kCmdReserved do nothing
   }
 }
 

@@ -1,0 +1,21 @@
+// The plug-in object's message boxes: the About box, the update checks'
+// outcome, and a pending message.
+#include "plugin/AboutInfo.h"
+#include "plugin/Kalvo5.h"
+
+namespace kalvo5 {
+
+void Kalvo5::ShowAboutInfo() { ShowMessageBox(BuildAboutText(GatherAboutFacts(*this, *this)), "About"); }
+
+void Kalvo5::RunIdleDialogs() {
+  if (mAboutRequested.exchange(false)) ShowAboutInfo();
+  if (const auto message =
+          mUpdateChecks.Tick(mSettings.GetInt(kOnlineUpdateCheck) > 0, mUpdateCheckRequested))
+    ShowMessageBox(message->text, message->caption);
+  if (mMessagePending) {
+    mMessagePending = false;
+    ShowMessageBox(mMessageText, mMessageCaption);
+  }
+}
+
+}  // namespace kalvo5

@@ -1,0 +1,63 @@
+// The plug-in object's state hooks and preset-file commands.
+#include "plugin/PresetCommands.h"
+
+#include "plugin/Kalvo5.h"
+#include "plugin/PresetExport.h"
+#include "plugin/PresetFolderScan.h"
+
+namespace kalvo5 {
+
+namespace {
+
+constexpr std::size_t kMaxSavedNameLength = 259;
+
+}  // namespace
+
+std::string PresetNameFromPath(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  if (name.size() > kMaxSavedNameLength) name.resize(kMaxSavedNameLength);
+  return name;
+}
+
+bool Kalvo5::WriteState(iplug::ByteChunk& chunk) { return WriteXMLState(*this, chunk); }
+
+int Kalvo5::ReadState(const iplug::ByteChunk& chunk, int startPos) {
+  return ReadXMLState(*this, chunk, startPos);
+}
+
+void Kalvo5::RunPresetCommand(int code) {
+  // Only the text export works without an editor; every command needs the
+  // data folders.
+  if (code != kCmdExportPresetText && !EditorExists()) return;
+  switch (code) {
+    case kCmdExportPresetText:
+      if (!mDataFolder.empty()) ExportPresetText(*this, mDataFolder);
+      break;
+    case kCmdLoadPreset:
+      if (const std::string path = PresetMenuPath(); !path.empty()) {
+        std::string name;
+        _LoadPresetXML(*this, path, name, PresetLoadMode::Normal);
+      }
+      break;
+    case kCmdSavePreset:
+      if (const std::string path = PresetMenuPath(); !path.empty())
+        SavePresetXML(*this, path, PresetNameFromPath(path).c_str());
+      break;
+    case kCmdSaveDefault:
+      if (!mPresetFolder.empty()) SaveDefaultPresetXML(*this, mPresetFolder);
+      break;
+    case kCmdRescanPresets:
+      if (!mDataFolder.empty())
+        RescanUserPresets(*this, *this, *this, mPresetStore, mDataFolder);
+      else
+        mPresetStore.ClearUser();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace kalvo5

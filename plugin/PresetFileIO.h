@@ -1,0 +1,24 @@
+// Reading and writing preset files as whole texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kalvo5 {
+
+// Files beyond this size are not preset files (ours hold about 5 KB).
+inline constexpr long long kMaxPresetFileBytes = 4LL << 20;
+
+// Reads a regular file of at most kMaxPresetFileBytes whole, with line ends
+// made "\n" (CR LF and a lone CR both become LF). A folder, a FIFO, a device
+// or anything else that is not a regular file is refused without waiting on
+// it. False when nothing could be read.
+bool ReadPresetFileText(const std::string& path, std::string& text);
+
+// Replaces the file at `path` with `bytes`: written to a new file in the same
+// folder, flushed to disk, then renamed over the target, so that a failure
+// (full disk, folder not writable) leaves the old file as it was and no
+// half-written file behind. True when the file now holds the bytes.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes);
+
+}  // namespace kalvo5
