@@ -94,6 +94,12 @@ void BM_EBUVersusLibebur128(benchmark::State& state) {
 
   auto analyzer = std::make_unique<kalvo5::EBUAnalyzer>();
   kalvo5::InitEBU(*analyzer, 48000.0);
+  const auto path = static_cast<kalvo5::SimdPath>(state.range(1));
+  if (!kalvo5::SelectTruePeakBankPath(analyzer->truePeak, path) ||
+      !kalvo5::SelectKWeightingBankPath(analyzer->kWeighting, path)) {
+    state.SkipWithError("instruction set not available");
+    return;
+  }
   const int mode = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_M | EBUR128_MODE_S |
                    (layout.truePeak ? EBUR128_MODE_TRUE_PEAK : EBUR128_MODE_SAMPLE_PEAK);
   ebur128_state* reference = ebur128_init(layout.channels, 48000, mode);
@@ -131,7 +137,11 @@ void BM_EBUVersusLibebur128(benchmark::State& state) {
   state.counters["libebur128_ns_per_frame"] = theirsSeconds * 1e9 / totalFrames;
   state.counters["speedup"] = theirsSeconds / oursSeconds;
 }
-// 0: "5.1" with true peak; 1: "2.0" with sample peak.
-BENCHMARK(BM_EBUVersusLibebur128)->Arg(0)->Arg(1)->ArgName("layout")->UseManualTime();
+// layout 0: "5.1" with true peak; 1: "2.0" with sample peak. path 0: SSE2
+// only; 1: AVX2 with FMA.
+BENCHMARK(BM_EBUVersusLibebur128)
+    ->ArgsProduct({{0, 1}, {1, 0}})
+    ->ArgNames({"layout", "path"})
+    ->UseManualTime();
 
 }  // namespace

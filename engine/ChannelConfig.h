@@ -78,16 +78,20 @@ struct LoudnessWeights {
   double g[kAnalyzerChannels];
 };
 
-inline LoudnessWeights LoudnessChannelWeights(LoudnessChannelConfig config) {
+inline const LoudnessWeights& LoudnessChannelWeights(LoudnessChannelConfig config) {
+  static constexpr LoudnessWeights kQuad = {{1.0, 1.0, 1.41, 1.41, 1.0, 1.0}};
+  static constexpr LoudnessWeights kQuadLfe = {{1.0, 1.0, 1.41, 1.41, 0.0, 1.0}};
+  static constexpr LoudnessWeights kFivePointOne = {{1.0, 1.0, 1.0, 0.0, 1.41, 1.41}};
+  static constexpr LoudnessWeights kFront = {{1.0, 1.0, 1.0, 1.0, 1.0, 1.0}};
   switch (config) {
     case LoudnessChannelConfig::Quad:
-      return {{1.0, 1.0, 1.41, 1.41, 1.0, 1.0}};
+      return kQuad;
     case LoudnessChannelConfig::QuadLfe:
-      return {{1.0, 1.0, 1.41, 1.41, 0.0, 1.0}};
+      return kQuadLfe;
     case LoudnessChannelConfig::FivePointOne:
-      return {{1.0, 1.0, 1.0, 0.0, 1.41, 1.41}};
+      return kFivePointOne;
     default:
-      return {{1.0, 1.0, 1.0, 1.0, 1.0, 1.0}};
+      return kFront;
   }
 }
 

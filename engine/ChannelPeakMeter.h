@@ -38,14 +38,16 @@ void InitChannelPeakMeter(ChannelPeakMeter& m, double sampleRate, PeakFallKind f
 
 void ResetChannelPeakMeter(ChannelPeakMeter& m);
 
-// One sample's magnitude (|x|, or a true-peak estimate). The clip light
-// lights when the peak display exceeds full scale (1.0).
-inline void UpdateChannelPeakMeter(ChannelPeakMeter& m, double magnitude) {
+// One sample's magnitude (|x|, or a true-peak estimate), for a meter whose
+// fall kind is known where it is called. The clip light lights when the
+// peak display exceeds full scale (1.0).
+template <PeakFallKind kKind>
+inline void UpdateChannelPeakMeterOf(ChannelPeakMeter& m, double magnitude) {
   // Selections rather than branches: on programme material the comparisons
   // go either way at random.
   m.maxHold = magnitude > m.maxHold ? magnitude : m.maxHold;
   const double fallen =
-      m.fallKind == PeakFallKind::Decay ? m.peak * m.fall : magnitude + (m.peak - magnitude) * m.fall;
+      kKind == PeakFallKind::Decay ? m.peak * m.fall : magnitude + (m.peak - magnitude) * m.fall;
   const double peak = magnitude > m.peak ? magnitude : fallen;
   // Far below anything displayed: stop before the fall turns denormal.
   m.peak = peak < 1e-30 ? 0.0 : peak;
@@ -61,6 +63,14 @@ inline void UpdateChannelPeakMeter(ChannelPeakMeter& m, double magnitude) {
     if (m.stage == ClipStage::Releasing) m.light = target + (m.light - target) * m.release;
   }
   if (m.light < 1e-08) m.light = 0.0;
+}
+
+// The same for the meter's own fall kind.
+inline void UpdateChannelPeakMeter(ChannelPeakMeter& m, double magnitude) {
+  if (m.fallKind == PeakFallKind::Decay)
+    UpdateChannelPeakMeterOf<PeakFallKind::Decay>(m, magnitude);
+  else
+    UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(m, magnitude);
 }
 
 }  // namespace kalvo5

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "LevelScale.h"
+#include "SimdVector.h"
 
 namespace kalvo5 {
 namespace {
@@ -13,12 +14,30 @@ namespace {
 constexpr double kAntiDenormal = 1e-25;
 constexpr int kHistoryCapacity = 36000;  // one hour of 100 ms values
 
+// Lanes kFirst ... of the layout's samples: lanes beyond `count` and
+// non-finite samples become 0. Without branches: x - x is 0 exactly for
+// finite x.
+template <typename V, int kFirst>
+[[gnu::always_inline]] inline void LayoutLanes(int count, const double* x, double* out) {
+  V lane;
+  for (int i = 0; i < static_cast<int>(sizeof(V) / sizeof(double)); ++i) lane[i] = kFirst + i;
+  const V v = simd::GatherLanes<V, kFirst>(x);
+  const auto keep = (lane < static_cast<double>(count)) & (v - v == 0.0);
+  simd::Store(out + kFirst, keep ? v : V{});
+}
+
 // The six samples of the layout; other channels, and non-finite samples,
 // become 0.
 void LayoutSamples(LoudnessChannelConfig config, const double (&x)[kAnalyzerChannels],
                    double (&out)[kAnalyzerChannels]) {
-  const ChannelRange range = MeasuredChannels(config);
-  for (int c = 0; c < kAnalyzerChannels; ++c) out[c] = range.Contains(c) && std::isfinite(x[c]) ? x[c] : 0.0;
+  const int count = MeasuredChannels(config).count;  // every layout starts at channel 0
+  LayoutLanes<simd::Vec2, 0>(count, x, out);
+  LayoutLanes<simd::Vec2, 2>(count, x, out);
+  LayoutLanes<simd::Vec2, 4>(count, x, out);
+}
+
+void UpdateMeter(ChannelPeakMeter& m, double magnitude) {
+  UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(m, magnitude);
 }
 
 }  // namespace
@@ -54,9 +73,9 @@ void MeterEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
   LayoutSamples(config, x, s);
   if (truePeakOn) {
     ProcessTruePeakBank(a.truePeak, s);
-    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], a.truePeak.current[c]);
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateMeter(a.meters[c], a.truePeak.current[c]);
   } else {
-    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], std::fabs(s[c]));
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateMeter(a.meters[c], std::fabs(s[c]));
   }
 }
 
@@ -69,7 +88,7 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
   ProcessKWeightingBank(a.kWeighting, s, y);
   if (!measuring) return;
 
-  const LoudnessWeights weights = LoudnessChannelWeights(config);
+  const LoudnessWeights& weights = LoudnessChannelWeights(config);
   double z = 0.0;
   for (int c = 0; c < kAnalyzerChannels; ++c) z += weights.g[c] * (y[c] * y[c]);
 

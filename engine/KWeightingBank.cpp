@@ -59,15 +59,17 @@ template <typename V, int kFirst>
   simd::Store(y + kFirst, Step<V, kFirst>(bank.second.coefficients, bank.state[1], first + offset, offset));
 }
 
-[[gnu::always_inline]] inline void Process(KWeightingBank& bank, const double* x, double* y) {
-  Lanes<Vec4, 0>(bank, x, y);
+// SSE2 registers hold two lanes: three groups of two.
+void ProcessBaseline(KWeightingBank& bank, const double* x, double* y) {
+  Lanes<Vec2, 0>(bank, x, y);
+  Lanes<Vec2, 2>(bank, x, y);
   Lanes<Vec2, 4>(bank, x, y);
 }
 
-void ProcessBaseline(KWeightingBank& bank, const double* x, double* y) { Process(bank, x, y); }
-
+// AVX registers hold four: channels 0-3, then 4-5.
 __attribute__((target("avx2,fma"))) void ProcessAvx2Fma(KWeightingBank& bank, const double* x, double* y) {
-  Process(bank, x, y);
+  Lanes<Vec4, 0>(bank, x, y);
+  Lanes<Vec2, 4>(bank, x, y);
 }
 
 }  // namespace

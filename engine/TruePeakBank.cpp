@@ -85,11 +85,18 @@ template <int L, typename V, int kFirst>
   simd::Store(&bank.maxHold[kFirst], simd::Max(simd::Load<V>(&bank.maxHold[kFirst]), current));
 }
 
-template <int L>
+// The lane groups: three of two lanes where registers hold two (SSE2),
+// channels 0-3 and 4-5 where they hold four (AVX).
+template <int L, bool kWide>
 [[gnu::always_inline]] inline void Interpolate(TruePeakBank& bank, const double* x) {
   constexpr int kHistory = kTruePeakTaps / L;
   const int pos = bank.writePos;
-  InterpolateLanes<L, Vec4, 0>(bank, x, pos);
+  if constexpr (kWide) {
+    InterpolateLanes<L, Vec4, 0>(bank, x, pos);
+  } else {
+    InterpolateLanes<L, Vec2, 0>(bank, x, pos);
+    InterpolateLanes<L, Vec2, 2>(bank, x, pos);
+  }
   InterpolateLanes<L, Vec2, 4>(bank, x, pos);
   bank.writePos = pos + 1 == kHistory ? 0 : pos + 1;
 }
@@ -103,21 +110,22 @@ template <int L>
   }
 }
 
+template <bool kWide>
 [[gnu::always_inline]] inline void Process(TruePeakBank& bank, const double* x) {
   switch (bank.design.factor) {
     case 4:
-      return Interpolate<4>(bank, x);
+      return Interpolate<4, kWide>(bank, x);
     case 2:
-      return Interpolate<2>(bank, x);
+      return Interpolate<2, kWide>(bank, x);
     default:
       return SamplePeaks(bank, x);
   }
 }
 
-void ProcessBaseline(TruePeakBank& bank, const double* x) { Process(bank, x); }
+void ProcessBaseline(TruePeakBank& bank, const double* x) { Process<false>(bank, x); }
 
 __attribute__((target("avx2,fma"))) void ProcessAvx2Fma(TruePeakBank& bank, const double* x) {
-  Process(bank, x);
+  Process<true>(bank, x);
 }
 
 }  // namespace
