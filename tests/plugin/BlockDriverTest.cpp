@@ -63,6 +63,13 @@ TEST_F(PluginTest, LoudnessConfigurationsGainAndWriteTheirChannelsOnly) {
     Feed(*plugin, in, out, 64);
     for (int c = 0; c < 6; ++c) EXPECT_EQ(out[c][63], c < channels ? 0.5 * gain : 9.0) << config << " " << c;
   }
+  // A 5.1 layout on a stereo track: the missing channels read as silence
+  // and the missing outputs are not written.
+  Audio stereoIn = Filled(2, 64, 0.5), stereoOut = Filled(2, 64, 9.0);
+  Feed(*plugin, stereoIn, stereoOut, 64);
+  EXPECT_EQ(stereoOut[1][63], 0.5 * gain);
+  EXPECT_GT(plugin->ReadMeasurement(kTypeEBU).ebu.truePeakMax, -144.0);
+
   plugin->EditorSets(kType, kTypeDIAL);
   plugin->EditorSets(kDIALChannelConfig, 0);
   Audio in = Filled(6, 64, 0.5), out = Filled(6, 64, 9.0);
