@@ -67,7 +67,7 @@ void ProcessBaseline(KWeightingBank& bank, const double* x, double* y) {
 }
 
 // AVX registers hold four: channels 0-3, then 4-5.
-__attribute__((target("avx2,fma"))) void ProcessAvx2Fma(KWeightingBank& bank, const double* x, double* y) {
+KALVO5_AVX2_FMA_TARGET void ProcessAvx2Fma(KWeightingBank& bank, const double* x, double* y) {
   Lanes<Vec4, 0>(bank, x, y);
   Lanes<Vec2, 4>(bank, x, y);
 }

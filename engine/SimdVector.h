@@ -9,6 +9,14 @@
 
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+// Marks the function compiled for the AVX2 path. Elsewhere than on x86 that
+// path is never chosen (SimdPathSupported) and the function is plain code.
+#if defined(__x86_64__) || defined(__i386__)
+#define KALVO5_AVX2_FMA_TARGET __attribute__((target("avx2,fma")))
+#else
+#define KALVO5_AVX2_FMA_TARGET
+#endif
+
 namespace kalvo5::simd {
 
 using Vec4 = double __attribute__((vector_size(32)));
@@ -44,7 +52,9 @@ template <typename V, int kFirst>
   V v;
   for (int i = 0; i < static_cast<int>(sizeof(V) / sizeof(double)); ++i) {
     double lane = x[kFirst + i];
+#if defined(__SSE2__)
     asm("" : "+x"(lane));  // keeps the compiler from merging the loads again
+#endif
     v[i] = lane;
   }
   return v;

@@ -124,9 +124,7 @@ template <bool kWide>
 
 void ProcessBaseline(TruePeakBank& bank, const double* x) { Process<false>(bank, x); }
 
-__attribute__((target("avx2,fma"))) void ProcessAvx2Fma(TruePeakBank& bank, const double* x) {
-  Process<true>(bank, x);
-}
+KALVO5_AVX2_FMA_TARGET void ProcessAvx2Fma(TruePeakBank& bank, const double* x) { Process<true>(bank, x); }
 
 }  // namespace
 

@@ -177,7 +177,7 @@ template <int kSplit>
 // keeps the register count within SSE2's sixteen.
 void ProcessBaseline(TruePeakDetector* d, const double* x, int count) { ProcessUpToSix<1>(d, x, count); }
 
-__attribute__((target("avx2,fma"))) void ProcessAvx2Fma(TruePeakDetector* d, const double* x, int count) {
+KALVO5_AVX2_FMA_TARGET void ProcessAvx2Fma(TruePeakDetector* d, const double* x, int count) {
   ProcessUpToSix<2>(d, x, count);
 }
 
