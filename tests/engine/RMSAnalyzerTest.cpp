@@ -148,6 +148,9 @@ TEST(RMSAnalyzer, MomentaryFillsThenMovesInHops) {
 
 TEST(RMSAnalyzer, WindowChangesApplyOnlyWhenValidAndNew) {
   auto a = MakeAnalyzer();
+  // The Leq(M) long window is as long as the RMS window from the start.
+  EXPECT_EQ(a->window.length, 28800);
+  EXPECT_EQ(a->longWindow.values.length, 28800);
   Driver d{*a};
   d.Run(FullScaleSine(0.1), {0});
   for (double ms : {600.0, 9.9, 10000.5, std::numeric_limits<double>::quiet_NaN()}) {
