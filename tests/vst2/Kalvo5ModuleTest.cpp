@@ -1,0 +1,144 @@
+// Kalvo5.so through its real entry points, as a host drives it.
+#include <cstring>
+
+#include "Kalvo5Module.h"
+#include "plugin/Kalvo5Params.h"
+
+namespace kalvo5::vst2test {
+namespace {
+
+TEST(Kalvo5Module, BothEntryPointsCreateIndependentInstances) {
+  const Kalvo5Module& module = LoadKalvo5();
+  ASSERT_NE(module.pluginMain, nullptr);
+  ASSERT_NE(module.main, nullptr);
+  RecordingHost host;
+  Kalvo5Instance a(host, module.pluginMain);
+  Kalvo5Instance b(host, module.main);
+  ASSERT_NE(a.effect, b.effect);
+  a.Set(kRMSGain, 0.75f);
+  EXPECT_NE(b.Get(kRMSGain), 0.75f);
+  EXPECT_EQ(b.effect->uniqueID, a.effect->uniqueID);
+}
+
+TEST(Kalvo5Module, EffectRecord) {
+  RecordingHost host;
+  Kalvo5Instance plug(host);
+  const vst2::AEffect& e = *plug.effect;
+  EXPECT_EQ(e.magic, vst2::kEffectMagic);
+  EXPECT_EQ(e.numParams, 57);
+  EXPECT_EQ(e.numPrograms, 1);
+  EXPECT_EQ(e.numInputs, 6);
+  EXPECT_EQ(e.numOutputs, 6);
+  EXPECT_EQ(e.flags, 0x1039 & ~vst2::effFlagsHasEditor);  // the editor window comes later
+  EXPECT_EQ(e.uniqueID, vst2::FourCharCode('V', 't', '5', '1'));
+  EXPECT_EQ(e.version, 5360);
+  EXPECT_EQ(e.initialDelay, 0);
+  EXPECT_EQ(plug.Dispatch(vst2::effGetVendorVersion), 5360);
+  EXPECT_EQ(plug.Dispatch(vst2::effGetVstVersion), 2400);
+  EXPECT_EQ(plug.Dispatch(vst2::effIdentify), 0x4E764566);
+  EXPECT_EQ(plug.Dispatch(vst2::effGetPlugCategory), vst2::kPlugCategAnalysis);
+  EXPECT_EQ(plug.Text(vst2::effGetEffectName), "Kalvo5");
+  EXPECT_EQ(plug.Text(vst2::effGetVendorString), "Vantorel");
+  EXPECT_EQ(plug.Text(vst2::effGetProductString), "Kalvo5");
+  EXPECT_EQ(plug.Text(vst2::effGetProgramName), "Init");
+  EXPECT_EQ(plug.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t{0x400001})), 0);
+}
+
+TEST(Kalvo5Module, HostIdentificationAndParameterAnnouncement) {
+  RecordingHost host;
+  host.productString = "Cockos REAPER";
+  Kalvo5Instance plug(host);
+  plug.Dispatch(vst2::effOpen);
+  EXPECT_EQ(host.Count(vst2::audioMasterGetProductString), 1);
+  EXPECT_EQ(host.Count(vst2::audioMasterGetVendorVersion), 1);
+  // In REAPER keys other than space stay with the host.
+  EXPECT_EQ(plug.Dispatch(vst2::effEditKeyDown, 0, vst2::VKEY_ESCAPE), 0);
+  plug.Dispatch(vst2::effOpen);
+  EXPECT_EQ(host.Count(vst2::audioMasterGetProductString), 1);
+}
+
+TEST(Kalvo5Module, ParametersAsTheHostSeesThem) {
+  RecordingHost host;
+  Kalvo5Instance plug(host);
+  plug.Dispatch(vst2::effOpen);
+  EXPECT_EQ(plug.Text(vst2::effGetParamName, kType), "Type");
+  EXPECT_EQ(plug.Text(vst2::effGetParamName, kRMSWFilterMode), "RMS Weighting Filer Mode");
+  plug.SetText(kType, "EBU");
+  EXPECT_EQ(plug.Display(kType), "EBU");
+  EXPECT_EQ(plug.Text(vst2::effGetParamLabel, kType), "");
+  plug.SetText(kEBURefLevel, "-24");
+  EXPECT_EQ(plug.Display(kEBURefLevel), "-24.0");
+  // getParameter and setParameter agree through the normalized value.
+  plug.Set(kRMSWindow, plug.Get(kRMSWindow));
+  const float window = plug.Get(kRMSWindow);
+  plug.Set(kRMSWindow, 0.5f);
+  EXPECT_FLOAT_EQ(plug.Get(kRMSWindow), 0.5f);
+  EXPECT_NE(plug.Get(kRMSWindow), window);
+
+  EXPECT_EQ(plug.Dispatch(vst2::effCanBeAutomated, kType), 1);
+  EXPECT_EQ(plug.Dispatch(vst2::effCanBeAutomated, 57), 0);
+  EXPECT_EQ(plug.Dispatch(vst2::effCanBeAutomated, -1), 0);
+  vst2::VstParameterProperties props{};
+  ASSERT_EQ(plug.Dispatch(vst2::effGetParameterProperties, kType, 0, &props), 1);
+  EXPECT_EQ(props.maxInteger, 2);
+
+  std::string receive = "receiveVstEvents", cockos = "hasCockosExtensions";
+  EXPECT_EQ(plug.Dispatch(vst2::effCanDo, 0, 0, receive.data()), 0);
+  EXPECT_EQ(plug.Dispatch(vst2::effCanDo, 0, 0, cockos.data()), 0xBEEF0000);
+
+  vst2::VstPinProperties pin{};
+  ASSERT_EQ(plug.Dispatch(vst2::effGetInputProperties, 0, 0, &pin), 1);
+  EXPECT_STREQ(pin.label, "Input 1");
+  EXPECT_EQ(pin.flags, vst2::kVstPinIsActive | vst2::kVstPinIsStereo);
+  ASSERT_EQ(plug.Dispatch(vst2::effGetInputProperties, 4, 0, &pin), 1);
+  EXPECT_EQ(pin.flags, vst2::kVstPinIsActive | vst2::kVstPinIsStereo);
+  ASSERT_EQ(plug.Dispatch(vst2::effGetInputProperties, 5, 0, &pin), 1);
+  EXPECT_STREQ(pin.label, "Input 6");
+  EXPECT_EQ(pin.flags, vst2::kVstPinIsActive);
+}
+
+TEST(Kalvo5Module, StateChunkRestoresEveryParameterInANewInstance) {
+  RecordingHost host;
+  std::vector<float> values(kNumParams);
+  std::vector<std::uint8_t> program, bank;
+  {
+    Kalvo5Instance source(host);
+    source.Dispatch(vst2::effOpen);
+    source.SetText(kType, "DIAL");
+    source.SetText(kRMSWindow, "750");
+    source.SetText(kRMSMode, "AVG");
+    source.SetText(kRMSWFilterMode, "Leq(C)");
+    source.SetText(kEBUGain, "-3.5");
+    source.SetText(kEBUChannelConfig, "5.1");
+    source.SetText(kDIALRefLevel, "-27");
+    source.SetText(kTruePeak, "Off");
+    source.SetText(kWriteAutomationData, "On");
+    for (int i = 0; i < kNumParams; ++i) values[i] = source.Get(i);
+    program = source.Chunk(false);
+    bank = source.Chunk(true);
+  }
+  ASSERT_GT(program.size(), 8u);
+  const std::uint8_t header[8] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
+  EXPECT_EQ(std::memcmp(program.data(), header, 8), 0);
+  EXPECT_EQ(std::memcmp(bank.data(), header, 8), 0);
+
+  for (const bool asBank : {false, true}) {
+    Kalvo5Instance target(host);
+    target.Dispatch(vst2::effOpen);
+    ASSERT_EQ(target.Restore(asBank, asBank ? bank : program), 1);
+    for (int i = 0; i < kNumParams; ++i) EXPECT_EQ(target.Get(i), values[i]) << "parameter " << i;
+    EXPECT_EQ(target.Display(kType), "DIAL");
+  }
+
+  // A program chunk without its header, given as a bank, is one state.
+  Kalvo5Instance bare(host);
+  bare.Dispatch(vst2::effOpen);
+  ASSERT_EQ(bare.Restore(true, {program.begin() + 8, program.end()}), 1);
+  EXPECT_EQ(bare.Display(kRMSWindow), "750");
+  // A header cut short is refused and changes nothing.
+  EXPECT_EQ(bare.Restore(false, {0x74, 0x66, 0x66, 0x70, 0x00}), 0);
+  EXPECT_EQ(bare.Display(kRMSWindow), "750");
+}
+
+}  // namespace
+}  // namespace kalvo5::vst2test
