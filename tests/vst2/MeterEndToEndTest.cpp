@@ -35,13 +35,6 @@ std::map<std::string, double> Readings(const std::vector<std::string>& args) {
   return values;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // A stereo 1 kHz sine with the given peak level.
 std::string Sine(const TempFolder& folder, double peakDb, int rate, double seconds) {
   const std::string path = folder.Path("sine" + std::to_string(rate) + ".wav");
@@ -148,26 +141,6 @@ TEST(MeterEndToEnd, BlockSizesAndPrecisionsGiveIdenticalReadings) {
           EXPECT_EQ(readings, first) << type << ", " << precision << "-bit, blocks of " << block;
         }
       }
-    }
-  }
-}
-
-TEST(MeterEndToEnd, BlockSizesGiveIdenticalTimelines) {
-  // Every 50 ms of audio, as the plug-in writes its values.
-  TempFolder folder;
-  const std::string file = SteppedNoise(folder, 2, 48000, {-20.0});
-  std::string first;
-  for (const char* block : {"32", "441", "4096"}) {
-    const std::string csv = folder.Path(std::string("timeline") + block + ".csv");
-    const MeterRun run = RunMeter(
-        {"--plugin", Kalvo5Path(), "--type", "EBU", "--precision", "32", "-b", block, "--csv", csv, file});
-    ASSERT_EQ(run.code, meter::kExitOk) << run.err;
-    const std::string timeline = ReadFile(csv);
-    EXPECT_EQ(std::count(timeline.begin(), timeline.end(), '\n'), 61);  // a heading and 60 rows
-    if (first.empty()) {
-      first = timeline;
-    } else {
-      EXPECT_EQ(timeline, first) << "blocks of " << block;
     }
   }
 }
