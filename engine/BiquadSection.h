@@ -37,10 +37,8 @@ struct BiquadSection {
 void DesignSection(SectionType type, double gainDb, double sampleRate, BiquadSection& section,
                    double frequency, double q);
 
-// One filter step: y = (b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2) / a0 + offset.
-// The offset keeps the recursion out of the denormal range on silence.
-inline double StepBiquad(const BiquadCoefficients& c, BiquadState& s, double x, double offset) {
-  const double y = (c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2) / c.a0 + offset;
+// Moves the history on by one sample after x gave y.
+inline double AdvanceBiquad(BiquadState& s, double x, double y) {
   s.x2 = s.x1;
   s.x1 = x;
   s.x = x;
@@ -50,17 +48,17 @@ inline double StepBiquad(const BiquadCoefficients& c, BiquadState& s, double x, 
   return y;
 }
 
+// One filter step: y = (b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2) / a0 + offset.
+// The offset keeps the recursion out of the denormal range on silence.
+inline double StepBiquad(const BiquadCoefficients& c, BiquadState& s, double x, double offset) {
+  return AdvanceBiquad(s, x,
+                       (c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2) / c.a0 + offset);
+}
+
 // The same step for a section normalised to a0 = 1 (the K-weighting stages):
 // dividing by 1 is exact, so skipping it gives identical results.
 inline double StepNormalisedBiquad(const BiquadCoefficients& c, BiquadState& s, double x, double offset) {
-  const double y = c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2 + offset;
-  s.x2 = s.x1;
-  s.x1 = x;
-  s.x = x;
-  s.y2 = s.y1;
-  s.y1 = y;
-  s.y = y;
-  return y;
+  return AdvanceBiquad(s, x, c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2 + offset);
 }
 
 }  // namespace kalvo5
