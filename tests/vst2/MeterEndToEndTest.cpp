@@ -127,7 +127,7 @@ TEST(MeterEndToEnd, LoudnessAgreesWithLibebur128InStereoAndFivePointOne) {
 
 TEST(MeterEndToEnd, BlockSizesAndPrecisionsGiveIdenticalReadings) {
   TempFolder folder;
-  const std::string file = SteppedNoise(folder, 2, 48000, {-20.0, -30.0, -24.0});
+  const std::string file = SteppedNoise(folder, 2, 48000, {-20.0, -30.0});
   for (const char* type : {"RMS", "EBU", "DIAL"}) {
     std::map<std::string, double> first;
     for (const char* precision : {"64", "32"}) {

@@ -143,7 +143,7 @@ TEST(MisbehavingHost, ThousandOpenCloseCycles) {
   for (int cycle = 0; cycle < 1000; ++cycle) {
     Kalvo5Instance plug(host, cycle % 2 == 0 ? LoadKalvo5().pluginMain : LoadKalvo5().main);
     ASSERT_NE(plug.effect, nullptr);
-    plug.Start(cycle % 3 == 0 ? 44100.0f : 48000.0f, 256);
+    plug.Start(48000.0f, 512);
     plug.Process(block, 256);
     plug.Dispatch(vst2::effMainsChanged, 0, 0);
   }
