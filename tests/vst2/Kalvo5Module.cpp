@@ -13,9 +13,26 @@ namespace kalvo5::vst2test {
 
 namespace {
 
+// Once per test program, before any instance exists: no user's presets or
+// settings reach the tests, and the tests leave nothing in the user's folders.
+// The folder is removed when the program ends.
 void UsePrivateDataFolder() {
-  std::string folder = (std::filesystem::temp_directory_path() / "kalvo5-vst2-tests-XXXXXX").string();
-  if (mkdtemp(folder.data())) setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  struct PrivateFolder {
+    PrivateFolder() {
+      path = (std::filesystem::temp_directory_path() / "kalvo5-vst2-tests-XXXXXX").string();
+      if (mkdtemp(path.data())) {
+        setenv("XDG_DATA_HOME", path.c_str(), 1);
+      } else {
+        path.clear();
+      }
+    }
+    ~PrivateFolder() {
+      std::error_code ignored;
+      if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+  };
+  static const PrivateFolder folder;
 }
 
 template <typename Sample>
@@ -43,7 +60,10 @@ void ProcessBlocks(vst2::AEffect* effect, const std::vector<std::vector<Sample>>
 
 }  // namespace
 
-const char* Kalvo5Path() { return KALVO5_MODULE; }
+const char* Kalvo5Path() {
+  UsePrivateDataFolder();
+  return KALVO5_MODULE;
+}
 
 const Kalvo5Module& LoadKalvo5() {
   static const Kalvo5Module module = [] {

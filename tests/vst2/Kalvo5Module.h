@@ -23,7 +23,9 @@ struct Kalvo5Module {
 };
 const Kalvo5Module& LoadKalvo5();
 
-// Where the module file is.
+// Where the module file is. Like LoadKalvo5, it first points the plug-in's
+// data folder at the private temporary folder (also for the programs this
+// test program starts).
 const char* Kalvo5Path();
 
 // One instance: created through an entry point with its host attached,
