@@ -1,5 +1,9 @@
 // Kalvo5.so through its real entry points, as a host drives it.
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "Kalvo5Module.h"
 #include "plugin/Kalvo5Params.h"
@@ -18,6 +22,23 @@ TEST(Kalvo5Module, BothEntryPointsCreateIndependentInstances) {
   a.Set(kRMSGain, 0.75f);
   EXPECT_NE(b.Get(kRMSGain), 0.75f);
   EXPECT_EQ(b.effect->uniqueID, a.effect->uniqueID);
+}
+
+TEST(Kalvo5Module, ExportsOnlyTheEntryPoints) {
+  // Nothing else may be visible to the host or to other plug-ins.
+  const std::string command = std::string("nm -D --defined-only '") + Kalvo5Path() + "'";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::vector<std::string> symbols;
+  char line[512];
+  while (std::fgets(line, sizeof(line), pipe)) {
+    std::string text(line);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    symbols.push_back(text.substr(text.rfind(' ') + 1));
+  }
+  ASSERT_EQ(pclose(pipe), 0);
+  std::sort(symbols.begin(), symbols.end());
+  EXPECT_EQ(symbols, (std::vector<std::string>{"VSTPluginMain", "main"}));
 }
 
 TEST(Kalvo5Module, EffectRecord) {
