@@ -19,6 +19,9 @@ namespace {
 // document's quoting or comments. Our documents hold 63 elements.
 constexpr int kMaxElementTags = 1024;
 
+// More than the longest UTF-8 sequence a lead byte can announce.
+constexpr std::size_t kTerminatorPadding = 8;
+
 bool WithinElementLimit(std::string_view text) {
   int tags = 0;
   for (std::size_t i = 0; i + 1 < text.size(); ++i) {
@@ -102,9 +105,13 @@ PresetTreeReader::Status PresetTreeReader::Open(std::string_view text, const Pre
   mPresetName.clear();
   mDocument = std::make_unique<TiXmlDocument>();
 
-  const std::string terminated(text.substr(0, text.find('\0')));
-  if (!WithinElementLimit(terminated) || !ParseKeepingBlanks(*mDocument, terminated))
-    return Status::Unreadable;
+  std::string terminated(text.substr(0, text.find('\0')));
+  if (!WithinElementLimit(terminated)) return Status::Unreadable;
+  // TinyXML steps over a UTF-8 sequence by the length its first byte
+  // announces, so a sequence cut short by the end of the text would take it
+  // past the terminator; zeros behind it stop it there.
+  terminated.append(kTerminatorPadding, '\0');
+  if (!ParseKeepingBlanks(*mDocument, terminated)) return Status::Unreadable;
 
   const TiXmlElement* root = mDocument->FirstChildElement("PresetXMLTree");
   std::string vendor, name;

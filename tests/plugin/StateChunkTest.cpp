@@ -252,6 +252,17 @@ TEST_F(StateChunk, HostileTextsFailQuietly) {
       Document(Param("RMS Gain", "3"), "\xFF\xFE\x80 &amp; &#x41; " + std::string(600, 'n'));
   const std::string zero = Document(Param("RMS Gain", "3")).insert(10, 1, '\0');
 
+  // UTF-8 sequences cut short by the end of the text, in every place a
+  // parser steps over characters (the declaration makes the text UTF-8).
+  for (const std::string lead : {"\xC3", "\xE2\x82", "\xF0", "\xF4\x8F\xBF", "\xEF\xBB"}) {
+    for (const std::string start :
+         {"<PresetXMLTree><PluginVendor>Vantorel", "<PresetXMLTree><Preset name=\"Vantorel",
+          "<PresetXMLTree><PresetXMLTree", "<PresetXMLTree><!-- Vantorel", "   "}) {
+      plugin->ReadState(StateOf("<?xml version=\"1.0\" ?>" + start + lead), 0);
+      EXPECT_STREQ(plugin->GetPreset(0)->name, "Init");
+    }
+  }
+
   plugin->ReadState(StateOf(deep), 0);
   EXPECT_EQ(Value(kRMSGain), 0.0);
   plugin->ReadState(StateOf(zero), 0);
