@@ -36,15 +36,11 @@ bool ToInt(vst2::VstIntPtr value, int& out) {
 
 vst2::VstIntPtr IPlugVST2::VSTDispatcher(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
                                          vst2::VstIntPtr value, void* ptr, float opt) {
-  if (!effect || !effect->object) return 0;
-  // Events arrive on the audio thread, just before the block: no lock.
-  if (opcode == vst2::effProcessEvents) {
-    return static_cast<IPlugVST2*>(effect->object)->ProcessEvents(static_cast<const vst2::VstEvents*>(ptr));
-  }
-  MainThreadScope scope;
-  // Looked up again under the lock: the object may have been closed.
-  auto* plug = static_cast<IPlugVST2*>(effect->object);
+  auto* plug = effect ? static_cast<IPlugVST2*>(effect->object) : nullptr;
   if (!plug) return 0;
+  // Events arrive on the audio thread, just before the block: no lock.
+  if (opcode == vst2::effProcessEvents) return plug->ProcessEvents(static_cast<const vst2::VstEvents*>(ptr));
+  MainThreadScope scope;
   if (opcode == vst2::effClose) {
     delete plug;
     return 0;
