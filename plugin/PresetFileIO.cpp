@@ -57,11 +57,16 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// A name for the new file next to the target that no other writer in this
-// or another process picks at the same time.
+// A name for the new file in the target's folder that no other writer in
+// this or another process picks at the same time. It is hidden and never
+// looks like a preset file name, so a file left by a crash is not listed as
+// a user preset.
 std::string TemporaryPathFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return folder + ".~kalvo5-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) +
+         ".partial";
 }
 
 }  // namespace
