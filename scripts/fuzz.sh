@@ -4,7 +4,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer (in build-fuzz/, or
 # $FUZZ_BUILD), writes their seed corpus from the plug-in's own state chunks
 # and factory presets, replays every input that once failed
-# (fuzz/regressions/), then fuzzes each target for $FUZZ_SECONDS (default 45).
+# (fuzz/regressions/), then fuzzes each target for $FUZZ_SECONDS (default 30).
 # A finding stops the script with the input saved in the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 build=${FUZZ_BUILD:-build-fuzz}
-seconds=${FUZZ_SECONDS:-45}
+seconds=${FUZZ_SECONDS:-30}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DKALVO5_FUZZ=ON -DKALVO5_TESTS=OFF -DKALVO5_BENCH=OFF \
