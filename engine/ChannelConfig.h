@@ -1,10 +1,13 @@
-// The channel layouts and the RMS meter method, numbered as the plug-in's
+// The analyzer types, channel layouts and the RMS meter method, numbered as the plug-in's
 // parameters number their choices, and what each layout measures.
 #pragma once
 
 namespace kalvo5 {
 
 inline constexpr int kAnalyzerChannels = 6;
+
+// "Type": the analyzer that measures.
+enum AnalyzerType : int { kAnalyzerRMS = 0, kAnalyzerEBU = 1, kAnalyzerDIAL = 2 };
 
 // "RMS Channel Config".
 enum class RMSChannelConfig : int {

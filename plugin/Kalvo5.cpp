@@ -60,7 +60,7 @@ Kalvo5::~Kalvo5() {
 }
 
 void Kalvo5::InitMeasurement() {
-  mMeasurement.Init(mSampleRate, mSettings);
+  mMeasurement.Init(mSampleRate, mSettings.Setup());
   mLatency.store(0);
 }
 
@@ -69,9 +69,9 @@ void Kalvo5::ResetMeasurement() { mMeasurement.Reset(); }
 void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
   std::lock_guard<std::mutex> lock(mMeasurementLock);
   if (GetHost() == iplug::kHostProTools && GetLatency() != mLatency.load()) ChangeLatency(mLatency.load());
-  const BlockRequests requests = mMeasurement.Process(inputs, NChannelsConnected(iplug::kInput), outputs,
-                                                      NChannelsConnected(iplug::kOutput), nFrames, mSettings,
-                                                      GetTimeInfo().transportIsRunning, mEditorOpen.load());
+  const BlockRequests requests = mMeasurement.Process(
+      inputs, NChannelsConnected(iplug::kInput), outputs, NChannelsConnected(iplug::kOutput), nFrames,
+      mSettings.ForBlock(), GetTimeInfo().transportIsRunning, mEditorOpen.load());
   if (requests.metersDirty) mMetersDirty.store(true);
   if (requests.readoutsDirty) mReadoutsDirty.store(true);
   if (requests.automationDue) mAutomationDue.store(true);

@@ -12,12 +12,12 @@
 #include "IXMLParameters.h"
 #include "IXMLPreset.h"
 #include "Kalvo5Params.h"
-#include "MeasurementDriver.h"
 #include "ParameterTable.h"
 #include "PluginMixins.h"
 #include "PresetStore.h"
 #include "SettingsMirror.h"
 #include "UpdateCheckFlow.h"
+#include "engine/MeasurementDriver.h"
 #include "framework/iplug/IPlugVST2.h"
 
 namespace kalvo5 {

@@ -3,6 +3,8 @@
 // be renumbered.
 #pragma once
 
+#include "engine/ChannelConfig.h"
+
 namespace kalvo5 {
 
 enum EParams : int {
@@ -83,7 +85,7 @@ enum ECommands : int {
 };
 
 // Values of "Type".
-enum EAnalyzerType : int { kTypeRMS = 0, kTypeEBU = 1, kTypeDIAL = 2 };
+enum EAnalyzerType : int { kTypeRMS = kAnalyzerRMS, kTypeEBU = kAnalyzerEBU, kTypeDIAL = kAnalyzerDIAL };
 
 inline bool IsOutputParam(int index) {
   return (index >= kOutRMSIL && index <= kOutRMSCrest) || (index >= kOutEBUIL && index <= kOutEBULRA) ||

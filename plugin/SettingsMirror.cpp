@@ -12,4 +12,40 @@ void SettingsMirror::CopyTo(double (&values)[kNumParams]) const {
   for (int i = 0; i < kNumParams; ++i) values[i] = Get(i);
 }
 
+AnalyzerSetup SettingsMirror::Setup() const {
+  AnalyzerSetup setup;
+  setup.rmsWindowMs = Get(kRMSWindow);
+  setup.rmsMeterMode = GetInt(kRMSMode);
+  setup.weightingMode = GetInt(kRMSWFilterMode);
+  setup.dialWindowMs = Get(kDIALWindow);
+  return setup;
+}
+
+BlockSettings SettingsMirror::ForBlock() const {
+  BlockSettings block;
+  block.type = GetInt(kType);
+  switch (block.type) {
+    case kTypeRMS:
+      block.config = GetInt(kRMSChannelConfig);
+      block.gainDb = Get(kRMSGain);
+      break;
+    case kTypeEBU:
+      block.config = GetInt(kEBUChannelConfig);
+      block.gainDb = Get(kEBUGain);
+      break;
+    case kTypeDIAL:
+      block.config = GetInt(kDIALChannelConfig);
+      block.gainDb = Get(kDIALGain);
+      break;
+    default:
+      break;
+  }
+  block.truePeak = GetInt(kTruePeak) != 0;
+  block.allOutputs = GetInt(kNoLinkOutput) != 0;
+  block.sync = GetInt(kSync) != 0;
+  block.noResetOnSync = GetInt(kNoResetOnSync) != 0;
+  block.writeAutomation = GetInt(kWriteAutomationData) != 0;
+  return block;
+}
+
 }  // namespace kalvo5

@@ -9,6 +9,7 @@
 #include <atomic>
 
 #include "Kalvo5Params.h"
+#include "engine/MeasurementDriver.h"
 
 namespace kalvo5 {
 
@@ -24,6 +25,10 @@ class SettingsMirror {
   void SetInt(int index, int value) { Set(index, static_cast<double>(value)); }
 
   void CopyTo(double (&values)[kNumParams]) const;
+
+  // What the measurement is created with, and what one block reads.
+  AnalyzerSetup Setup() const;
+  BlockSettings ForBlock() const;
 
  private:
   // Out-of-range indices share one scratch field, so a stray index is harmless.

@@ -9,15 +9,34 @@
 
 #include <cstdint>
 
-#include "MeasurementReadings.h"
-#include "SettingsMirror.h"
 #include "engine/ChannelConfig.h"
 #include "engine/DIALAnalyzer.h"
 #include "engine/EBUAnalyzer.h"
+#include "engine/MeasurementReadings.h"
 #include "engine/RMSAnalyzer.h"
 #include "engine/WeightingFilter.h"
 
 namespace kalvo5 {
+
+// The settings the analyzers are created with.
+struct AnalyzerSetup {
+  double rmsWindowMs = 600.0;     // "RMS Window"
+  int rmsMeterMode = 0;           // "RMS Meter Mode"
+  int weightingMode = 0;          // "RMS Weighting Filer Mode"
+  double dialWindowMs = 10000.0;  // "Dial S-Window"
+};
+
+// What one block reads of the plug-in's settings.
+struct BlockSettings {
+  int type = kAnalyzerRMS;       // "Type"; other values measure nothing and pass audio unchanged
+  int config = 0;                // the channel configuration of that type
+  double gainDb = 0.0;           // the pre-gain of that type
+  bool truePeak = true;          // "Toggle TruePeak measurement"
+  bool allOutputs = false;       // "No link output to chan conf"
+  bool sync = false;             // "Sync"
+  bool noResetOnSync = false;    // "No reset during DAW sync"
+  bool writeAutomation = false;  // "WriteAutomationData"
+};
 
 // What one block asks of the plug-in's idle handler.
 struct BlockRequests {
@@ -33,10 +52,10 @@ inline constexpr double kAutomationIntervalMs = 50.0;
 
 class MeasurementDriver {
  public:
-  // Creates the analyzers for the rate with the mirror's RMS window, RMS
-  // meter mode, weighting and "Dial S-Window"; restarts the pacing counters.
-  // Rates that are not finite or <= 0 keep the previous rate.
-  void Init(double sampleRate, const SettingsMirror& settings);
+  // Creates the analyzers for the rate with the given window, meter mode,
+  // weighting and dialogue window; restarts the pacing counters. Rates that
+  // are not finite or <= 0 keep the previous rate.
+  void Init(double sampleRate, const AnalyzerSetup& setup);
   // Clears all meters and readings of the three analyzers and the filters.
   void Reset();
 
@@ -51,7 +70,7 @@ class MeasurementDriver {
   // playing is the host transport of this block; editorOpen whether an open
   // editor shows controls.
   BlockRequests Process(const double* const* inputs, int nIn, double* const* outputs, int nOut, int nFrames,
-                        const SettingsMirror& settings, bool playing, bool editorOpen);
+                        const BlockSettings& settings, bool playing, bool editorOpen);
 
   // The readings of one analyzer type (the others keep their defaults).
   MeasurementReadings Read(int type) const;

@@ -1,9 +1,8 @@
-#include "MeasurementDriver.h"
+#include "engine/MeasurementDriver.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "Kalvo5Params.h"
 #include "engine/LevelScale.h"
 
 namespace kalvo5 {
@@ -23,39 +22,13 @@ std::int64_t PeriodSamples(double ms, double sampleRate) {
 // outside RMS, EBU and DIAL.
 ChannelRange ActiveChannels(int type, int config) {
   switch (type) {
-    case kTypeRMS:
+    case kAnalyzerRMS:
       return MeasuredChannels(static_cast<RMSChannelConfig>(config));
-    case kTypeEBU:
-    case kTypeDIAL:
+    case kAnalyzerEBU:
+    case kAnalyzerDIAL:
       return MeasuredChannels(static_cast<LoudnessChannelConfig>(config));
     default:
       return {0, 0};
-  }
-}
-
-int ConfigIndexFor(int type) {
-  switch (type) {
-    case kTypeRMS:
-      return kRMSChannelConfig;
-    case kTypeEBU:
-      return kEBUChannelConfig;
-    case kTypeDIAL:
-      return kDIALChannelConfig;
-    default:
-      return -1;
-  }
-}
-
-int GainIndexFor(int type) {
-  switch (type) {
-    case kTypeRMS:
-      return kRMSGain;
-    case kTypeEBU:
-      return kEBUGain;
-    case kTypeDIAL:
-      return kDIALGain;
-    default:
-      return -1;
   }
 }
 
@@ -68,18 +41,18 @@ bool MeasurementDriver::Pacer::Advance(std::int64_t frames) {
   return true;
 }
 
-void MeasurementDriver::Init(double sampleRate, const SettingsMirror& settings) {
+void MeasurementDriver::Init(double sampleRate, const AnalyzerSetup& setup) {
   if (std::isfinite(sampleRate) && sampleRate > 0.0) mSampleRate = sampleRate;
   mMeters = {PeriodSamples(kMeterRefreshMs, mSampleRate), 0};
   mReadouts = {PeriodSamples(kReadoutRefreshMs, mSampleRate), 0};
   mAutomation = {PeriodSamples(kAutomationIntervalMs, mSampleRate), 0};
 
   InitRMS(mRms, kMinWindowMs, kMaxWindowMs, mSampleRate);
-  SetRMSWindow(settings.Get(kRMSWindow));
-  SetRMSMeterMode(settings.GetInt(kRMSMode));
+  SetRMSWindow(setup.rmsWindowMs);
+  SetRMSMeterMode(setup.rmsMeterMode);
   InitEBU(mEbu, mSampleRate);
-  InitDIAL(mDial, mSampleRate, settings.Get(kDIALWindow));
-  DesignWeightings(settings.GetInt(kRMSWFilterMode));
+  InitDIAL(mDial, mSampleRate, setup.dialWindowMs);
+  DesignWeightings(setup.weightingMode);
 }
 
 void MeasurementDriver::Reset() {
@@ -105,7 +78,7 @@ void MeasurementDriver::SetDIALWindow(double ms) { kalvo5::SetDIALWindow(mDial, 
 void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool truePeak,
                                       const double (&m)[kAnalyzerChannels]) {
   switch (type) {
-    case kTypeRMS: {
+    case kAnalyzerRMS: {
       const auto rmsConfig = static_cast<RMSChannelConfig>(config);
       ClipRMS(mRms, rmsConfig, m);
       if (!measuring) return;
@@ -116,13 +89,13 @@ void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool
       MeasureRMS(mRms, rmsConfig, RMSWeightingKindFor(mode), mode == WeightingMode::LeqM, w);
       return;
     }
-    case kTypeEBU: {
+    case kAnalyzerEBU: {
       const auto loudnessConfig = static_cast<LoudnessChannelConfig>(config);
       MeterEBU(mEbu, loudnessConfig, truePeak, m);
       MeasureEBU(mEbu, loudnessConfig, measuring, m);
       return;
     }
-    case kTypeDIAL: {
+    case kAnalyzerDIAL: {
       const auto loudnessConfig = static_cast<LoudnessChannelConfig>(config);
       MeterDIAL(mDial, loudnessConfig, truePeak, m);
       MeasureDIAL(mDial, loudnessConfig, measuring, m);
@@ -134,31 +107,28 @@ void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool
 }
 
 BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, double* const* outputs,
-                                         int nOut, int nFrames, const SettingsMirror& settings, bool playing,
+                                         int nOut, int nFrames, const BlockSettings& settings, bool playing,
                                          bool editorOpen) {
   BlockRequests requests;
   nIn = std::clamp(nIn, 0, kAnalyzerChannels);
   nOut = std::clamp(nOut, 0, kAnalyzerChannels);
   if (nIn == 0 || nOut == 0 || nFrames <= 0) return requests;
 
-  const int type = settings.GetInt(kType);
-  const bool knownType = type >= kTypeRMS && type <= kTypeDIAL;
-  const int config = knownType ? settings.GetInt(ConfigIndexFor(type)) : 0;
+  const int type = settings.type;
+  const bool knownType = type >= kAnalyzerRMS && type <= kAnalyzerDIAL;
+  const int config = knownType ? settings.config : 0;
   const ChannelRange active = ActiveChannels(type, config);
-  const bool truePeak = settings.GetInt(kTruePeak) != 0;
-  const bool allOutputs = settings.GetInt(kNoLinkOutput) != 0;
+  const bool truePeak = settings.truePeak;
+  const bool allOutputs = settings.allOutputs;
 
   double gain = 1.0;
-  if (knownType) {
-    const double gainDb = settings.Get(GainIndexFor(type));
-    gain = gainDb <= kSilenceDb ? 0.0 : DbToGain(gainDb);
-  }
+  if (knownType) gain = settings.gainDb <= kSilenceDb ? 0.0 : DbToGain(settings.gainDb);
 
   // Transport sync: a start of playback resets once; while stopped nothing
   // is measured (the meters keep moving).
   bool measuring = true;
-  if (settings.GetInt(kSync) != 0) {
-    if (playing && !mRunning && settings.GetInt(kNoResetOnSync) == 0) Reset();
+  if (settings.sync) {
+    if (playing && !mRunning && !settings.noResetOnSync) Reset();
     mRunning = playing;
     measuring = mRunning;
   }
@@ -188,8 +158,7 @@ BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, d
       if (writes[i]) outputs[i][n] = pass[i];
   }
 
-  if (mAutomation.Advance(nFrames) && settings.GetInt(kWriteAutomationData) != 0)
-    requests.automationDue = true;
+  if (mAutomation.Advance(nFrames) && settings.writeAutomation) requests.automationDue = true;
   if (editorOpen) {
     requests.metersDirty = mMeters.Advance(nFrames);
     requests.readoutsDirty = mReadouts.Advance(nFrames);
@@ -200,7 +169,7 @@ BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, d
 MeasurementReadings MeasurementDriver::Read(int type) const {
   MeasurementReadings readings;
   switch (type) {
-    case kTypeRMS: {
+    case kAnalyzerRMS: {
       RMSReadings& r = readings.rms;
       r.integrated = RMSIntegrated(mRms, true);
       r.momentary = RMSMomentary(mRms);
@@ -210,7 +179,7 @@ MeasurementReadings MeasurementDriver::Read(int type) const {
       r.crest = RMSCrest(mRms);
       break;
     }
-    case kTypeEBU: {
+    case kAnalyzerEBU: {
       EBUReadings& r = readings.ebu;
       r.integrated = EBUIntegrated(mEbu);
       r.integratedValid = EBUIntegratedValid(mEbu);
@@ -223,7 +192,7 @@ MeasurementReadings MeasurementDriver::Read(int type) const {
       r.rangeValid = EBURangeValid(mEbu);
       break;
     }
-    case kTypeDIAL: {
+    case kAnalyzerDIAL: {
       DIALReadings& r = readings.dial;
       r.integrated = DIALIntegrated(mDial);
       r.integratedValid = DIALIntegratedValid(mDial);
