@@ -30,4 +30,37 @@ inline void SetPerSample(benchmark::State& state, std::size_t samplesPerIteratio
       benchmark::Counter(total, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// Runs `process(inputs, outputs, frames)` once per benchmark iteration over a
+// few seconds of multi-channel material in Sample precision (double or
+// float), walked through block by block, and reports "core_percent": the
+// share of one core one instance needs to keep up with real time at the rate.
+template <typename Sample, typename Process>
+void RunBlocks(benchmark::State& state, int channels, int frames, double sampleRate, Process process) {
+  const auto count = static_cast<std::size_t>(channels);
+  const auto blockFrames = static_cast<std::size_t>(frames);
+  const auto span = static_cast<std::size_t>(4 * sampleRate);
+  std::vector<std::vector<Sample>> material;
+  for (int c = 0; c < channels; ++c) {
+    const std::vector<double> samples = Material(span + blockFrames, static_cast<unsigned>(c + 1));
+    material.emplace_back(samples.begin(), samples.end());
+  }
+  std::vector<std::vector<Sample>> outputs(count, std::vector<Sample>(blockFrames));
+  std::vector<Sample*> in(count), out(count);
+  for (std::size_t c = 0; c < count; ++c) out[c] = outputs[c].data();
+
+  std::size_t offset = 0;
+  for (auto _ : state) {
+    for (std::size_t c = 0; c < count; ++c) in[c] = material[c].data() + offset;
+    process(in.data(), out.data(), frames);
+    benchmark::DoNotOptimize(out[0][0]);
+    offset = (offset + blockFrames) % span;
+  }
+
+  const double blockSeconds = frames / sampleRate;
+  state.counters["core_percent"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * blockSeconds / 100.0,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  SetPerSample(state, blockFrames);
+}
+
 }  // namespace kalvo5::bench

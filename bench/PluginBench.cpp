@@ -43,31 +43,8 @@ void ProcessBlock(benchmark::State& state) {
   plugin->ConnectChannels(iplug::kInput, channels, 6, false);
   plugin->ConnectChannels(iplug::kOutput, channels, 6, false);
 
-  // A few seconds of material, walked through block by block.
-  const std::size_t span = static_cast<std::size_t>(4 * kRate);
-  std::vector<std::vector<double>> material;
-  for (int c = 0; c < channels; ++c)
-    material.push_back(Material(span + static_cast<std::size_t>(frames), c + 1));
-  std::vector<std::vector<double>> outputs(static_cast<std::size_t>(channels),
-                                           std::vector<double>(static_cast<std::size_t>(frames)));
-  std::vector<double*> in(static_cast<std::size_t>(channels)), out(static_cast<std::size_t>(channels));
-  for (int c = 0; c < channels; ++c)
-    out[static_cast<std::size_t>(c)] = outputs[static_cast<std::size_t>(c)].data();
-
-  std::size_t offset = 0;
-  for (auto _ : state) {
-    for (int c = 0; c < channels; ++c)
-      in[static_cast<std::size_t>(c)] = material[static_cast<std::size_t>(c)].data() + offset;
-    plugin->ProcessAudioBlock(in.data(), out.data(), frames);
-    benchmark::DoNotOptimize(out[0][0]);
-    offset = (offset + static_cast<std::size_t>(frames)) % span;
-  }
-
-  const double blockSeconds = frames / kRate;
-  state.counters["core_percent"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * blockSeconds / 100.0,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  SetPerSample(state, static_cast<std::size_t>(frames));
+  RunBlocks<double>(state, channels, frames, kRate,
+                    [&](double** in, double** out, int n) { plugin->ProcessAudioBlock(in, out, n); });
   plugin.reset();
   iplug::Timer::SetAutomaticTicks(true);
 }

@@ -65,33 +65,9 @@ void ProcessCallback(benchmark::State& state) {
   effect->setParameter(effect, kWriteAutomationData, 1.0f);
   dispatch(vst2::effMainsChanged, 1);
 
-  // A few seconds of material in 32-bit buffers, walked through block by block.
-  const std::size_t span = static_cast<std::size_t>(4 * kRate);
-  std::vector<std::vector<float>> material;
-  for (int c = 0; c < channels; ++c) {
-    const std::vector<double> samples = Material(span + static_cast<std::size_t>(frames), c + 1);
-    material.emplace_back(samples.begin(), samples.end());
-  }
-  std::vector<std::vector<float>> outputs(static_cast<std::size_t>(channels),
-                                          std::vector<float>(static_cast<std::size_t>(frames)));
-  std::vector<float*> in(static_cast<std::size_t>(channels)), out(static_cast<std::size_t>(channels));
-  for (int c = 0; c < channels; ++c)
-    out[static_cast<std::size_t>(c)] = outputs[static_cast<std::size_t>(c)].data();
-
-  std::size_t offset = 0;
-  for (auto _ : state) {
-    for (int c = 0; c < channels; ++c)
-      in[static_cast<std::size_t>(c)] = material[static_cast<std::size_t>(c)].data() + offset;
-    effect->processReplacing(effect, in.data(), out.data(), frames);
-    benchmark::DoNotOptimize(out[0][0]);
-    offset = (offset + static_cast<std::size_t>(frames)) % span;
-  }
-
-  const double blockSeconds = frames / kRate;
-  state.counters["core_percent"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * blockSeconds / 100.0,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  SetPerSample(state, static_cast<std::size_t>(frames));
+  // 32-bit buffers, as most hosts pass them.
+  RunBlocks<float>(state, channels, frames, kRate,
+                   [&](float** in, float** out, int n) { effect->processReplacing(effect, in, out, n); });
   dispatch(vst2::effMainsChanged, 0);
   dispatch(vst2::effClose);
 }
