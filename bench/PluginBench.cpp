@@ -33,7 +33,6 @@ void ProcessBlock(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(2));
 
   UsePrivateDataFolder();
-  iplug::Timer::SetAutomaticTicks(false);
   auto plugin = std::make_unique<Kalvo5>(iplug::InstanceInfo{});
   const bool six = channels == 6;
   plugin->SetParameterFromHost(kType, type / 2.0);
@@ -46,7 +45,6 @@ void ProcessBlock(benchmark::State& state) {
   RunBlocks<double>(state, channels, frames, kRate,
                     [&](double** in, double** out, int n) { plugin->ProcessAudioBlock(in, out, n); });
   plugin.reset();
-  iplug::Timer::SetAutomaticTicks(true);
 }
 
 BENCHMARK(ProcessBlock)

@@ -82,11 +82,24 @@ bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs) {
 }
 
 bool SetDIALWindow(DIALAnalyzer& a, double ms) {
+  FixedArray<double> spare = DIALWindowMemoryFor(a, ms);
+  return SetDIALWindow(a, ms, spare);
+}
+
+FixedArray<double> DIALWindowMemoryFor(const DIALAnalyzer& a, double ms) {
+  FixedArray<double> memory;
+  if (!std::isfinite(ms)) return memory;
+  const auto length = static_cast<std::size_t>(SamplesFor(ClampWindowMs(ms), a.sampleRate));
+  if (length > a.sWindow.values.ring.size()) memory.Allocate(length);
+  return memory;
+}
+
+bool SetDIALWindow(DIALAnalyzer& a, double ms, FixedArray<double>& spare) {
   if (!std::isfinite(ms)) return false;
   ms = ClampWindowMs(ms);
   a.windowMs = ms;
-  if (ResizeLoudnessWindow(a.sWindow, a.sampleRate, ms, OverlapFor(ms))) return true;
-  return InitLoudnessWindow(a.sWindow, a.sampleRate, ms, OverlapFor(ms));
+  if (spare.size() > a.sWindow.values.ring.size()) a.sWindow.values.ring.swap(spare);
+  return ResizeLoudnessWindow(a.sWindow, a.sampleRate, ms, OverlapFor(ms));
 }
 
 void ResetDIAL(DIALAnalyzer& a) {

@@ -58,6 +58,15 @@ bool InitDIAL(DIALAnalyzer& analyzer, double sampleRate, double windowMs);
 // nothing; false when the memory was not available.
 bool SetDIALWindow(DIALAnalyzer& analyzer, double ms);
 
+// The same in two steps, so that no allocation or free happens where the
+// analyzer is locked against the audio thread: DIALWindowMemoryFor obtains
+// (and touches) the memory a window of ms needs beyond the current one,
+// before the lock; empty when the current memory fits. SetDIALWindow with
+// that memory then only exchanges buffers and resets indices; the replaced
+// buffer leaves in `spare`, to be freed after the lock is let go.
+FixedArray<double> DIALWindowMemoryFor(const DIALAnalyzer& analyzer, double ms);
+bool SetDIALWindow(DIALAnalyzer& analyzer, double ms, FixedArray<double>& spare);
+
 // Clears filters, detectors, meters, windows, the block, both range meters
 // and the gate, and restarts the speech detector. Allocation-free.
 void ResetDIAL(DIALAnalyzer& analyzer);

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 namespace kalvo5 {
 
@@ -15,17 +17,33 @@ class FixedArray {
                 "plain numbers only: the memory comes zeroed from calloc");
 
  public:
+  FixedArray() = default;
+  FixedArray(FixedArray&& other) noexcept { swap(other); }
+  FixedArray& operator=(FixedArray&& other) noexcept {
+    FixedArray(std::move(other)).swap(*this);
+    return *this;
+  }
+
   // Replaces the buffer by count zeroed elements. On failure the array is
-  // empty and false is returned. Never call on the audio thread. The pages
-  // of a large buffer are only touched as the meter writes them.
+  // empty and false is returned. Never call on the audio thread. Every page
+  // is written here, so the audio thread never takes a page fault on it
+  // (calloc hands out untouched zero pages for large sizes).
   bool Allocate(std::size_t count) {
     data_.reset();
     size_ = 0;
     if (count == 0) return true;
     data_.reset(static_cast<T*>(std::calloc(count, sizeof(T))));
     if (!data_) return false;
+    std::memset(static_cast<void*>(data_.get()), 0, count * sizeof(T));
     size_ = count;
     return true;
+  }
+
+  // Exchanges the buffers: how memory obtained off the audio thread is put
+  // in place under a lock, the old buffer leaving with the other array.
+  void swap(FixedArray& other) noexcept {
+    data_.swap(other.data_);
+    std::swap(size_, other.size_);
   }
 
   std::size_t size() const { return size_; }

@@ -75,6 +75,14 @@ void MeasurementDriver::DesignWeightings(int weightingMode) {
 
 void MeasurementDriver::SetDIALWindow(double ms) { kalvo5::SetDIALWindow(mDial, ms); }
 
+FixedArray<double> MeasurementDriver::DIALWindowMemoryFor(double ms) const {
+  return kalvo5::DIALWindowMemoryFor(mDial, ms);
+}
+
+void MeasurementDriver::SetDIALWindow(double ms, FixedArray<double>& spare) {
+  kalvo5::SetDIALWindow(mDial, ms, spare);
+}
+
 void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool truePeak,
                                       const double (&m)[kAnalyzerChannels]) {
   switch (type) {

@@ -64,6 +64,10 @@ class MeasurementDriver {
   void SetRMSMeterMode(int mode);
   void DesignWeightings(int weightingMode);
   void SetDIALWindow(double ms);
+  // The dialogue window in two steps (see DIALAnalyzer.h): memory obtained
+  // before the lock, put in place under it.
+  FixedArray<double> DIALWindowMemoryFor(double ms) const;
+  void SetDIALWindow(double ms, FixedArray<double>& spare);
 
   // One block. inputs has nIn channels, outputs nOut (each at most 6 are
   // used); a missing input reads as 0, a missing output is not written.

@@ -20,7 +20,6 @@ const std::string& ScratchFolder() {
 Kalvo5& FuzzPlugin() {
   static const std::unique_ptr<Kalvo5> plugin = [] {
     setenv("XDG_DATA_HOME", ScratchFolder().c_str(), 1);
-    iplug::Timer::SetAutomaticTicks(false);
     return std::make_unique<Kalvo5>(iplug::InstanceInfo{});
   }();
   return *plugin;

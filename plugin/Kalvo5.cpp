@@ -67,26 +67,37 @@ void Kalvo5::InitMeasurement() {
 void Kalvo5::ResetMeasurement() { mMeasurement.Reset(); }
 
 void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
-  std::lock_guard<std::mutex> lock(mMeasurementLock);
   if (GetHost() == iplug::kHostProTools && GetLatency() != mLatency.load()) ChangeLatency(mLatency.load());
-  const BlockRequests requests = mMeasurement.Process(
-      inputs, NChannelsConnected(iplug::kInput), outputs, NChannelsConnected(iplug::kOutput), nFrames,
-      mSettings.ForBlock(), GetTimeInfo().transportIsRunning, mEditorOpen.load());
+  std::lock_guard<std::mutex> lock(mMeasurementLock);
+  const BlockSettings settings = mSettings.ForBlock();
+  const BlockRequests requests = mMeasurement.Process(inputs, NChannelsConnected(iplug::kInput), outputs,
+                                                      NChannelsConnected(iplug::kOutput), nFrames, settings,
+                                                      GetTimeInfo().transportIsRunning, mEditorOpen.load());
   if (requests.metersDirty) mMetersDirty.store(true);
   if (requests.readoutsDirty) mReadoutsDirty.store(true);
   if (requests.automationDue) mAutomationDue.store(true);
+  mProcessedSinceStop.store(true);
+  // While a write is due, every slice of the process call refreshes the
+  // values, so the host gets those of the call's end.
+  if (mAutomationDue.load()) mDueOutputs = OutputValuesFor(settings.type, mMeasurement.Read(settings.type));
 }
 
 void Kalvo5::ResetProcessing() {
-  std::lock_guard<std::mutex> lock(mMeasurementLock);
-  if (GetSampleRate() != mSampleRate || GetBlockSize() != mBlockSize) {
-    mSampleRate = GetSampleRate();
-    mBlockSize = GetBlockSize();
-    InitMeasurement();
-    if (GetHost() != iplug::kHostUninit && GetLatency() != mLatency.load()) ChangeLatency(mLatency.load());
+  bool reinitialised = false;
+  {
+    std::lock_guard<std::mutex> lock(mMeasurementLock);
+    if (GetSampleRate() != mSampleRate || GetBlockSize() != mBlockSize) {
+      mSampleRate = GetSampleRate();
+      mBlockSize = GetBlockSize();
+      InitMeasurement();
+      reinitialised = true;
+    }
+    mInputCount = NChannelsConnected(iplug::kInput);
+    mOutputCount = NChannelsConnected(iplug::kOutput);
   }
-  mInputCount = NChannelsConnected(iplug::kInput);
-  mOutputCount = NChannelsConnected(iplug::kOutput);
+  // The host is never called with the lock held.
+  if (reinitialised && GetHost() != iplug::kHostUninit && GetLatency() != mLatency.load())
+    ChangeLatency(mLatency.load());
 }
 
 void Kalvo5::SetActive(bool active) {
@@ -110,11 +121,8 @@ void Kalvo5::OnEditorClosed() { mEditorOpen.store(false); }
 
 void Kalvo5::OnIdle() {
   ReportLatencyIfChanged(false);
-  // Automation output runs whether or not an editor is open.
-  if (mAutomationDue.load() && mSettings.GetInt(kWriteAutomationData) == 1) {
-    mAutomationDue.store(false);
-    WriteOutputParams();
-  }
+  // The automation output is not written here but at the end of the process
+  // call that completed its period (OnBlockEnd), on the audio thread.
   if (!mEditorOpen.load()) return;
   RunIdleDialogs();
 }

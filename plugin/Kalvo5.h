@@ -12,6 +12,7 @@
 #include "IXMLParameters.h"
 #include "IXMLPreset.h"
 #include "Kalvo5Params.h"
+#include "OutputAutomation.h"
 #include "ParameterTable.h"
 #include "PluginMixins.h"
 #include "PresetStore.h"
@@ -43,13 +44,15 @@ class Kalvo5 : public iplug::IPlugVST2,
   void OnEditorOpened() override;
   void OnEditorClosed() override;
   void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override;
+  void OnBlockEnd() override;
+  void OnProcessingStopped() override;
   void ResetProcessing() override;
   void SetActive(bool active) override;
   // The state: the XML settings document behind its state header.
   bool WriteState(iplug::ByteChunk& chunk) override;
   int ReadState(const iplug::ByteChunk& chunk, int startPos) override;
 
-  // Measurement (Part of the block driver): every caller except the
+  // The block driver's set-up and reset: every caller except the
   // constructor holds the measurement lock.
   void InitMeasurement();
   void ResetMeasurement();
@@ -57,8 +60,11 @@ class Kalvo5 : public iplug::IPlugVST2,
   // The plug-in's own way to change a parameter: store, tell the host and
   // the editor, react. Nothing happens when the value is the current one.
   void SetParamFromPlugin(int index, double value);
-  // Sends the current type's measured values to the host. Main thread.
-  void WriteOutputParams();
+  // Sends measured values to the host as automation of the output
+  // parameters: on the audio thread at the end of a process call that
+  // completed a 50 ms period, and on the host's thread once more when
+  // processing stops. No lock is held and nothing is allocated.
+  void WriteOutputParams(const OutputValues& values);
   void WriteOutputParam(int index, double value);
 
   // A copy of the current readings of one analyzer type; waits for the
@@ -127,6 +133,13 @@ class Kalvo5 : public iplug::IPlugVST2,
   int mInputCount = 0;
   int mOutputCount = 0;
   std::atomic<int> mLatency{0};  // always 0: the measurement adds no delay
+
+  // The output values due at the end of the current process call (audio
+  // thread only).
+  OutputValues mDueOutputs;
+  // Audio arrived since processing last stopped: the final values are due
+  // at the next stop.
+  std::atomic<bool> mProcessedSinceStop{false};
 };
 
 }  // namespace kalvo5

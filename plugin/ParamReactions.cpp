@@ -18,12 +18,10 @@ bool IsOneOf(int value, std::span<const int> values) {
 }
 
 // Hosts that want a changed latency reported again after every parameter
-// change, and those whose automation writes are bracketed by a gesture.
+// change.
 constexpr int kLatencyAfterChangeHosts[] = {
     iplug::kHostFL,        iplug::kHostAbletonLive, iplug::kHostLogic, iplug::kHostGarageBand,
     iplug::kHostStudioOne, iplug::kHostWaveform,    iplug::kHostSadie};
-constexpr int kGestureHosts[] = {iplug::kHostCakewalk, iplug::kHostLogic, iplug::kHostGarageBand,
-                                 iplug::kHostBitwig};
 
 // One Match trigger: which reading of which analyzer it moves the gain by,
 // and when that reading is not a measurement yet.
@@ -215,18 +213,20 @@ void Kalvo5::SetEditorScale(double scale, bool resizeWindow) {
 }
 
 void Kalvo5::ApplyParamChange(bool reconfigure, bool redrawScales) {
+  // The lock is held only for resets and re-configuration in place: memory
+  // a longer dialogue window needs is obtained before it, and the memory it
+  // replaces is freed after it (with windowMemory).
+  FixedArray<double> windowMemory;
+  if (reconfigure) windowMemory = mMeasurement.DIALWindowMemoryFor(mSettings.Get(kDIALWindow));
   {
     std::lock_guard<std::mutex> lock(mMeasurementLock);
     ResetMeasurement();
-    mMetersDirty.store(true);
-    mReadoutsDirty.store(true);
-  }
-  if (reconfigure) {
-    std::lock_guard<std::mutex> lock(mMeasurementLock);
-    mMeasurement.SetRMSWindow(mSettings.Get(kRMSWindow));
-    mMeasurement.SetRMSMeterMode(mSettings.GetInt(kRMSMode));
-    mMeasurement.DesignWeightings(mSettings.GetInt(kRMSWFilterMode));
-    mMeasurement.SetDIALWindow(mSettings.Get(kDIALWindow));
+    if (reconfigure) {
+      mMeasurement.SetRMSWindow(mSettings.Get(kRMSWindow));
+      mMeasurement.SetRMSMeterMode(mSettings.GetInt(kRMSMode));
+      mMeasurement.DesignWeightings(mSettings.GetInt(kRMSWFilterMode));
+      mMeasurement.SetDIALWindow(mSettings.Get(kDIALWindow), windowMemory);
+    }
     mMetersDirty.store(true);
     mReadoutsDirty.store(true);
   }
@@ -257,55 +257,6 @@ void Kalvo5::SetParamFromPlugin(int index, double value) {
   SendParamToHost(index, normalized);
   OnParamChange(index, ParamSource::Editor, -1);
   SendParamToEditor(index, value, false);
-}
-
-void Kalvo5::WriteOutputParams() {
-  const int type = mSettings.GetInt(kType);
-  const MeasurementReadings r = ReadMeasurement(type);
-  switch (type) {
-    case kTypeRMS:
-      WriteOutputParam(kOutRMSIL, r.rms.integrated);
-      WriteOutputParam(kOutRMSML, r.rms.momentary);
-      WriteOutputParam(kOutRMSMLMax, r.rms.momentaryMax);
-      WriteOutputParam(kOutRMSPeakMax, r.rms.peakMax);
-      WriteOutputParam(kOutRMSTPMax, r.rms.truePeakMax);
-      WriteOutputParam(kOutRMSCrest, r.rms.crest);
-      break;
-    case kTypeEBU:
-      WriteOutputParam(kOutEBUIL, r.ebu.integrated);
-      WriteOutputParam(kOutEBUML, RoundToTenth(r.ebu.momentary));
-      WriteOutputParam(kOutEBUMLMax, r.ebu.momentaryMax);
-      WriteOutputParam(kOutEBUSL, RoundToTenth(r.ebu.shortTerm));
-      WriteOutputParam(kOutEBUSLMax, r.ebu.shortTermMax);
-      WriteOutputParam(kOutEBUTPMax, r.ebu.truePeakMax);
-      WriteOutputParam(kOutEBULRA, r.ebu.loudnessRange);
-      break;
-    case kTypeDIAL:
-      WriteOutputParam(kOutDIALIL, r.dial.integrated);
-      WriteOutputParam(kOutDIALLRA, r.dial.speechRange);
-      WriteOutputParam(kOutDIALPercentage, 100.0 * r.dial.speechRatio);
-      WriteOutputParam(kOutDIALSL, RoundToTenth(r.dial.shortTerm));
-      WriteOutputParam(kOutDIALSLMax, r.dial.shortTermMax);
-      WriteOutputParam(kOutDIALTPMax, r.dial.truePeakMax);
-      WriteOutputParam(kOutDIALLRAD, r.dial.range);
-      break;
-    default:
-      break;
-  }
-}
-
-void Kalvo5::WriteOutputParam(int index, double value) {
-  iplug::IParam* param = GetParam(index);
-  if (!param || std::isnan(value)) return;
-  const bool gesture = IsOneOf(GetHost(), kGestureHosts);
-  if (gesture) BeginParamGesture(index);
-  const double normalized = param->NormalizedFromValue(value);
-  param->SetNormalizedValue(normalized);
-  SendParamToHost(index, normalized);
-  OnParamChange(index, ParamSource::Editor, -1);
-  param->SetNormalizedValue(normalized);
-  OnParamChangeEditor(index, ParamSource::Editor);
-  if (gesture) EndParamGesture(index);
 }
 
 void Kalvo5::ReportLatencyIfChanged(bool afterParamChange) {

@@ -69,6 +69,10 @@ void IPlugAPIBase::OnTimer() {
   OnIdle();
 }
 
+void IPlugAPIBase::OnHostIdle() {
+  if (mTimer) mTimer->TickIfDue();
+}
+
 void IPlugAPIBase::StartTimer() {
   if (!mTimer) mTimer = Timer::Create([this] { OnTimer(); }, kTimerIntervalMs);
 }

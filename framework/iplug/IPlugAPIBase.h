@@ -45,6 +45,9 @@ class IPlugAPIBase : public IPluginBase {
   virtual void OnIdle() {}
   // One timer tick: drain the queues to the editor, then OnIdle.
   void OnTimer();
+  // The host gave idle time on its thread (effEditIdle, effIdle): runs the
+  // tick when one is due.
+  void OnHostIdle();
 
   // The timer starts ticking OnTimer at once, but the ticks reach the plug-in
   // only after EnableTimerTicks: the most derived class calls it as the last

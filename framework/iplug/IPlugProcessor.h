@@ -38,6 +38,12 @@ class IPlugProcessor {
   // switched off, and when offline rendering starts or stops.
   virtual void ResetProcessing() {}
   virtual void SetActive(bool /*active*/) {}
+  // At the end of each process call of the host, after every slice of it
+  // went through ProcessAudioBlock, still on the audio thread.
+  virtual void OnBlockEnd() {}
+  // The host stopped processing (effStopProcess, or switched it off); on
+  // the thread of that host call.
+  virtual void OnProcessingStopped() {}
   // The plug-in's latency changed; the host binding also tells the host.
   virtual void ChangeLatency(int samples) { mLatency.store(samples); }
 

@@ -88,6 +88,8 @@ void IPlugVST2::SetSpeakerChannels(vst2::VstSpeakerArrangement& arrangement, int
 vst2::VstIntPtr IPlugVST2::HostCall(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value,
                                     void* ptr, float opt) {
   if (!mInstanceInfo.hostCallback) return 0;
+  // The host may take locks of its own in there: ours are let go.
+  MainThreadUnlock unlocked;
   return mInstanceInfo.hostCallback(&mEffect, opcode, index, value, ptr, opt);
 }
 
@@ -156,13 +158,22 @@ void IPlugVST2::SendQueuedSysEx() {
 // Parameter callbacks: any thread, no lock.
 
 void IPlugVST2::VSTSetParameter(vst2::AEffect* effect, vst2::VstInt32 index, float value) {
-  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->SetParameterFromHost(index, static_cast<double>(value));
+  // Nothing may unwind into the host.
+  try {
+    if (IPlugVST2* plug = PlugFromEffect(effect))
+      plug->SetParameterFromHost(index, static_cast<double>(value));
+  } catch (...) {
+  }
 }
 
 float IPlugVST2::VSTGetParameter(vst2::AEffect* effect, vst2::VstInt32 index) {
-  IPlugVST2* plug = PlugFromEffect(effect);
-  const IParam* param = plug ? plug->GetParam(index) : nullptr;
-  return param ? static_cast<float>(param->GetNormalizedValue()) : 0.0f;
+  try {
+    IPlugVST2* plug = PlugFromEffect(effect);
+    const IParam* param = plug ? plug->GetParam(index) : nullptr;
+    return param ? static_cast<float>(param->GetNormalizedValue()) : 0.0f;
+  } catch (...) {
+    return 0.0f;
+  }
 }
 
 }  // namespace iplug

@@ -3,10 +3,12 @@
 // parameter and process calls into the operations of the plug-in base, and
 // the base's host notifications into host callback calls.
 //
-// Threads: the dispatcher runs on the host's GUI thread, always under the
-// process-wide main-thread lock (see Timer.h); the process callbacks run on
-// the host's audio thread and never take that lock; setParameter and
-// getParameter may come from any thread and never take it either.
+// Threads: the dispatcher runs on the host's GUI thread, under the
+// process-wide main-thread lock (see Timer.h), which is let go around every
+// call into the host; effEditIdle and effIdle run the timer's due ticks. The
+// process callbacks run on the host's audio thread and never take that lock;
+// setParameter and getParameter may come from any thread and never take it
+// either. Every entry point catches whatever is thrown below it.
 #pragma once
 
 #include <cstdint>
@@ -121,10 +123,12 @@ class IPlugVST2 : public IPlugAPIBase, public IPlugProcessor {
 
   // Processing.
   template <typename Sample>
+  void ProcessFromHost(Sample** inputs, Sample** outputs, int nFrames, bool accumulate);
+  template <typename Sample>
   void ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, bool accumulate);
   template <typename Sample>
   void ProcessSlice(Sample** inputs, Sample** outputs, int nFrames, bool accumulate);
-  void PrepareBlock(int nFrames);
+  void PrepareBlock();
   void SendQueuedSysEx();
 
   void SetSpeakerChannels(vst2::VstSpeakerArrangement& arrangement, int channels);

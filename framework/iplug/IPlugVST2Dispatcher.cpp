@@ -38,14 +38,21 @@ vst2::VstIntPtr IPlugVST2::VSTDispatcher(vst2::AEffect* effect, vst2::VstInt32 o
                                          vst2::VstIntPtr value, void* ptr, float opt) {
   auto* plug = effect ? static_cast<IPlugVST2*>(effect->object) : nullptr;
   if (!plug) return 0;
-  // Events arrive on the audio thread, just before the block: no lock.
-  if (opcode == vst2::effProcessEvents) return plug->ProcessEvents(static_cast<const vst2::VstEvents*>(ptr));
-  MainThreadScope scope;
-  if (opcode == vst2::effClose) {
-    delete plug;
+  // Nothing may unwind into the host's C code: a failure (such as memory
+  // running out for a huge chunk) is a refusal.
+  try {
+    // Events arrive on the audio thread, just before the block: no lock.
+    if (opcode == vst2::effProcessEvents)
+      return plug->ProcessEvents(static_cast<const vst2::VstEvents*>(ptr));
+    MainThreadScope scope;
+    if (opcode == vst2::effClose) {
+      delete plug;
+      return 0;
+    }
+    return plug->Dispatch(opcode, index, value, ptr, opt);
+  } catch (...) {
     return 0;
   }
-  return plug->Dispatch(opcode, index, value, ptr, opt);
 }
 
 vst2::VstIntPtr IPlugVST2::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value,
@@ -84,14 +91,25 @@ vst2::VstIntPtr IPlugVST2::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index,
       if (value != 0) {
         SetActive(true);
       } else {
+        OnProcessingStopped();
         SetActive(false);
         ResetProcessing();
       }
       return 0;
+    case vst2::effStartProcess:
+      return 0;
+    case vst2::effStopProcess:
+      OnProcessingStopped();
+      return 0;
+
+    case vst2::effIdle:
+      OnHostIdle();
+      return 1;
 
     case vst2::effEditGetRect:
     case vst2::effEditOpen:
     case vst2::effEditClose:
+    case vst2::effEditIdle:
     case vst2::effEditKeyDown:
     case vst2::effEditKeyUp:
       return DispatchEditor(opcode, index, value, ptr, opt);
@@ -251,7 +269,9 @@ vst2::VstIntPtr IPlugVST2::DispatchParam(vst2::VstInt32 opcode, vst2::VstInt32 i
           props->largeStepFloat = props->stepFloat;
           break;
       }
-      CopyText(props->label, param->LabelForHost());
+      // Hosts list the parameter under this text (the unit stays with
+      // effGetParamLabel).
+      CopyText(props->label, param->GetName());
       return 1;
     }
     default:
@@ -281,6 +301,9 @@ vst2::VstIntPtr IPlugVST2::DispatchEditor(vst2::VstInt32 opcode, vst2::VstInt32 
       }
       mEditorClosing = false;
       return 1;
+    case vst2::effEditIdle:
+      OnHostIdle();
+      return 0;
     case vst2::effEditKeyDown:
     case vst2::effEditKeyUp:
       return KeyEvent(opcode == vst2::effEditKeyDown, index, value, opt);

@@ -24,12 +24,13 @@ vst2::AEffect* CreateVST2Effect(vst2::audioMasterCallback hostCallback, PluginFa
     InstanceInfo info;
     info.hostCallback = hostCallback;
     plug = factory(info);
+    if (!plug) return nullptr;
+    plug->CompleteConstruction();
   } catch (...) {
     // Out of memory while building the object: the host gets no effect.
+    delete plug;
     return nullptr;
   }
-  if (!plug) return nullptr;
-  plug->CompleteConstruction();
   return &plug->GetEffect();
 }
 

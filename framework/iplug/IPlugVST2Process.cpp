@@ -17,26 +17,29 @@ IPlugVST2* PlugFromEffect(vst2::AEffect* effect) {
 }  // namespace
 
 void IPlugVST2::VSTProcess(vst2::AEffect* effect, float** inputs, float** outputs, vst2::VstInt32 nFrames) {
-  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessBlock(inputs, outputs, nFrames, true);
+  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessFromHost(inputs, outputs, nFrames, true);
 }
 
 void IPlugVST2::VSTProcessReplacing(vst2::AEffect* effect, float** inputs, float** outputs,
                                     vst2::VstInt32 nFrames) {
-  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessBlock(inputs, outputs, nFrames, false);
+  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessFromHost(inputs, outputs, nFrames, false);
 }
 
 void IPlugVST2::VSTProcessDoubleReplacing(vst2::AEffect* effect, double** inputs, double** outputs,
                                           vst2::VstInt32 nFrames) {
-  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessBlock(inputs, outputs, nFrames, false);
+  if (IPlugVST2* plug = PlugFromEffect(effect)) plug->ProcessFromHost(inputs, outputs, nFrames, false);
 }
 
-void IPlugVST2::PrepareBlock(int nFrames) {
-  const int frames = std::min(nFrames, kMaxBlockFrames);
-  if (frames > GetBlockSize()) {
-    ResizeBuffers(frames);
-    ResetProcessing();
+template <typename Sample>
+void IPlugVST2::ProcessFromHost(Sample** inputs, Sample** outputs, int nFrames, bool accumulate) {
+  // Nothing may unwind into the host's audio thread.
+  try {
+    ProcessBlock(inputs, outputs, nFrames, accumulate);
+  } catch (...) {
   }
+}
 
+void IPlugVST2::PrepareBlock() {
   const bool offline = HostCall(vst2::audioMasterGetCurrentProcessLevel) == vst2::kVstProcessLevelOffline;
   if (offline != GetRenderingOffline()) {
     SetRenderingOffline(offline);
@@ -53,13 +56,15 @@ void IPlugVST2::PrepareBlock(int nFrames) {
 
 template <typename Sample>
 void IPlugVST2::ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, bool accumulate) {
-  if (nFrames < 0) return;
-  PrepareBlock(nFrames);
+  if (nFrames <= 0) return;
+  PrepareBlock();
   if (nFrames <= GetBlockSize()) {
     ProcessSlice(inputs, outputs, nFrames, accumulate);
   } else {
-    // Longer than any buffer: run it in consecutive slices over the host's
-    // buffers.
+    // Longer than the host announced: the buffers and the measurement stay
+    // as prepared (growing them here would allocate on the audio thread and
+    // restart the measurement); the block runs in consecutive slices of the
+    // prepared size over the host's buffers.
     SlicePointers<Sample>& slice = Slice(static_cast<Sample*>(nullptr));
     for (int offset = 0; offset < nFrames; offset += GetBlockSize()) {
       // The host passes one buffer per connected channel.
@@ -74,6 +79,7 @@ void IPlugVST2::ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, boo
     }
   }
   SendQueuedSysEx();
+  OnBlockEnd();
 }
 
 template <typename Sample>

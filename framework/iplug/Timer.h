@@ -1,11 +1,16 @@
 // The framework timer and the process-wide lock that serialises main-thread
 // work.
 //
-// Hosts on Linux call the dispatcher from their GUI thread and may never give
-// the plug-in an idle call, so the framework owns one UI thread per process.
-// It ticks every started timer at its interval. Dispatcher calls (made under
-// a MainThreadScope) and timer ticks never overlap: both hold the one
-// process-wide main-thread lock. The audio thread never takes it.
+// The plug-in owns no thread that ticks: the host calls the plug-in back on
+// its own GUI thread (effEditIdle every 15-40 ms while an editor is open,
+// effIdle when it gives idle time), and each of those calls runs the ticks
+// that are due. So every tick, and every host call a tick makes, happens on a
+// host thread inside a call the host made into the plug-in.
+//
+// Dispatcher calls and ticks hold the one process-wide main-thread lock. It is
+// let go around every call into the host (MainThreadUnlock), so a host that
+// takes a lock of its own there can never deadlock against it. The audio
+// thread never takes it.
 #pragma once
 
 #include <functional>
@@ -26,32 +31,47 @@ class MainThreadScope {
   ~MainThreadScope();
   MainThreadScope(const MainThreadScope&) = delete;
   MainThreadScope& operator=(const MainThreadScope&) = delete;
+};
+
+// Lets go of every hold the current thread has on the main-thread lock for
+// its lifetime and takes them back afterwards; nothing on a thread without
+// one. Wrapped around each call into the host.
+class MainThreadUnlock {
+ public:
+  MainThreadUnlock();
+  ~MainThreadUnlock();
+  MainThreadUnlock(const MainThreadUnlock&) = delete;
+  MainThreadUnlock& operator=(const MainThreadUnlock&) = delete;
 
  private:
-  std::unique_lock<std::recursive_mutex> mLock;
+  int mDepth;
 };
 
 // True on a thread that currently holds a MainThreadScope (a dispatcher call
-// or a timer tick). Editor work is only done there.
+// or a tick). Editor work is only done there.
 bool InMainThreadScope();
 
 class Timer {
  public:
   using Callback = std::function<void()>;
 
-  // Creates a timer that is started at once. The callback runs on the UI
-  // thread (or in TickAll/TickNow) under the main-thread lock.
+  // Creates a timer that is started at once; its first tick is due one
+  // interval from now. The callback runs under the main-thread lock.
   static std::unique_ptr<Timer> Create(Callback callback, int intervalMs);
 
   ~Timer();
   Timer(const Timer&) = delete;
   Timer& operator=(const Timer&) = delete;
 
-  // Removes the timer from the process-wide list. Once Stop returns, the
-  // callback is not running and will not run again. Safe from any thread,
-  // also with the main-thread lock held.
+  // Removes the timer from the process-wide list; the callback does not run
+  // again. Any thread.
   void Stop();
   bool IsRunning() const;
+
+  // Runs the callback when at least one interval (steady clock) has passed
+  // since the last tick; the next one is due an interval later. Called from
+  // the host's idle calls, on the host's thread.
+  void TickIfDue();
 
   // Runs this timer's callback once now, on the calling thread, under the
   // main-thread lock (does nothing once stopped).
@@ -59,12 +79,6 @@ class Timer {
 
   // Runs one tick of every started timer, due or not, on the calling thread.
   static void TickAll();
-
-  // Whether the process-wide UI thread ticks the timers by itself (default
-  // true). Tests switch it off and tick synchronously. Switching it off
-  // stops the thread; a tick in progress finishes first.
-  static void SetAutomaticTicks(bool enabled);
-  static bool AutomaticTicks();
 
   int IntervalMs() const { return mIntervalMs; }
 

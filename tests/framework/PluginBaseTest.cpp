@@ -57,8 +57,6 @@ class RecordingPlugin : public iplug::IPlugVST2 {
 
 class PluginBase : public ::testing::Test {
  protected:
-  void SetUp() override { iplug::Timer::SetAutomaticTicks(false); }
-  void TearDown() override { iplug::Timer::SetAutomaticTicks(true); }
 };
 
 }  // namespace
@@ -303,22 +301,46 @@ TEST_F(PluginBase, TicksStopWithTheTimerAndDoNotReachAPluginBeforeItIsReady) {
   EXPECT_FALSE(early.GetTimer()->IsRunning());
 }
 
-TEST(Timer, TheUiThreadTicksAboutEveryTwentyMilliseconds) {
-  iplug::Timer::SetAutomaticTicks(true);
-  std::atomic<int> ticks{0};
-  std::atomic<bool> inScope{true};
+TEST(Timer, TicksOnlyWhenAHostIdleCallFindsOneDueAndNeverAfterStop) {
+  int ticks = 0;
+  bool inScope = true;
   auto timer = iplug::Timer::Create(
       [&] {
         ++ticks;
         if (!iplug::InMainThreadScope()) inScope = false;
       },
       20);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  timer->Stop();
-  const int counted = ticks.load();
+  // No thread of the framework ticks it.
   std::this_thread::sleep_for(std::chrono::milliseconds(60));
-  EXPECT_EQ(ticks.load(), counted);  // nothing after Stop
-  EXPECT_GE(counted, 5);
-  EXPECT_LE(counted, 16);
+  EXPECT_EQ(ticks, 0);
+  timer->TickIfDue();
+  EXPECT_EQ(ticks, 1);
+  timer->TickIfDue();  // the next one is due 20 ms later
+  EXPECT_EQ(ticks, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  timer->TickIfDue();
+  EXPECT_EQ(ticks, 2);
   EXPECT_TRUE(inScope);
+  timer->Stop();
+  std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  timer->TickIfDue();
+  iplug::Timer::TickAll();
+  EXPECT_EQ(ticks, 2);
+}
+
+TEST(Timer, TheMainThreadLockIsLetGoAroundHostCalls) {
+  iplug::MainThreadScope outer;
+  iplug::MainThreadScope inner;
+  bool otherThreadGotIt = false;
+  {
+    iplug::MainThreadUnlock unlocked;
+    EXPECT_FALSE(iplug::InMainThreadScope());
+    std::thread other([&] {
+      iplug::MainThreadScope scope;
+      otherThreadGotIt = true;
+    });
+    other.join();
+  }
+  EXPECT_TRUE(otherThreadGotIt);
+  EXPECT_TRUE(iplug::InMainThreadScope());
 }

@@ -192,7 +192,8 @@ TEST_F(VST2Test, ParameterTextsAndProperties) {
   EXPECT_EQ(gain.flags, vst2::kVstParameterUsesFloatStep);
   EXPECT_FLOAT_EQ(gain.stepFloat, 0.1f);
   EXPECT_FLOAT_EQ(gain.largeStepFloat, 0.1f);
-  EXPECT_STREQ(gain.label, "dB");
+  // Hosts (Ardour) list the parameter under this text: the name, not the unit.
+  EXPECT_STREQ(gain.label, "Gain");
   EXPECT_EQ(instance.Dispatch(vst2::effGetParameterProperties, 5, 0, &gain), 0);
   EXPECT_EQ(instance.Dispatch(vst2::effGetParameterProperties, kGain, 0, nullptr), 0);
 }

@@ -50,35 +50,28 @@ TEST_F(VST2Test, ThirtyTwoAndSixtyFourBitPathsGiveTheSameResult) {
   EXPECT_EQ(adding.out[3][100], 0.25f + single.out[3][100]);
 }
 
-TEST_F(VST2Test, BlockLongerThanAnnouncedGrowsTheBuffersFirst) {
+// A block longer than announced neither grows the buffers nor restarts the
+// processing on the audio thread: it runs in slices of the prepared size.
+TEST_F(VST2Test, BlockLongerThanAnnouncedRunsInSlicesOfThePreparedSize) {
   Instance instance(host);
   TestPlugin& plug = instance.Plug();
   instance.Dispatch(vst2::effSetBlockSize, 0, 512);
   plug.resetBlockSizes.clear();
-  Buffers<float> buffers(6, 1024);
-  instance.effect->processReplacing(instance.effect, buffers.inPtrs.data(), buffers.outPtrs.data(), 1024);
-  EXPECT_EQ(plug.resetBlockSizes, std::vector<int>{1024});
-  EXPECT_EQ(plug.GetBlockSize(), 1024);
-  EXPECT_EQ(plug.lastBlockFrames, 1024);
-  EXPECT_EQ(buffers.out[5][1023], buffers.in[5][1023]);
-  // A shorter block afterwards changes nothing.
-  instance.effect->processReplacing(instance.effect, buffers.inPtrs.data(), buffers.outPtrs.data(), 100);
-  EXPECT_EQ(plug.resetBlockSizes.size(), 1u);
-}
-
-TEST_F(VST2Test, BlockLongerThanAnyBufferIsProcessedInSlices) {
-  Instance instance(host);
-  TestPlugin& plug = instance.Plug();
-  const int frames = 2 * iplug::kMaxBlockFrames + 100;
-  Buffers<double> buffers(6, frames);
-  instance.effect->processDoubleReplacing(instance.effect, buffers.inPtrs.data(), buffers.outPtrs.data(),
-                                          frames);
-  EXPECT_EQ(plug.GetBlockSize(), iplug::kMaxBlockFrames);
+  Buffers<float> buffers(6, 1100);
+  instance.effect->processReplacing(instance.effect, buffers.inPtrs.data(), buffers.outPtrs.data(), 1100);
+  EXPECT_TRUE(plug.resetBlockSizes.empty());
+  EXPECT_EQ(plug.GetBlockSize(), 512);
   EXPECT_EQ(plug.blocks, 3);
-  EXPECT_EQ(plug.lastBlockFrames, 100);
+  EXPECT_EQ(plug.lastBlockFrames, 76);
   for (int c = 0; c < 6; ++c)
-    for (int n = 0; n < frames; n += 997) ASSERT_EQ(buffers.out[c][n], buffers.in[c][n]);
-  EXPECT_EQ(buffers.out[2][frames - 1], buffers.in[2][frames - 1]);
+    for (int n = 0; n < 1100; n += 7) ASSERT_EQ(buffers.out[c][n], buffers.in[c][n]);
+
+  const int frames = 2 * iplug::kMaxBlockFrames + 100;
+  Buffers<double> large(6, frames);
+  instance.effect->processDoubleReplacing(instance.effect, large.inPtrs.data(), large.outPtrs.data(), frames);
+  EXPECT_EQ(plug.GetBlockSize(), 512);
+  EXPECT_EQ(plug.lastBlockFrames, 100);
+  EXPECT_EQ(large.out[2][frames - 1], large.in[2][frames - 1]);
 
   // With two channels connected the host passes two buffers.
   vst2::VstSpeakerArrangement stereo{};
@@ -183,5 +176,5 @@ TEST_F(VST2Test, ProcessWithoutSetupOrBuffers) {
   e->processDoubleReplacing(e, nullptr, nullptr, 64);
   e->process(e, buffers.inPtrs.data(), buffers.outPtrs.data(), 0);
   e->process(e, buffers.inPtrs.data(), buffers.outPtrs.data(), -5);
-  EXPECT_EQ(instance.Plug().blocks, 5);
+  EXPECT_EQ(instance.Plug().blocks, 4);  // empty and negative blocks are not processed
 }

@@ -150,12 +150,8 @@ class Instance {
   vst2::AEffect* effect;
 };
 
-// Ticks stay synchronous in these tests.
 class VST2Test : public ::testing::Test {
  protected:
-  void SetUp() override { iplug::Timer::SetAutomaticTicks(false); }
-  void TearDown() override { iplug::Timer::SetAutomaticTicks(true); }
-
   RecordingHost host;
 };
 

@@ -83,18 +83,14 @@ class TestKalvo5 : public Kalvo5 {
   std::optional<int> ChosenMenuScaleEntry() const override { return menuEntry; }
 };
 
-// Creates plug-ins with the timer under the test's control.
+// Creates plug-ins; their timer ticks only when a test runs it.
 class PluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
     UseTestDataHome();
-    iplug::Timer::SetAutomaticTicks(false);
     plugin = std::make_unique<TestKalvo5>();
   }
-  void TearDown() override {
-    plugin.reset();
-    iplug::Timer::SetAutomaticTicks(true);
-  }
+  void TearDown() override { plugin.reset(); }
 
   std::unique_ptr<TestKalvo5> plugin;
 };

@@ -169,8 +169,11 @@ TEST_F(PluginTest, ATriggerRestoredAtOneFiresOnce) {
   EXPECT_GT(plugin->ReadMeasurement(kTypeRMS).rms.integrated, -144.0);
 }
 
+// The outputs go to the host at the end of the process call that completed a
+// 50 ms period (OnBlockEnd), not from the idle tick.
 TEST_F(PluginTest, OutputsAreWrittenOnlyWhenOnAndOnlyForTheCurrentType) {
   FeedSine(*plugin, 0.2);
+  plugin->OnBlockEnd();
   plugin->Tick();
   EXPECT_FALSE(plugin->mAutomationDue);
   EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 0);
@@ -180,26 +183,39 @@ TEST_F(PluginTest, OutputsAreWrittenOnlyWhenOnAndOnlyForTheCurrentType) {
   FeedSine(*plugin, 0.2);
   EXPECT_TRUE(plugin->mAutomationDue);
   plugin->Tick();
+  EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 0);
+  plugin->OnBlockEnd();
   EXPECT_FALSE(plugin->mAutomationDue);
   for (int i = kOutRMSIL; i <= kOutRMSCrest; ++i)
     EXPECT_EQ(plugin->CountCalls(HostNote::Automate, i), 1) << i;
   EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 6);
+  plugin->OnBlockEnd();  // one batch per completed period
+  EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 6);
   const RMSReadings rms = plugin->ReadMeasurement(kTypeRMS).rms;
-  // Stored through the normalized value, as the host sees it.
-  EXPECT_NEAR(plugin->GetParam(kOutRMSML)->GetValue(), rms.momentary, 1e-9);
-  EXPECT_NEAR(plugin->GetParam(kOutRMSPeakMax)->GetValue(), rms.peakMax, 1e-9);
+  // Stored as written, so the display shows the written value.
+  EXPECT_EQ(plugin->GetParam(kOutRMSML)->GetValue(), rms.momentary);
+  EXPECT_EQ(plugin->GetParam(kOutRMSPeakMax)->GetValue(), rms.peakMax);
+  plugin->WriteOutputParam(kOutRMSCrest, 0.0);
+  EXPECT_STREQ(plugin->GetParam(kOutRMSCrest)->FormatDisplay(0.0, false, true).c_str(), "0.0");
+  EXPECT_EQ(plugin->GetParam(kOutRMSCrest)->GetValue(), 0.0);
 
   plugin->EditorSets(kType, kTypeEBU);
   FeedSine(*plugin, 0.5);
   plugin->calls.clear();
-  plugin->Tick();
+  plugin->OnBlockEnd();
   EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 7);
-  EXPECT_NEAR(plugin->GetParam(kOutRMSML)->GetValue(), rms.momentary, 1e-9);  // kept from before
+  EXPECT_EQ(plugin->GetParam(kOutRMSML)->GetValue(), rms.momentary);  // kept from before
   const double momentary = plugin->GetParam(kOutEBUML)->GetValue();
   EXPECT_GT(momentary, -30.0);
   EXPECT_NEAR(momentary * 10.0, std::round(momentary * 10.0), 1e-9);
   EXPECT_NEAR(momentary, RoundToTenth(plugin->ReadMeasurement(kTypeEBU).ebu.momentary), 1e-9);
   EXPECT_EQ(plugin->CountCalls(HostNote::BeginGesture), 0);
+
+  // Stopping sends the final values once more, once.
+  plugin->calls.clear();
+  plugin->OnProcessingStopped();
+  plugin->OnProcessingStopped();
+  EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 7);
 }
 
 TEST_F(PluginTest, GesturesBracketAutomationForTheHostsThatWantThem) {
@@ -207,7 +223,7 @@ TEST_F(PluginTest, GesturesBracketAutomationForTheHostsThatWantThem) {
   plugin->EditorSets(kWriteAutomationData, 1);
   FeedSine(*plugin, 0.1);
   plugin->calls.clear();
-  plugin->Tick();
+  plugin->OnBlockEnd();
   ASSERT_EQ(plugin->calls.size(), 18u);
   EXPECT_EQ(plugin->calls[0].kind, HostNote::BeginGesture);
   EXPECT_EQ(plugin->calls[1].kind, HostNote::Automate);

@@ -43,12 +43,10 @@ class PresetTest : public ::testing::Test {
     fs::remove_all(home);
     fs::create_directories(home);
     setenv("XDG_DATA_HOME", home.c_str(), 1);
-    iplug::Timer::SetAutomaticTicks(false);
     plugin = MakePlugin();
   }
   void TearDown() override {
     plugin.reset();
-    iplug::Timer::SetAutomaticTicks(true);
     UseTestDataHome();
     fs::remove_all(home);
   }

@@ -23,7 +23,6 @@ class CountingKalvo5 : public Kalvo5 {
 
 TEST(ThreadSafety, AudioParametersMatchResetAndTicksRunConcurrently) {
   UseTestDataHome();
-  iplug::Timer::SetAutomaticTicks(true);
   auto plugin = std::make_unique<CountingKalvo5>();
   {
     iplug::MainThreadScope mainThread;
@@ -48,6 +47,7 @@ TEST(ThreadSafety, AudioParametersMatchResetAndTicksRunConcurrently) {
       time.transportIsRunning = (n / 50) % 2 == 0;
       plugin->SetTimeInfo(time);
       plugin->ProcessBuffers(channels, channels, kFrames);  // in place
+      plugin->OnBlockEnd();                                 // the automation output
       // Some hosts automate from the audio thread.
       if (n % 40 == 0) plugin->SetParameterFromHost(kRMSGain, (n % 80 == 0) ? 0.4 : 0.6);
       blocks.fetch_add(1);
