@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -34,7 +33,7 @@ class FixedArray {
     if (count == 0) return true;
     data_.reset(static_cast<T*>(std::calloc(count, sizeof(T))));
     if (!data_) return false;
-    std::memset(static_cast<void*>(data_.get()), 0, count * sizeof(T));
+    TouchPages(reinterpret_cast<unsigned char*>(data_.get()), count * sizeof(T));
     size_ = count;
     return true;
   }
@@ -53,6 +52,15 @@ class FixedArray {
   const T& operator[](std::size_t i) const { return data_.get()[i]; }
 
  private:
+  // Writes a zero into every page (through volatile, so the store is not
+  // dropped as redundant after calloc): the pages are then mapped.
+  static void TouchPages(unsigned char* bytes, std::size_t size) {
+    constexpr std::size_t kPage = 4096;
+    volatile unsigned char* touch = bytes;
+    for (std::size_t i = 0; i < size; i += kPage) touch[i] = 0;
+    touch[size - 1] = 0;
+  }
+
   struct Free {
     void operator()(T* p) const { std::free(p); }
   };

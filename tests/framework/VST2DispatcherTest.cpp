@@ -359,6 +359,9 @@ TEST_F(VST2Test, HostNotificationsGoThroughTheCallback) {
   EXPECT_FALSE(plug.RequestEditorSize(616, 352));  // the host refused; the size is stored all the same
   EXPECT_EQ(plug.EditorWidth(), 616);
   EXPECT_EQ(instance.Dispatch(vst2::effEditGetRect, 0, 0, nullptr), 0);
+  // The notifications were called straight from the test, not from inside
+  // a call into the plug-in.
+  host.callsOutsidePluginCalls = 0;
 }
 
 TEST_F(VST2Test, EditorOpensNothingYetAndClosesQuietly) {

@@ -152,6 +152,9 @@ class Instance {
 
 class VST2Test : public ::testing::Test {
  protected:
+  // The binding calls the host back only from inside a call the host made.
+  void TearDown() override { EXPECT_EQ(host.callsOutsidePluginCalls.load(), 0); }
+
   RecordingHost host;
 };
 

@@ -4,9 +4,11 @@
 // inside the entry point reach the host attaching on that thread.
 #pragma once
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/iplug/VSTInterface.h"
@@ -23,12 +25,21 @@ class RecordingHost {
   };
 
   // Creates an instance by calling entry(callback) with this host attached.
+  // The record's entry points are then routed through this host, which marks
+  // on each thread whether it is inside a call into the plug-in.
   template <typename Entry>
   vst2::AEffect* Attach(Entry entry) {
     tAttaching = this;
-    vst2::AEffect* effect = entry(&Callback);
+    vst2::AEffect* effect = nullptr;
+    {
+      InsidePlugin inside;
+      effect = entry(&Callback);
+    }
     tAttaching = nullptr;
-    if (effect) effect->resvd1 = reinterpret_cast<vst2::VstIntPtr>(this);
+    if (effect) {
+      effect->resvd1 = reinterpret_cast<vst2::VstIntPtr>(this);
+      Wrap(effect);
+    }
     return effect;
   }
 
@@ -36,7 +47,9 @@ class RecordingHost {
                                   vst2::VstIntPtr value, void* ptr, float opt) {
     RecordingHost* host =
         effect && effect->resvd1 ? reinterpret_cast<RecordingHost*>(effect->resvd1) : tAttaching;
-    return host ? host->Answer(effect, opcode, index, value, ptr, opt) : 0;
+    if (!host) return 0;
+    if (tInsidePlugin == 0) host->callsOutsidePluginCalls.fetch_add(1);
+    return host->Answer(effect, opcode, index, value, ptr, opt);
   }
 
   int Count(vst2::VstInt32 opcode) const {
@@ -65,12 +78,99 @@ class RecordingHost {
   vst2::VstIntPtr (*onIOChanged)(vst2::AEffect* effect) = nullptr;
   vst2::VstIntPtr ioChangedResult = -1;
 
-  // Records (calls may come from the plug-in's own threads).
+  // Records (calls may come from several host threads).
   mutable std::mutex mutex;
   std::vector<Call> calls;
   std::vector<vst2::VstMidiEvent> midiEvents;
+  // Host callbacks made on a thread that was not inside a call into the
+  // plug-in at the time (a thread of the plug-in's own): always a fault.
+  std::atomic<int> callsOutsidePluginCalls{0};
 
  private:
+  // Marks the current thread as inside a call into the plug-in.
+  struct InsidePlugin {
+    InsidePlugin() { ++tInsidePlugin; }
+    ~InsidePlugin() { --tInsidePlugin; }
+  };
+
+  // The plug-in's own entry points, called by the routing ones below.
+  struct Original {
+    vst2::AEffectDispatcherProc dispatcher;
+    vst2::AEffectProcessProc process;
+    vst2::AEffectProcessProc processReplacing;
+    vst2::AEffectProcessDoubleProc processDoubleReplacing;
+    vst2::AEffectSetParameterProc setParameter;
+    vst2::AEffectGetParameterProc getParameter;
+  };
+
+  void Wrap(vst2::AEffect* effect) {
+    const Original wrapped{effect->dispatcher,       effect->process,
+                           effect->processReplacing, effect->processDoubleReplacing,
+                           effect->setParameter,     effect->getParameter};
+    {
+      std::lock_guard<std::mutex> lock(LastWrappedMutex());
+      LastWrapped() = wrapped;
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    originals.push_back({effect, wrapped});
+    effect->dispatcher = [](vst2::AEffect* e, vst2::VstInt32 opcode, vst2::VstInt32 index,
+                            vst2::VstIntPtr value, void* ptr, float opt) {
+      const Original original = OriginalOf(e);
+      InsidePlugin inside;
+      return original.dispatcher(e, opcode, index, value, ptr, opt);
+    };
+    effect->process = [](vst2::AEffect* e, float** in, float** out, vst2::VstInt32 n) {
+      const Original original = OriginalOf(e);
+      InsidePlugin inside;
+      original.process(e, in, out, n);
+    };
+    effect->processReplacing = [](vst2::AEffect* e, float** in, float** out, vst2::VstInt32 n) {
+      const Original original = OriginalOf(e);
+      InsidePlugin inside;
+      original.processReplacing(e, in, out, n);
+    };
+    if (effect->processDoubleReplacing)
+      effect->processDoubleReplacing = [](vst2::AEffect* e, double** in, double** out, vst2::VstInt32 n) {
+        const Original original = OriginalOf(e);
+        InsidePlugin inside;
+        original.processDoubleReplacing(e, in, out, n);
+      };
+    effect->setParameter = [](vst2::AEffect* e, vst2::VstInt32 index, float value) {
+      const Original original = OriginalOf(e);
+      InsidePlugin inside;
+      original.setParameter(e, index, value);
+    };
+    effect->getParameter = [](vst2::AEffect* e, vst2::VstInt32 index) {
+      const Original original = OriginalOf(e);
+      InsidePlugin inside;
+      return original.getParameter(e, index);
+    };
+  }
+
+  // The latest record wrapped at this address (a closed instance's memory
+  // may be reused by a new one). A record the host never made (a copy, or
+  // none at all: misbehaving-host tests) reaches the plug-in module wrapped
+  // last.
+  static Original OriginalOf(vst2::AEffect* effect) {
+    if (effect && effect->resvd1) {
+      auto* host = reinterpret_cast<RecordingHost*>(effect->resvd1);
+      std::lock_guard<std::mutex> lock(host->mutex);
+      for (auto entry = host->originals.rbegin(); entry != host->originals.rend(); ++entry)
+        if (entry->first == effect) return entry->second;
+    }
+    std::lock_guard<std::mutex> lock(LastWrappedMutex());
+    return LastWrapped();
+  }
+  static std::mutex& LastWrappedMutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static Original& LastWrapped() {
+    static Original original{};
+    return original;
+  }
+
+  std::vector<std::pair<vst2::AEffect*, Original>> originals;
   vst2::VstIntPtr Answer(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
                          vst2::VstIntPtr value, void* ptr, float opt) {
     {
@@ -107,6 +207,7 @@ class RecordingHost {
   }
 
   static inline thread_local RecordingHost* tAttaching = nullptr;
+  static inline thread_local int tInsidePlugin = 0;
 };
 
 }  // namespace vst2test

@@ -60,17 +60,17 @@ class Kalvo5Instance {
   void Process(const std::vector<std::vector<float>>& input, int blockSize) const;
   void Process(const std::vector<std::vector<double>>& input, int blockSize) const;
 
-  // The values the plug-in writes as automation for the outputs
-  // first ... last once the audio so far is measured: feeds silence (which
-  // the loudness gates ignore) until the plug-in writes them again, then
-  // reads them back as normalized values. Needs "WriteAutomationData" on.
-  // The silence comes in blocks of blockSize: a longer block than any so
-  // far would restart the measurement.
-  std::vector<float> SettledOutputs(const RecordingHost& host, int first, int last, int blockSize) const;
+  // The final values the plug-in writes as automation for the outputs
+  // first ... last when processing stops (effStopProcess), read back as
+  // normalized values. Needs "WriteAutomationData" on.
+  std::vector<float> FinalOutputs(int first, int last) const;
 
+  // Closes the instance; every host callback it made must have come from
+  // inside a call into it.
   void Close();
 
   vst2::AEffect* effect = nullptr;
+  RecordingHost* host = nullptr;
 };
 
 // Stereo noise, reproducible from the seed, uniformly in [-amplitude, amplitude].

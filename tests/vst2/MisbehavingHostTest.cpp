@@ -137,10 +137,11 @@ TEST(MisbehavingHost, RandomBankAndProgramChunks) {
   ExpectPassThrough(plug, 1024, 512);
 }
 
-TEST(MisbehavingHost, ThousandOpenCloseCycles) {
+TEST(MisbehavingHost, ManyOpenCloseCycles) {
   RecordingHost host;
   const auto block = ToFloat(Noise(2, 256, 0.2, 3));
-  for (int cycle = 0; cycle < 1000; ++cycle) {
+  // Each instance maps all its memory at creation: a few hundred cycles suffice.
+  for (int cycle = 0; cycle < 300; ++cycle) {
     Kalvo5Instance plug(host, cycle % 2 == 0 ? LoadKalvo5().pluginMain : LoadKalvo5().main);
     ASSERT_NE(plug.effect, nullptr);
     plug.Start(48000.0f, 512);
@@ -173,17 +174,17 @@ TEST(MisbehavingHost, TwoInstancesAtDifferentRatesDoNotTalkToEachOther) {
     a.Process(partA, 441);
     b.Process(partB, 960);
   }
-  const auto readingsA = a.SettledOutputs(hostA, kOutEBUIL, kOutEBULRA, 441);
-  const auto readingsB = b.SettledOutputs(hostB, kOutEBUIL, kOutEBULRA, 960);
+  const auto readingsA = a.FinalOutputs(kOutEBUIL, kOutEBULRA);
+  const auto readingsB = b.FinalOutputs(kOutEBUIL, kOutEBULRA);
 
   for (const bool first : {true, false}) {
     Kalvo5Instance solo(hostSolo);
     setUp(solo, first ? 44100.0f : 96000.0f);
     solo.Process(first ? loud : quiet, 512);
-    const auto alone = solo.SettledOutputs(hostSolo, kOutEBUIL, kOutEBULRA, 512);
+    const auto alone = solo.FinalOutputs(kOutEBUIL, kOutEBULRA);
     const auto& together = first ? readingsA : readingsB;
-    // Momentary and short-term readings (indices 1 and 3) move with the silence tail.
-    for (std::size_t i : {0u, 2u, 4u, 5u, 6u}) EXPECT_EQ(together[i], alone[i]) << (first ? "A " : "B ") << i;
+    for (std::size_t i = 0; i < alone.size(); ++i)
+      EXPECT_EQ(together[i], alone[i]) << (first ? "A " : "B ") << i;
   }
   EXPECT_NE(readingsA[0], readingsB[0]);
 }
