@@ -1,0 +1,217 @@
+// Kalvo5.so on a host's audio thread: nothing there allocates or frees,
+// whatever another thread changes meanwhile and however long the blocks are,
+// and an over-long block neither restarts nor disturbs the measurement.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AudioThreadCounters.h"
+#include "framework/iplug/VSTInterface.h"
+#include "plugin/Kalvo5Params.h"
+
+namespace kalvo5::realtime_test {
+namespace {
+
+constexpr int kBlock = 512;
+constexpr float kRate = 48000.0f;
+
+// A host callback that itself allocates nothing and takes no lock, so that
+// whatever is counted comes from the plug-in. It keeps the latest automation
+// value of each parameter.
+struct QuietHost {
+  static vst2::VstIntPtr Callback(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr,
+                                  void* ptr, float opt) {
+    switch (opcode) {
+      case vst2::audioMasterVersion:
+        return vst2::kVstVersion;
+      case vst2::audioMasterGetProductString:
+        std::strcpy(static_cast<char*>(ptr), "Quiet Host");
+        return 1;
+      case vst2::audioMasterGetTime:
+        return reinterpret_cast<vst2::VstIntPtr>(&time);
+      case vst2::audioMasterAutomate:
+        if (index >= 0 && index < kNumParams) automated[index].store(opt);
+        return 0;
+      default:
+        return 0;
+    }
+  }
+  static inline vst2::VstTimeInfo time{};
+  static inline std::atomic<float> automated[kNumParams]{};
+};
+
+vst2::PluginEntryProc Entry() {
+  static vst2::PluginEntryProc entry = [] {
+    static const std::string home = [] {
+      std::string folder = (std::filesystem::temp_directory_path() / "kalvo5-realtime-XXXXXX").string();
+      if (mkdtemp(folder.data())) setenv("XDG_DATA_HOME", folder.c_str(), 1);
+      return folder;
+    }();
+    void* module = dlopen(KALVO5_MODULE, RTLD_NOW | RTLD_LOCAL);
+    return module ? reinterpret_cast<vst2::PluginEntryProc>(dlsym(module, "VSTPluginMain")) : nullptr;
+  }();
+  return entry;
+}
+
+class Plugin {
+ public:
+  Plugin() : effect_(Entry() ? Entry()(&QuietHost::Callback) : nullptr) {
+    if (!effect_) return;
+    Dispatch(vst2::effOpen);
+    Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, kRate);
+    Dispatch(vst2::effSetBlockSize, 0, kBlock);
+    Dispatch(vst2::effMainsChanged, 0, 1);
+    Dispatch(vst2::effStartProcess);
+  }
+  ~Plugin() {
+    if (effect_) Dispatch(vst2::effClose);
+  }
+  bool Loaded() const { return effect_ != nullptr; }
+  vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index = 0, vst2::VstIntPtr value = 0,
+                           void* ptr = nullptr, float opt = 0.0f) const {
+    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+  }
+  void SetText(int index, const char* text) const {
+    char copy[64];
+    std::snprintf(copy, sizeof(copy), "%s", text);
+    Dispatch(vst2::effString2Parameter, index, 0, copy);
+  }
+  void Set(int index, float normalized) const { effect_->setParameter(effect_, index, normalized); }
+  void Process(float** in, float** out, int frames) const { effect_->processReplacing(effect_, in, out, frames); }
+
+ private:
+  vst2::AEffect* effect_;
+};
+
+// Buffers for the six channels the plug-in announces: a 1 kHz sine at
+// amplitude 0.1 on the first two, silence on the others; long enough for the
+// longest block the tests pass.
+struct Buffers {
+  static constexpr int kChannels = 6;
+  explicit Buffers(int frames)
+      : in(kChannels, std::vector<float>(static_cast<std::size_t>(frames))), out(in) {
+    for (int c = 0; c < 2; ++c)
+      for (int n = 0; n < frames; ++n)
+        in[static_cast<std::size_t>(c)][static_cast<std::size_t>(n)] =
+            static_cast<float>(0.1 * std::sin(2.0 * M_PI * 1000.0 * n / double{kRate}));
+    for (int c = 0; c < kChannels; ++c) {
+      inPtrs[c] = in[static_cast<std::size_t>(c)].data();
+      outPtrs[c] = out[static_cast<std::size_t>(c)].data();
+    }
+  }
+  // The pointers moved on by `offset` frames.
+  void At(int offset, float** inAt, float** outAt) {
+    for (int c = 0; c < kChannels; ++c) {
+      inAt[c] = inPtrs[c] + offset;
+      outAt[c] = outPtrs[c] + offset;
+    }
+  }
+  std::vector<std::vector<float>> in, out;
+  float* inPtrs[kChannels];
+  float* outPtrs[kChannels];
+};
+
+long MinorFaultsOfThisThread() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_minflt;
+}
+
+TEST(AudioThread, NeverAllocatesOrFreesWhileAnotherThreadChangesTheMeasurement) {
+  const Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << dlerror();
+  plugin.SetText(kWriteAutomationData, "On");
+  plugin.SetText(kDIALWindow, "50000");
+  Buffers buffers(4 * kBlock + 100);
+
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0};
+  long faults = 0;
+  ::realtime::Counts counted;
+  std::thread audio([&] {
+    // One pass of each type first, so that its code and stack are mapped.
+    for (const char* type : {"RMS", "EBU", "DIAL"}) {
+      plugin.SetText(kType, type);
+      for (int n = 0; n < 40; ++n) plugin.Process(buffers.inPtrs, buffers.outPtrs, n % 10 == 0 ? 4 * kBlock + 100 : kBlock);
+    }
+    ::realtime::TakeCounts();
+    const long faultsBefore = MinorFaultsOfThisThread();
+    for (long n = 0; !stop.load(); ++n) {
+      // Now and then a block four times longer than announced.
+      const int frames = n % 20 == 0 ? 4 * kBlock + 100 : kBlock;
+      ::realtime::CountOnThisThread(true);
+      plugin.Process(buffers.inPtrs, buffers.outPtrs, frames);
+      ::realtime::CountOnThisThread(false);
+      blocks.fetch_add(1);
+    }
+    counted = ::realtime::TakeCounts();
+    faults = MinorFaultsOfThisThread() - faultsBefore;
+  });
+
+  // The host's GUI thread meanwhile: types, windows (the dialogue window
+  // doubling its memory and back), reset and Match.
+  const char* types[] = {"RMS", "EBU", "DIAL"};
+  for (int n = 0; n < 60; ++n) {
+    plugin.SetText(kType, types[n % 3]);
+    plugin.SetText(kDIALWindow, n % 2 == 0 ? "99999" : "50000");
+    plugin.SetText(kRMSWindow, n % 2 == 0 ? "3000" : "600");
+    plugin.Set(kReset, 1.0f);
+    plugin.Set(kReset, 0.0f);
+    plugin.Set(kMatchEBUI + n % 3, 1.0f);
+    plugin.Set(kMatchEBUI + n % 3, 0.0f);
+    plugin.Dispatch(vst2::effEditIdle);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  stop = true;
+  audio.join();
+
+  std::printf("audio thread: %ld blocks, %ld allocations, %ld frees, %ld lock calls, %ld minor page faults\n",
+              blocks.load(), counted.allocations, counted.frees, counted.locks, faults);
+  EXPECT_GT(blocks.load(), 100);
+  EXPECT_EQ(counted.allocations, 0);
+  EXPECT_EQ(counted.frees, 0);
+  // One measurement lock per slice of the prepared size, nothing else.
+  EXPECT_LE(counted.locks, blocks.load() * 5);
+  EXPECT_LE(faults, 4);  // memory is mapped when obtained, off this thread
+}
+
+// The integrated loudness of a programme goes on through a block longer than
+// announced: the same audio split into announced blocks reads the same.
+TEST(AudioThread, AnOverLongBlockKeepsTheMeasurement) {
+  const auto finalIntegrated = [](bool overLong) {
+    const Plugin plugin;
+    plugin.SetText(kType, "EBU");
+    plugin.SetText(kWriteAutomationData, "On");
+    Buffers buffers(8 * kBlock);
+    for (int n = 0; n < 300; ++n) plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock);
+    if (overLong) {
+      plugin.Process(buffers.inPtrs, buffers.outPtrs, 8 * kBlock);
+    } else {
+      for (int n = 0; n < 8; ++n) {
+        float* in[Buffers::kChannels];
+        float* out[Buffers::kChannels];
+        buffers.At(n * kBlock, in, out);
+        plugin.Process(in, out, kBlock);
+      }
+    }
+    plugin.Dispatch(vst2::effStopProcess);  // sends the final readings
+    return QuietHost::automated[kOutEBUIL].load();
+  };
+  const float whole = finalIntegrated(true);
+  const float split = finalIntegrated(false);
+  EXPECT_EQ(whole, split);
+  EXPECT_GT(whole, 0.5f);  // a measurement (about -20 LUFS), not the empty reading
+}
+
+}  // namespace
+}  // namespace kalvo5::realtime_test
