@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "Version.h"
 #include "framework/iplug/NumberText.h"
 
 namespace kalvo5 {
@@ -64,7 +65,7 @@ std::string BuildAboutText(const AboutFacts& facts) {
   std::string text;
   text += Line("Manufacturer: ", "Vantorel");
   text += Line("Plugin name: ", "Kalvo5");
-  text += Line("Version: ", "5.3.6");
+  text += Line("Version: ", kVersionText);
   text += Line("Build date: ", __DATE__);  // "Mmm dd yyyy", a one-digit day padded with a blank
   text += Line("Build time: ", __TIME__);
   text += "\n";

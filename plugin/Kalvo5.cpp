@@ -1,6 +1,7 @@
 #include "Kalvo5.h"
 
 #include "FactoryPresets.h"
+#include "Version.h"
 
 namespace kalvo5 {
 
@@ -12,7 +13,7 @@ iplug::PluginConfig Kalvo5Config() {
   config.pluginName = "Kalvo5";
   config.productName = "Kalvo5";
   config.vendorName = "Vantorel";
-  config.vendorVersion = iplug::MakeVersion(5, 3, 6);
+  config.vendorVersion = iplug::MakeVersion(kVersionMajor, kVersionMinor, kVersionPatch);
   config.uniqueId = iplug::MakeFourCC('V', 't', '5', '1');
   config.latency = 0;
   config.stateChunks = true;

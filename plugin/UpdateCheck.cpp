@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "plugin/Version.h"
+
 #ifndef KALVO5_UPDATE_SERVER_URL
 #define KALVO5_UPDATE_SERVER_URL "https://www.vantorel.com"
 #endif
@@ -68,7 +70,7 @@ VersionCheckResult ClassifyServerReply(const char* reply, std::size_t length) {
     if (!ReadInteger(p, end, part[i])) return VersionCheckResult::NotAVersion;
   }
   const long long remote = VersionNumber(part[0], part[1], part[2]);
-  const long long local = VersionNumber(5, 3, 6);
+  const long long local = VersionNumber(kVersionMajor, kVersionMinor, kVersionPatch);
   if (remote == local) return VersionCheckResult::UpToDate;
   return remote > local ? VersionCheckResult::UpdateAvailable : VersionCheckResult::OlderAvailable;
 }

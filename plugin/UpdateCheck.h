@@ -23,8 +23,6 @@ struct VersionReply {
   int status = -1;
 };
 
-inline constexpr const char* kPluginVersionText = "5.3.6";
-
 // The version number compared: (major * 100 + minor) * 100 + patch, in 64
 // bits, so a part above 99 spills into the next (1.100.0 equals 2.0.0).
 long long VersionNumber(long long major, long long minor, long long patch);

@@ -9,13 +9,15 @@
 #include <thread>
 
 #include "framework/iplug/VSTInterface.h"
+#include "plugin/Version.h"
 #include "tools/AutomationRecorder.h"
 
 namespace kalvo5::meter {
 
 inline constexpr const char* kHostVendor = "Vantorel";
 inline constexpr const char* kHostProduct = "Kalvo5 Meter";
-inline constexpr vst2::VstIntPtr kHostVersion = 50306;  // 5.3.6, as major * 10000 + minor * 100 + patch
+// The product's version as major * 10000 + minor * 100 + patch.
+inline constexpr vst2::VstIntPtr kHostVersion = kVersionMajor * 10000 + kVersionMinor * 100 + kVersionPatch;
 
 class HostContext {
  public:

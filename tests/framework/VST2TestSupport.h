@@ -23,7 +23,7 @@ inline iplug::PluginConfig TestConfig() {
   config.pluginName = "Kalvo5";
   config.productName = "Kalvo5";
   config.vendorName = "Vantorel";
-  config.vendorVersion = iplug::MakeVersion(5, 3, 6);
+  config.vendorVersion = iplug::MakeVersion(5, 3, 6);  // a plug-in of the framework, not Kalvo5
   config.uniqueId = iplug::MakeFourCC('V', 't', '5', '1');
   config.stateChunks = true;
   config.hasEditor = true;

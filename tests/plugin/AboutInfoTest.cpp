@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/Version.h"
+
 namespace kalvo5 {
 namespace {
 
@@ -49,7 +51,7 @@ TEST(AboutInfo, TextHasEveryLineInOrder) {
   ASSERT_EQ(lines.size(), 17u);
   EXPECT_EQ(lines[0], "Manufacturer: Vantorel");
   EXPECT_EQ(lines[1], "Plugin name: Kalvo5");
-  EXPECT_EQ(lines[2], "Version: 5.3.6");
+  EXPECT_EQ(lines[2], std::string("Version: ") + kVersionText);
   // "Mmm dd yyyy" with a one-digit day padded by a blank, and hh:mm:ss.
   const bool padded = lines[3].size() > 16 && lines[3][16] == ' ';
   EXPECT_TRUE(MatchesShape(lines[3], padded ? "Build date: Aaa  9 9999" : "Build date: Aaa 99 9999"))

@@ -8,6 +8,7 @@
 
 #include "PresetTestSupport.h"
 #include "plugin/PresetStore.h"
+#include "plugin/Version.h"
 
 namespace kalvo5::test {
 namespace {
@@ -39,7 +40,7 @@ TEST_F(PresetFile, PrintedFormIsTinyXMLsWithFourBlanksPerLevel) {
   EXPECT_EQ(lines[1], "<PresetXMLTree version=\"1\">");
   EXPECT_EQ(lines[2], "    <PluginVendor>Vantorel</PluginVendor>");
   EXPECT_EQ(lines[3], "    <PluginName>Kalvo5</PluginName>");
-  EXPECT_EQ(lines[4], "    <PluginVersion>v5.3.6</PluginVersion>");
+  EXPECT_EQ(lines[4], std::string("    <PluginVersion>v") + kVersionText + "</PluginVersion>");
   EXPECT_EQ(lines[5], "    <Preset name=\"LUFS EBU R128\">");
   EXPECT_EQ(lines[6], "        <Parameter>");
   EXPECT_EQ(lines[7], "            <Param name=\"GUI Scale\" val=\"1.000000\" />");

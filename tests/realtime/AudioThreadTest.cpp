@@ -29,8 +29,8 @@ constexpr float kRate = 48000.0f;
 // whatever is counted comes from the plug-in. It keeps the latest automation
 // value of each parameter.
 struct QuietHost {
-  static vst2::VstIntPtr Callback(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr,
-                                  void* ptr, float opt) {
+  static vst2::VstIntPtr Callback(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32 index,
+                                  vst2::VstIntPtr, void* ptr, float opt) {
     switch (opcode) {
       case vst2::audioMasterVersion:
         return vst2::kVstVersion;
@@ -87,7 +87,9 @@ class Plugin {
     Dispatch(vst2::effString2Parameter, index, 0, copy);
   }
   void Set(int index, float normalized) const { effect_->setParameter(effect_, index, normalized); }
-  void Process(float** in, float** out, int frames) const { effect_->processReplacing(effect_, in, out, frames); }
+  void Process(float** in, float** out, int frames) const {
+    effect_->processReplacing(effect_, in, out, frames);
+  }
 
  private:
   vst2::AEffect* effect_;
@@ -142,7 +144,8 @@ TEST(AudioThread, NeverAllocatesOrFreesWhileAnotherThreadChangesTheMeasurement) 
     // One pass of each type first, so that its code and stack are mapped.
     for (const char* type : {"RMS", "EBU", "DIAL"}) {
       plugin.SetText(kType, type);
-      for (int n = 0; n < 40; ++n) plugin.Process(buffers.inPtrs, buffers.outPtrs, n % 10 == 0 ? 4 * kBlock + 100 : kBlock);
+      for (int n = 0; n < 40; ++n)
+        plugin.Process(buffers.inPtrs, buffers.outPtrs, n % 10 == 0 ? 4 * kBlock + 100 : kBlock);
     }
     ::realtime::TakeCounts();
     const long faultsBefore = MinorFaultsOfThisThread();
