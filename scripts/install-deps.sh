@@ -13,6 +13,8 @@ packages=(
   libtinyxml-dev libcurl4-openssl-dev libsndfile1-dev
   # a third-party Linux VST 2 plug-in the meter command's host tests load
   dpf-plugins-vst
+  # a real DAW the plug-in is tested in, run headless (tests/host)
+  ardour
 )
 
 missing=()
