@@ -14,7 +14,7 @@ packages=(
   # a third-party Linux VST 2 plug-in the meter command's host tests load
   dpf-plugins-vst
   # a real DAW the plug-in is tested in, run headless (tests/host)
-  ardour
+  ardour python3
 )
 
 missing=()
