@@ -4,7 +4,9 @@
 // pass-through, follows the host transport for "Sync", and paces the editor
 // refresh and the automation output.
 //
-// Threads: every function runs under the plug-in's measurement lock.
+// Threads: every function of the driver in use runs under the plug-in's
+// measurement lock; a driver is built for a new rate (Init) before it is put
+// in place, without the lock.
 #pragma once
 
 #include <cstdint>

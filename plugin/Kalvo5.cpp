@@ -1,5 +1,8 @@
 #include "Kalvo5.h"
 
+#include <memory>
+#include <utility>
+
 #include "FactoryPresets.h"
 #include "Version.h"
 
@@ -84,20 +87,30 @@ void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
 }
 
 void Kalvo5::ResetProcessing() {
-  bool reinitialised = false;
+  // A new rate or block size re-creates the analyzers. The new ones are
+  // built (their memory obtained and mapped) before the lock, exchanged with
+  // the running ones under it (pointer swaps and copies of fixed size), and
+  // the old ones are freed after it: the audio thread never waits on an
+  // allocation or a free.
+  const bool changed = GetSampleRate() != mSampleRate || GetBlockSize() != mBlockSize;
+  std::unique_ptr<MeasurementDriver> replaced;
+  if (changed) {
+    replaced = std::make_unique<MeasurementDriver>();
+    replaced->Init(GetSampleRate(), mSettings.Setup());
+  }
   {
     std::lock_guard<std::mutex> lock(mMeasurementLock);
-    if (GetSampleRate() != mSampleRate || GetBlockSize() != mBlockSize) {
+    if (changed) {
       mSampleRate = GetSampleRate();
       mBlockSize = GetBlockSize();
-      InitMeasurement();
-      reinitialised = true;
+      std::swap(mMeasurement, *replaced);
+      mLatency.store(0);
     }
     mInputCount = NChannelsConnected(iplug::kInput);
     mOutputCount = NChannelsConnected(iplug::kOutput);
   }
   // The host is never called with the lock held.
-  if (reinitialised && GetHost() != iplug::kHostUninit && GetLatency() != mLatency.load())
+  if (changed && GetHost() != iplug::kHostUninit && GetLatency() != mLatency.load())
     ChangeLatency(mLatency.load());
 }
 

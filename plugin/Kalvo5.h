@@ -127,7 +127,8 @@ class Kalvo5 : public iplug::IPlugVST2,
   std::mutex mMeasurementLock;
   MeasurementDriver mMeasurement;  // guarded by mMeasurementLock
 
-  // Stream facts the analyzers were built for (under the measurement lock).
+  // Stream facts the analyzers were built for (written under the measurement
+  // lock, on the thread that sets the rate and block size).
   double mSampleRate = 0.0;
   int mBlockSize = 0;
   int mInputCount = 0;
