@@ -12,7 +12,8 @@ namespace {
 // Added to each K-weighting stage's input and output: keeps the recursion out
 // of the denormal range on silence.
 constexpr double kAntiDenormal = 1e-25;
-constexpr int kHistoryCapacity = 36000;  // one hour of 100 ms values
+// Momentary values the integrator keeps exactly: one hour of 100 ms blocks.
+constexpr int kExactHistory = 36000;
 
 // Lanes kFirst ... of the layout's samples: lanes beyond `count` and
 // non-finite samples become 0. Without branches: x - x is 0 exactly for
@@ -50,8 +51,8 @@ bool InitEBU(EBUAnalyzer& a, double fs) {
   for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Envelope);
   bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
   ok = InitLoudnessWindow(a.shortTerm, fs, 3000.0, 0.9666666666666667) && ok;
-  ok = InitGatedIntegrator(a.integrator, kHistoryCapacity, -70.0, -10.0, -141.0) && ok;
-  ok = InitLoudnessRangeMeter(a.range, kHistoryCapacity, -70.0, -20.0, 10.0, 95.0) && ok;
+  ok = InitGatedIntegrator(a.integrator, kExactHistory, -70.0, -10.0, -141.0) && ok;
+  InitLoudnessRangeMeter(a.range, -70.0, -20.0, 10.0, 95.0);
   ResetEBU(a);
   return ok;
 }
