@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -354,6 +356,31 @@ TEST(EBUAnalyzer, AgreesWithLibebur128OnProgrammeMaterial) {
     EXPECT_NEAR(ours.truePeakMax, reference.truePeakMax, 0.2) << p.name;
     EXPECT_GT(reference.range, 3.0) << p.name;  // the material does spread
   }
+}
+
+// 70 minutes: 10 at -23 LUFS, then 60 at -33 (a 997 Hz tone). The first 10
+// minutes still count after the hour, in the integrated loudness and in the
+// range. At 48 kHz, where both meters' K-weighting agree to 0.001 LU.
+TEST(EBUAnalyzer, ProgrammesLongerThanAnHourCountFromTheStart) {
+  constexpr int kRate = 48000;
+  auto a = MakeAnalyzer(kRate);
+  test::EbuR128Oracle oracle(1, kRate, EBUR128_MODE_I | EBUR128_MODE_LRA);
+  // A second holds 997 whole periods: each level's second repeats exactly.
+  const std::vector<double> loud = Sine997(1.0);
+  std::vector<double> quiet = loud;
+  for (double& x : quiet) x *= std::pow(10.0, -0.5);
+  for (int s = 0; s < 70 * 60; ++s) {
+    const std::vector<double>& second = s < 10 * 60 ? loud : quiet;
+    for (double v : second) {
+      const double x[kAnalyzerChannels] = {v};
+      MeasureEBU(*a, Config::Mono, true, x);
+    }
+    oracle.Add(second);
+  }
+  std::printf("[ 70 min   ] Kalvo5 I %.3f LUFS, LRA %.1f LU; libebur128 I %.3f LUFS, LRA %.2f LU\n",
+              a->integrator.gated, EBULoudnessRange(*a), oracle.Integrated(), oracle.Range());
+  EXPECT_NEAR(a->integrator.gated, oracle.Integrated(), 0.02);
+  EXPECT_NEAR(EBULoudnessRange(*a), oracle.Range(), 0.15);
 }
 
 // Every instruction-set path gives the same readings, and the readings of a
