@@ -69,7 +69,10 @@ DialogGateBlock GateDialogBlock(DialogGate& g, double momentary, double window, 
   DialogGateBlock result;
   if (!g.enabled) return result;
   const double m = PushBlockDelay(g.delayA, momentary);
-  // Quiet blocks never reach the detector.
+  // Quiet blocks never reach the detector. The momentary values of the first
+  // three blocks after a reset, measured while the 400 ms window still
+  // filled, meet at most the detector's first three calls, which fall in its
+  // start-up (21 blocks) and decide nothing: they never enter the average.
   if (MeanSquareToLoudness(m) >= g.gateLevel && DetectSpeech(g.detector, samples, g.blockLength) == 1) {
     result.speech = true;
     ++g.speechBlocks;

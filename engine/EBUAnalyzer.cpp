@@ -95,9 +95,14 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
 
   StepLoudnessWindow(a.momentary, z);
   StepLoudnessWindow(a.shortTerm, z);
-  // The integrator takes every momentary block from the first on, also the
-  // three while the 400 ms window is still filling.
-  if (a.momentary.newBlock) UpdateGatedIntegrator(a.integrator, a.momentary.mean);
+  // The blocks ending while the 400 ms window still fills (100, 200, 300 ms)
+  // give an early estimate; the first complete block replaces them.
+  if (a.momentary.newBlock) {
+    if (a.momentary.values.full)
+      UpdateGatedIntegrator(a.integrator, a.momentary.mean);
+    else
+      UpdateGatedIntegratorEarly(a.integrator, a.momentary.mean);
+  }
   if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
 }
 

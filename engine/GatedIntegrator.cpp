@@ -161,10 +161,18 @@ void ResetGatedIntegrator(GatedIntegrator& g) {
   g.highestUsed = -1;
   g.count = 0;
   g.sum = 0.0;
+  g.earlyOnly = false;
   g.ungated = g.emptyLoudness;
   g.gated = g.emptyLoudness;
 }
 
-void UpdateGatedIntegrator(GatedIntegrator& g, double v) { Offer(g, v); }
+void UpdateGatedIntegrator(GatedIntegrator& g, double v) {
+  if (g.earlyOnly) ResetGatedIntegrator(g);
+  Offer(g, v);
+}
+
+void UpdateGatedIntegratorEarly(GatedIntegrator& g, double v) {
+  if (Offer(g, v)) g.earlyOnly = true;
+}
 
 }  // namespace kalvo5

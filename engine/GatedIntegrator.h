@@ -55,6 +55,8 @@ struct GatedIntegrator {
   FixedArray<int> previousInBin;
   int capacity = 0;
 
+  bool earlyOnly = false;  // what is stored came from UpdateGatedIntegratorEarly
+
   // Outputs, in LUFS.
   double ungated = -141.0;  // loudness of the mean of the stored values
   double gated = -141.0;    // loudness of the mean of those at or above ungated + relativeGate
@@ -72,10 +74,16 @@ bool InitGatedIntegrator(GatedIntegrator& g, int capacity, double absoluteGate, 
 void ResetGatedIntegrator(GatedIntegrator& g);
 
 // Offers one mean square v (a 100 ms block, an envelope value). A value whose
-// loudness is below the absolute gate, or not finite, changes nothing else;
-// otherwise it is taken and both outputs are recomputed.
+// loudness is below the absolute gate, or not finite, is not taken;
+// otherwise it is taken and both outputs are recomputed. The first call after
+// early values drops them, whether or not its own value passes the gate.
 // Audio thread; allocation-free, bounded work.
 void UpdateGatedIntegrator(GatedIntegrator& g, double v);
+
+// Offers a value that only stands in until the first regular value arrives
+// (a block measured over less than its full length). Call it only before any
+// regular value since the reset.
+void UpdateGatedIntegratorEarly(GatedIntegrator& g, double v);
 
 // At least one value is stored.
 inline bool HasValue(const GatedIntegrator& g) { return g.count > 0; }

@@ -109,6 +109,29 @@ TEST(GatedIntegrator, ADayOfBlocksAgreesWithTheComputationOverAllOfThem) {
   std::printf("[ integr.  ] a day of blocks: largest error %.2g LU\n", largestError);
 }
 
+// Values offered as early ones count until the first regular value, which
+// replaces them even when it does not pass the gate itself.
+TEST(GatedIntegrator, EarlyValuesStandInUntilTheFirstRegularOne) {
+  const double at30 = std::pow(10.0, (-30.0 + 0.691) / 10.0);
+  const double at20 = std::pow(10.0, (-20.0 + 0.691) / 10.0);
+  GatedIntegrator g;
+  ASSERT_TRUE(InitGatedIntegrator(g, 100, -70.0, -10.0, -141.0));
+  for (int pass = 0; pass < 2; ++pass) {
+    UpdateGatedIntegratorEarly(g, at30);
+    UpdateGatedIntegratorEarly(g, at30);
+    EXPECT_NEAR(g.gated, -30.0, 1e-9);
+    UpdateGatedIntegrator(g, at20);
+    UpdateGatedIntegrator(g, at20);
+    EXPECT_NEAR(g.gated, -20.0, 1e-9);
+    EXPECT_EQ(g.count, 2);
+    ResetGatedIntegrator(g);
+  }
+  UpdateGatedIntegratorEarly(g, at30);
+  UpdateGatedIntegrator(g, 0.0);
+  EXPECT_FALSE(HasValue(g));
+  EXPECT_EQ(g.gated, -141.0);
+}
+
 TEST(GatedIntegrator, StaysEmptyUntilAValueReachesTheAbsoluteGate) {
   GatedIntegrator g;
   ASSERT_TRUE(InitGatedIntegrator(g, 36000, -70.0, -10.0, -141.0));
