@@ -1,16 +1,20 @@
 // Per-frame cost of the RMS and EBU analyzers as the block driver calls
-// them, and the EBU analyzer beside libebur128 doing the same measurements
-// on the same material.
+// them, the EBU analyzer beside libebur128 doing the same measurements on
+// the same material, and the integrator's work per 100 ms block late in a
+// long programme.
 #include <benchmark/benchmark.h>
 #include <ebur128.h>
 
 #include <time.h>
 
+#include <cmath>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "BenchSupport.h"
 #include "engine/EBUAnalyzer.h"
+#include "engine/GatedIntegrator.h"
 #include "engine/RMSAnalyzer.h"
 #include "engine/WeightingFilter.h"
 
@@ -143,5 +147,27 @@ BENCHMARK(BM_EBUVersusLibebur128)
     ->ArgsProduct({{0, 1}, {1, 0}})
     ->ArgNames({"layout", "path"})
     ->UseManualTime();
+
+// One momentary block into the EBU integrator after `hours` of 100 ms
+// blocks (programme loudness spread around -23 LUFS): the work the analyzer
+// adds to the sample that ends a block.
+void BM_GatedIntegratorBlock(benchmark::State& state) {
+  constexpr int kBlocksPerHour = 36000;
+  std::mt19937 rng(3);
+  std::normal_distribution<double> loudness(-23.0, 6.0);
+  std::vector<double> values(1 << 16);
+  for (double& v : values) v = std::pow(10.0, (loudness(rng) + 0.691) / 10.0);
+  auto integrator = std::make_unique<kalvo5::GatedIntegrator>();
+  kalvo5::InitGatedIntegrator(*integrator, kBlocksPerHour, -70.0, -10.0, -141.0);
+  const auto history = static_cast<std::size_t>(state.range(0) * kBlocksPerHour);
+  for (std::size_t n = 0; n < history; ++n)
+    kalvo5::UpdateGatedIntegrator(*integrator, values[n % values.size()]);
+  std::size_t n = 0;
+  for (auto _ : state) {
+    kalvo5::UpdateGatedIntegrator(*integrator, values[n++ % values.size()]);
+    benchmark::DoNotOptimize(integrator->gated);
+  }
+}
+BENCHMARK(BM_GatedIntegratorBlock)->Arg(1)->Arg(24)->ArgName("hours");
 
 }  // namespace

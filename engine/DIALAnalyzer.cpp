@@ -12,7 +12,6 @@ namespace {
 // Added to each K-weighting stage's input and output: keeps the recursion out
 // of the denormal range on silence.
 constexpr double kAntiDenormal = 1e-25;
-constexpr int kHistoryCapacity = 36000;  // one hour of 100 ms values
 constexpr double kShortestWindowMs = 10.0;
 constexpr double kLongestWindowMs = 99999.0;
 constexpr double kDefaultWindowMs = 10000.0;
@@ -73,8 +72,8 @@ bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs) {
   a.blockLength = SamplesFor(100.0, fs);
   ok = a.block.Allocate(static_cast<std::size_t>(a.blockLength)) && ok;
   if (a.block.size() == 0) a.blockLength = 0;
-  ok = InitLoudnessRangeMeter(a.speechRange, kHistoryCapacity, -70.0, -144.0, 10.0, 95.0) && ok;
-  ok = InitLoudnessRangeMeter(a.windowRange, kHistoryCapacity, -70.0, -20.0, 10.0, 95.0) && ok;
+  InitLoudnessRangeMeter(a.speechRange, -70.0, -144.0, 10.0, 95.0);
+  InitLoudnessRangeMeter(a.windowRange, -70.0, -20.0, 10.0, 95.0);
   // The gate stays disabled at unsupported rates, which is not a failure.
   if (!InitDialogGate(a.gate, fs, a.blockLength) && FindSpeechRate(fs) != nullptr) ok = false;
   ResetDIAL(a);

@@ -44,7 +44,7 @@ struct DIALAnalyzer {
 };
 
 // Designs the K-weighting, obtains all memory (windows, block, gate with its
-// speech detector, range meters) and resets. The gate is enabled at 32, 44.1
+// speech detector) and resets. The gate is enabled at 32, 44.1
 // and 48 kHz only; at other rates the dialogue-gated readings keep their
 // reset values. windowMs is clamped to 10 ... 99999 (non-finite: 10000).
 // False when some memory was not available (that part then stays silent).

@@ -11,7 +11,6 @@ namespace kalvo5 {
 
 namespace {
 
-constexpr int kSpeechHistory = 36000;  // one hour of 100 ms blocks
 // A detector that has not decided after this many blocks never will; the
 // count then stands for the longest delay the lines can hold.
 constexpr int kMostStartupBlocks = kDialogDelayCapacity + 1;
@@ -40,7 +39,6 @@ bool InitDialogGate(DialogGate& g, double fs, int blockLength) {
   g.delayA.length = 0;
   g.delayB.length = 0;
   if (FindSpeechRate(fs) == nullptr || blockLength < 1) return false;
-  if (!AllocateSlidingSum(g.speech, kSpeechHistory)) return false;
   if (!InitSpeechDetector(g.detector, fs, blockLength)) return false;
 
   std::unique_ptr<float[]> zeros(new (std::nothrow) float[static_cast<std::size_t>(blockLength)]());
@@ -58,7 +56,7 @@ bool InitDialogGate(DialogGate& g, double fs, int blockLength) {
 }
 
 void ResetDialogGate(DialogGate& g) {
-  ResetSlidingSum(g.speech);
+  g.speechSum = 0.0;
   g.mean = 0.0;
   g.totalBlocks = 0;
   g.speechBlocks = 0;
@@ -71,15 +69,17 @@ DialogGateBlock GateDialogBlock(DialogGate& g, double momentary, double window, 
   DialogGateBlock result;
   if (!g.enabled) return result;
   const double m = PushBlockDelay(g.delayA, momentary);
-  // Quiet blocks never reach the detector.
+  // Quiet blocks never reach the detector. The momentary values of the first
+  // three blocks after a reset, measured while the 400 ms window still
+  // filled, meet at most the detector's first three calls, which fall in its
+  // start-up (21 blocks) and decide nothing: they never enter the average.
   if (MeanSquareToLoudness(m) >= g.gateLevel && DetectSpeech(g.detector, samples, g.blockLength) == 1) {
     result.speech = true;
     ++g.speechBlocks;
-    PushSlidingSum(g.speech, m);
+    g.speechSum += m;
+    g.mean = g.speechSum / static_cast<double>(g.speechBlocks);
   }
   ++g.totalBlocks;
-  const int stored = StoredCount(g.speech);
-  if (stored > 0) g.mean = g.speech.sum / stored;
   result.windowValue = PushBlockDelay(g.delayB, window);
   return result;
 }

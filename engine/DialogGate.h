@@ -10,7 +10,6 @@
 
 #include <cstdint>
 
-#include "SlidingSum.h"
 #include "SpeechDetector.h"
 
 namespace kalvo5 {
@@ -39,11 +38,11 @@ struct DialogGate {
   SpeechDetector detector;
   int blockLength = 0;
 
-  SlidingSum speech;         // momentary values (mean squares) of the latest 36000 speech blocks
+  double speechSum = 0.0;    // momentary values (mean squares) of every speech block since the reset
   double mean = 0.0;         // their mean; 0 before the first speech block
   double gateLevel = -70.0;  // LKFS a block's momentary loudness must reach
   std::int64_t totalBlocks = 0;
-  std::int64_t speechBlocks = 0;
+  std::int64_t speechBlocks = 0;  // also the number of values in speechSum
 
   int startupBlocks = 0;  // the detector's start-up delay as measured
   BlockDelay delayA;      // momentary values
@@ -58,7 +57,7 @@ struct DialogGateBlock {
 };
 
 // At least one speech block is stored.
-inline bool HasValue(const DialogGate& gate) { return StoredCount(gate.speech) > 0; }
+inline bool HasValue(const DialogGate& gate) { return gate.speechBlocks > 0; }
 
 // Creates the detector for the rate and block length (100 ms of samples),
 // measures its start-up delay, sizes the delay lines and resets. Returns

@@ -12,7 +12,8 @@ namespace {
 // Added to each K-weighting stage's input and output: keeps the recursion out
 // of the denormal range on silence.
 constexpr double kAntiDenormal = 1e-25;
-constexpr int kHistoryCapacity = 36000;  // one hour of 100 ms values
+// Momentary values the integrator keeps exactly: one hour of 100 ms blocks.
+constexpr int kExactHistory = 36000;
 
 // Lanes kFirst ... of the layout's samples: lanes beyond `count` and
 // non-finite samples become 0. Without branches: x - x is 0 exactly for
@@ -50,8 +51,8 @@ bool InitEBU(EBUAnalyzer& a, double fs) {
   for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Envelope);
   bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
   ok = InitLoudnessWindow(a.shortTerm, fs, 3000.0, 0.9666666666666667) && ok;
-  ok = InitGatedIntegrator(a.integrator, kHistoryCapacity, -70.0, -10.0, -141.0) && ok;
-  ok = InitLoudnessRangeMeter(a.range, kHistoryCapacity, -70.0, -20.0, 10.0, 95.0) && ok;
+  ok = InitGatedIntegrator(a.integrator, kExactHistory, -70.0, -10.0, -141.0) && ok;
+  InitLoudnessRangeMeter(a.range, -70.0, -20.0, 10.0, 95.0);
   ResetEBU(a);
   return ok;
 }
@@ -94,9 +95,14 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
 
   StepLoudnessWindow(a.momentary, z);
   StepLoudnessWindow(a.shortTerm, z);
-  // The integrator takes every momentary block from the first on, also the
-  // three while the 400 ms window is still filling.
-  if (a.momentary.newBlock) UpdateGatedIntegrator(a.integrator, a.momentary.mean);
+  // The blocks ending while the 400 ms window still fills (100, 200, 300 ms)
+  // give an early estimate; the first complete block replaces them.
+  if (a.momentary.newBlock) {
+    if (a.momentary.values.full)
+      UpdateGatedIntegrator(a.integrator, a.momentary.mean);
+    else
+      UpdateGatedIntegratorEarly(a.integrator, a.momentary.mean);
+  }
   if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
 }
 

@@ -32,7 +32,7 @@ struct EBUAnalyzer {
 };
 
 // Designs the K-weighting for the rate, obtains the windows' rings and the
-// integrator's and range meter's memory, and resets. False when memory was
+// integrator's memory, and resets. False when memory was
 // not available (the loudness readings then stay at their reset values), and
 // false, changing nothing, for a rate that is not finite and positive.
 bool InitEBU(EBUAnalyzer& analyzer, double sampleRate);

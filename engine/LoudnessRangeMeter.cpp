@@ -19,14 +19,14 @@ int BinOf(double loudness) {
 }
 
 // Position in the ascending list of a values nearest to the percentile.
-long PercentileIndex(long a, double percentile) {
-  return static_cast<long>(std::floor(static_cast<double>(a - 1) * percentile / 100.0 + 0.5));
+std::int64_t PercentileIndex(std::int64_t a, double percentile) {
+  return static_cast<std::int64_t>(std::floor(static_cast<double>(a - 1) * percentile / 100.0 + 0.5));
 }
 
 // The loudness of the element at `index` of the ascending list formed by the
 // bins from `first` on, each repeated by its count.
-double ListElement(const LoudnessRangeMeter& m, int first, long index) {
-  long seen = 0;
+double ListElement(const LoudnessRangeMeter& m, int first, std::int64_t index) {
+  std::int64_t seen = 0;
   for (int k = first; k < kRangeBins; ++k) {
     seen += m.histogram[static_cast<std::size_t>(k)];
     if (seen > index) return BinLoudness(k);
@@ -36,7 +36,7 @@ double ListElement(const LoudnessRangeMeter& m, int first, long index) {
 
 }  // namespace
 
-bool InitLoudnessRangeMeter(LoudnessRangeMeter& m, int capacity, double absoluteGate, double relativeGate,
+void InitLoudnessRangeMeter(LoudnessRangeMeter& m, double absoluteGate, double relativeGate,
                             double lowPercentile, double highPercentile) {
   m.absoluteGate = absoluteGate;
   m.relativeGate = relativeGate;
@@ -47,16 +47,11 @@ bool InitLoudnessRangeMeter(LoudnessRangeMeter& m, int capacity, double absolute
     m.binEnergy[static_cast<std::size_t>(k)] =
         level > kSilenceDb ? std::pow(10.0, (level + 0.691) / 10.0) : 0.0;
   }
-  m.capacity = std::max(capacity, 1);
-  const bool allocated = m.ring.Allocate(static_cast<std::size_t>(m.capacity));
-  if (!allocated) m.capacity = 0;
   ResetLoudnessRangeMeter(m);
-  return allocated;
 }
 
 void ResetLoudnessRangeMeter(LoudnessRangeMeter& m) {
-  m.pos = 0;
-  m.full = false;
+  m.count = 0;
   m.histogram.fill(0);
   m.energy = 0.0;
   m.gatedLoudness = kSilenceDb;
@@ -68,32 +63,25 @@ void ResetLoudnessRangeMeter(LoudnessRangeMeter& m) {
 
 void UpdateLoudnessRangeMeter(LoudnessRangeMeter& m, double s) {
   const double level = MeanSquareToLoudness(s);
-  if (!std::isfinite(level) || !(level >= m.absoluteGate) || m.capacity == 0) return;
+  if (!std::isfinite(level) || !(level >= m.absoluteGate)) return;
 
-  const auto slot = static_cast<std::size_t>(m.pos);
-  if (m.full) --m.histogram[static_cast<std::size_t>(m.ring[slot])];
-  const int bin = BinOf(level);
-  m.ring[slot] = static_cast<std::int16_t>(bin);
-  ++m.histogram[static_cast<std::size_t>(bin)];
-  if (++m.pos == m.capacity) {
-    m.pos = 0;
-    m.full = true;
-  }
+  ++m.histogram[static_cast<std::size_t>(BinOf(level))];
+  ++m.count;
 
   // Summed from the histogram rather than kept running: exact, and cheap at
   // one update per block.
   double energy = 0.0;
   for (int k = 0; k < kRangeBins; ++k)
-    energy += m.histogram[static_cast<std::size_t>(k)] * m.binEnergy[static_cast<std::size_t>(k)];
+    energy += static_cast<double>(m.histogram[static_cast<std::size_t>(k)]) *
+              m.binEnergy[static_cast<std::size_t>(k)];
   m.energy = energy;
-  const int stored = m.full ? m.capacity : m.pos;
-  m.gatedLoudness = MeanSquareToLoudness(energy / stored);
+  m.gatedLoudness = MeanSquareToLoudness(energy / static_cast<double>(m.count));
   m.relativeThreshold = m.gatedLoudness + m.relativeGate;
 
   // The gated list starts at the first bin at or above the threshold.
   int first = 0;
   while (first < kRangeBins && BinLoudness(first) < m.relativeThreshold) ++first;
-  long a = 0;
+  std::int64_t a = 0;
   for (int k = first; k < kRangeBins; ++k) a += m.histogram[static_cast<std::size_t>(k)];
   if (a == 0) {
     m.low = m.high = m.gatedLoudness;

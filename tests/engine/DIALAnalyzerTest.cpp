@@ -178,7 +178,7 @@ TEST(DIALAnalyzer, WindowBlocksComeEvery100msWhateverItsLength) {
     auto a = MakeDIAL(rate, w.ms);
     EXPECT_EQ(a->sWindow.hop, w.hop) << w.ms;
     Measure(*a, Config::Mono, x, 1.0, 1);
-    EXPECT_EQ(a->windowRange.pos, w.rangeValues) << w.ms;
+    EXPECT_EQ(a->windowRange.count, w.rangeValues) << w.ms;
     EXPECT_NEAR(DIALShortTerm(*a), -23.0 + (w.ms > 2000.0 ? 10.0 * std::log10(2000.0 / w.ms) : 0.0), 0.05)
         << w.ms;
   }
