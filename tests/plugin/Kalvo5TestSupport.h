@@ -12,18 +12,13 @@
 #include <vector>
 
 #include "plugin/Kalvo5.h"
+#include "support/ScratchFolder.h"
 
 namespace kalvo5::test {
 
-// A private data folder base for every test program that creates plug-ins.
-inline std::string TestDataHome() {
-  static const std::string home = [] {
-    std::string templ = (std::filesystem::temp_directory_path() / "kalvo5-test-XXXXXX").string();
-    const char* made = mkdtemp(templ.data());
-    return std::string(made ? made : "/tmp");
-  }();
-  return home;
-}
+// A private data folder base for every test program that creates plug-ins,
+// removed when the program ends.
+inline std::string TestDataHome() { return testsupport::ProgramScratchFolder("kalvo5-test"); }
 
 inline void UseTestDataHome() { setenv("XDG_DATA_HOME", TestDataHome().c_str(), 1); }
 

@@ -18,6 +18,7 @@
 #include "AudioThreadCounters.h"
 #include "framework/iplug/VSTInterface.h"
 #include "plugin/Kalvo5Params.h"
+#include "support/ScratchFolder.h"
 
 namespace kalvo5::realtime_test {
 namespace {
@@ -52,11 +53,7 @@ struct QuietHost {
 
 vst2::PluginEntryProc Entry() {
   static vst2::PluginEntryProc entry = [] {
-    static const std::string home = [] {
-      std::string folder = (std::filesystem::temp_directory_path() / "kalvo5-realtime-XXXXXX").string();
-      if (mkdtemp(folder.data())) setenv("XDG_DATA_HOME", folder.c_str(), 1);
-      return folder;
-    }();
+    setenv("XDG_DATA_HOME", testsupport::ProgramScratchFolder("kalvo5-realtime").c_str(), 1);
     void* module = dlopen(KALVO5_MODULE, RTLD_NOW | RTLD_LOCAL);
     return module ? reinterpret_cast<vst2::PluginEntryProc>(dlsym(module, "VSTPluginMain")) : nullptr;
   }();

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
+#include <string>
+
+#include "support/ScratchFolder.h"
 
 namespace kalvo5::vst2test {
 
@@ -15,22 +17,12 @@ namespace {
 // settings reach the tests, and the tests leave nothing in the user's folders.
 // The folder is removed when the program ends.
 void UsePrivateDataFolder() {
-  struct PrivateFolder {
-    PrivateFolder() {
-      path = (std::filesystem::temp_directory_path() / "kalvo5-vst2-tests-XXXXXX").string();
-      if (mkdtemp(path.data())) {
-        setenv("XDG_DATA_HOME", path.c_str(), 1);
-      } else {
-        path.clear();
-      }
-    }
-    ~PrivateFolder() {
-      std::error_code ignored;
-      if (!path.empty()) std::filesystem::remove_all(path, ignored);
-    }
-    std::string path;
-  };
-  static const PrivateFolder folder;
+  static const bool set = [] {
+    const std::string& folder = testsupport::ProgramScratchFolder("kalvo5-vst2-tests");
+    if (!folder.empty()) setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    return true;
+  }();
+  (void)set;
 }
 
 template <typename Sample>
