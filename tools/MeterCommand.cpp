@@ -1,55 +1,34 @@
 #include "tools/MeterCommand.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "tools/AudioFileWriter.h"
 #include "tools/AudioSource.h"
-#include "tools/ChannelLayout.h"
+#include "tools/InstanceSetup.h"
 #include "tools/MeterReport.h"
-#include "tools/ParameterSetter.h"
 #include "tools/PluginInstance.h"
 #include "tools/PluginLibrary.h"
+#include "tools/PluginSearch.h"
 #include "tools/PresetChunk.h"
 #include "tools/ProgressBar.h"
 #include "tools/RenderLoop.h"
+#include "tools/Timeline.h"
 
 namespace kalvo5::meter {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kPluginFile = "Kalvo5.so";
-constexpr const char* kTypeParameter = "Type";
-constexpr const char* kAutomationSwitch = "WriteAutomationData";
+// The analyzer types measured side by side when none is asked for.
+const std::vector<std::string> kAllTypes = {"RMS", "EBU", "DIAL"};
 
 struct Failure {
   int code = kExitOk;
   std::string message;
 };
-
-void AppendSearchPath(std::vector<std::string>& out, const char* variable) {
-  const char* value = std::getenv(variable);
-  if (value == nullptr) return;
-  std::stringstream list(value);
-  std::string folder;
-  while (std::getline(list, folder, ':')) {
-    if (!folder.empty()) out.push_back((fs::path(folder) / kPluginFile).string());
-  }
-}
-
-std::string FindDefaultPlugin(std::vector<std::string>& searched) {
-  searched = DefaultPluginCandidates();
-  std::error_code ec;
-  for (const auto& candidate : searched) {
-    if (fs::is_regular_file(candidate, ec)) return candidate;
-  }
-  return {};
-}
 
 ParameterReading Reading(const PluginInstance& plugin, int index) {
   return {index, plugin.ParameterName(index), plugin.ParameterDisplay(index), plugin.ParameterLabel(index)};
@@ -69,130 +48,90 @@ PluginDescription Describe(const PluginLibrary& library, const PluginInstance& p
   return d;
 }
 
-bool SetExplicitly(const MeterOptions& options, const std::string& name) {
-  return std::any_of(options.settings.begin(), options.settings.end(),
-                     [&](const auto& s) { return s.first == name; });
-}
-
-// Applies the preset and the settings of the command line, in this order:
-// preset, channel layout of the file, automation output on, analyzer type,
-// then every --set. Collects the parameters set, in index order.
-Failure ApplySettings(PluginInstance& plugin, const MeterOptions& options, const std::string& preset,
-                      int channels, std::vector<int>& touched) {
-  std::string error;
-  if (!options.presetPath.empty() && !ApplyPreset(plugin, FramePresetDocument(preset), error)) {
-    return {kExitPlugin, options.presetPath + ": " + error};
+// What one source is measured with: the instances, one per analyzer type,
+// and what each was set to.
+struct Measurement {
+  PluginDescription description;
+  bool doublePrecision = true;
+  std::vector<std::unique_ptr<PluginInstance>> instances;
+  std::vector<std::string> types;         // empty text: the type was left alone
+  std::vector<std::vector<int>> touched;  // parameters set, per instance
+  std::vector<PluginInstance*> Pointers() const {
+    std::vector<PluginInstance*> out;
+    for (const auto& i : instances) out.push_back(i.get());
+    return out;
   }
-  auto set = [&](const std::string& name, const std::string& text) -> bool {
-    const int index = plugin.FindParameter(name);
-    if (index < 0) {
-      error = "the plug-in has no parameter named \"" + name + "\"";
-      return false;
-    }
-    if (!SetParameterFromText(plugin, index, text, error)) return false;
-    if (std::find(touched.begin(), touched.end(), index) == touched.end()) touched.push_back(index);
-    return true;
-  };
-  // Settings that suit the file but that a plug-in without them simply lacks.
-  for (const auto& [name, text] : ChannelConfigurationsFor(channels)) {
-    if (!SetExplicitly(options, name) && plugin.FindParameter(name) >= 0 && !set(name, text)) {
-      return {kExitPlugin, error};
-    }
-  }
-  if (!SetExplicitly(options, kAutomationSwitch) && plugin.FindParameter(kAutomationSwitch) >= 0 &&
-      !set(kAutomationSwitch, "On")) {
-    return {kExitPlugin, error};
-  }
-  if (!options.type.empty() && !set(kTypeParameter, options.type)) return {kExitPlugin, "--type: " + error};
-  for (const auto& [name, text] : options.settings) {
-    if (!set(name, text)) return {kExitPlugin, "--set " + name + "=" + text + ": " + error};
-  }
-  std::sort(touched.begin(), touched.end());
-  return {};
-}
+};
 
 struct Job {
   const MeterOptions& options;
   const PluginLibrary& library;
-  const std::string& preset;
-  std::ostream& err;
-  std::FILE* progress;
+  const std::vector<std::uint8_t>& presetChunk;
 };
 
-Failure MeasureSource(const Job& job, AudioSource& source, FileReport& report, PluginDescription& description,
-                      std::vector<TimelineRow>& timeline, std::vector<ParameterReading>& columns) {
+// The analyzer types to measure: the one asked for; else all three when
+// the plug-in has a type parameter the command line leaves alone.
+std::vector<std::string> TypesFor(const MeterOptions& options, const PluginInstance& first,
+                                  const InstanceSetup& setup) {
+  if (!options.type.empty()) return {options.type};
+  if (first.FindParameter(kTypeParameter) < 0 || SetsParameter(setup, kTypeParameter)) return {""};
+  return kAllTypes;
+}
+
+// Creates and sets up the instances. The first one also tells what the
+// plug-in is, whether it can take the file, the sample precision and the
+// analyzer types to measure.
+Failure Prepare(const Job& job, const AudioSource& source, Measurement& m) {
   const MeterOptions& options = job.options;
+  InstanceSetup setup;
+  setup.presetChunk = job.presetChunk;
+  setup.presetLabel = options.presetPath;
+  setup.channels = source.Channels();
+  setup.settings = options.settings;
   std::string error;
-  auto plugin = PluginInstance::Create(job.library, error);
-  if (!plugin) return {kExitPlugin, error};
-  description = Describe(job.library, *plugin);
-
-  if (source.Channels() > plugin->InputCount()) {
-    return {kExitInput, source.Description() + ": unsupported channel count " +
-                            std::to_string(source.Channels()) + " (the plug-in has " +
-                            std::to_string(plugin->InputCount()) + " inputs)"};
+  for (std::size_t i = 0; i == 0 || i < m.types.size(); ++i) {
+    auto plugin = PluginInstance::Create(job.library, error);
+    if (!plugin) return {kExitPlugin, error};
+    if (i == 0) {
+      m.description = Describe(job.library, *plugin);
+      if (source.Channels() > plugin->InputCount()) {
+        return {kExitInput, source.Description() + ": unsupported channel count " +
+                                std::to_string(source.Channels()) + " (the plug-in has " +
+                                std::to_string(plugin->InputCount()) + " inputs)"};
+      }
+      m.doublePrecision = options.precision != Precision::k32 && plugin->CanDoubleReplacing();
+      if (options.precision == Precision::k64 && !m.doublePrecision) {
+        return {kExitPlugin, "the plug-in cannot process 64-bit audio"};
+      }
+      m.types = TypesFor(options, *plugin, setup);
+    }
+    plugin->Configure(source.SampleRate(), options.blockSize, m.doublePrecision);
+    setup.type = m.types[i];
+    std::vector<int> touched;
+    if (!SetUpInstance(*plugin, setup, touched, error)) return {kExitPlugin, error};
+    m.touched.push_back(std::move(touched));
+    m.instances.push_back(std::move(plugin));
   }
-  bool useDouble = plugin->CanDoubleReplacing();
-  if (options.precision == Precision::k32) useDouble = false;
-  if (options.precision == Precision::k64 && !useDouble) {
-    return {kExitPlugin, "the plug-in cannot process 64-bit audio"};
-  }
-  plugin->Configure(source.SampleRate(), options.blockSize, useDouble);
-
-  std::vector<int> touched;
-  if (Failure f = ApplySettings(*plugin, options, job.preset, source.Channels(), touched);
-      f.code != kExitOk) {
-    return f;
-  }
-
-  std::unique_ptr<AudioFileWriter> writer;
-  RenderOptions render;
-  render.blockSize = options.blockSize;
-  render.doublePrecision = useDouble;
-  render.timeline = !options.timelinePath.empty();
-  if (!options.audioOutputPath.empty()) {
-    writer =
-        AudioFileWriter::Create(options.audioOutputPath, std::min(plugin->OutputCount(), source.Channels()),
-                                source.SampleRate(), error);
-    if (!writer) return {kExitOutput, error};
-    render.output = [&](const double* const* channels, int count, std::int64_t frames) {
-      return writer->Write(channels, count, frames);
-    };
-  }
-  const bool showProgress = options.progress == ProgressMode::kOn ||
-                            (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
-  const std::string label =
-      job.options.files.empty() ? "reference signal" : fs::path(source.Description()).filename().string();
-  ProgressBar bar(job.progress, showProgress, label);
-  render.progress = [&](double fraction) { bar.Update(fraction); };
-
-  RenderResult result = Render(*plugin, source, render);
-  if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
-  if (writer && !writer->Close()) return {kExitOutput, "cannot write audio file " + options.audioOutputPath};
-
-  report.source = source.Description();
-  report.sampleRate = source.SampleRate();
-  report.channels = source.Channels();
-  report.frames = result.frames;
-  report.blockSize = options.blockSize;
-  report.doublePrecision = useDouble;
-  report.warnings = result.warnings;
-  for (int index : touched) report.settings.push_back(Reading(*plugin, index));
-
-  // The reported values: what the plug-in wrote as automation, or every
-  // parameter when asked or when it wrote nothing.
-  std::vector<int> reported = plugin->Host().Automation().WrittenIndices();
-  if (options.allParameters || reported.empty()) {
-    reported.clear();
-    for (int i = 0; i < plugin->ParameterCount(); ++i) reported.push_back(i);
-  }
-  for (int index : reported) report.values.push_back(Reading(*plugin, index));
-  for (int index : plugin->Host().Automation().WrittenIndices()) columns.push_back(Reading(*plugin, index));
-  timeline = std::move(result.timeline);
   return {};
 }
 
-bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector<ParameterReading>& columns,
+// What one instance reported: what the plug-in wrote as automation, or
+// every parameter when asked or when it wrote nothing.
+AnalyzerReport Report(const PluginInstance& plugin, const std::string& type, const std::vector<int>& touched,
+                      bool allParameters) {
+  AnalyzerReport report;
+  report.type = type;
+  for (int index : touched) report.settings.push_back(Reading(plugin, index));
+  std::vector<int> reported = plugin.Host().Automation().WrittenIndices();
+  if (allParameters || reported.empty()) {
+    reported.clear();
+    for (int i = 0; i < plugin.ParameterCount(); ++i) reported.push_back(i);
+  }
+  for (int index : reported) report.values.push_back(Reading(plugin, index));
+  return report;
+}
+
+bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector<TimelineColumn>& columns,
                    const std::vector<TimelineRow>& rows) {
   if (path == "-") {
     WriteTimelineCsv(out, columns, rows);
@@ -205,31 +144,65 @@ bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector
   return !file.fail();
 }
 
-}  // namespace
+Failure MeasureSource(const Job& job, AudioSource& source, std::FILE* progress, std::ostream& out,
+                      FileReport& report, PluginDescription& description) {
+  const MeterOptions& options = job.options;
+  Measurement m;
+  const Failure prepared = Prepare(job, source, m);
+  description = m.description;
+  if (prepared.code != kExitOk) return prepared;
+  const bool useDouble = m.doublePrecision;
 
-std::vector<std::string> DefaultPluginCandidates() {
-  std::vector<std::string> out;
-  if (const char* explicitPath = std::getenv("KALVO5_PLUGIN"); explicitPath != nullptr && *explicitPath) {
-    out.emplace_back(explicitPath);
-    return out;
+  std::unique_ptr<AudioFileWriter> writer;
+  RenderOptions render;
+  render.blockSize = options.blockSize;
+  render.doublePrecision = useDouble;
+  render.timeline = !options.timelinePath.empty();
+  if (!options.audioOutputPath.empty()) {
+    std::string error;
+    writer = AudioFileWriter::Create(options.audioOutputPath,
+                                     std::min(m.instances.front()->OutputCount(), source.Channels()),
+                                     source.SampleRate(), error);
+    if (!writer) return {kExitOutput, error};
+    render.output = [&](const double* const* channels, int count, std::int64_t frames) {
+      return writer->Write(channels, count, frames);
+    };
   }
-  std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    const fs::path dir = self.parent_path();
-    out.push_back((dir / kPluginFile).string());
-    out.push_back((dir.parent_path() / kPluginFile).string());
-    out.push_back((dir.parent_path() / "plugin" / kPluginFile).string());
+  const bool showProgress = options.progress == ProgressMode::kOn ||
+                            (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
+  const std::string label =
+      options.files.empty() ? "reference signal" : fs::path(source.Description()).filename().string();
+  ProgressBar bar(progress, showProgress, label);
+  render.progress = [&](double fraction) { bar.Update(fraction); };
+
+  const std::vector<PluginInstance*> instances = m.Pointers();
+  RenderResult result = Render(instances, source, render);
+  if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
+  if (writer && !writer->Close()) return {kExitOutput, "cannot write audio file " + options.audioOutputPath};
+
+  report.source = source.Description();
+  report.sampleRate = source.SampleRate();
+  report.channels = source.Channels();
+  report.frames = result.frames;
+  report.blockSize = options.blockSize;
+  report.doublePrecision = useDouble;
+  report.warnings = result.warnings;
+  for (std::size_t i = 0; i < instances.size(); ++i) {
+    report.analyzers.push_back(Report(*instances[i], m.types[i], m.touched[i], options.allParameters));
+    if (const int stray = instances[i]->Host().StrayAutomationWrites(); stray > 0) {
+      report.warnings.push_back((m.types[i].empty() ? "" : m.types[i] + ": ") + "the plug-in wrote " +
+                                std::to_string(stray) +
+                                " automation values from outside the host's calls; they were ignored");
+    }
   }
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home) {
-    out.push_back((fs::path(home) / ".vst" / kPluginFile).string());
+  if (!options.timelinePath.empty() &&
+      !WriteTimeline(options.timelinePath, out, TimelineColumns(instances, m.types), result.timeline)) {
+    return {kExitOutput, "cannot write timeline " + options.timelinePath};
   }
-  AppendSearchPath(out, "VST_PATH");
-  AppendSearchPath(out, "LXVST_PATH");
-  out.push_back(std::string("/usr/local/lib/vst/") + kPluginFile);
-  out.push_back(std::string("/usr/lib/vst/") + kPluginFile);
-  return out;
+  return {};
 }
+
+}  // namespace
 
 int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, std::FILE* progress) {
   auto fail = [&](int code, const std::string& message) {
@@ -265,9 +238,11 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     return kExitOk;
   }
 
-  std::string preset;
-  if (!options.presetPath.empty() && !ReadPresetFile(options.presetPath, preset, error)) {
-    return fail(kExitInput, error);
+  std::vector<std::uint8_t> presetChunk;
+  if (!options.presetPath.empty()) {
+    std::string document;
+    if (!ReadPresetFile(options.presetPath, document, error)) return fail(kExitInput, error);
+    presetChunk = FramePresetDocument(document);
   }
 
   // Open every file first, so a typo fails before a long measurement.
@@ -284,23 +259,17 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   }
   if (failure != kExitOk) return failure;
 
-  const Job job{options, *library, preset, err, progress};
+  const Job job{options, *library, presetChunk};
   PluginDescription description;
   std::vector<FileReport> reports;
-  std::vector<TimelineRow> timeline;
-  std::vector<ParameterReading> columns;
   for (auto& source : sources) {
     FileReport report;
-    columns.clear();
-    if (Failure f = MeasureSource(job, *source, report, description, timeline, columns); f.code != kExitOk) {
+    if (Failure f = MeasureSource(job, *source, progress, out, report, description); f.code != kExitOk) {
       return fail(f.code, f.message);
     }
     reports.push_back(std::move(report));
   }
 
-  if (!options.timelinePath.empty() && !WriteTimeline(options.timelinePath, out, columns, timeline)) {
-    return fail(kExitOutput, "cannot write timeline " + options.timelinePath);
-  }
   if (options.timelinePath != "-") {
     if (options.format == OutputFormat::kJson) {
       WriteJson(out, description, reports);

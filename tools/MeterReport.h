@@ -1,13 +1,11 @@
 // What the meter command prints: a readable table or JSON of the values the
-// plug-in reports, a CSV timeline, and the parameter list.
+// plug-in reports, and the parameter list.
 #pragma once
 
 #include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include "tools/RenderLoop.h"
 
 namespace kalvo5::meter {
 
@@ -22,6 +20,13 @@ struct ParameterReading {
   std::string name, display, label;
 };
 
+// What one plug-in instance reported.
+struct AnalyzerReport {
+  std::string type;                        // the analyzer type it was set to; empty when none
+  std::vector<ParameterReading> settings;  // parameters this run set
+  std::vector<ParameterReading> values;    // the plug-in's reported values
+};
+
 struct FileReport {
   std::string source;
   double sampleRate = 0.0;
@@ -29,8 +34,9 @@ struct FileReport {
   std::int64_t frames = 0;
   int blockSize = 0;
   bool doublePrecision = true;
-  std::vector<ParameterReading> settings;  // parameters this run set
-  std::vector<ParameterReading> values;    // the plug-in's reported values
+  // One instance: its readings as a list. Several (one per analyzer type):
+  // side by side, a column or object per type.
+  std::vector<AnalyzerReport> analyzers;
   std::vector<std::string> warnings;
 };
 
@@ -39,10 +45,9 @@ void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::ve
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
                         const std::vector<ParameterReading>& parameters);
 
-// "time" in seconds and one column per parameter in `columns` (index order);
-// a cell stays empty until the plug-in has written that parameter.
-void WriteTimelineCsv(std::ostream& out, const std::vector<ParameterReading>& columns,
-                      const std::vector<TimelineRow>& rows);
+// The name a reading has in every analyzer type: without the "OUT:" prefix
+// and the type's own name ("OUT:EBU IL" of type "EBU" is "IL").
+std::string MeasureName(const std::string& name, const std::string& type);
 
 // The number a display shows when the whole text is one number; else false.
 bool DisplayedNumber(const std::string& display, double& number);

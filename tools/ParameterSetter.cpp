@@ -7,24 +7,24 @@
 #include <cstdlib>
 #include <vector>
 
+#include "tools/TextFormat.h"
+
 namespace kalvo5::meter {
 namespace {
 
 constexpr int kSweepSteps = 200;
 constexpr int kBisectionSteps = 40;
 
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-  const std::string x = Trimmed(a), y = Trimmed(b);
-  return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
-           return std::tolower(static_cast<unsigned char>(p)) == std::tolower(static_cast<unsigned char>(q));
-         });
+// Decimal places of the number a display starts with.
+int DisplayedDecimals(const std::string& display) {
+  const std::string t = Trimmed(display);
+  const auto point = t.find('.');
+  if (point == std::string::npos) return 0;
+  int decimals = 0;
+  for (std::size_t i = point + 1; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
+    ++decimals;
+  }
+  return decimals;
 }
 
 float SweepPoint(int i) { return static_cast<float>(i) / static_cast<float>(kSweepSteps); }
@@ -46,12 +46,24 @@ bool LeadingNumber(const std::string& text, double& number) {
   return std::isdigit(static_cast<unsigned char>(*(end - 1))) != 0 || *(end - 1) == '.';
 }
 
+bool DisplayShows(const std::string& display, const std::string& text) {
+  if (SameText(display, text)) return true;
+  double shown = 0.0, wanted = 0.0;
+  if (!LeadingNumber(display, shown) || !LeadingNumber(text, wanted)) return false;
+  // Half a unit of the display's last digit, and a little for the rounding
+  // of the plug-in's own arithmetic.
+  const double halfStep = 0.5 * std::pow(10.0, -DisplayedDecimals(display));
+  return std::fabs(shown - wanted) <= halfStep * (1.0 + 1e-9);
+}
+
 bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& text, std::string& error) {
   if (index < 0 || index >= plugin.ParameterCount()) {
     error = "no parameter with index " + std::to_string(index);
     return false;
   }
   const float original = plugin.GetParameter(index);
+  if (plugin.SetParameterText(index, text) && DisplayShows(plugin.ParameterDisplay(index), text)) return true;
+  plugin.SetParameter(index, original);
   auto displayAt = [&](float v) {
     plugin.SetParameter(index, v);
     return plugin.ParameterDisplay(index);

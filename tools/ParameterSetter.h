@@ -1,5 +1,6 @@
-// Setting a parameter of any plug-in from the text its display shows, by
-// walking the normalized range through setParameter and effGetParamDisplay.
+// Setting a parameter of any plug-in from the text its display shows: through
+// effString2Parameter when the plug-in takes it, else by walking the
+// normalized range through setParameter and effGetParamDisplay.
 #pragma once
 
 #include <string>
@@ -8,7 +9,9 @@
 
 namespace kalvo5::meter {
 
-// Sets parameter `index` so that its display reads `text`:
+// Sets parameter `index` so that its display reads `text`. The plug-in's own
+// text conversion (effString2Parameter) comes first and counts when the
+// display then shows the text (DisplayShows). Otherwise:
 // - a display text (an entry of a list such as "EBU" or "On", compared
 //   without letter case and surrounding blanks) is found by sweeping the
 //   normalized range and taking the middle of the first run showing it;
@@ -21,6 +24,11 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
 // Same, with the parameter named as the plug-in names it.
 bool SetParameterByName(PluginInstance& plugin, const std::string& name, const std::string& text,
                         std::string& error);
+
+// Whether a display shows `text`: the same words (without letter case and
+// surrounding blanks), or the number `text` starts with as the display
+// rounds it ("-12.35" shows "-12.3456", "600" shows "600.0").
+bool DisplayShows(const std::string& display, const std::string& text);
 
 // The number a display text starts with (leading blanks allowed, a unit may
 // follow); false when it does not start with one.

@@ -54,11 +54,43 @@ PluginInstance::~PluginInstance() {
 
 VstIntPtr PluginInstance::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) const {
+  const HostContext::CallScope scope(*host_);
   return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+}
+
+float PluginInstance::GetParameter(int index) const {
+  const HostContext::CallScope scope(*host_);
+  return effect_->getParameter(effect_, index);
+}
+
+void PluginInstance::SetParameter(int index, float normalized) const {
+  const HostContext::CallScope scope(*host_);
+  effect_->setParameter(effect_, index, normalized);
+}
+
+bool PluginInstance::SetParameterText(int index, const std::string& text) const {
+  // The plug-in may write into the text buffer, so it gets a roomy copy.
+  std::array<char, kTextBuffer> buffer{};
+  text.copy(buffer.data(), buffer.size() - 1);
+  return Dispatch(effString2Parameter, index, 0, buffer.data()) != 0;
+}
+
+void PluginInstance::Process(double** inputs, double** outputs, int frames) {
+  const HostContext::CallScope scope(*host_);
+  effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+}
+
+void PluginInstance::Process(float** inputs, float** outputs, int frames) {
+  const HostContext::CallScope scope(*host_);
+  effect_->processReplacing(effect_, inputs, outputs, frames);
 }
 
 bool PluginInstance::CanDoubleReplacing() const {
   return (effect_->flags & effFlagsCanDoubleReplacing) != 0 && effect_->processDoubleReplacing != nullptr;
+}
+
+bool PluginInstance::CanReplacing() const {
+  return (effect_->flags & effFlagsCanReplacing) != 0 && effect_->processReplacing != nullptr;
 }
 
 bool PluginInstance::HasProgramChunks() const { return (effect_->flags & effFlagsProgramChunks) != 0; }

@@ -21,11 +21,14 @@ std::vector<std::string> With(std::vector<std::string> args) {
   return args;
 }
 
-// 2.5 s of stereo noise at 44.1 kHz, 16 bit: exact in 32-bit floats too.
+// 2.5 s and 861 frames of noise at 44.1 kHz, 16 bit (exact in 32-bit floats
+// too): 50 automation periods of 2205 frames and a part-period.
+constexpr long kNoiseFrames = 111111;
+
 std::string NoiseFile(const TempFolder& folder, int channels = 2) {
   const std::string path = folder.Path("noise" + std::to_string(channels) + ".wav");
   unsigned state = 12345;
-  WriteAudio(path, channels, 44100, 110250, [&](int, long) {
+  WriteAudio(path, channels, 44100, kNoiseFrames, [&](int, long) {
     state = state * 1664525u + 1013904223u;
     return (static_cast<double>(state >> 8) / 16777216.0 - 0.5) * 0.5;
   });
@@ -33,12 +36,12 @@ std::string NoiseFile(const TempFolder& folder, int channels = 2) {
 }
 
 TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
-  const MeterRun run = RunMeter(With({}));
+  const MeterRun run = RunMeter(With({"--type", "EBU"}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   const auto values = JsonDisplays(run.out, "values");
   EXPECT_EQ(values.at("OUT:Problems"), "0");  // resumed, started, offline, playing, positions continuous
   EXPECT_EQ(values.at("OUT:Rate"), "48000");
-  EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s, read at the last 50 ms period
+  EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s
   EXPECT_EQ(values.at("OUT:Peak"), "-23.0000");
   EXPECT_NE(run.out.find("\"entry\": \"VSTPluginMain\""), std::string::npos);
   EXPECT_NE(run.out.find("\"channels\": 2"), std::string::npos);
@@ -47,38 +50,57 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   const auto settings = JsonDisplays(run.out, "settings");
   EXPECT_EQ(settings.at("WriteAutomationData"), "On");
   EXPECT_EQ(settings.at("EBU Channel Config"), "2.0");
+  EXPECT_EQ(settings.at("Type"), "EBU");
 }
 
-TEST(MeterCommand, BlockSizesAndPrecisionsGiveIdenticalReadings) {
+TEST(MeterCommand, WithoutATypeEveryAnalyzerTypeMeasuresTheSameBlocksSideBySide) {
+  TempFolder folder;
+  const std::string file = NoiseFile(folder);
+  const MeterRun run = RunMeter(With({"-b", "1000", file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::map<std::string, std::string> first;
+  for (const char* type : {"RMS", "EBU", "DIAL"}) {
+    EXPECT_EQ(JsonDisplays(run.out, "settings", type).at("Type"), type);
+    const auto values = JsonDisplays(run.out, "values", type);
+    EXPECT_EQ(values.at("OUT:Problems"), "0") << type;
+    if (first.empty()) first = values;
+    EXPECT_EQ(values, first) << type;  // the same audio, sum included
+  }
+
+  // The table has a column per type.
+  const MeterRun table = RunMeter({"--plugin", kPlugin, "-b", "1000", file});
+  ASSERT_EQ(table.code, kExitOk) << table.err;
+  EXPECT_EQ(TableRow(table.out, "reading"), (std::vector<std::string>{"RMS", "EBU", "DIAL"})) << table.out;
+  EXPECT_EQ(TableRow(table.out, "Frames"), std::vector<std::string>(3, std::to_string(kNoiseFrames)));
+}
+
+TEST(MeterCommand, BlockSizesAndPrecisionsGiveIdenticalReadingsOfEveryFrame) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
   std::map<std::string, std::string> first;
-  // A plug-in writing its values from a thread of its own is read after the
-  // last period just as one writing from inside the process call.
-  for (const char* writer : {"Writer=Audio", "Writer=Timer"}) {
-    for (const char* precision : {"64", "32"}) {
-      for (const char* block : {"32", "441", "4096"}) {
-        const MeterRun run =
-            RunMeter(With({"--block-size", block, "--precision", precision, "--set", writer, file}));
-        ASSERT_EQ(run.code, kExitOk) << run.err;
-        const auto values = JsonDisplays(run.out, "values");
-        const std::string what = std::string(writer) + ", " + block + " frames, " + precision + " bit";
-        EXPECT_EQ(values.at("OUT:Problems"), "0") << what;
-        EXPECT_EQ(values.at("OUT:Frames"), "110250") << what;  // 50 periods of 2205 frames
-        if (first.empty()) first = values;
-        EXPECT_EQ(values, first) << what;
-      }
+  for (const char* precision : {"64", "32"}) {
+    for (const char* block : {"32", "441", "4096"}) {
+      const MeterRun run =
+          RunMeter(With({"-t", "RMS", "--block-size", block, "--precision", precision, file}));
+      ASSERT_EQ(run.code, kExitOk) << run.err;
+      const auto values = JsonDisplays(run.out, "values");
+      const std::string what = std::string(block) + " frames, " + precision + " bit";
+      EXPECT_EQ(values.at("OUT:Problems"), "0") << what;
+      // The part-period after the last full one is read too: the plug-in
+      // reports it when processing stops.
+      EXPECT_EQ(values.at("OUT:Frames"), std::to_string(kNoiseFrames)) << what;
+      if (first.empty()) first = values;
+      EXPECT_EQ(values, first) << what;
     }
   }
 }
 
-TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsFromEitherWriterThread) {
+TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsOfAudio) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
-  for (const char* writer : {"Audio", "Timer"}) {
-    const std::string csv = folder.Path(std::string(writer) + ".csv");
-    const MeterRun run =
-        RunMeter(With({"--set", std::string("Writer=") + writer, "--csv", csv, "-b", "1000", file}));
+  const std::string csv = folder.Path("timeline.csv");
+  for (const char* block : {"1000", "4096"}) {
+    const MeterRun run = RunMeter(With({"--type", "EBU", "--csv", csv, "-b", block, file}));
     ASSERT_EQ(run.code, kExitOk) << run.err;
     std::ifstream in(csv);
     std::string line;
@@ -94,16 +116,28 @@ TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsFromEitherWriterThread) 
       std::getline(fields, peak, ',');
       std::getline(fields, frames, ',');
       // Each row holds the values at exactly its moment of the audio.
-      EXPECT_EQ(frames, std::to_string(2205 * rows)) << writer << " row " << rows;
+      EXPECT_EQ(frames, std::to_string(2205 * rows)) << "blocks of " << block << ", row " << rows;
       EXPECT_NEAR(std::stod(time), 0.05 * rows, 1e-9);
     }
-    EXPECT_EQ(rows, 50) << writer;
+    EXPECT_EQ(rows, 50) << "blocks of " << block;  // the part-period at the end makes no row
   }
+
+  // Side by side, a name every type writes is qualified by its type.
+  const MeterRun run = RunMeter(With({"--csv", csv, file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::ifstream in(csv);
+  std::string header;
+  std::getline(in, header);
+  EXPECT_TRUE(header.starts_with("time,RMS OUT:Sum,RMS OUT:Peak,")) << header;
+  EXPECT_NE(header.find(",EBU OUT:Sum,"), std::string::npos) << header;
+  EXPECT_TRUE(header.ends_with(",DIAL OUT:Rate")) << header;
 }
 
 TEST(MeterCommand, ParametersAreSetByNameAndDisplayedText) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
+  // The plug-in takes exact entry texts itself; other spellings are found on
+  // its display.
   MeterRun run = RunMeter(With({"--set", "shape=hard", "--set", "Gain=-6", "--set", "Shape=soft", file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   auto settings = JsonDisplays(run.out, "settings");
@@ -134,7 +168,7 @@ TEST(MeterCommand, RefusedSettingsFailWithTheirReason) {
       {{"--set", "Gain=40"}, "outside the range"},
       {{"--set", "Shape=Wobbly"}, "never shows \"Wobbly\""},
       {{"--set", "Volume=1"}, "no parameter named \"Volume\""},
-      {{"--type", "EBU"}, "no parameter named \"Type\""},
+      {{"--type", "Wobbly"}, "--type: parameter \"Type\" never shows \"Wobbly\""},
   };
   for (const auto& c : cases) {
     const MeterRun run = RunMeter(With(c.args));
@@ -243,7 +277,7 @@ TEST(MeterCommand, ProgramReportsFailuresThroughItsExitStatus) {
   EXPECT_EQ(run.code, kExitPlugin);
   EXPECT_NE(run.err.find("Kalvo5.so not found"), std::string::npos) << run.err;
 
-  run = RunMeterProgram("--plugin '" + kPlugin + "' --set Gain=-6");
+  run = RunMeterProgram("--plugin '" + kPlugin + "' --type RMS --set Gain=-6");
   EXPECT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("OUT:Peak"), std::string::npos);
   EXPECT_NE(run.out.find("-29.0000  dBFS"), std::string::npos) << run.out;
@@ -278,6 +312,13 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
   EXPECT_NE(run.out.find("48000 Hz, 2 channels, 20.000 s, blocks of 512 frames, 64-bit processing"),
             std::string::npos)
       << run.out;
+  EXPECT_NE(
+      run.out.find("\n  Peak      -23.0000  dBFS            -23.0000  dBFS            -23.0000  dBFS\n"),
+      std::string::npos)
+      << run.out;
+
+  run = RunMeter({"--plugin", kPlugin, "--type", "DIAL"});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("\n  OUT:Peak             -23.0000  dBFS\n"), std::string::npos) << run.out;
 }
 
