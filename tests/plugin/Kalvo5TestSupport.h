@@ -15,14 +15,22 @@
 
 namespace kalvo5::test {
 
-// A private data folder base for every test program that creates plug-ins.
+// A private data folder base for every test program that creates plug-ins,
+// removed when the program ends.
 inline std::string TestDataHome() {
-  static const std::string home = [] {
-    std::string templ = (std::filesystem::temp_directory_path() / "kalvo5-test-XXXXXX").string();
-    const char* made = mkdtemp(templ.data());
-    return std::string(made ? made : "/tmp");
-  }();
-  return home;
+  struct Folder {
+    std::string path;
+    Folder() {
+      std::string templ = (std::filesystem::temp_directory_path() / "kalvo5-test-XXXXXX").string();
+      if (mkdtemp(templ.data()) != nullptr) path = templ;
+    }
+    ~Folder() {
+      std::error_code ignored;
+      if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const Folder home;
+  return home.path.empty() ? "/tmp" : home.path;
 }
 
 inline void UseTestDataHome() { setenv("XDG_DATA_HOME", TestDataHome().c_str(), 1); }
