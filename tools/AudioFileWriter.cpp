@@ -8,22 +8,27 @@ namespace kalvo5::meter {
 
 std::unique_ptr<AudioFileWriter> AudioFileWriter::Create(const std::string& path, int channels,
                                                          double sampleRate, std::string& error) {
+  auto pending = PendingFile::Create(path, error);
+  if (!pending) return nullptr;
   SF_INFO info{};
   info.channels = channels;
   info.samplerate = static_cast<int>(std::lround(sampleRate));
   info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  SNDFILE* file = sf_open(pending->TemporaryPath().c_str(), SFM_WRITE, &info);
   if (file == nullptr) {
     error = "cannot create audio file " + path + ": " + sf_strerror(nullptr);
     return nullptr;
   }
   std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter());
+  writer->pending_ = std::move(pending);
   writer->file_ = file;
   writer->channels_ = channels;
   return writer;
 }
 
-AudioFileWriter::~AudioFileWriter() { Close(); }
+AudioFileWriter::~AudioFileWriter() {
+  if (file_ != nullptr) sf_close(static_cast<SNDFILE*>(file_));
+}
 
 bool AudioFileWriter::Write(const double* const* channels, int channelCount, std::int64_t frames) {
   if (file_ == nullptr || failed_) return false;
@@ -39,10 +44,11 @@ bool AudioFileWriter::Write(const double* const* channels, int channelCount, std
 }
 
 bool AudioFileWriter::Close() {
-  if (file_ == nullptr) return !failed_;
+  if (file_ == nullptr) return false;
   if (sf_close(static_cast<SNDFILE*>(file_)) != 0) failed_ = true;
   file_ = nullptr;
-  return !failed_;
+  std::string ignored;
+  return !failed_ && pending_->Commit(ignored);
 }
 
 }  // namespace kalvo5::meter

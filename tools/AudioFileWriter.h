@@ -1,10 +1,14 @@
-// Writes the plug-in's output as a 32-bit float WAV file.
+// Writes the plug-in's output as a 32-bit float WAV file. The file appears
+// under its name only when it is complete (Close); until then it is written
+// under a temporary name beside it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "tools/OutputFile.h"
 
 namespace kalvo5::meter {
 
@@ -13,18 +17,19 @@ class AudioFileWriter {
   // Null with a message when the file cannot be created.
   static std::unique_ptr<AudioFileWriter> Create(const std::string& path, int channels, double sampleRate,
                                                  std::string& error);
-  ~AudioFileWriter();
+  ~AudioFileWriter();  // without Close: the file is abandoned, an older one stays
   AudioFileWriter(const AudioFileWriter&) = delete;
   AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
   // Appends `frames` frames of `channels` channel buffers; false on a write
   // error.
   bool Write(const double* const* channels, int channelCount, std::int64_t frames);
-  // Flushes and closes; false when anything failed to reach the file.
+  // Flushes, closes and puts the file in place; false when anything failed.
   bool Close();
 
  private:
   AudioFileWriter() = default;
+  std::unique_ptr<PendingFile> pending_;
   void* file_ = nullptr;  // SNDFILE*
   int channels_ = 0;
   bool failed_ = false;

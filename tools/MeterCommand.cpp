@@ -9,6 +9,7 @@
 #include "tools/AudioSource.h"
 #include "tools/InstanceSetup.h"
 #include "tools/MeterReport.h"
+#include "tools/OutputFile.h"
 #include "tools/PluginInstance.h"
 #include "tools/PluginLibrary.h"
 #include "tools/PluginSearch.h"
@@ -137,11 +138,38 @@ bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector
     WriteTimelineCsv(out, columns, rows);
     return static_cast<bool>(out);
   }
-  std::ofstream file(path, std::ios::binary);
+  std::string error;
+  auto pending = PendingFile::Create(path, error);
+  if (!pending) return false;
+  std::ofstream file(pending->TemporaryPath(), std::ios::binary);
   if (!file) return false;
   WriteTimelineCsv(file, columns, rows);
   file.close();
-  return !file.fail();
+  return !file.fail() && pending->Commit(error);
+}
+
+// Refuses an output that is one of the inputs (or the other output), also
+// through another name, before anything is opened for writing.
+Failure CheckOutputs(const MeterOptions& options) {
+  std::vector<std::pair<std::string, std::string>> inputs;
+  for (const auto& file : options.files) inputs.emplace_back("input", file);
+  if (!options.presetPath.empty()) inputs.emplace_back("preset", options.presetPath);
+  std::vector<std::pair<std::string, std::string>> outputs;
+  if (!options.audioOutputPath.empty()) outputs.emplace_back("--output", options.audioOutputPath);
+  if (!options.timelinePath.empty() && options.timelinePath != "-") {
+    outputs.emplace_back("--csv", options.timelinePath);
+  }
+  for (std::size_t o = 0; o < outputs.size(); ++o) {
+    auto others = inputs;
+    others.insert(others.end(), outputs.begin() + static_cast<std::ptrdiff_t>(o) + 1, outputs.end());
+    for (const auto& [what, path] : others) {
+      if (outputs[o].second == path || SameFile(outputs[o].second, path)) {
+        return {kExitUsage, outputs[o].first + " " + outputs[o].second + " is the same file as the " + what +
+                                " " + path + "; refusing to overwrite it"};
+      }
+    }
+  }
+  return {};
 }
 
 Failure MeasureSource(const Job& job, AudioSource& source, std::FILE* progress, std::ostream& out,
@@ -213,6 +241,7 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     out << MeterUsage();
     return kExitOk;
   }
+  if (Failure f = CheckOutputs(options); f.code != kExitOk) return fail(f.code, f.message);
 
   std::string pluginPath = options.pluginPath;
   if (pluginPath.empty()) {

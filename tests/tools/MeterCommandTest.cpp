@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "MeterTestSupport.h"
@@ -298,6 +300,40 @@ TEST(MeterCommand, WritesThePluginOutputAsAudio) {
   EXPECT_EQ(rate, 44100);
   const double gain = std::pow(10.0, -6.0 / 20.0);
   for (std::size_t n = 0; n < in[0].size(); n += 97) ASSERT_NEAR(out[0][n], gain * in[0][n], 1e-6) << n;
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(MeterCommand, OutputsNeverReplaceAnInputAndAppearOnlyWhenComplete) {
+  TempFolder folder;
+  const std::string input = NoiseFile(folder, 1);
+  const std::string before = Bytes(input);
+  const std::string link = folder.Path("link.wav");
+  std::filesystem::create_symlink(input, link);
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"-o", input, input},
+                                             {"-o", link, input},
+                                             {"--csv", input, input},
+                                             {"-o", folder.Path("a.wav"), "-c", folder.Path("a.wav")}}) {
+    const MeterRun run = RunMeter(With(args));
+    EXPECT_EQ(run.code, kExitUsage) << args[1];
+    EXPECT_NE(run.err.find("same file"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(Bytes(input), before);
+
+  // A finished run leaves its outputs and nothing else.
+  const MeterRun run = RunMeter(With({"-o", folder.Path("out.wav"), "-c", folder.Path("out.csv"), input}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path(""))) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"noise1.wav", "link.wav", "out.wav", "out.csv"}));
 }
 
 TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
