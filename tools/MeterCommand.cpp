@@ -214,7 +214,9 @@ Failure MeasureSource(const Job& job, AudioSource& source, std::FILE* progress, 
   report.frames = result.frames;
   report.blockSize = options.blockSize;
   report.doublePrecision = useDouble;
-  report.warnings = result.warnings;
+  report.warnings = result.damage;
+  report.warnings.insert(report.warnings.end(), result.warnings.begin(), result.warnings.end());
+  report.damaged = !result.damage.empty();
   for (std::size_t i = 0; i < instances.size(); ++i) {
     report.analyzers.push_back(Report(*instances[i], m.types[i], m.touched[i], options.allParameters));
     if (const int stray = instances[i]->Host().StrayAutomationWrites(); stray > 0) {
@@ -291,10 +293,16 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   const Job job{options, *library, presetChunk};
   PluginDescription description;
   std::vector<FileReport> reports;
+  bool damaged = false;
   for (auto& source : sources) {
     FileReport report;
     if (Failure f = MeasureSource(job, *source, progress, out, report, description); f.code != kExitOk) {
       return fail(f.code, f.message);
+    }
+    if (report.damaged) {
+      damaged = true;
+      for (const auto& w : report.warnings)
+        err << "kalvo5-meter: warning: " << report.source << ": " << w << '\n';
     }
     reports.push_back(std::move(report));
   }
@@ -308,7 +316,7 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   }
   out.flush();
   if (!out) return fail(kExitOutput, "cannot write the results");
-  return kExitOk;
+  return damaged ? kExitDamaged : kExitOk;
 }
 
 int MeterMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::FILE* progress) {

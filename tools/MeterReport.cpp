@@ -172,7 +172,7 @@ void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::ve
       }
       out << "\n      }";
     }
-    out << ",\n      \"warnings\": [";
+    out << ",\n      \"damaged\": " << (file.damaged ? "true" : "false") << ",\n      \"warnings\": [";
     for (std::size_t w = 0; w < file.warnings.size(); ++w)
       out << (w ? ", " : "") << JsonString(file.warnings[w]);
     out << "]\n    }";

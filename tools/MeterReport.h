@@ -38,6 +38,7 @@ struct FileReport {
   // side by side, a column or object per type.
   std::vector<AnalyzerReport> analyzers;
   std::vector<std::string> warnings;
+  bool damaged = false;  // the audio could not all be read as it should (see warnings)
 };
 
 void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files);

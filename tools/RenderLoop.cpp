@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "tools/DamageCheck.h"
 #include "tools/InstanceFeed.h"
 
 namespace kalvo5::meter {
@@ -50,6 +51,7 @@ class Renderer {
 
   RenderResult Run() {
     RenderResult result;
+    DamageCheck damage;
     const std::int64_t announced = source_.Frames();
     std::int64_t done = 0, nextBoundary = period_;
     for (PluginInstance* plugin : instances_) {
@@ -59,10 +61,11 @@ class Renderer {
     for (;;) {
       const std::int64_t got = source_.Read(stagedPointers_.data(), chunk_);
       if (got < 0) {
-        result.error = "read error in " + source_.Description();
+        damage.ReadFailed(source_.ReadError(), done);
         break;
       }
       if (got == 0) break;
+      damage.Samples(staged_, got);
       for (std::int64_t offset = 0; offset < got && result.error.empty();) {
         const std::int64_t frames = std::min({block_, got - offset, nextBoundary - done});
         if (!ProcessBlock(done, offset, frames)) result.error = "cannot write the plug-in's output";
@@ -87,6 +90,7 @@ class Renderer {
       plugin->Host().EndRender();
     }
     result.frames = done;
+    result.damage = damage.Findings(source_, done);
     result.ok = result.error.empty();
     return result;
   }

@@ -32,6 +32,9 @@ struct RenderResult {
   std::string error;
   std::vector<std::string> warnings;
   std::int64_t frames = 0;  // frames actually read and processed
+  // What is wrong with the audio read (DamageCheck); the readings then
+  // cover what could be read.
+  std::vector<std::string> damage;
   std::vector<TimelineRow> timeline;
 };
 

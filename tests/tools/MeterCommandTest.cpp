@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <set>
 #include <sstream>
 
@@ -266,6 +267,53 @@ TEST(MeterCommand, BadInputsFailClearlyWithTheirOwnExitCodes) {
     EXPECT_EQ(run.code, c.code) << c.message << "\n" << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
+}
+
+TEST(MeterCommand, DamagedInputIsMeasuredAsFarAsItGoesAndReported) {
+  TempFolder folder;
+  const std::string nonFinite = folder.Path("nan.wav");
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double infinity = std::numeric_limits<double>::infinity();
+  WriteAudio(
+      nonFinite, 2, 44100, 4410,
+      [&](int c, long n) { return n % 1000 == 7 && c == 1 ? nan
+                                  : n == 99               ? infinity
+                                                          : 0.1; },
+      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  const std::string shortWav = NoiseFile(folder, 1);
+  std::filesystem::resize_file(shortWav, 44 + 2 * 50000);
+  const std::string shortFlac = folder.Path("short.flac");
+  unsigned state = 1;
+  WriteAudio(
+      shortFlac, 1, 44100, 44100,
+      [&](int, long) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 8) / 16777216.0 - 0.5;
+      },
+      SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  std::filesystem::resize_file(shortFlac, std::filesystem::file_size(shortFlac) / 2);
+
+  struct Case {
+    std::string path, finding, frames;
+  };
+  const Case cases[] = {
+      {nonFinite, "7 non-finite samples (NaN or infinite)", "4410"},
+      {shortWav, "the file ends before its header says", "50000"},
+      {shortFlac, "the file ends before its header says: ", ""},
+  };
+  for (const auto& c : cases) {
+    const MeterRun run = RunMeter(With({"-t", "RMS", c.path}));
+    EXPECT_EQ(run.code, kExitDamaged) << c.path;
+    EXPECT_NE(run.err.find("warning: " + c.path + ": " + c.finding), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("\"damaged\": true"), std::string::npos);
+    EXPECT_NE(run.out.find(c.finding), std::string::npos) << run.out;
+    if (!c.frames.empty()) {
+      EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Frames"), c.frames);
+    }
+  }
+  const MeterRun sound = RunMeter(With({"-t", "RMS"}));
+  EXPECT_EQ(sound.code, kExitOk);
+  EXPECT_NE(sound.out.find("\"damaged\": false"), std::string::npos);
 }
 
 TEST(MeterCommand, ProgramReportsFailuresThroughItsExitStatus) {
