@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kSweepSteps = 200;
 constexpr int kBisectionSteps = 40;
+constexpr std::size_t kMaxListEntries = 64;
 
 // Decimal places of the number a display starts with.
 int DisplayedDecimals(const std::string& display) {
@@ -28,6 +29,19 @@ int DisplayedDecimals(const std::string& display) {
 }
 
 float SweepPoint(int i) { return static_cast<float>(i) / static_cast<float>(kSweepSteps); }
+
+// The distinct texts of a parameter that shows only a few over its whole
+// range (a list such as "Off", "On" or "1.0", "2.0", "5.1"), in order; empty
+// for a continuous parameter.
+std::vector<std::string> ListEntries(const std::vector<std::string>& sweep) {
+  std::vector<std::string> entries;
+  for (const auto& text : sweep) {
+    if (std::find(entries.begin(), entries.end(), text) != entries.end()) continue;
+    if (entries.size() == kMaxListEntries) return {};
+    entries.push_back(text);
+  }
+  return entries;
+}
 
 }  // namespace
 
@@ -62,8 +76,6 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
     return false;
   }
   const float original = plugin.GetParameter(index);
-  if (plugin.SetParameterText(index, text) && DisplayShows(plugin.ParameterDisplay(index), text)) return true;
-  plugin.SetParameter(index, original);
   auto displayAt = [&](float v) {
     plugin.SetParameter(index, v);
     return plugin.ParameterDisplay(index);
@@ -72,6 +84,16 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
   std::vector<std::string> sweep;
   sweep.reserve(kSweepSteps + 1);
   for (int i = 0; i <= kSweepSteps; ++i) sweep.push_back(displayAt(SweepPoint(i)));
+  const std::vector<std::string> entries = ListEntries(sweep);
+  plugin.SetParameter(index, original);
+
+  // A list takes only its own entries ("3.0" is no entry of "1.0", "2.0",
+  // "4.0"); a continuous parameter also the numbers it can show.
+  const auto shows = [&](const std::string& display) {
+    return entries.empty() ? DisplayShows(display, text) : SameText(display, text);
+  };
+  if (plugin.SetParameterText(index, text) && shows(plugin.ParameterDisplay(index))) return true;
+  plugin.SetParameter(index, original);
 
   // A listed text: the middle of the first run of sweep points showing it.
   for (int i = 0; i <= kSweepSteps; ++i) {
@@ -82,6 +104,13 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
     if (SameText(displayAt(middle), text)) return true;
     displayAt(SweepPoint(i));
     return true;
+  }
+  if (!entries.empty()) {
+    std::string list;
+    for (const auto& entry : entries) list += (list.empty() ? "" : ", ") + Trimmed(entry);
+    error = "parameter \"" + plugin.ParameterName(index) + "\" never shows \"" + text +
+            "\" (its entries: " + list + ")";
+    return false;
   }
 
   double target = 0.0;

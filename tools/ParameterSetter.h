@@ -9,11 +9,13 @@
 
 namespace kalvo5::meter {
 
-// Sets parameter `index` so that its display reads `text`. The plug-in's own
-// text conversion (effString2Parameter) comes first and counts when the
-// display then shows the text (DisplayShows). Otherwise:
-// - a display text (an entry of a list such as "EBU" or "On", compared
-//   without letter case and surrounding blanks) is found by sweeping the
+// Sets parameter `index` so that its display reads `text`. A parameter that
+// shows at most 64 distinct texts over its range is a list and takes only
+// those texts (compared without letter case and surrounding blanks); other
+// parameters also take numbers. The plug-in's own text conversion
+// (effString2Parameter) comes first and counts when the display then shows
+// the text (DisplayShows for a number). Otherwise:
+// - a display text (such as "EBU" or "On") is found by sweeping the
 //   normalized range and taking the middle of the first run showing it;
 // - a number ("-23", "600 ms") is found by bisection between the two sweep
 //   points whose displayed numbers enclose it; the closest displayed value

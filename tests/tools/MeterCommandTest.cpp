@@ -170,6 +170,10 @@ TEST(MeterCommand, RefusedSettingsFailWithTheirReason) {
   const Case cases[] = {
       {{"--set", "Gain=40"}, "outside the range"},
       {{"--set", "Shape=Wobbly"}, "never shows \"Wobbly\""},
+      // A list takes only its own entries, also when they look like numbers.
+      {{"--set", "EBU Channel Config=3.0"}, "never shows \"3.0\" (its entries: 1.0, 2.0, 4.0, 4.1, 5.1)"},
+      {{"--set", "EBU Channel Config=2"}, "never shows \"2\""},
+      {{"--set", "Shape=1"}, "never shows \"1\" (its entries: Flat, Soft, Hard)"},
       {{"--set", "Volume=1"}, "no parameter named \"Volume\""},
       {{"--type", "Wobbly"}, "--type: parameter \"Type\" never shows \"Wobbly\""},
   };
