@@ -8,6 +8,7 @@
 #include "tools/AudioFileWriter.h"
 #include "tools/AudioSource.h"
 #include "tools/InstanceSetup.h"
+#include "tools/KnownPlugins.h"
 #include "tools/MeterReport.h"
 #include "tools/OutputFile.h"
 #include "tools/PluginInstance.h"
@@ -16,6 +17,7 @@
 #include "tools/PresetChunk.h"
 #include "tools/ProgressBar.h"
 #include "tools/RenderLoop.h"
+#include "tools/TextFormat.h"
 #include "tools/Timeline.h"
 
 namespace kalvo5::meter {
@@ -99,6 +101,12 @@ Failure Prepare(const Job& job, const AudioSource& source, Measurement& m) {
         return {kExitInput, source.Description() + ": unsupported channel count " +
                                 std::to_string(source.Channels()) + " (the plug-in has " +
                                 std::to_string(plugin->InputCount()) + " inputs)"};
+      }
+      if (const auto rates = SupportedSampleRates(*plugin);
+          rates && !(source.SampleRate() >= rates->lowest && source.SampleRate() <= rates->highest)) {
+        return {kExitInput, source.Description() + ": sample rate " + Fixed(source.SampleRate(), 0) +
+                                " Hz is not supported by " + m.description.name + " (" +
+                                Fixed(rates->lowest, 0) + " ... " + Fixed(rates->highest, 0) + " Hz)"};
       }
       m.doublePrecision = options.precision != Precision::k32 && plugin->CanDoubleReplacing();
       if (options.precision == Precision::k64 && !m.doublePrecision) {

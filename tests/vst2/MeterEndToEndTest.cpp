@@ -163,6 +163,19 @@ TEST(MeterEndToEnd, ConcurrentInstancesAtDifferentRatesReadAsAlone) {
   EXPECT_NE(loudAlone.at("OUT:EBU IL"), quietAlone.at("OUT:EBU IL"));
 }
 
+TEST(MeterEndToEnd, SampleRatesOutsideWhatThePluginMeasuresAreRefused) {
+  TempFolder folder;
+  for (const int rate : {4000, 384000}) {
+    const std::string file = Sine(folder, -20.0, rate, 0.5);
+    const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), file});
+    EXPECT_EQ(run.code, meter::kExitInput) << rate;
+    EXPECT_NE(run.err.find("sample rate " + std::to_string(rate) +
+                           " Hz is not supported by Kalvo5 (8000 ... 192000 Hz)"),
+              std::string::npos)
+        << run.err;
+  }
+}
+
 TEST(MeterEndToEnd, TheLastPartPeriodCountsInTheFinalReadings) {
   // A click in the last 21 ms, after the last full 50 ms period: only the
   // values the plug-in sends when processing stops hold it.
