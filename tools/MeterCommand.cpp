@@ -34,7 +34,8 @@ struct Failure {
 };
 
 ParameterReading Reading(const PluginInstance& plugin, int index) {
-  return {index, plugin.ParameterName(index), plugin.ParameterDisplay(index), plugin.ParameterLabel(index)};
+  return {
+      index, plugin.ParameterName(index), plugin.ParameterDisplay(index), plugin.ParameterLabel(index), {}};
 }
 
 PluginDescription Describe(const PluginLibrary& library, const PluginInstance& plugin) {
@@ -124,6 +125,20 @@ Failure Prepare(const Job& job, const AudioSource& source, Measurement& m) {
   return {};
 }
 
+// A level (dBFS, dBTP, LUFS, LKFS) that shows what the bottom of its range
+// shows (-144 dBFS for silence, -70 LUFS for an integrated loudness with
+// nothing above the absolute gate) measured nothing. Known only from
+// plug-ins that tell the display of a value.
+bool IsLevelAtItsFloor(const PluginInstance& plugin, const ParameterReading& reading) {
+  static const char* const kLevelUnits[] = {"dBFS", "dBTP", "LUFS", "LKFS"};
+  if (std::none_of(std::begin(kLevelUnits), std::end(kLevelUnits),
+                   [&](const char* unit) { return reading.label == unit; })) {
+    return false;
+  }
+  const auto floor = plugin.DisplayOfValueIfAnswered(reading.index, 0.0f);
+  return floor && Trimmed(*floor) == Trimmed(reading.display);
+}
+
 // What one instance reported: what the plug-in wrote as automation, or
 // every parameter when asked or when it wrote nothing.
 AnalyzerReport Report(const PluginInstance& plugin, const std::string& type, const std::vector<int>& touched,
@@ -136,7 +151,12 @@ AnalyzerReport Report(const PluginInstance& plugin, const std::string& type, con
     reported.clear();
     for (int i = 0; i < plugin.ParameterCount(); ++i) reported.push_back(i);
   }
-  for (int index : reported) report.values.push_back(Reading(plugin, index));
+  for (int index : reported) {
+    report.values.push_back(Reading(plugin, index));
+    if (IsLevelAtItsFloor(plugin, report.values.back())) {
+      report.values.back().noValue = "at the bottom of its range: no signal, or nothing above the gate";
+    }
+  }
   return report;
 }
 

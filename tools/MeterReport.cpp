@@ -76,12 +76,14 @@ void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& l
     out << (i ? ",\n" : "\n") << indent << "  {\"index\": " << p.index << ", \"name\": " << JsonString(p.name)
         << ", \"display\": " << JsonString(Trimmed(p.display)) << ", \"label\": " << JsonString(p.label)
         << ", \"value\": ";
-    if (DisplayedNumber(p.display, number)) {
+    if (!p.noValue.empty()) {
+      out << "null, \"reason\": " << JsonString(p.noValue);
+    } else if (DisplayedNumber(p.display, number)) {
       char text[64];
       std::snprintf(text, sizeof text, "%.10g", number);
       out << text;
     } else {
-      out << "null";
+      out << "null, \"reason\": \"the display is not a number\"";
     }
     out << "}";
   }
@@ -148,7 +150,8 @@ void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::v
 }
 
 void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files) {
-  out << "{\n  \"plugin\": {\"path\": " << JsonString(plugin.path)
+  out << "{\n  \"schemaVersion\": " << kJsonSchemaVersion
+      << ",\n  \"plugin\": {\"path\": " << JsonString(plugin.path)
       << ", \"entry\": " << JsonString(plugin.entry) << ", \"name\": " << JsonString(plugin.name)
       << ", \"vendor\": " << JsonString(plugin.vendor) << ", \"product\": " << JsonString(plugin.product)
       << ", \"parameters\": " << plugin.parameters << ", \"inputs\": " << plugin.inputs

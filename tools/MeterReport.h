@@ -18,7 +18,13 @@ struct PluginDescription {
 struct ParameterReading {
   int index = 0;
   std::string name, display, label;
+  // Why the reading holds no value although its display shows a number
+  // (a level at the bottom of its range); empty otherwise.
+  std::string noValue;
 };
+
+// The version of the JSON document's layout; raised whenever a key changes.
+inline constexpr int kJsonSchemaVersion = 1;
 
 // What one plug-in instance reported.
 struct AnalyzerReport {

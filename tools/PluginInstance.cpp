@@ -112,13 +112,17 @@ std::string PluginInstance::ParameterDisplay(int index) const {
 std::string PluginInstance::ParameterLabel(int index) const { return DispatchText(effGetParamLabel, index); }
 
 std::string PluginInstance::DisplayOfValue(int index, float normalized) const {
+  return DisplayOfValueIfAnswered(index, normalized).value_or(ParameterDisplay(index));
+}
+
+std::optional<std::string> PluginInstance::DisplayOfValueIfAnswered(int index, float normalized) const {
   std::array<char, kTextBuffer> text{};
-  if (Dispatch(effVendorSpecific, effGetParamDisplay, index, text.data(), normalized) ==
+  if (Dispatch(effVendorSpecific, effGetParamDisplay, index, text.data(), normalized) !=
       kCockosVendorAnswer) {
-    text.back() = '\0';
-    return text.data();
+    return std::nullopt;
   }
-  return ParameterDisplay(index);
+  text.back() = '\0';
+  return std::string(text.data());
 }
 
 int PluginInstance::FindParameter(const std::string& name) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ class PluginInstance {
   // The display of a normalized value without changing the parameter, for
   // plug-ins that answer the Cockos extension; else the current display.
   std::string DisplayOfValue(int index, float normalized) const;
+  // The same, only from the extension; empty when the plug-in does not answer.
+  std::optional<std::string> DisplayOfValueIfAnswered(int index, float normalized) const;
 
   // Index of the parameter with this name: exact match first, then ignoring
   // letter case; -1 when there is none.

@@ -46,6 +46,7 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   EXPECT_EQ(values.at("OUT:Rate"), "48000");
   EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s
   EXPECT_EQ(values.at("OUT:Peak"), "-23.0000");
+  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 1,\n")) << run.out;
   EXPECT_NE(run.out.find("\"entry\": \"VSTPluginMain\""), std::string::npos);
   EXPECT_NE(run.out.find("\"channels\": 2"), std::string::npos);
   // The host switched the plug-in's automation output on and set the layout
@@ -311,6 +312,13 @@ TEST(MeterCommand, DamagedInputIsMeasuredAsFarAsItGoesAndReported) {
     EXPECT_NE(run.err.find("warning: " + c.path + ": " + c.finding), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("\"damaged\": true"), std::string::npos);
     EXPECT_NE(run.out.find(c.finding), std::string::npos) << run.out;
+    if (c.path == nonFinite) {
+      EXPECT_NE(
+          run.out.find("\"display\": \"nan\", \"label\": \"\", \"value\": null, \"reason\": \"the display is "
+                       "not a number\"}"),
+          std::string::npos)
+          << run.out;
+    }
     if (!c.frames.empty()) {
       EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Frames"), c.frames);
     }

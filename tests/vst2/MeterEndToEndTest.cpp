@@ -163,6 +163,20 @@ TEST(MeterEndToEnd, ConcurrentInstancesAtDifferentRatesReadAsAlone) {
   EXPECT_NE(loudAlone.at("OUT:EBU IL"), quietAlone.at("OUT:EBU IL"));
 }
 
+TEST(MeterEndToEnd, SilenceHasNoLoudnessValueInJson) {
+  TempFolder folder;
+  const std::string file = Sine(folder, -300.0, 48000, 3.0);
+  const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--type", "EBU", file});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  for (const char* name : {"OUT:EBU IL", "OUT:EBU ML Max", "OUT:EBU TP Max"}) {
+    const auto at = run.out.find(std::string("\"name\": \"") + name + "\"");
+    ASSERT_NE(at, std::string::npos) << name;
+    const std::string line = run.out.substr(at, run.out.find('\n', at) - at);
+    EXPECT_NE(line.find("\"value\": null, \"reason\": \"at the bottom of its range"), std::string::npos)
+        << line;
+  }
+}
+
 TEST(MeterEndToEnd, SampleRatesOutsideWhatThePluginMeasuresAreRefused) {
   TempFolder folder;
   for (const int rate : {4000, 384000}) {
