@@ -351,7 +351,7 @@ int MeterMain(int argc, const char* const* argv, std::ostream& out, std::ostream
   MeterOptions options;
   std::string error;
   if (!ParseMeterOptions(argc, argv, options, error)) {
-    err << "kalvo5-meter: " << error << "\n\n" << MeterUsage();
+    err << "kalvo5-meter: " << error << "\nTry \"kalvo5-meter --help\" for the options.\n";
     return kExitUsage;
   }
   return RunMeter(options, out, err, progress);

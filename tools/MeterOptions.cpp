@@ -89,6 +89,14 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       out = argv[++i];
       return true;
     };
+    // An empty value would silently mean the default ("-p ''" searching for
+    // Kalvo5.so, "-t ''" measuring every type).
+    auto nonEmpty = [&](std::string& out) {
+      if (!value(out)) return false;
+      if (!out.empty()) return true;
+      error = "option " + std::string(name) + " needs a value, got an empty one";
+      return false;
+    };
     auto flag = [&] {
       if (!hasInline) return true;
       error = "option " + std::string(name) + " takes no value";
@@ -100,9 +108,9 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       if (!flag()) return false;
       options.help = true;
     } else if (name == "-p" || name == "--plugin") {
-      if (!value(options.pluginPath)) return false;
+      if (!nonEmpty(options.pluginPath)) return false;
     } else if (name == "-t" || name == "--type") {
-      if (!value(options.type)) return false;
+      if (!nonEmpty(options.type)) return false;
     } else if (name == "-s" || name == "--set") {
       if (!value(v)) return false;
       const auto eq = v.find('=');
@@ -112,7 +120,7 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       }
       options.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
     } else if (name == "-P" || name == "--preset") {
-      if (!value(options.presetPath)) return false;
+      if (!nonEmpty(options.presetPath)) return false;
     } else if (name == "-b" || name == "--block-size") {
       if (!value(v)) return false;
       if (!ParseBlockSize(v, options.blockSize)) {
@@ -134,9 +142,9 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       if (!flag()) return false;
       options.format = OutputFormat::kJson;
     } else if (name == "-c" || name == "--csv") {
-      if (!value(options.timelinePath)) return false;
+      if (!nonEmpty(options.timelinePath)) return false;
     } else if (name == "-o" || name == "--output") {
-      if (!value(options.audioOutputPath)) return false;
+      if (!nonEmpty(options.audioOutputPath)) return false;
     } else if (name == "-a" || name == "--all") {
       if (!flag()) return false;
       options.allParameters = true;

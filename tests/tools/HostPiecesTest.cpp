@@ -76,7 +76,10 @@ TEST(MeterOptions, ParsesEveryOptionInBothSpellings) {
                                        {"m", "--precision", "16"},
                                        {"m", "--json=yes"},
                                        {"m", "-o", "x.wav", "a.wav", "b.wav"},
-                                       {"m", "--set", "=3"}}) {
+                                       {"m", "--set", "=3"},
+                                       {"m", "-t", ""},
+                                       {"m", "--plugin="},
+                                       {"m", "-o", ""}}) {
     MeterOptions q;
     EXPECT_FALSE(ParseMeterOptions(static_cast<int>(bad.size()), bad.data(), q, error)) << bad.back();
   }

@@ -272,6 +272,10 @@ TEST(MeterCommand, BadInputsFailClearlyWithTheirOwnExitCodes) {
     EXPECT_EQ(run.code, c.code) << c.message << "\n" << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
+  // A bad command line gets one line and a pointer to the help, not the help.
+  const MeterRun run = RunMeter({"--frobnicate"});
+  EXPECT_EQ(run.err,
+            "kalvo5-meter: unknown option --frobnicate\nTry \"kalvo5-meter --help\" for the options.\n");
 }
 
 TEST(MeterCommand, DamagedInputIsMeasuredAsFarAsItGoesAndReported) {
