@@ -211,6 +211,9 @@ TEST(MeterCommand, PresetFileReachesThePluginAsProgramChunk) {
   EXPECT_EQ(run.code, kExitInput);
   EXPECT_NE(run.err.find("not a preset file"), std::string::npos) << run.err;
   EXPECT_EQ(RunMeter(With({"--preset", folder.Path("missing.vrs")})).code, kExitInput);
+  run = RunMeter(With({"--preset", folder.Path("")}));
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("not a preset file (a folder)"), std::string::npos) << run.err;
 }
 
 TEST(MeterCommand, ReadsEveryFileFormatAndLayoutUpToSixChannels) {
