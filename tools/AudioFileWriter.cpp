@@ -2,18 +2,35 @@
 
 #include <sndfile.h>
 
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 
 namespace kalvo5::meter {
 
+int AudioFileWriter::FormatFor(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".wav") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  if (extension == ".aif" || extension == ".aiff") return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
+  if (extension == ".flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+  if (extension == ".ogg") return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  return 0;
+}
+
 std::unique_ptr<AudioFileWriter> AudioFileWriter::Create(const std::string& path, int channels,
                                                          double sampleRate, std::string& error) {
-  auto pending = PendingFile::Create(path, error);
-  if (!pending) return nullptr;
   SF_INFO info{};
   info.channels = channels;
   info.samplerate = static_cast<int>(std::lround(sampleRate));
-  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  info.format = FormatFor(path);
+  if (info.format == 0 || sf_format_check(&info) == 0) {
+    error = "cannot write audio file " + path + ": use a name ending in one of " + KnownExtensions() +
+            " (for " + std::to_string(channels) + " channels at " + std::to_string(info.samplerate) + " Hz)";
+    return nullptr;
+  }
+  auto pending = PendingFile::Create(path, error);
+  if (!pending) return nullptr;
   SNDFILE* file = sf_open(pending->TemporaryPath().c_str(), SFM_WRITE, &info);
   if (file == nullptr) {
     error = "cannot create audio file " + path + ": " + sf_strerror(nullptr);

@@ -1,4 +1,6 @@
-// Writes the plug-in's output as a 32-bit float WAV file. The file appears
+// Writes the plug-in's output as an audio file of the type its name ends
+// in: .wav, .aif/.aiff (32-bit float), .flac (24-bit), .ogg (Vorbis). The file
+// appears
 // under its name only when it is complete (Close); until then it is written
 // under a temporary name beside it.
 #pragma once
@@ -14,6 +16,12 @@ namespace kalvo5::meter {
 
 class AudioFileWriter {
  public:
+  // The libsndfile format for a file name's extension (letter case aside);
+  // 0 when there is none.
+  static int FormatFor(const std::string& path);
+  // The extensions FormatFor knows, for messages.
+  static const char* KnownExtensions() { return ".wav, .aif, .aiff, .flac, .ogg"; }
+
   // Null with a message when the file cannot be created.
   static std::unique_ptr<AudioFileWriter> Create(const std::string& path, int channels, double sampleRate,
                                                  std::string& error);

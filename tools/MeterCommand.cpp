@@ -176,14 +176,22 @@ bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector
   return !file.fail() && pending->Commit(error);
 }
 
-// Refuses an output that is one of the inputs (or the other output), also
-// through another name, before anything is opened for writing.
+// Refuses an audio output of a type it cannot write, and an output that is
+// one of the inputs (or the other output), also through another name, before
+// anything is opened for writing.
 Failure CheckOutputs(const MeterOptions& options) {
   std::vector<std::pair<std::string, std::string>> inputs;
   for (const auto& file : options.files) inputs.emplace_back("input", file);
   if (!options.presetPath.empty()) inputs.emplace_back("preset", options.presetPath);
   std::vector<std::pair<std::string, std::string>> outputs;
-  if (!options.audioOutputPath.empty()) outputs.emplace_back("--output", options.audioOutputPath);
+  if (!options.audioOutputPath.empty()) {
+    if (AudioFileWriter::FormatFor(options.audioOutputPath) == 0) {
+      return {kExitUsage, "--output " + options.audioOutputPath +
+                              ": unknown audio file type; use a name ending in " +
+                              AudioFileWriter::KnownExtensions()};
+    }
+    outputs.emplace_back("--output", options.audioOutputPath);
+  }
   if (!options.timelinePath.empty() && options.timelinePath != "-") {
     outputs.emplace_back("--csv", options.timelinePath);
   }

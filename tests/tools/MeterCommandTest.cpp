@@ -353,20 +353,37 @@ TEST(MeterCommand, ProgramReportsFailuresThroughItsExitStatus) {
   EXPECT_TRUE(run.err.empty()) << run.err;  // no progress bar when standard error is no terminal
 }
 
-TEST(MeterCommand, WritesThePluginOutputAsAudio) {
+TEST(MeterCommand, WritesThePluginOutputAsAudioOfTheTypeItsNameSays) {
   TempFolder folder;
   const std::string input = NoiseFile(folder, 1);
-  const std::string output = folder.Path("out.wav");
-  const MeterRun run = RunMeter(With({"--set", "Gain=-6", "--output", output, "-b", "333", input}));
-  ASSERT_EQ(run.code, kExitOk) << run.err;
-  int rate = 0;
   const auto in = ReadAudio(input);
-  const auto out = ReadAudio(output, &rate);
-  ASSERT_EQ(out.size(), 1u);  // as many channels as the file, not the plug-in's six
-  ASSERT_EQ(out[0].size(), in[0].size());
-  EXPECT_EQ(rate, 44100);
   const double gain = std::pow(10.0, -6.0 / 20.0);
-  for (std::size_t n = 0; n < in[0].size(); n += 97) ASSERT_NEAR(out[0][n], gain * in[0][n], 1e-6) << n;
+  struct Output {
+    const char* name;
+    int type;
+    double tolerance;
+  };
+  for (const Output& o : {Output{"out.wav", SF_FORMAT_WAV, 1e-6}, Output{"out.FLAC", SF_FORMAT_FLAC, 1e-6}}) {
+    const std::string output = folder.Path(o.name);
+    const MeterRun run = RunMeter(With({"--set", "Gain=-6", "--output", output, "-b", "333", input}));
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(output.c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    sf_close(file);
+    EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, o.type) << o.name;
+    int rate = 0;
+    const auto out = ReadAudio(output, &rate);
+    ASSERT_EQ(out.size(), 1u);  // as many channels as the file, not the plug-in's six
+    ASSERT_EQ(out[0].size(), in[0].size());
+    EXPECT_EQ(rate, 44100);
+    for (std::size_t n = 0; n < in[0].size(); n += 97)
+      ASSERT_NEAR(out[0][n], gain * in[0][n], o.tolerance) << n;
+  }
+  const MeterRun run = RunMeter(With({"--output", folder.Path("out.mp3"), input}));
+  EXPECT_EQ(run.code, kExitUsage);
+  EXPECT_NE(run.err.find("unknown audio file type"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("out.mp3")));
 }
 
 std::string Bytes(const std::string& path) {
