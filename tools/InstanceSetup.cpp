@@ -14,9 +14,33 @@ bool SetsParameter(const InstanceSetup& setup, const std::string& name) {
                      [&](const auto& s) { return SameText(s.first, name); });
 }
 
+int FindProgram(const PluginInstance& plugin, const std::string& name, std::string& error) {
+  std::vector<std::string> names;
+  for (int i = 0; i < plugin.ProgramCount(); ++i) {
+    names.push_back(plugin.ProgramName(i));
+    if (names.back() == name) return i;
+  }
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (SameText(names[i], name)) return static_cast<int>(i);
+    list += (list.empty() ? "\"" : ", \"") + names[i] + "\"";
+  }
+  error = "the plug-in has no program named \"" + name + "\"" +
+          (list.empty() ? "" : " (its programs: " + list + ")");
+  return -1;
+}
+
 bool SetUpInstance(PluginInstance& plugin, const InstanceSetup& setup, std::vector<int>& touched,
                    std::string& error) {
   touched.clear();
+  if (!setup.programName.empty()) {
+    const int program = FindProgram(plugin, setup.programName, error);
+    if (program < 0) return false;
+    if (!plugin.SelectProgram(program)) {
+      error = "the plug-in did not switch to program \"" + setup.programName + "\"";
+      return false;
+    }
+  }
   if (!setup.presetChunk.empty() && !ApplyPreset(plugin, setup.presetChunk, error)) {
     error = setup.presetLabel + ": " + error;
     return false;

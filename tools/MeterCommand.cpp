@@ -88,6 +88,7 @@ std::vector<std::string> TypesFor(const MeterOptions& options, const PluginInsta
 Failure Prepare(const Job& job, const AudioSource& source, Measurement& m) {
   const MeterOptions& options = job.options;
   InstanceSetup setup;
+  setup.programName = options.programName;
   setup.presetChunk = job.presetChunk;
   setup.presetLabel = options.presetPath;
   setup.channels = source.Channels();
@@ -302,6 +303,15 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     std::vector<ParameterReading> parameters;
     for (int i = 0; i < plugin->ParameterCount(); ++i) parameters.push_back(Reading(*plugin, i));
     WriteParameterList(out, Describe(*library, *plugin), parameters);
+    return kExitOk;
+  }
+
+  if (options.listPrograms) {
+    auto plugin = PluginInstance::Create(*library, error);
+    if (!plugin) return fail(kExitPlugin, error);
+    std::vector<std::string> names;
+    for (int i = 0; i < plugin->ProgramCount(); ++i) names.push_back(plugin->ProgramName(i));
+    WriteProgramList(out, Describe(*library, *plugin), names);
     return kExitOk;
   }
 

@@ -34,6 +34,8 @@ std::string MeterUsage() {
          "  -s, --set NAME=TEXT    set a parameter by name to the value it displays as\n"
          "                         TEXT (e.g. --set \"RMS Window=300\"); repeatable\n"
          "  -P, --preset FILE      load a .vrs preset file before the other settings\n"
+         "      --preset-name NAME select the plug-in's program NAME first\n"
+         "      --list-presets     list the plug-in's programs and exit\n"
          "  -b, --block-size N     frames per process call (default 512)\n"
          "      --precision 32|64  sample precision (default: 64-bit when the plug-in can)\n"
          "  -j, --json             print JSON instead of a table\n"
@@ -121,6 +123,11 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       options.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
     } else if (name == "-P" || name == "--preset") {
       if (!nonEmpty(options.presetPath)) return false;
+    } else if (name == "--preset-name") {
+      if (!nonEmpty(options.programName)) return false;
+    } else if (name == "--list-presets") {
+      if (!flag()) return false;
+      options.listPrograms = true;
     } else if (name == "-b" || name == "--block-size") {
       if (!value(v)) return false;
       if (!ParseBlockSize(v, options.blockSize)) {

@@ -20,6 +20,13 @@ std::string Padded(const std::string& text, std::size_t width) {
   return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
 }
 
+// An index right-aligned in the lists' first column.
+std::string IndexColumn(int index) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%4d ", index);
+  return text;
+}
+
 std::string Cell(const ParameterReading& p) {
   const std::string display = Trimmed(p.display);
   return p.label.empty() ? display : display + "  " + p.label;
@@ -189,11 +196,17 @@ void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
       << plugin.inputs << " inputs, " << plugin.outputs << " outputs\n";
   const std::size_t width = NameWidth(parameters, 4);
   for (const auto& p : parameters) {
-    char index[16];
-    std::snprintf(index, sizeof index, "%4d ", p.index);
-    out << index;
+    out << IndexColumn(p.index);
     WriteRows(out, {p}, width);
   }
+}
+
+void WriteProgramList(std::ostream& out, const PluginDescription& plugin,
+                      const std::vector<std::string>& names) {
+  out << (plugin.name.empty() ? plugin.product : plugin.name) << ": " << names.size()
+      << (names.size() == 1 ? " program\n" : " programs\n");
+  for (std::size_t i = 0; i < names.size(); ++i)
+    out << IndexColumn(static_cast<int>(i)) << "  " << names[i] << '\n';
 }
 
 }  // namespace kalvo5::meter

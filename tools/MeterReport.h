@@ -52,6 +52,10 @@ void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::ve
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
                         const std::vector<ParameterReading>& parameters);
 
+// The plug-in's programs, by index.
+void WriteProgramList(std::ostream& out, const PluginDescription& plugin,
+                      const std::vector<std::string>& names);
+
 // The name a reading has in every analyzer type: without the "OUT:" prefix
 // and the type's own name ("OUT:EBU IL" of type "EBU" is "IL").
 std::string MeasureName(const std::string& name, const std::string& type);

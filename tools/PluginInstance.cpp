@@ -125,6 +125,24 @@ std::optional<std::string> PluginInstance::DisplayOfValueIfAnswered(int index, f
   return std::string(text.data());
 }
 
+std::string PluginInstance::ProgramName(int index) const {
+  std::array<char, kTextBuffer> text{};
+  if (Dispatch(effGetProgramNameIndexed, index, 0, text.data()) != 0) {
+    text.back() = '\0';
+    return text.data();
+  }
+  // Plug-ins without the indexed query still name their current program.
+  if (Dispatch(effGetProgram) == index) return DispatchText(effGetProgramName, 0);
+  return {};
+}
+
+bool PluginInstance::SelectProgram(int index) const {
+  Dispatch(effBeginSetProgram);
+  Dispatch(effSetProgram, 0, index);
+  Dispatch(effEndSetProgram);
+  return Dispatch(effGetProgram) == index;
+}
+
 int PluginInstance::FindParameter(const std::string& name) const {
   const int count = ParameterCount();
   std::vector<std::string> names;

@@ -50,6 +50,13 @@ class PluginInstance {
   // The same, only from the extension; empty when the plug-in does not answer.
   std::optional<std::string> DisplayOfValueIfAnswered(int index, float normalized) const;
 
+  // Programs (the plug-in's presets): their count, names, and switching.
+  int ProgramCount() const { return effect_->numPrograms; }
+  std::string ProgramName(int index) const;  // empty when the plug-in names none
+  // effSetProgram between effBeginSetProgram and effEndSetProgram; true
+  // when the plug-in then reports that program as current.
+  bool SelectProgram(int index) const;
+
   // Index of the parameter with this name: exact match first, then ignoring
   // letter case; -1 when there is none.
   int FindParameter(const std::string& name) const;

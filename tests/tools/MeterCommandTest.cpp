@@ -216,6 +216,22 @@ TEST(MeterCommand, PresetFileReachesThePluginAsProgramChunk) {
   EXPECT_NE(run.err.find("not a preset file (a folder)"), std::string::npos) << run.err;
 }
 
+TEST(MeterCommand, ProgramsAreListedAndChosenByName) {
+  MeterRun run = RunMeter({"--plugin", kPlugin, "--list-presets"});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "Test Meter: 3 programs\n   0   Unity\n   1   Quiet\n   2   Hot\n");
+
+  run = RunMeter(With({"--preset-name", "quiet", "-t", "RMS"}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Peak"), "-35.0000");  // -23 dBFS and -12 dB
+
+  run = RunMeter(With({"--preset-name", "Loud"}));
+  EXPECT_EQ(run.code, kExitPlugin);
+  EXPECT_NE(run.err.find("no program named \"Loud\" (its programs: \"Unity\", \"Quiet\", \"Hot\")"),
+            std::string::npos)
+      << run.err;
+}
+
 TEST(MeterCommand, ReadsEveryFileFormatAndLayoutUpToSixChannels) {
   TempFolder folder;
   struct Format {
