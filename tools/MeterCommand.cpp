@@ -11,6 +11,7 @@
 #include "tools/KnownPlugins.h"
 #include "tools/MeterReport.h"
 #include "tools/OutputFile.h"
+#include "tools/ParameterSetter.h"
 #include "tools/PluginInstance.h"
 #include "tools/PluginLibrary.h"
 #include "tools/PluginSearch.h"
@@ -301,8 +302,12 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     auto plugin = PluginInstance::Create(*library, error);
     if (!plugin) return fail(kExitPlugin, error);
     std::vector<ParameterReading> parameters;
-    for (int i = 0; i < plugin->ParameterCount(); ++i) parameters.push_back(Reading(*plugin, i));
-    WriteParameterList(out, Describe(*library, *plugin), parameters);
+    std::vector<std::string> choices;
+    for (int i = 0; i < plugin->ParameterCount(); ++i) {
+      parameters.push_back(Reading(*plugin, i));
+      choices.push_back(DescribeChoices(*plugin, i));
+    }
+    WriteParameterList(out, Describe(*library, *plugin), parameters, choices);
     return kExitOk;
   }
 

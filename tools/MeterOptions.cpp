@@ -44,7 +44,7 @@ std::string MeterUsage() {
          "  -o, --output FILE      write the plug-in's audio output (side by side: the\n"
          "                         first instance's) to a .wav, .aiff, .flac or .ogg file\n"
          "  -a, --all              report every parameter, not only the output values\n"
-         "  -l, --list             list the plug-in's parameters and exit\n"
+         "  -l, --list             list the plug-in's parameters and their choices, and exit\n"
          "      --progress, --no-progress\n"
          "                         progress bar on standard error (default: when it is\n"
          "                         a terminal)\n"

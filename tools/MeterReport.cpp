@@ -191,13 +191,19 @@ void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::ve
 }
 
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
-                        const std::vector<ParameterReading>& parameters) {
+                        const std::vector<ParameterReading>& parameters,
+                        const std::vector<std::string>& choices) {
   out << (plugin.name.empty() ? plugin.product : plugin.name) << ": " << plugin.parameters << " parameters, "
       << plugin.inputs << " inputs, " << plugin.outputs << " outputs\n";
   const std::size_t width = NameWidth(parameters, 4);
-  for (const auto& p : parameters) {
-    out << IndexColumn(p.index);
-    WriteRows(out, {p}, width);
+  std::size_t cellWidth = 0;
+  for (const auto& p : parameters) cellWidth = std::max(cellWidth, Cell(p).size());
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    const auto& p = parameters[i];
+    std::string line =
+        IndexColumn(p.index) + "  " + Padded(p.name, width + 2) + Padded(Cell(p), cellWidth + 2);
+    if (i < choices.size()) line += "[" + choices[i] + "]";
+    out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
   }
 }
 

@@ -49,8 +49,11 @@ struct FileReport {
 
 void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files);
 void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files);
+// Each parameter with its current display and what it can be set to
+// (`choices`, one per parameter).
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
-                        const std::vector<ParameterReading>& parameters);
+                        const std::vector<ParameterReading>& parameters,
+                        const std::vector<std::string>& choices);
 
 // The plug-in's programs, by index.
 void WriteProgramList(std::ostream& out, const PluginDescription& plugin,

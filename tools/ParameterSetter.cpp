@@ -45,6 +45,31 @@ std::vector<std::string> ListEntries(const std::vector<std::string>& sweep) {
 
 }  // namespace
 
+std::vector<std::string> SweepDisplays(PluginInstance& plugin, int index) {
+  std::vector<std::string> sweep;
+  sweep.reserve(kSweepSteps + 1);
+  if (plugin.DisplayOfValueIfAnswered(index, 0.0f)) {
+    for (int i = 0; i <= kSweepSteps; ++i) sweep.push_back(plugin.DisplayOfValue(index, SweepPoint(i)));
+    return sweep;
+  }
+  const float original = plugin.GetParameter(index);
+  for (int i = 0; i <= kSweepSteps; ++i) {
+    plugin.SetParameter(index, SweepPoint(i));
+    sweep.push_back(plugin.ParameterDisplay(index));
+  }
+  plugin.SetParameter(index, original);
+  return sweep;
+}
+
+std::string DescribeChoices(PluginInstance& plugin, int index) {
+  const std::vector<std::string> sweep = SweepDisplays(plugin, index);
+  const std::vector<std::string> entries = ListEntries(sweep);
+  if (entries.empty()) return Trimmed(sweep.front()) + " ... " + Trimmed(sweep.back());
+  std::string list;
+  for (const auto& entry : entries) list += (list.empty() ? "" : " | ") + Trimmed(entry);
+  return list;
+}
+
 bool LeadingNumber(const std::string& text, double& number) {
   const std::string t = Trimmed(text);
   if (t.empty()) return false;
@@ -81,11 +106,8 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
     return plugin.ParameterDisplay(index);
   };
 
-  std::vector<std::string> sweep;
-  sweep.reserve(kSweepSteps + 1);
-  for (int i = 0; i <= kSweepSteps; ++i) sweep.push_back(displayAt(SweepPoint(i)));
+  const std::vector<std::string> sweep = SweepDisplays(plugin, index);
   const std::vector<std::string> entries = ListEntries(sweep);
-  plugin.SetParameter(index, original);
 
   // A list takes only its own entries ("3.0" is no entry of "1.0", "2.0",
   // "4.0"); a continuous parameter also the numbers it can show.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tools/PluginInstance.h"
 
@@ -22,6 +23,15 @@ namespace kalvo5::meter {
 //   wins when the display cannot show it exactly.
 // On failure the parameter is put back as it was and error explains why.
 bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& text, std::string& error);
+
+// The displays of a parameter at 201 evenly spaced normalized values, read
+// through the Cockos extension when the plug-in answers it (the parameter
+// stays untouched), else by setting each value and putting the old one back.
+std::vector<std::string> SweepDisplays(PluginInstance& plugin, int index);
+
+// What a parameter can be set to: a list's entries ("RMS | EBU | DIAL"), or
+// the range a continuous parameter shows ("-60.00 ... 12.00").
+std::string DescribeChoices(PluginInstance& plugin, int index);
 
 // Same, with the parameter named as the plug-in names it.
 bool SetParameterByName(PluginInstance& plugin, const std::string& name, const std::string& text,

@@ -440,7 +440,12 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
   MeterRun run = RunMeter({"--plugin", kPlugin, "--list"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Test Meter: 10 parameters, 6 inputs, 6 outputs"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\n   0   Gain   "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n   0   Gain                 -0.00  dB     [-60.00 ... 12.00]\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n   4   EBU Channel Config   2.0           [1.0 | 2.0 | 4.0 | 4.1 | 5.1]\n"),
+            std::string::npos)
+      << run.out;
 
   run = RunMeter({"--plugin", kPlugin});
   ASSERT_EQ(run.code, kExitOk) << run.err;
