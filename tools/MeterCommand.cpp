@@ -7,6 +7,7 @@
 
 #include "tools/AudioFileWriter.h"
 #include "tools/AudioSource.h"
+#include "tools/ConcatenatedSource.h"
 #include "tools/InstanceSetup.h"
 #include "tools/KnownPlugins.h"
 #include "tools/MeterReport.h"
@@ -270,6 +271,32 @@ Failure MeasureSource(const Job& job, AudioSource& source, std::FILE* progress, 
   return {};
 }
 
+void ListParameters(std::ostream& out, const PluginLibrary& library, PluginInstance& plugin) {
+  std::vector<ParameterReading> parameters;
+  std::vector<std::string> choices;
+  for (int i = 0; i < plugin.ParameterCount(); ++i) {
+    parameters.push_back(Reading(plugin, i));
+    choices.push_back(DescribeChoices(plugin, i));
+  }
+  WriteParameterList(out, Describe(library, plugin), parameters, choices);
+}
+
+void ListPrograms(std::ostream& out, const PluginLibrary& library, const PluginInstance& plugin) {
+  std::vector<std::string> names;
+  for (int i = 0; i < plugin.ProgramCount(); ++i) names.push_back(plugin.ProgramName(i));
+  WriteProgramList(out, Describe(library, plugin), names);
+}
+
+// The files again, read one after the other as one programme.
+std::unique_ptr<AudioSource> TotalSource(const std::vector<std::string>& files, std::string& error) {
+  std::vector<std::unique_ptr<AudioSource>> parts;
+  for (const auto& path : files) {
+    parts.push_back(OpenAudioFile(path, error));
+    if (!parts.back()) return nullptr;
+  }
+  return ConcatenateSources(std::move(parts), error);
+}
+
 }  // namespace
 
 int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, std::FILE* progress) {
@@ -298,25 +325,14 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   auto library = PluginLibrary::Open(pluginPath, error);
   if (!library) return fail(kExitPlugin, error);
 
-  if (options.listParameters) {
+  if (options.listParameters || options.listPrograms) {
     auto plugin = PluginInstance::Create(*library, error);
     if (!plugin) return fail(kExitPlugin, error);
-    std::vector<ParameterReading> parameters;
-    std::vector<std::string> choices;
-    for (int i = 0; i < plugin->ParameterCount(); ++i) {
-      parameters.push_back(Reading(*plugin, i));
-      choices.push_back(DescribeChoices(*plugin, i));
+    if (options.listParameters) {
+      ListParameters(out, *library, *plugin);
+    } else {
+      ListPrograms(out, *library, *plugin);
     }
-    WriteParameterList(out, Describe(*library, *plugin), parameters, choices);
-    return kExitOk;
-  }
-
-  if (options.listPrograms) {
-    auto plugin = PluginInstance::Create(*library, error);
-    if (!plugin) return fail(kExitPlugin, error);
-    std::vector<std::string> names;
-    for (int i = 0; i < plugin->ProgramCount(); ++i) names.push_back(plugin->ProgramName(i));
-    WriteProgramList(out, Describe(*library, *plugin), names);
     return kExitOk;
   }
 
@@ -340,6 +356,11 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     sources.push_back(std::move(source));
   }
   if (failure != kExitOk) return failure;
+  if (options.total) {
+    std::vector<const AudioSource*> parts;
+    for (const auto& source : sources) parts.push_back(source.get());
+    if (!CanConcatenate(parts, error)) return fail(kExitInput, error);
+  }
 
   const Job job{options, *library, presetChunk};
   PluginDescription description;
@@ -358,11 +379,26 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     reports.push_back(std::move(report));
   }
 
+  std::unique_ptr<FileReport> total;
+  if (options.total) {
+    auto source = TotalSource(options.files, error);
+    if (!source) return fail(kExitInput, error);
+    // The files' own passes wrote the outputs.
+    MeterOptions totalOptions = options;
+    totalOptions.audioOutputPath.clear();
+    totalOptions.timelinePath.clear();
+    total = std::make_unique<FileReport>();
+    const Job totalJob{totalOptions, *library, presetChunk};
+    if (Failure f = MeasureSource(totalJob, *source, progress, out, *total, description); f.code != kExitOk) {
+      return fail(f.code, f.message);
+    }
+  }
+
   if (options.timelinePath != "-") {
     if (options.format == OutputFormat::kJson) {
-      WriteJson(out, description, reports);
+      WriteJson(out, description, reports, total.get());
     } else {
-      WriteTable(out, description, reports);
+      WriteTable(out, description, reports, total.get());
     }
   }
   out.flush();

@@ -43,8 +43,11 @@ std::string MeterUsage() {
          "                         one row per 50 ms of audio (\"-\" for standard output)\n"
          "  -o, --output FILE      write the plug-in's audio output (side by side: the\n"
          "                         first instance's) to a .wav, .aiff, .flac or .ogg file\n"
+         "      --total            also measure all files one after the other as one\n"
+         "                         programme (an album), reported after the files\n"
          "  -a, --all              report every parameter, not only the output values\n"
-         "  -l, --list             list the plug-in's parameters and their choices, and exit\n"
+         "  -l, --list             list the plug-in's parameters and their choices, and\n"
+         "                         exit\n"
          "      --progress, --no-progress\n"
          "                         progress bar on standard error (default: when it is\n"
          "                         a terminal)\n"
@@ -152,6 +155,9 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       if (!nonEmpty(options.timelinePath)) return false;
     } else if (name == "-o" || name == "--output") {
       if (!nonEmpty(options.audioOutputPath)) return false;
+    } else if (name == "--total") {
+      if (!flag()) return false;
+      options.total = true;
     } else if (name == "-a" || name == "--all") {
       if (!flag()) return false;
       options.allParameters = true;
@@ -168,6 +174,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       error = "unknown option " + std::string(arg);
       return false;
     }
+  }
+  if (options.total && options.files.empty()) {
+    error = "--total needs audio files";
+    return false;
   }
   if (!options.audioOutputPath.empty() && options.files.size() > 1) {
     error = "--output takes one audio file at a time";

@@ -27,6 +27,7 @@ struct MeterOptions {
   bool listParameters = false;
   bool listPrograms = false;
   bool allParameters = false;
+  bool total = false;  // also measure the files as one programme
   bool help = false;
 };
 

@@ -105,6 +105,65 @@ void WriteJsonAnalyzer(std::ostream& out, const AnalyzerReport& analyzer, const 
   WriteJsonReadings(out, analyzer.values, indent);
 }
 
+// One measured source as a JSON object whose closing brace is indented by
+// `indent`.
+void WriteJsonResult(std::ostream& out, const FileReport& file, const std::string& indent) {
+  const std::string in = indent + "  ";
+  out << "{\n"
+      << in << "\"source\": " << JsonString(file.source) << ",\n"
+      << in << "\"sampleRate\": " << Fixed(file.sampleRate, 0) << ",\n"
+      << in << "\"channels\": " << file.channels << ",\n"
+      << in << "\"frames\": " << file.frames << ",\n"
+      << in << "\"seconds\": " << Fixed(static_cast<double>(file.frames) / file.sampleRate, 6) << ",\n"
+      << in << "\"blockSize\": " << file.blockSize << ",\n"
+      << in << "\"precision\": " << (file.doublePrecision ? 64 : 32) << ",\n";
+  if (file.analyzers.size() == 1) {
+    WriteJsonAnalyzer(out, file.analyzers.front(), in);
+  } else {
+    out << in << "\"types\": {";
+    for (std::size_t a = 0; a < file.analyzers.size(); ++a) {
+      out << (a ? ",\n" : "\n") << in << "  " << JsonString(file.analyzers[a].type) << ": {\n";
+      WriteJsonAnalyzer(out, file.analyzers[a], in + "    ");
+      out << "\n" << in << "  }";
+    }
+    out << "\n" << in << "}";
+  }
+  out << ",\n"
+      << in << "\"damaged\": " << (file.damaged ? "true" : "false") << ",\n"
+      << in << "\"warnings\": [";
+  for (std::size_t w = 0; w < file.warnings.size(); ++w)
+    out << (w ? ", " : "") << JsonString(file.warnings[w]);
+  out << "]\n" << indent << "}";
+}
+
+// One measured source: what it is, then its readings.
+void WriteTableResult(std::ostream& out, const FileReport& file) {
+  out << '\n' << file.source << '\n';
+  out << "  " << Fixed(file.sampleRate, 0) << " Hz, " << file.channels
+      << (file.channels == 1 ? " channel, " : " channels, ")
+      << Fixed(static_cast<double>(file.frames) / file.sampleRate, 3) << " s, blocks of " << file.blockSize
+      << " frames, " << (file.doublePrecision ? "64" : "32") << "-bit processing\n";
+  if (file.analyzers.size() == 1) {
+    const AnalyzerReport& only = file.analyzers.front();
+    const std::size_t width = std::max(NameWidth(only.settings, 8), NameWidth(only.values, 8));
+    if (!only.settings.empty()) {
+      out << '\n';
+      WriteRows(out, only.settings, width);
+    }
+    out << '\n';
+    if (only.values.empty()) out << "  (the plug-in reported no values)\n";
+    WriteRows(out, only.values, width);
+  } else {
+    WriteColumns(
+        out, "setting", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.settings; },
+        [](const ParameterReading& p, const AnalyzerReport&) { return p.name; });
+    WriteColumns(
+        out, "reading", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.values; },
+        [](const ParameterReading& p, const AnalyzerReport& a) { return MeasureName(p.name, a.type); });
+  }
+  for (const auto& w : file.warnings) out << "  warning: " << w << '\n';
+}
+
 }  // namespace
 
 std::string MeasureName(const std::string& name, const std::string& type) {
@@ -124,39 +183,17 @@ bool DisplayedNumber(const std::string& display, double& number) {
   return end == std::string::npos;
 }
 
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files) {
+void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+                const FileReport* total) {
   out << (plugin.name.empty() ? plugin.product : plugin.name);
   if (!plugin.vendor.empty()) out << " by " << plugin.vendor;
   out << " (" << plugin.path << ", entry " << plugin.entry << ")\n";
-  for (const auto& file : files) {
-    out << '\n' << file.source << '\n';
-    out << "  " << Fixed(file.sampleRate, 0) << " Hz, " << file.channels
-        << (file.channels == 1 ? " channel, " : " channels, ")
-        << Fixed(static_cast<double>(file.frames) / file.sampleRate, 3) << " s, blocks of " << file.blockSize
-        << " frames, " << (file.doublePrecision ? "64" : "32") << "-bit processing\n";
-    if (file.analyzers.size() == 1) {
-      const AnalyzerReport& only = file.analyzers.front();
-      const std::size_t width = std::max(NameWidth(only.settings, 8), NameWidth(only.values, 8));
-      if (!only.settings.empty()) {
-        out << '\n';
-        WriteRows(out, only.settings, width);
-      }
-      out << '\n';
-      if (only.values.empty()) out << "  (the plug-in reported no values)\n";
-      WriteRows(out, only.values, width);
-    } else {
-      WriteColumns(
-          out, "setting", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.settings; },
-          [](const ParameterReading& p, const AnalyzerReport&) { return p.name; });
-      WriteColumns(
-          out, "reading", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.values; },
-          [](const ParameterReading& p, const AnalyzerReport& a) { return MeasureName(p.name, a.type); });
-    }
-    for (const auto& w : file.warnings) out << "  warning: " << w << '\n';
-  }
+  for (const auto& file : files) WriteTableResult(out, file);
+  if (total != nullptr) WriteTableResult(out, *total);
 }
 
-void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files) {
+void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+               const FileReport* total) {
   out << "{\n  \"schemaVersion\": " << kJsonSchemaVersion
       << ",\n  \"plugin\": {\"path\": " << JsonString(plugin.path)
       << ", \"entry\": " << JsonString(plugin.entry) << ", \"name\": " << JsonString(plugin.name)
@@ -164,30 +201,15 @@ void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::ve
       << ", \"parameters\": " << plugin.parameters << ", \"inputs\": " << plugin.inputs
       << ", \"outputs\": " << plugin.outputs << "},\n  \"results\": [";
   for (std::size_t f = 0; f < files.size(); ++f) {
-    const auto& file = files[f];
-    out << (f ? ",\n" : "\n") << "    {\n      \"source\": " << JsonString(file.source)
-        << ",\n      \"sampleRate\": " << Fixed(file.sampleRate, 0)
-        << ",\n      \"channels\": " << file.channels << ",\n      \"frames\": " << file.frames
-        << ",\n      \"seconds\": " << Fixed(static_cast<double>(file.frames) / file.sampleRate, 6)
-        << ",\n      \"blockSize\": " << file.blockSize
-        << ",\n      \"precision\": " << (file.doublePrecision ? 64 : 32) << ",\n";
-    if (file.analyzers.size() == 1) {
-      WriteJsonAnalyzer(out, file.analyzers.front(), "      ");
-    } else {
-      out << "      \"types\": {";
-      for (std::size_t a = 0; a < file.analyzers.size(); ++a) {
-        out << (a ? ",\n" : "\n") << "        " << JsonString(file.analyzers[a].type) << ": {\n";
-        WriteJsonAnalyzer(out, file.analyzers[a], "          ");
-        out << "\n        }";
-      }
-      out << "\n      }";
-    }
-    out << ",\n      \"damaged\": " << (file.damaged ? "true" : "false") << ",\n      \"warnings\": [";
-    for (std::size_t w = 0; w < file.warnings.size(); ++w)
-      out << (w ? ", " : "") << JsonString(file.warnings[w]);
-    out << "]\n    }";
+    out << (f ? ",\n" : "\n") << "    ";
+    WriteJsonResult(out, files[f], "    ");
   }
-  out << (files.empty() ? "]\n}\n" : "\n  ]\n}\n");
+  out << (files.empty() ? "]" : "\n  ]");
+  if (total != nullptr) {
+    out << ",\n  \"total\": ";
+    WriteJsonResult(out, *total, "  ");
+  }
+  out << "\n}\n";
 }
 
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,

@@ -47,8 +47,11 @@ struct FileReport {
   bool damaged = false;  // the audio could not all be read as it should (see warnings)
 };
 
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files);
-void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files);
+// The report of every file, and of their total when there is one.
+void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+                const FileReport* total = nullptr);
+void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+               const FileReport* total = nullptr);
 // Each parameter with its current display and what it can be set to
 // (`choices`, one per parameter).
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,

@@ -216,6 +216,30 @@ TEST(MeterCommand, PresetFileReachesThePluginAsProgramChunk) {
   EXPECT_NE(run.err.find("not a preset file (a folder)"), std::string::npos) << run.err;
 }
 
+TEST(MeterCommand, TotalMeasuresTheFilesAsOneProgramme) {
+  TempFolder folder;
+  const std::string loud = folder.Path("loud.wav"), quiet = folder.Path("quiet.wav"),
+                    other = folder.Path("x.wav");
+  WriteAudio(loud, 2, 48000, 30000, [](int, long n) { return n == 100 ? 0.5 : 0.01; });
+  WriteAudio(quiet, 2, 48000, 12345, [](int, long) { return 0.01; });
+  WriteAudio(other, 2, 44100, 100, [](int, long) { return 0.0; });
+
+  MeterRun run = RunMeter(With({"-t", "RMS", "--total", quiet, loud}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  const auto total = run.out.find("\"total\": {");
+  ASSERT_NE(total, std::string::npos) << run.out;
+  const std::string part = run.out.substr(total);
+  EXPECT_NE(part.find("\"source\": \"total of 2 files\""), std::string::npos);
+  const auto values = JsonDisplays(part, "values");
+  EXPECT_EQ(values.at("OUT:Frames"), "42345");
+  EXPECT_EQ(values.at("OUT:Peak"), "-6.0206");                           // the loud file's peak, read second
+  EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Frames"), "12345");  // the files stay apart
+
+  run = RunMeter(With({"--total", loud, other}));
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("one sample rate and channel count"), std::string::npos) << run.err;
+}
+
 TEST(MeterCommand, ProgramsAreListedAndChosenByName) {
   MeterRun run = RunMeter({"--plugin", kPlugin, "--list-presets"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
