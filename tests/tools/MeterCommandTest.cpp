@@ -460,6 +460,25 @@ TEST(MeterCommand, OutputsNeverReplaceAnInputAndAppearOnlyWhenComplete) {
   EXPECT_EQ(names, (std::set<std::string>{"noise1.wav", "link.wav", "out.wav", "out.csv"}));
 }
 
+TEST(MeterCommand, IsInstalledWithThePlugin) {
+  // The build folder holds the program in tools/ and the install folder in
+  // its cache; DESTDIR keeps the test's install apart from the user's.
+  const std::filesystem::path build = std::filesystem::path(KALVO5_METER_PROGRAM).parent_path().parent_path();
+  std::string folder;
+  std::ifstream cache(build / "CMakeCache.txt");
+  for (std::string line; std::getline(cache, line);) {
+    if (line.starts_with("KALVO5_METER_INSTALL_DIR:")) folder = line.substr(line.find('=') + 1);
+  }
+  ASSERT_FALSE(folder.empty()) << "no KALVO5_METER_INSTALL_DIR in " << build / "CMakeCache.txt";
+  TempFolder root;
+  const std::string command = "DESTDIR='" + root.Path("") + "' cmake --install '" + build.string() +
+                              "' --component meter >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const std::string installed = root.Path("") + folder + "/kalvo5-meter";
+  ASSERT_TRUE(std::filesystem::exists(installed)) << installed;
+  EXPECT_EQ(std::system(("'" + installed + "' --help >/dev/null").c_str()), 0);
+}
+
 TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
   MeterRun run = RunMeter({"--plugin", kPlugin, "--list"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
