@@ -74,8 +74,9 @@ void WriteColumns(std::ostream& out, const std::string& heading, const std::vect
   for (std::size_t r = 0; r < rows.size(); ++r) line(rows[r], [&](std::size_t a) { return cells[r][a]; });
 }
 
+// Readings as a JSON array. Readings (not settings) without a number say why.
 void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& list,
-                       const std::string& indent) {
+                       const std::string& indent, bool readings) {
   out << "[";
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto& p = list[i];
@@ -90,7 +91,7 @@ void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& l
       std::snprintf(text, sizeof text, "%.10g", number);
       out << text;
     } else {
-      out << "null, \"reason\": \"the display is not a number\"";
+      out << (readings ? "null, \"reason\": \"the display is not a number\"" : "null");
     }
     out << "}";
   }
@@ -100,9 +101,9 @@ void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& l
 // "settings" and "values" of one analyzer at this indentation.
 void WriteJsonAnalyzer(std::ostream& out, const AnalyzerReport& analyzer, const std::string& indent) {
   out << indent << "\"settings\": ";
-  WriteJsonReadings(out, analyzer.settings, indent);
+  WriteJsonReadings(out, analyzer.settings, indent, false);
   out << ",\n" << indent << "\"values\": ";
-  WriteJsonReadings(out, analyzer.values, indent);
+  WriteJsonReadings(out, analyzer.values, indent, true);
 }
 
 // One measured source as a JSON object whose closing brace is indented by
