@@ -31,11 +31,13 @@ class ConcatenatedSource final : public AudioSource {
   }
 
   std::string ReadError() const override {
-    return current_ < parts_.size() ? parts_[current_]->Description() + ": " + parts_[current_]->ReadError() : "";
+    return current_ < parts_.size() ? parts_[current_]->Description() + ": " + parts_[current_]->ReadError()
+                                    : "";
   }
 
   bool HeaderClaimsMore() const override {
-    return std::any_of(parts_.begin(), parts_.end(), [](const auto& part) { return part->HeaderClaimsMore(); });
+    return std::any_of(parts_.begin(), parts_.end(),
+                       [](const auto& part) { return part->HeaderClaimsMore(); });
   }
 
  private:

@@ -34,7 +34,8 @@ std::vector<std::string> DamageCheck::Findings(const AudioSource& source, std::i
                        std::to_string(source.Frames()) + " frames (" + seconds(framesRead) + " of " +
                        seconds(source.Frames()) + ")");
   } else if (source.HeaderClaimsMore()) {
-    findings.push_back("the file ends before its header says (the header announces more audio data than it holds)");
+    findings.push_back(
+        "the file ends before its header says (the header announces more audio data than it holds)");
   }
   if (nonFinite_ > 0) {
     findings.push_back(std::to_string(nonFinite_) + " non-finite sample" + (nonFinite_ == 1 ? "" : "s") +

@@ -54,7 +54,8 @@ bool PendingFile::Commit(std::string& error) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat x{}, y{};
+  struct stat x {
+  }, y{};
   return stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 }
 
