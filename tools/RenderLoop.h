@@ -30,7 +30,6 @@ struct RenderOptions {
 struct RenderResult {
   bool ok = false;
   std::string error;
-  std::vector<std::string> warnings;
   std::int64_t frames = 0;  // frames actually read and processed
   // What is wrong with the audio read (DamageCheck); the readings then
   // cover what could be read.

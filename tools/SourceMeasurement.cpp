@@ -192,7 +192,6 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.blockSize = options.blockSize;
   report.doublePrecision = useDouble;
   report.warnings = result.damage;
-  report.warnings.insert(report.warnings.end(), result.warnings.begin(), result.warnings.end());
   report.damaged = !result.damage.empty();
   for (std::size_t i = 0; i < instances.size(); ++i) {
     report.analyzers.push_back(Report(*instances[i], m.types[i], m.touched[i], options.allParameters));
