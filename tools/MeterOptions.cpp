@@ -55,9 +55,9 @@ std::string MeterUsage() {
          "\n"
          "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
          "a setting, 4 audio or preset file missing or unreadable, or an unsupported\n"
-         "channel count, 5 an output file could not be written, 6 measured but an input\n"
-         "was damaged (ends before its header says, stops decoding, or holds NaN or\n"
-         "infinite samples; the readings cover what could be read).\n";
+         "channel count or sample rate, 5 an output file could not be written, 6 measured\n"
+         "but an input was damaged (ends before its header says, stops decoding, or holds\n"
+         "NaN or infinite samples; the readings cover what could be read).\n";
 }
 
 bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error) {
