@@ -2,28 +2,50 @@
 
 #include <sndfile.h>
 
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 
 namespace kalvo5::meter {
+
+int AudioFileWriter::FormatFor(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".wav") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  if (extension == ".aif" || extension == ".aiff") return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
+  if (extension == ".flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+  if (extension == ".ogg") return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  return 0;
+}
 
 std::unique_ptr<AudioFileWriter> AudioFileWriter::Create(const std::string& path, int channels,
                                                          double sampleRate, std::string& error) {
   SF_INFO info{};
   info.channels = channels;
   info.samplerate = static_cast<int>(std::lround(sampleRate));
-  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  info.format = FormatFor(path);
+  if (info.format == 0 || sf_format_check(&info) == 0) {
+    error = "cannot write audio file " + path + ": use a name ending in one of " + KnownExtensions() +
+            " (for " + std::to_string(channels) + " channels at " + std::to_string(info.samplerate) + " Hz)";
+    return nullptr;
+  }
+  auto pending = PendingFile::Create(path, error);
+  if (!pending) return nullptr;
+  SNDFILE* file = sf_open(pending->TemporaryPath().c_str(), SFM_WRITE, &info);
   if (file == nullptr) {
     error = "cannot create audio file " + path + ": " + sf_strerror(nullptr);
     return nullptr;
   }
   std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter());
+  writer->pending_ = std::move(pending);
   writer->file_ = file;
   writer->channels_ = channels;
   return writer;
 }
 
-AudioFileWriter::~AudioFileWriter() { Close(); }
+AudioFileWriter::~AudioFileWriter() {
+  if (file_ != nullptr) sf_close(static_cast<SNDFILE*>(file_));
+}
 
 bool AudioFileWriter::Write(const double* const* channels, int channelCount, std::int64_t frames) {
   if (file_ == nullptr || failed_) return false;
@@ -39,10 +61,11 @@ bool AudioFileWriter::Write(const double* const* channels, int channelCount, std
 }
 
 bool AudioFileWriter::Close() {
-  if (file_ == nullptr) return !failed_;
+  if (file_ == nullptr) return false;
   if (sf_close(static_cast<SNDFILE*>(file_)) != 0) failed_ = true;
   file_ = nullptr;
-  return !failed_;
+  std::string ignored;
+  return !failed_ && pending_->Commit(ignored);
 }
 
 }  // namespace kalvo5::meter

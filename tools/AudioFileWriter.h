@@ -1,4 +1,8 @@
-// Writes the plug-in's output as a 32-bit float WAV file.
+// Writes the plug-in's output as an audio file of the type its name ends
+// in: .wav, .aif/.aiff (32-bit float), .flac (24-bit), .ogg (Vorbis). The file
+// appears
+// under its name only when it is complete (Close); until then it is written
+// under a temporary name beside it.
 #pragma once
 
 #include <cstdint>
@@ -6,25 +10,34 @@
 #include <string>
 #include <vector>
 
+#include "tools/OutputFile.h"
+
 namespace kalvo5::meter {
 
 class AudioFileWriter {
  public:
+  // The libsndfile format for a file name's extension (letter case aside);
+  // 0 when there is none.
+  static int FormatFor(const std::string& path);
+  // The extensions FormatFor knows, for messages.
+  static const char* KnownExtensions() { return ".wav, .aif, .aiff, .flac, .ogg"; }
+
   // Null with a message when the file cannot be created.
   static std::unique_ptr<AudioFileWriter> Create(const std::string& path, int channels, double sampleRate,
                                                  std::string& error);
-  ~AudioFileWriter();
+  ~AudioFileWriter();  // without Close: the file is abandoned, an older one stays
   AudioFileWriter(const AudioFileWriter&) = delete;
   AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
   // Appends `frames` frames of `channels` channel buffers; false on a write
   // error.
   bool Write(const double* const* channels, int channelCount, std::int64_t frames);
-  // Flushes and closes; false when anything failed to reach the file.
+  // Flushes, closes and puts the file in place; false when anything failed.
   bool Close();
 
  private:
   AudioFileWriter() = default;
+  std::unique_ptr<PendingFile> pending_;
   void* file_ = nullptr;  // SNDFILE*
   int channels_ = 0;
   bool failed_ = false;

@@ -26,7 +26,10 @@ class SndFileSource final : public AudioSource {
       interleaved_.resize(static_cast<std::size_t>(frames) * count);
     }
     const sf_count_t got = sf_readf_double(file_, interleaved_.data(), frames);
-    if (got < 0 || (got == 0 && sf_error(file_) != SF_ERR_NO_ERROR)) return -1;
+    if (got < 0 || (got == 0 && sf_error(file_) != SF_ERR_NO_ERROR)) {
+      error_ = sf_strerror(file_);
+      return -1;
+    }
     for (std::size_t c = 0; c < count; ++c) {
       double* out = channels[c];
       for (sf_count_t n = 0; n < got; ++n) out[n] = interleaved_[static_cast<std::size_t>(n) * count + c];
@@ -34,10 +37,26 @@ class SndFileSource final : public AudioSource {
     return got;
   }
 
+  std::string ReadError() const override { return error_; }
+
+  bool HeaderClaimsMore() const override {
+    // libsndfile trims the length of a RIFF or AIFF file whose data chunk
+    // runs past the end of the file and notes it in its log as
+    // "data : <header size> (should be <size>)".
+    std::string log(4096, '\0');
+    sf_command(file_, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    for (std::size_t at = log.find("\ndata"); at != std::string::npos; at = log.find("\ndata", at + 1)) {
+      const std::string line = log.substr(at + 1, log.find('\n', at + 1) - at - 1);
+      if (line.find("should be") != std::string::npos) return true;
+    }
+    return false;
+  }
+
  private:
   SNDFILE* file_;
   SF_INFO info_;
   std::string path_;
+  std::string error_;
   std::vector<double> interleaved_;
 };
 

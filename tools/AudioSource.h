@@ -22,9 +22,14 @@ class AudioSource {
   virtual std::int64_t Frames() const = 0;  // total length, -1 when unknown
 
   // Reads up to `frames` frames into channels[0 ... Channels()-1] (each with
-  // room for `frames` samples). Returns the number read, 0 at the end, -1 on
-  // a read error.
+  // room for `frames` samples). Returns the number read, 0 at the end, -1
+  // when the data cannot be read or decoded any further (ReadError says why).
   virtual std::int64_t Read(double* const* channels, std::int64_t frames) = 0;
+  virtual std::string ReadError() const { return {}; }
+
+  // Whether the header announces more audio data than the file holds, for
+  // formats whose reader trims the length it reports (WAV, AIFF).
+  virtual bool HeaderClaimsMore() const { return false; }
 };
 
 // Opens an audio file (WAV, FLAC, OGG, AIFF and whatever else libsndfile

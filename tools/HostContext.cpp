@@ -37,7 +37,7 @@ VstIntPtr CanDo(const char* query) {
 
 }  // namespace
 
-HostContext::HostContext() = default;
+HostContext::HostContext() : hostThread_(std::this_thread::get_id()) {}
 
 VstIntPtr HostContext::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt) {
@@ -56,14 +56,20 @@ VstIntPtr HostContext::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index
 
 AEffect* HostContext::CreateInstance(PluginEntryProc entry) {
   tContextUnderConstruction = this;
-  AEffect* effect = entry(&HostContext::Callback);
+  AEffect* effect = nullptr;
+  {
+    const CallScope scope(*this);
+    effect = entry(&HostContext::Callback);
+  }
   tContextUnderConstruction = nullptr;
   if (effect != nullptr) effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
   return effect;
 }
 
 void HostContext::BeginRender() {
-  renderThread_ = std::this_thread::get_id();
+  // Only what the plug-in reports while rendering counts, not the echoes of
+  // the settings made before.
+  automation_.Clear();
   firstBlock_ = true;
   rendering_ = true;
 }
@@ -96,9 +102,14 @@ VstIntPtr HostContext::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
   (void)value;
   if (opcode >= 0 && opcode < static_cast<VstInt32>(calls_.size()))
     ++calls_[static_cast<std::size_t>(opcode)];
+  const bool onHostThread = std::this_thread::get_id() == hostThread_;
   switch (opcode) {
     case audioMasterAutomate:
-      automation_.Record(index, opt, inProcessCall_.load() && std::this_thread::get_id() == renderThread_);
+      if (onHostThread && callDepth_.load() > 0) {
+        automation_.Record(index, opt);
+      } else {
+        ++strayWrites_;
+      }
       return 0;
     case audioMasterVersion:
       return kVstVersion;
@@ -109,7 +120,7 @@ VstIntPtr HostContext::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
     case audioMasterGetBlockSize:
       return blockSize_;
     case audioMasterGetCurrentProcessLevel:
-      if (rendering_ && std::this_thread::get_id() == renderThread_) return kVstProcessLevelOffline;
+      if (rendering_ && onHostThread) return kVstProcessLevelOffline;
       return kVstProcessLevelUser;
     case audioMasterGetAutomationState:
       return kVstAutomationWrite;

@@ -1,6 +1,10 @@
 // The host side of one plug-in instance: what the plug-in may ask through
 // the host callback (time, sample rate, process level, host identity) and
 // what it tells (automation, gestures, I/O changes).
+//
+// Everything runs on the thread that created the context. A plug-in may call
+// the host only from inside a call the host made into it; automation written
+// from anywhere else (a thread of the plug-in's own) is counted and dropped.
 #pragma once
 
 #include <array>
@@ -37,18 +41,30 @@ class HostContext {
   void SetBlockSize(int frames) { blockSize_ = frames; }
   void SetPluginFolder(const std::string& folder) { folder_ = folder; }
 
-  // Rendering: calls from the rendering thread then report the offline
-  // process level, and the transport reads as playing.
+  // Rendering: calls from the host's thread then report the offline process
+  // level, and the transport reads as playing.
   void BeginRender();
   void EndRender();
   // Fills the transport for the block that starts at `samplePosition`.
   void PrepareBlock(double samplePosition);
-  // Brackets each process call, so the host knows which plug-in calls come
-  // from inside one.
-  void EnterProcess() { inProcessCall_ = true; }
-  void LeaveProcess() { inProcessCall_ = false; }
+
+  // Brackets every call into the plug-in (process, dispatcher, parameters),
+  // so the host knows which of the plug-in's calls come from inside one.
+  class CallScope {
+   public:
+    explicit CallScope(HostContext& host) : host_(host) { ++host_.callDepth_; }
+    ~CallScope() { --host_.callDepth_; }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+   private:
+    HostContext& host_;
+  };
 
   AutomationRecorder& Automation() { return automation_; }
+  const AutomationRecorder& Automation() const { return automation_; }
+  // Automation writes dropped because they came from outside the host's calls.
+  int StrayAutomationWrites() const { return strayWrites_.load(); }
   // How often the plug-in made each host call (indices 0 ... 63).
   int CallCount(vst2::VstInt32 opcode) const;
 
@@ -59,9 +75,10 @@ class HostContext {
   std::atomic<double> sampleRate_{44100.0};
   std::atomic<int> blockSize_{512};
   std::string folder_;
+  const std::thread::id hostThread_;
+  std::atomic<int> callDepth_{0};
+  std::atomic<int> strayWrites_{0};
   std::atomic<bool> rendering_{false};
-  std::atomic<bool> inProcessCall_{false};
-  std::thread::id renderThread_{};
   bool firstBlock_ = true;
   vst2::VstTimeInfo timeInfo_{};
   AutomationRecorder automation_;

@@ -1,235 +1,87 @@
 #include "tools/MeterCommand.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "tools/AudioFileWriter.h"
 #include "tools/AudioSource.h"
-#include "tools/ChannelLayout.h"
+#include "tools/ConcatenatedSource.h"
 #include "tools/MeterReport.h"
+#include "tools/OutputFile.h"
 #include "tools/ParameterSetter.h"
+#include "tools/PluginFacts.h"
 #include "tools/PluginInstance.h"
 #include "tools/PluginLibrary.h"
+#include "tools/PluginSearch.h"
 #include "tools/PresetChunk.h"
-#include "tools/ProgressBar.h"
-#include "tools/RenderLoop.h"
+#include "tools/SourceMeasurement.h"
 
 namespace kalvo5::meter {
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr const char* kPluginFile = "Kalvo5.so";
-constexpr const char* kTypeParameter = "Type";
-constexpr const char* kAutomationSwitch = "WriteAutomationData";
 
 struct Failure {
   int code = kExitOk;
   std::string message;
 };
 
-void AppendSearchPath(std::vector<std::string>& out, const char* variable) {
-  const char* value = std::getenv(variable);
-  if (value == nullptr) return;
-  std::stringstream list(value);
-  std::string folder;
-  while (std::getline(list, folder, ':')) {
-    if (!folder.empty()) out.push_back((fs::path(folder) / kPluginFile).string());
-  }
-}
-
-std::string FindDefaultPlugin(std::vector<std::string>& searched) {
-  searched = DefaultPluginCandidates();
-  std::error_code ec;
-  for (const auto& candidate : searched) {
-    if (fs::is_regular_file(candidate, ec)) return candidate;
-  }
-  return {};
-}
-
-ParameterReading Reading(const PluginInstance& plugin, int index) {
-  return {index, plugin.ParameterName(index), plugin.ParameterDisplay(index), plugin.ParameterLabel(index)};
-}
-
-PluginDescription Describe(const PluginLibrary& library, const PluginInstance& plugin) {
-  PluginDescription d;
-  d.path = library.Path();
-  d.entry = library.EntryName();
-  d.name = plugin.EffectName();
-  d.vendor = plugin.VendorName();
-  d.product = plugin.ProductName();
-  if (d.name.empty()) d.name = fs::path(library.Path()).stem().string();
-  d.parameters = plugin.ParameterCount();
-  d.inputs = plugin.InputCount();
-  d.outputs = plugin.OutputCount();
-  return d;
-}
-
-bool SetExplicitly(const MeterOptions& options, const std::string& name) {
-  return std::any_of(options.settings.begin(), options.settings.end(),
-                     [&](const auto& s) { return s.first == name; });
-}
-
-// Applies the preset and the settings of the command line, in this order:
-// preset, channel layout of the file, automation output on, analyzer type,
-// then every --set. Collects the parameters set, in index order.
-Failure ApplySettings(PluginInstance& plugin, const MeterOptions& options, const std::string& preset,
-                      int channels, std::vector<int>& touched) {
-  std::string error;
-  if (!options.presetPath.empty() && !ApplyPreset(plugin, FramePresetDocument(preset), error)) {
-    return {kExitPlugin, options.presetPath + ": " + error};
-  }
-  auto set = [&](const std::string& name, const std::string& text) -> bool {
-    const int index = plugin.FindParameter(name);
-    if (index < 0) {
-      error = "the plug-in has no parameter named \"" + name + "\"";
-      return false;
-    }
-    if (!SetParameterFromText(plugin, index, text, error)) return false;
-    if (std::find(touched.begin(), touched.end(), index) == touched.end()) touched.push_back(index);
-    return true;
-  };
-  // Settings that suit the file but that a plug-in without them simply lacks.
-  for (const auto& [name, text] : ChannelConfigurationsFor(channels)) {
-    if (!SetExplicitly(options, name) && plugin.FindParameter(name) >= 0 && !set(name, text)) {
-      return {kExitPlugin, error};
-    }
-  }
-  if (!SetExplicitly(options, kAutomationSwitch) && plugin.FindParameter(kAutomationSwitch) >= 0 &&
-      !set(kAutomationSwitch, "On")) {
-    return {kExitPlugin, error};
-  }
-  if (!options.type.empty() && !set(kTypeParameter, options.type)) return {kExitPlugin, "--type: " + error};
-  for (const auto& [name, text] : options.settings) {
-    if (!set(name, text)) return {kExitPlugin, "--set " + name + "=" + text + ": " + error};
-  }
-  std::sort(touched.begin(), touched.end());
-  return {};
-}
-
-struct Job {
-  const MeterOptions& options;
-  const PluginLibrary& library;
-  const std::string& preset;
-  std::ostream& err;
-  std::FILE* progress;
-};
-
-Failure MeasureSource(const Job& job, AudioSource& source, FileReport& report, PluginDescription& description,
-                      std::vector<TimelineRow>& timeline, std::vector<ParameterReading>& columns) {
-  const MeterOptions& options = job.options;
-  std::string error;
-  auto plugin = PluginInstance::Create(job.library, error);
-  if (!plugin) return {kExitPlugin, error};
-  description = Describe(job.library, *plugin);
-
-  if (source.Channels() > plugin->InputCount()) {
-    return {kExitInput, source.Description() + ": unsupported channel count " +
-                            std::to_string(source.Channels()) + " (the plug-in has " +
-                            std::to_string(plugin->InputCount()) + " inputs)"};
-  }
-  bool useDouble = plugin->CanDoubleReplacing();
-  if (options.precision == Precision::k32) useDouble = false;
-  if (options.precision == Precision::k64 && !useDouble) {
-    return {kExitPlugin, "the plug-in cannot process 64-bit audio"};
-  }
-  plugin->Configure(source.SampleRate(), options.blockSize, useDouble);
-
-  std::vector<int> touched;
-  if (Failure f = ApplySettings(*plugin, options, job.preset, source.Channels(), touched);
-      f.code != kExitOk) {
-    return f;
-  }
-
-  std::unique_ptr<AudioFileWriter> writer;
-  RenderOptions render;
-  render.blockSize = options.blockSize;
-  render.doublePrecision = useDouble;
-  render.timeline = !options.timelinePath.empty();
+// Refuses an audio output of a type it cannot write, and an output that is
+// one of the inputs (or the other output), also through another name, before
+// anything is opened for writing.
+Failure CheckOutputs(const MeterOptions& options) {
+  std::vector<std::pair<std::string, std::string>> inputs;
+  for (const auto& file : options.files) inputs.emplace_back("input", file);
+  if (!options.presetPath.empty()) inputs.emplace_back("preset", options.presetPath);
+  std::vector<std::pair<std::string, std::string>> outputs;
   if (!options.audioOutputPath.empty()) {
-    writer =
-        AudioFileWriter::Create(options.audioOutputPath, std::min(plugin->OutputCount(), source.Channels()),
-                                source.SampleRate(), error);
-    if (!writer) return {kExitOutput, error};
-    render.output = [&](const double* const* channels, int count, std::int64_t frames) {
-      return writer->Write(channels, count, frames);
-    };
+    if (AudioFileWriter::FormatFor(options.audioOutputPath) == 0) {
+      return {kExitUsage, "--output " + options.audioOutputPath +
+                              ": unknown audio file type; use a name ending in " +
+                              AudioFileWriter::KnownExtensions()};
+    }
+    outputs.emplace_back("--output", options.audioOutputPath);
   }
-  const bool showProgress = options.progress == ProgressMode::kOn ||
-                            (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
-  const std::string label =
-      job.options.files.empty() ? "reference signal" : fs::path(source.Description()).filename().string();
-  ProgressBar bar(job.progress, showProgress, label);
-  render.progress = [&](double fraction) { bar.Update(fraction); };
-
-  RenderResult result = Render(*plugin, source, render);
-  if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
-  if (writer && !writer->Close()) return {kExitOutput, "cannot write audio file " + options.audioOutputPath};
-
-  report.source = source.Description();
-  report.sampleRate = source.SampleRate();
-  report.channels = source.Channels();
-  report.frames = result.frames;
-  report.blockSize = options.blockSize;
-  report.doublePrecision = useDouble;
-  report.warnings = result.warnings;
-  for (int index : touched) report.settings.push_back(Reading(*plugin, index));
-
-  // The reported values: what the plug-in wrote as automation, or every
-  // parameter when asked or when it wrote nothing.
-  std::vector<int> reported = plugin->Host().Automation().WrittenIndices();
-  if (options.allParameters || reported.empty()) {
-    reported.clear();
-    for (int i = 0; i < plugin->ParameterCount(); ++i) reported.push_back(i);
+  if (!options.timelinePath.empty() && options.timelinePath != "-") {
+    outputs.emplace_back("--csv", options.timelinePath);
   }
-  for (int index : reported) report.values.push_back(Reading(*plugin, index));
-  for (int index : plugin->Host().Automation().WrittenIndices()) columns.push_back(Reading(*plugin, index));
-  timeline = std::move(result.timeline);
+  for (std::size_t o = 0; o < outputs.size(); ++o) {
+    auto others = inputs;
+    others.insert(others.end(), outputs.begin() + static_cast<std::ptrdiff_t>(o) + 1, outputs.end());
+    for (const auto& [what, path] : others) {
+      if (outputs[o].second == path || SameFile(outputs[o].second, path)) {
+        return {kExitUsage, outputs[o].first + " " + outputs[o].second + " is the same file as the " + what +
+                                " " + path + "; refusing to overwrite it"};
+      }
+    }
+  }
   return {};
 }
 
-bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector<ParameterReading>& columns,
-                   const std::vector<TimelineRow>& rows) {
-  if (path == "-") {
-    WriteTimelineCsv(out, columns, rows);
-    return static_cast<bool>(out);
+void ListParameters(std::ostream& out, const PluginLibrary& library, PluginInstance& plugin) {
+  std::vector<ParameterReading> parameters;
+  std::vector<std::string> choices;
+  for (int i = 0; i < plugin.ParameterCount(); ++i) {
+    parameters.push_back(ReadParameter(plugin, i));
+    choices.push_back(DescribeChoices(plugin, i));
   }
-  std::ofstream file(path, std::ios::binary);
-  if (!file) return false;
-  WriteTimelineCsv(file, columns, rows);
-  file.close();
-  return !file.fail();
+  WriteParameterList(out, DescribePlugin(library, plugin), parameters, choices);
+}
+
+void ListPrograms(std::ostream& out, const PluginLibrary& library, const PluginInstance& plugin) {
+  std::vector<std::string> names;
+  for (int i = 0; i < plugin.ProgramCount(); ++i) names.push_back(plugin.ProgramName(i));
+  WriteProgramList(out, DescribePlugin(library, plugin), names);
+}
+
+// The files again, read one after the other as one programme.
+std::unique_ptr<AudioSource> TotalSource(const std::vector<std::string>& files, std::string& error) {
+  std::vector<std::unique_ptr<AudioSource>> parts;
+  for (const auto& path : files) {
+    parts.push_back(OpenAudioFile(path, error));
+    if (!parts.back()) return nullptr;
+  }
+  return ConcatenateSources(std::move(parts), error);
 }
 
 }  // namespace
-
-std::vector<std::string> DefaultPluginCandidates() {
-  std::vector<std::string> out;
-  if (const char* explicitPath = std::getenv("KALVO5_PLUGIN"); explicitPath != nullptr && *explicitPath) {
-    out.emplace_back(explicitPath);
-    return out;
-  }
-  std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    const fs::path dir = self.parent_path();
-    out.push_back((dir / kPluginFile).string());
-    out.push_back((dir.parent_path() / kPluginFile).string());
-    out.push_back((dir.parent_path() / "plugin" / kPluginFile).string());
-  }
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home) {
-    out.push_back((fs::path(home) / ".vst" / kPluginFile).string());
-  }
-  AppendSearchPath(out, "VST_PATH");
-  AppendSearchPath(out, "LXVST_PATH");
-  out.push_back(std::string("/usr/local/lib/vst/") + kPluginFile);
-  out.push_back(std::string("/usr/lib/vst/") + kPluginFile);
-  return out;
-}
 
 int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, std::FILE* progress) {
   auto fail = [&](int code, const std::string& message) {
@@ -240,6 +92,7 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     out << MeterUsage();
     return kExitOk;
   }
+  if (Failure f = CheckOutputs(options); f.code != kExitOk) return fail(f.code, f.message);
 
   std::string pluginPath = options.pluginPath;
   if (pluginPath.empty()) {
@@ -256,18 +109,22 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   auto library = PluginLibrary::Open(pluginPath, error);
   if (!library) return fail(kExitPlugin, error);
 
-  if (options.listParameters) {
+  if (options.listParameters || options.listPrograms) {
     auto plugin = PluginInstance::Create(*library, error);
     if (!plugin) return fail(kExitPlugin, error);
-    std::vector<ParameterReading> parameters;
-    for (int i = 0; i < plugin->ParameterCount(); ++i) parameters.push_back(Reading(*plugin, i));
-    WriteParameterList(out, Describe(*library, *plugin), parameters);
+    if (options.listParameters) {
+      ListParameters(out, *library, *plugin);
+    } else {
+      ListPrograms(out, *library, *plugin);
+    }
     return kExitOk;
   }
 
-  std::string preset;
-  if (!options.presetPath.empty() && !ReadPresetFile(options.presetPath, preset, error)) {
-    return fail(kExitInput, error);
+  std::vector<std::uint8_t> presetChunk;
+  if (!options.presetPath.empty()) {
+    std::string document;
+    if (!ReadPresetFile(options.presetPath, document, error)) return fail(kExitInput, error);
+    presetChunk = FramePresetDocument(document);
   }
 
   // Open every file first, so a typo fails before a long measurement.
@@ -283,41 +140,61 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     sources.push_back(std::move(source));
   }
   if (failure != kExitOk) return failure;
+  if (options.total) {
+    std::vector<const AudioSource*> parts;
+    for (const auto& source : sources) parts.push_back(source.get());
+    if (!CanConcatenate(parts, error)) return fail(kExitInput, error);
+  }
 
-  const Job job{options, *library, preset, err, progress};
+  const MeasureJob job{options, *library, presetChunk, progress, out};
   PluginDescription description;
   std::vector<FileReport> reports;
-  std::vector<TimelineRow> timeline;
-  std::vector<ParameterReading> columns;
+  bool damaged = false;
   for (auto& source : sources) {
     FileReport report;
-    columns.clear();
-    if (Failure f = MeasureSource(job, *source, report, description, timeline, columns); f.code != kExitOk) {
-      return fail(f.code, f.message);
+    if (const int code = MeasureSource(job, *source, report, description, error); code != kExitOk) {
+      return fail(code, error);
+    }
+    if (report.damaged) {
+      damaged = true;
+      for (const auto& w : report.warnings)
+        err << "kalvo5-meter: warning: " << report.source << ": " << w << '\n';
     }
     reports.push_back(std::move(report));
   }
 
-  if (!options.timelinePath.empty() && !WriteTimeline(options.timelinePath, out, columns, timeline)) {
-    return fail(kExitOutput, "cannot write timeline " + options.timelinePath);
+  std::unique_ptr<FileReport> total;
+  if (options.total) {
+    auto source = TotalSource(options.files, error);
+    if (!source) return fail(kExitInput, error);
+    // The files' own passes wrote the outputs.
+    MeterOptions totalOptions = options;
+    totalOptions.audioOutputPath.clear();
+    totalOptions.timelinePath.clear();
+    total = std::make_unique<FileReport>();
+    const MeasureJob totalJob{totalOptions, *library, presetChunk, progress, out};
+    if (const int code = MeasureSource(totalJob, *source, *total, description, error); code != kExitOk) {
+      return fail(code, error);
+    }
   }
+
   if (options.timelinePath != "-") {
     if (options.format == OutputFormat::kJson) {
-      WriteJson(out, description, reports);
+      WriteJson(out, description, reports, total.get());
     } else {
-      WriteTable(out, description, reports);
+      WriteTable(out, description, reports, total.get());
     }
   }
   out.flush();
   if (!out) return fail(kExitOutput, "cannot write the results");
-  return kExitOk;
+  return damaged ? kExitDamaged : kExitOk;
 }
 
 int MeterMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::FILE* progress) {
   MeterOptions options;
   std::string error;
   if (!ParseMeterOptions(argc, argv, options, error)) {
-    err << "kalvo5-meter: " << error << "\n\n" << MeterUsage();
+    err << "kalvo5-meter: " << error << "\nTry \"kalvo5-meter --help\" for the options.\n";
     return kExitUsage;
   }
   return RunMeter(options, out, err, progress);

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "tools/MeterOptions.h"
 
@@ -14,18 +13,15 @@ namespace kalvo5::meter {
 enum ExitCode : int {
   kExitOk = 0,
   kExitUsage = 2,
-  kExitPlugin = 3,  // plug-in missing, not loadable, or refusing a setting
-  kExitInput = 4,   // audio or preset file missing, unreadable or unsupported
-  kExitOutput = 5,  // an output file could not be written
+  kExitPlugin = 3,   // plug-in missing, not loadable, or refusing a setting
+  kExitInput = 4,    // audio or preset file missing, unreadable or unsupported
+  kExitOutput = 5,   // an output file could not be written
+  kExitDamaged = 6,  // measured, but an input was damaged (see the warnings)
 };
 
-// Where to look for Kalvo5.so when no plug-in is named, in order:
-// $KALVO5_PLUGIN alone when set; else beside the running program and one
-// folder up (a build tree), ~/.vst, $VST_PATH, $LXVST_PATH, /usr/local/lib/vst,
-// /usr/lib/vst.
-std::vector<std::string> DefaultPluginCandidates();
-
-// Runs the command. Results go to `out`, messages to `err`; the progress bar
+// Runs the command. Without --type, a plug-in with an analyzer "Type"
+// parameter is measured with RMS, EBU and DIAL side by side: one instance
+// each, fed the same blocks. Results go to `out`, messages to `err`; the progress bar
 // to `progress` (standard error in the program) when it is enabled.
 int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, std::FILE* progress);
 

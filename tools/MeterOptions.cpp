@@ -23,22 +23,31 @@ std::string MeterUsage() {
          "\n"
          "Runs audio files through a VST 2 plug-in (Kalvo5.so unless --plugin says\n"
          "otherwise) as an offline render does, and prints the values the plug-in\n"
-         "reports. Without a file it measures a reference signal: 20 s of a stereo\n"
-         "1 kHz sine at -23 dBFS (-23.0 LUFS).\n"
+         "reports as automation while processing and when processing stops. Without\n"
+         "--type, a plug-in with a \"Type\" parameter is measured with RMS, EBU and\n"
+         "DIAL side by side. Without a file it measures a reference signal: 20 s of a\n"
+         "stereo 1 kHz sine at -23 dBFS (-23.0 LUFS).\n"
          "\n"
          "  -p, --plugin PATH      the VST 2 plug-in (.so) to load\n"
-         "  -t, --type TYPE        analyzer type: RMS, EBU or DIAL (parameter \"Type\")\n"
+         "  -t, --type TYPE        analyzer type: RMS, EBU or DIAL (parameter \"Type\");\n"
+         "                         default: all three side by side\n"
          "  -s, --set NAME=TEXT    set a parameter by name to the value it displays as\n"
          "                         TEXT (e.g. --set \"RMS Window=300\"); repeatable\n"
          "  -P, --preset FILE      load a .vrs preset file before the other settings\n"
+         "      --preset-name NAME select the plug-in's program NAME first\n"
+         "      --list-presets     list the plug-in's programs and exit\n"
          "  -b, --block-size N     frames per process call (default 512)\n"
          "      --precision 32|64  sample precision (default: 64-bit when the plug-in can)\n"
          "  -j, --json             print JSON instead of a table\n"
-         "  -c, --csv FILE         write a CSV timeline of the plug-in's output values\n"
-         "                         every 50 ms of audio (\"-\" for standard output)\n"
-         "  -o, --output FILE      write the plug-in's audio output to a WAV file\n"
+         "  -c, --csv FILE         write a CSV timeline of the plug-in's output values,\n"
+         "                         one row per 50 ms of audio (\"-\" for standard output)\n"
+         "  -o, --output FILE      write the plug-in's audio output (side by side: the\n"
+         "                         first instance's) to a .wav, .aiff, .flac or .ogg file\n"
+         "      --total            also measure all files one after the other as one\n"
+         "                         programme (an album), reported after the files\n"
          "  -a, --all              report every parameter, not only the output values\n"
-         "  -l, --list             list the plug-in's parameters and exit\n"
+         "  -l, --list             list the plug-in's parameters and their choices, and\n"
+         "                         exit\n"
          "      --progress, --no-progress\n"
          "                         progress bar on standard error (default: when it is\n"
          "                         a terminal)\n"
@@ -46,7 +55,9 @@ std::string MeterUsage() {
          "\n"
          "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
          "a setting, 4 audio or preset file missing or unreadable, or an unsupported\n"
-         "channel count, 5 an output file could not be written.\n";
+         "channel count or sample rate, 5 an output file could not be written, 6 measured\n"
+         "but an input was damaged (ends before its header says, stops decoding, or holds\n"
+         "NaN or infinite samples; the readings cover what could be read).\n";
 }
 
 bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error) {
@@ -83,6 +94,14 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       out = argv[++i];
       return true;
     };
+    // An empty value would silently mean the default ("-p ''" searching for
+    // Kalvo5.so, "-t ''" measuring every type).
+    auto nonEmpty = [&](std::string& out) {
+      if (!value(out)) return false;
+      if (!out.empty()) return true;
+      error = "option " + std::string(name) + " needs a value, got an empty one";
+      return false;
+    };
     auto flag = [&] {
       if (!hasInline) return true;
       error = "option " + std::string(name) + " takes no value";
@@ -94,9 +113,9 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       if (!flag()) return false;
       options.help = true;
     } else if (name == "-p" || name == "--plugin") {
-      if (!value(options.pluginPath)) return false;
+      if (!nonEmpty(options.pluginPath)) return false;
     } else if (name == "-t" || name == "--type") {
-      if (!value(options.type)) return false;
+      if (!nonEmpty(options.type)) return false;
     } else if (name == "-s" || name == "--set") {
       if (!value(v)) return false;
       const auto eq = v.find('=');
@@ -106,7 +125,12 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       }
       options.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
     } else if (name == "-P" || name == "--preset") {
-      if (!value(options.presetPath)) return false;
+      if (!nonEmpty(options.presetPath)) return false;
+    } else if (name == "--preset-name") {
+      if (!nonEmpty(options.programName)) return false;
+    } else if (name == "--list-presets") {
+      if (!flag()) return false;
+      options.listPrograms = true;
     } else if (name == "-b" || name == "--block-size") {
       if (!value(v)) return false;
       if (!ParseBlockSize(v, options.blockSize)) {
@@ -128,9 +152,12 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       if (!flag()) return false;
       options.format = OutputFormat::kJson;
     } else if (name == "-c" || name == "--csv") {
-      if (!value(options.timelinePath)) return false;
+      if (!nonEmpty(options.timelinePath)) return false;
     } else if (name == "-o" || name == "--output") {
-      if (!value(options.audioOutputPath)) return false;
+      if (!nonEmpty(options.audioOutputPath)) return false;
+    } else if (name == "--total") {
+      if (!flag()) return false;
+      options.total = true;
     } else if (name == "-a" || name == "--all") {
       if (!flag()) return false;
       options.allParameters = true;
@@ -147,6 +174,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       error = "unknown option " + std::string(arg);
       return false;
     }
+  }
+  if (options.total && options.files.empty()) {
+    error = "--total needs audio files";
+    return false;
   }
   if (!options.audioOutputPath.empty() && options.files.size() > 1) {
     error = "--output takes one audio file at a time";

@@ -17,6 +17,7 @@ struct MeterOptions {
   std::string type;                                           // analyzer type text, e.g. "EBU"
   std::vector<std::pair<std::string, std::string>> settings;  // parameter name, display text
   std::string presetPath;
+  std::string programName;  // --preset-name: one of the plug-in's programs
   int blockSize = 512;
   OutputFormat format = OutputFormat::kTable;
   std::string timelinePath;  // CSV timeline; "-" for standard output
@@ -24,7 +25,9 @@ struct MeterOptions {
   Precision precision = Precision::kAuto;
   ProgressMode progress = ProgressMode::kAuto;
   bool listParameters = false;
+  bool listPrograms = false;
   bool allParameters = false;
+  bool total = false;  // also measure the files as one programme
   bool help = false;
 };
 

@@ -1,69 +1,14 @@
 #include "tools/MeterReport.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <map>
+#include <functional>
 
 #include "tools/ParameterSetter.h"
+#include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
 namespace {
-
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += ch;
-        }
-    }
-  }
-  return out + "\"";
-}
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-  std::string out = "\"";
-  for (const char ch : text) {
-    if (ch == '"') out += '"';
-    out += ch;
-  }
-  return out + "\"";
-}
-
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 std::size_t NameWidth(const std::vector<ParameterReading>& list, std::size_t atLeast) {
   std::size_t width = atLeast;
@@ -71,35 +16,165 @@ std::size_t NameWidth(const std::vector<ParameterReading>& list, std::size_t atL
   return width;
 }
 
-void WriteRows(std::ostream& out, const std::vector<ParameterReading>& list, std::size_t width) {
-  for (const auto& p : list) {
-    out << "  " << p.name << std::string(width - p.name.size() + 2, ' ') << Trimmed(p.display);
-    if (!p.label.empty()) out << "  " << p.label;
-    out << '\n';
-  }
+std::string Padded(const std::string& text, std::size_t width) {
+  return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
 }
 
-void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& list) {
+// An index right-aligned in the lists' first column.
+std::string IndexColumn(int index) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%4d ", index);
+  return text;
+}
+
+std::string Cell(const ParameterReading& p) {
+  const std::string display = Trimmed(p.display);
+  return p.label.empty() ? display : display + "  " + p.label;
+}
+
+void WriteRows(std::ostream& out, const std::vector<ParameterReading>& list, std::size_t width) {
+  for (const auto& p : list) out << "  " << Padded(p.name, width + 2) << Cell(p) << '\n';
+}
+
+// Rows of readings side by side, one column per analyzer; `key` names the
+// row a reading belongs to. Rows come in the order they first appear.
+void WriteColumns(std::ostream& out, const std::string& heading, const std::vector<AnalyzerReport>& analyzers,
+                  const std::function<const std::vector<ParameterReading>&(const AnalyzerReport&)>& list,
+                  const std::function<std::string(const ParameterReading&, const AnalyzerReport&)>& key) {
+  std::vector<std::string> rows;
+  std::vector<std::vector<std::string>> cells;  // [row][analyzer]
+  for (std::size_t a = 0; a < analyzers.size(); ++a) {
+    for (const auto& p : list(analyzers[a])) {
+      const std::string name = key(p, analyzers[a]);
+      auto at = std::find(rows.begin(), rows.end(), name);
+      if (at == rows.end()) {
+        rows.push_back(name);
+        cells.emplace_back(analyzers.size());
+        at = rows.end() - 1;
+      }
+      cells[static_cast<std::size_t>(at - rows.begin())][a] = Cell(p);
+    }
+  }
+  if (rows.empty()) return;
+  std::size_t nameWidth = heading.size();
+  for (const auto& r : rows) nameWidth = std::max(nameWidth, r.size());
+  std::vector<std::size_t> widths;
+  for (std::size_t a = 0; a < analyzers.size(); ++a) {
+    std::size_t width = analyzers[a].type.size();
+    for (const auto& row : cells) width = std::max(width, row[a].size());
+    widths.push_back(width);
+  }
+  auto line = [&](const std::string& name, auto&& column) {
+    std::string text = "  " + Padded(name, nameWidth + 2);
+    for (std::size_t a = 0; a < analyzers.size(); ++a) text += Padded(column(a), widths[a] + 3);
+    out << text.substr(0, text.find_last_not_of(' ') + 1) << '\n';
+  };
+  out << '\n';
+  line(heading, [&](std::size_t a) { return analyzers[a].type; });
+  for (std::size_t r = 0; r < rows.size(); ++r) line(rows[r], [&](std::size_t a) { return cells[r][a]; });
+}
+
+// Readings as a JSON array. Readings (not settings) without a number say why.
+void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& list,
+                       const std::string& indent, bool readings) {
   out << "[";
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto& p = list[i];
     double number = 0.0;
-    out << (i ? ",\n" : "\n") << "        {\"index\": " << p.index << ", \"name\": " << JsonString(p.name)
+    out << (i ? ",\n" : "\n") << indent << "  {\"index\": " << p.index << ", \"name\": " << JsonString(p.name)
         << ", \"display\": " << JsonString(Trimmed(p.display)) << ", \"label\": " << JsonString(p.label)
         << ", \"value\": ";
-    if (DisplayedNumber(p.display, number)) {
+    if (!p.noValue.empty()) {
+      out << "null, \"reason\": " << JsonString(p.noValue);
+    } else if (DisplayedNumber(p.display, number)) {
       char text[64];
       std::snprintf(text, sizeof text, "%.10g", number);
       out << text;
     } else {
-      out << "null";
+      out << (readings ? "null, \"reason\": \"the display is not a number\"" : "null");
     }
     out << "}";
   }
-  out << (list.empty() ? "]" : "\n      ]");
+  out << (list.empty() ? "]" : "\n" + indent + "]");
+}
+
+// "settings" and "values" of one analyzer at this indentation.
+void WriteJsonAnalyzer(std::ostream& out, const AnalyzerReport& analyzer, const std::string& indent) {
+  out << indent << "\"settings\": ";
+  WriteJsonReadings(out, analyzer.settings, indent, false);
+  out << ",\n" << indent << "\"values\": ";
+  WriteJsonReadings(out, analyzer.values, indent, true);
+}
+
+// One measured source as a JSON object whose closing brace is indented by
+// `indent`.
+void WriteJsonResult(std::ostream& out, const FileReport& file, const std::string& indent) {
+  const std::string in = indent + "  ";
+  out << "{\n"
+      << in << "\"source\": " << JsonString(file.source) << ",\n"
+      << in << "\"sampleRate\": " << Fixed(file.sampleRate, 0) << ",\n"
+      << in << "\"channels\": " << file.channels << ",\n"
+      << in << "\"frames\": " << file.frames << ",\n"
+      << in << "\"seconds\": " << Fixed(static_cast<double>(file.frames) / file.sampleRate, 6) << ",\n"
+      << in << "\"blockSize\": " << file.blockSize << ",\n"
+      << in << "\"precision\": " << (file.doublePrecision ? 64 : 32) << ",\n";
+  if (file.analyzers.size() == 1) {
+    WriteJsonAnalyzer(out, file.analyzers.front(), in);
+  } else {
+    out << in << "\"types\": {";
+    for (std::size_t a = 0; a < file.analyzers.size(); ++a) {
+      out << (a ? ",\n" : "\n") << in << "  " << JsonString(file.analyzers[a].type) << ": {\n";
+      WriteJsonAnalyzer(out, file.analyzers[a], in + "    ");
+      out << "\n" << in << "  }";
+    }
+    out << "\n" << in << "}";
+  }
+  out << ",\n"
+      << in << "\"damaged\": " << (file.damaged ? "true" : "false") << ",\n"
+      << in << "\"warnings\": [";
+  for (std::size_t w = 0; w < file.warnings.size(); ++w)
+    out << (w ? ", " : "") << JsonString(file.warnings[w]);
+  out << "]\n" << indent << "}";
+}
+
+// One measured source: what it is, then its readings.
+void WriteTableResult(std::ostream& out, const FileReport& file) {
+  out << '\n' << file.source << '\n';
+  out << "  " << Fixed(file.sampleRate, 0) << " Hz, " << file.channels
+      << (file.channels == 1 ? " channel, " : " channels, ")
+      << Fixed(static_cast<double>(file.frames) / file.sampleRate, 3) << " s, blocks of " << file.blockSize
+      << " frames, " << (file.doublePrecision ? "64" : "32") << "-bit processing\n";
+  if (file.analyzers.size() == 1) {
+    const AnalyzerReport& only = file.analyzers.front();
+    const std::size_t width = std::max(NameWidth(only.settings, 8), NameWidth(only.values, 8));
+    if (!only.settings.empty()) {
+      out << '\n';
+      WriteRows(out, only.settings, width);
+    }
+    out << '\n';
+    if (only.values.empty()) out << "  (the plug-in reported no values)\n";
+    WriteRows(out, only.values, width);
+  } else {
+    WriteColumns(
+        out, "setting", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.settings; },
+        [](const ParameterReading& p, const AnalyzerReport&) { return p.name; });
+    WriteColumns(
+        out, "reading", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.values; },
+        [](const ParameterReading& p, const AnalyzerReport& a) { return MeasureName(p.name, a.type); });
+  }
+  for (const auto& w : file.warnings) out << "  warning: " << w << '\n';
 }
 
 }  // namespace
+
+std::string MeasureName(const std::string& name, const std::string& type) {
+  std::string rest = name.starts_with("OUT:") ? name.substr(4) : name;
+  if (!type.empty() && rest.size() > type.size() && rest[type.size()] == ' ' &&
+      SameText(rest.substr(0, type.size()), type)) {
+    rest = rest.substr(type.size() + 1);
+  }
+  return rest;
+}
 
 bool DisplayedNumber(const std::string& display, double& number) {
   const std::string t = Trimmed(display);
@@ -109,81 +184,58 @@ bool DisplayedNumber(const std::string& display, double& number) {
   return end == std::string::npos;
 }
 
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files) {
+void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+                const FileReport* total) {
   out << (plugin.name.empty() ? plugin.product : plugin.name);
   if (!plugin.vendor.empty()) out << " by " << plugin.vendor;
   out << " (" << plugin.path << ", entry " << plugin.entry << ")\n";
-  for (const auto& file : files) {
-    out << '\n' << file.source << '\n';
-    out << "  " << Fixed(file.sampleRate, 0) << " Hz, " << file.channels
-        << (file.channels == 1 ? " channel, " : " channels, ")
-        << Fixed(static_cast<double>(file.frames) / file.sampleRate, 3) << " s, blocks of " << file.blockSize
-        << " frames, " << (file.doublePrecision ? "64" : "32") << "-bit processing\n";
-    const std::size_t width = std::max(NameWidth(file.settings, 8), NameWidth(file.values, 8));
-    if (!file.settings.empty()) {
-      out << '\n';
-      WriteRows(out, file.settings, width);
-    }
-    out << '\n';
-    if (file.values.empty()) out << "  (the plug-in reported no values)\n";
-    WriteRows(out, file.values, width);
-    for (const auto& w : file.warnings) out << "  warning: " << w << '\n';
-  }
+  for (const auto& file : files) WriteTableResult(out, file);
+  if (total != nullptr) WriteTableResult(out, *total);
 }
 
-void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files) {
-  out << "{\n  \"plugin\": {\"path\": " << JsonString(plugin.path)
+void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+               const FileReport* total) {
+  out << "{\n  \"schemaVersion\": " << kJsonSchemaVersion
+      << ",\n  \"plugin\": {\"path\": " << JsonString(plugin.path)
       << ", \"entry\": " << JsonString(plugin.entry) << ", \"name\": " << JsonString(plugin.name)
       << ", \"vendor\": " << JsonString(plugin.vendor) << ", \"product\": " << JsonString(plugin.product)
       << ", \"parameters\": " << plugin.parameters << ", \"inputs\": " << plugin.inputs
       << ", \"outputs\": " << plugin.outputs << "},\n  \"results\": [";
   for (std::size_t f = 0; f < files.size(); ++f) {
-    const auto& file = files[f];
-    out << (f ? ",\n" : "\n") << "    {\n      \"source\": " << JsonString(file.source)
-        << ",\n      \"sampleRate\": " << Fixed(file.sampleRate, 0)
-        << ",\n      \"channels\": " << file.channels << ",\n      \"frames\": " << file.frames
-        << ",\n      \"seconds\": " << Fixed(static_cast<double>(file.frames) / file.sampleRate, 6)
-        << ",\n      \"blockSize\": " << file.blockSize
-        << ",\n      \"precision\": " << (file.doublePrecision ? 64 : 32) << ",\n      \"settings\": ";
-    WriteJsonReadings(out, file.settings);
-    out << ",\n      \"values\": ";
-    WriteJsonReadings(out, file.values);
-    out << ",\n      \"warnings\": [";
-    for (std::size_t w = 0; w < file.warnings.size(); ++w)
-      out << (w ? ", " : "") << JsonString(file.warnings[w]);
-    out << "]\n    }";
+    out << (f ? ",\n" : "\n") << "    ";
+    WriteJsonResult(out, files[f], "    ");
   }
-  out << (files.empty() ? "]\n}\n" : "\n  ]\n}\n");
+  out << (files.empty() ? "]" : "\n  ]");
+  if (total != nullptr) {
+    out << ",\n  \"total\": ";
+    WriteJsonResult(out, *total, "  ");
+  }
+  out << "\n}\n";
 }
 
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
-                        const std::vector<ParameterReading>& parameters) {
+                        const std::vector<ParameterReading>& parameters,
+                        const std::vector<std::string>& choices) {
   out << (plugin.name.empty() ? plugin.product : plugin.name) << ": " << plugin.parameters << " parameters, "
       << plugin.inputs << " inputs, " << plugin.outputs << " outputs\n";
   const std::size_t width = NameWidth(parameters, 4);
-  for (const auto& p : parameters) {
-    char index[16];
-    std::snprintf(index, sizeof index, "%4d ", p.index);
-    out << index;
-    WriteRows(out, {p}, width);
+  std::size_t cellWidth = 0;
+  for (const auto& p : parameters) cellWidth = std::max(cellWidth, Cell(p).size());
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    const auto& p = parameters[i];
+    std::string line =
+        IndexColumn(p.index) + "  " + Padded(p.name, width + 2) + Padded(Cell(p), cellWidth + 2);
+    if (i < choices.size()) line += "[" + choices[i] + "]";
+    out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
   }
 }
 
-void WriteTimelineCsv(std::ostream& out, const std::vector<ParameterReading>& columns,
-                      const std::vector<TimelineRow>& rows) {
-  out << "time";
-  for (const auto& c : columns) out << ',' << CsvField(c.name);
-  out << '\n';
-  for (const auto& row : rows) {
-    std::map<int, const std::string*> cells;
-    for (const auto& [index, text] : row.values) cells[index] = &text;
-    out << Fixed(row.seconds, 3);
-    for (const auto& c : columns) {
-      out << ',';
-      if (const auto it = cells.find(c.index); it != cells.end()) out << CsvField(Trimmed(*it->second));
-    }
-    out << '\n';
-  }
+void WriteProgramList(std::ostream& out, const PluginDescription& plugin,
+                      const std::vector<std::string>& names) {
+  out << (plugin.name.empty() ? plugin.product : plugin.name) << ": " << names.size()
+      << (names.size() == 1 ? " program\n" : " programs\n");
+  for (std::size_t i = 0; i < names.size(); ++i)
+    out << IndexColumn(static_cast<int>(i)) << "  " << names[i] << '\n';
 }
 
 }  // namespace kalvo5::meter

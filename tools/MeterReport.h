@@ -1,13 +1,11 @@
 // What the meter command prints: a readable table or JSON of the values the
-// plug-in reports, a CSV timeline, and the parameter list.
+// plug-in reports, and the parameter list.
 #pragma once
 
 #include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include "tools/RenderLoop.h"
 
 namespace kalvo5::meter {
 
@@ -20,6 +18,19 @@ struct PluginDescription {
 struct ParameterReading {
   int index = 0;
   std::string name, display, label;
+  // Why the reading holds no value although its display shows a number
+  // (a level at the bottom of its range); empty otherwise.
+  std::string noValue;
+};
+
+// The version of the JSON document's layout; raised whenever a key changes.
+inline constexpr int kJsonSchemaVersion = 1;
+
+// What one plug-in instance reported.
+struct AnalyzerReport {
+  std::string type;                        // the analyzer type it was set to; empty when none
+  std::vector<ParameterReading> settings;  // parameters this run set
+  std::vector<ParameterReading> values;    // the plug-in's reported values
 };
 
 struct FileReport {
@@ -29,20 +40,31 @@ struct FileReport {
   std::int64_t frames = 0;
   int blockSize = 0;
   bool doublePrecision = true;
-  std::vector<ParameterReading> settings;  // parameters this run set
-  std::vector<ParameterReading> values;    // the plug-in's reported values
+  // One instance: its readings as a list. Several (one per analyzer type):
+  // side by side, a column or object per type.
+  std::vector<AnalyzerReport> analyzers;
   std::vector<std::string> warnings;
+  bool damaged = false;  // the audio could not all be read as it should (see warnings)
 };
 
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files);
-void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files);
+// The report of every file, and of their total when there is one.
+void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+                const FileReport* total = nullptr);
+void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
+               const FileReport* total = nullptr);
+// Each parameter with its current display and what it can be set to
+// (`choices`, one per parameter).
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
-                        const std::vector<ParameterReading>& parameters);
+                        const std::vector<ParameterReading>& parameters,
+                        const std::vector<std::string>& choices);
 
-// "time" in seconds and one column per parameter in `columns` (index order);
-// a cell stays empty until the plug-in has written that parameter.
-void WriteTimelineCsv(std::ostream& out, const std::vector<ParameterReading>& columns,
-                      const std::vector<TimelineRow>& rows);
+// The plug-in's programs, by index.
+void WriteProgramList(std::ostream& out, const PluginDescription& plugin,
+                      const std::vector<std::string>& names);
+
+// The name a reading has in every analyzer type: without the "OUT:" prefix
+// and the type's own name ("OUT:EBU IL" of type "EBU" is "IL").
+std::string MeasureName(const std::string& name, const std::string& type);
 
 // The number a display shows when the whole text is one number; else false.
 bool DisplayedNumber(const std::string& display, double& number);

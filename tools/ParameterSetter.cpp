@@ -7,29 +7,68 @@
 #include <cstdlib>
 #include <vector>
 
+#include "tools/TextFormat.h"
+
 namespace kalvo5::meter {
 namespace {
 
 constexpr int kSweepSteps = 200;
 constexpr int kBisectionSteps = 40;
+constexpr std::size_t kMaxListEntries = 64;
 
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-  const std::string x = Trimmed(a), y = Trimmed(b);
-  return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
-           return std::tolower(static_cast<unsigned char>(p)) == std::tolower(static_cast<unsigned char>(q));
-         });
+// Decimal places of the number a display starts with.
+int DisplayedDecimals(const std::string& display) {
+  const std::string t = Trimmed(display);
+  const auto point = t.find('.');
+  if (point == std::string::npos) return 0;
+  int decimals = 0;
+  for (std::size_t i = point + 1; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
+    ++decimals;
+  }
+  return decimals;
 }
 
 float SweepPoint(int i) { return static_cast<float>(i) / static_cast<float>(kSweepSteps); }
 
+// The distinct texts of a parameter that shows only a few over its whole
+// range (a list such as "Off", "On" or "1.0", "2.0", "5.1"), in order; empty
+// for a continuous parameter.
+std::vector<std::string> ListEntries(const std::vector<std::string>& sweep) {
+  std::vector<std::string> entries;
+  for (const auto& text : sweep) {
+    if (std::find(entries.begin(), entries.end(), text) != entries.end()) continue;
+    if (entries.size() == kMaxListEntries) return {};
+    entries.push_back(text);
+  }
+  return entries;
+}
+
 }  // namespace
+
+std::vector<std::string> SweepDisplays(PluginInstance& plugin, int index) {
+  std::vector<std::string> sweep;
+  sweep.reserve(kSweepSteps + 1);
+  if (plugin.DisplayOfValueIfAnswered(index, 0.0f)) {
+    for (int i = 0; i <= kSweepSteps; ++i) sweep.push_back(plugin.DisplayOfValue(index, SweepPoint(i)));
+    return sweep;
+  }
+  const float original = plugin.GetParameter(index);
+  for (int i = 0; i <= kSweepSteps; ++i) {
+    plugin.SetParameter(index, SweepPoint(i));
+    sweep.push_back(plugin.ParameterDisplay(index));
+  }
+  plugin.SetParameter(index, original);
+  return sweep;
+}
+
+std::string DescribeChoices(PluginInstance& plugin, int index) {
+  const std::vector<std::string> sweep = SweepDisplays(plugin, index);
+  const std::vector<std::string> entries = ListEntries(sweep);
+  if (entries.empty()) return Trimmed(sweep.front()) + " ... " + Trimmed(sweep.back());
+  std::string list;
+  for (const auto& entry : entries) list += (list.empty() ? "" : " | ") + Trimmed(entry);
+  return list;
+}
 
 bool LeadingNumber(const std::string& text, double& number) {
   const std::string t = Trimmed(text);
@@ -46,6 +85,16 @@ bool LeadingNumber(const std::string& text, double& number) {
   return std::isdigit(static_cast<unsigned char>(*(end - 1))) != 0 || *(end - 1) == '.';
 }
 
+bool DisplayShows(const std::string& display, const std::string& text) {
+  if (SameText(display, text)) return true;
+  double shown = 0.0, wanted = 0.0;
+  if (!LeadingNumber(display, shown) || !LeadingNumber(text, wanted)) return false;
+  // Half a unit of the display's last digit, and a little for the rounding
+  // of the plug-in's own arithmetic.
+  const double halfStep = 0.5 * std::pow(10.0, -DisplayedDecimals(display));
+  return std::fabs(shown - wanted) <= halfStep * (1.0 + 1e-9);
+}
+
 bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& text, std::string& error) {
   if (index < 0 || index >= plugin.ParameterCount()) {
     error = "no parameter with index " + std::to_string(index);
@@ -57,9 +106,16 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
     return plugin.ParameterDisplay(index);
   };
 
-  std::vector<std::string> sweep;
-  sweep.reserve(kSweepSteps + 1);
-  for (int i = 0; i <= kSweepSteps; ++i) sweep.push_back(displayAt(SweepPoint(i)));
+  const std::vector<std::string> sweep = SweepDisplays(plugin, index);
+  const std::vector<std::string> entries = ListEntries(sweep);
+
+  // A list takes only its own entries ("3.0" is no entry of "1.0", "2.0",
+  // "4.0"); a continuous parameter also the numbers it can show.
+  const auto shows = [&](const std::string& display) {
+    return entries.empty() ? DisplayShows(display, text) : SameText(display, text);
+  };
+  if (plugin.SetParameterText(index, text) && shows(plugin.ParameterDisplay(index))) return true;
+  plugin.SetParameter(index, original);
 
   // A listed text: the middle of the first run of sweep points showing it.
   for (int i = 0; i <= kSweepSteps; ++i) {
@@ -70,6 +126,13 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
     if (SameText(displayAt(middle), text)) return true;
     displayAt(SweepPoint(i));
     return true;
+  }
+  if (!entries.empty()) {
+    std::string list;
+    for (const auto& entry : entries) list += (list.empty() ? "" : ", ") + Trimmed(entry);
+    error = "parameter \"" + plugin.ParameterName(index) + "\" never shows \"" + text +
+            "\" (its entries: " + list + ")";
+    return false;
   }
 
   double target = 0.0;

@@ -54,11 +54,43 @@ PluginInstance::~PluginInstance() {
 
 VstIntPtr PluginInstance::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) const {
+  const HostContext::CallScope scope(*host_);
   return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+}
+
+float PluginInstance::GetParameter(int index) const {
+  const HostContext::CallScope scope(*host_);
+  return effect_->getParameter(effect_, index);
+}
+
+void PluginInstance::SetParameter(int index, float normalized) const {
+  const HostContext::CallScope scope(*host_);
+  effect_->setParameter(effect_, index, normalized);
+}
+
+bool PluginInstance::SetParameterText(int index, const std::string& text) const {
+  // The plug-in may write into the text buffer, so it gets a roomy copy.
+  std::array<char, kTextBuffer> buffer{};
+  text.copy(buffer.data(), buffer.size() - 1);
+  return Dispatch(effString2Parameter, index, 0, buffer.data()) != 0;
+}
+
+void PluginInstance::Process(double** inputs, double** outputs, int frames) {
+  const HostContext::CallScope scope(*host_);
+  effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+}
+
+void PluginInstance::Process(float** inputs, float** outputs, int frames) {
+  const HostContext::CallScope scope(*host_);
+  effect_->processReplacing(effect_, inputs, outputs, frames);
 }
 
 bool PluginInstance::CanDoubleReplacing() const {
   return (effect_->flags & effFlagsCanDoubleReplacing) != 0 && effect_->processDoubleReplacing != nullptr;
+}
+
+bool PluginInstance::CanReplacing() const {
+  return (effect_->flags & effFlagsCanReplacing) != 0 && effect_->processReplacing != nullptr;
 }
 
 bool PluginInstance::HasProgramChunks() const { return (effect_->flags & effFlagsProgramChunks) != 0; }
@@ -80,13 +112,35 @@ std::string PluginInstance::ParameterDisplay(int index) const {
 std::string PluginInstance::ParameterLabel(int index) const { return DispatchText(effGetParamLabel, index); }
 
 std::string PluginInstance::DisplayOfValue(int index, float normalized) const {
+  return DisplayOfValueIfAnswered(index, normalized).value_or(ParameterDisplay(index));
+}
+
+std::optional<std::string> PluginInstance::DisplayOfValueIfAnswered(int index, float normalized) const {
   std::array<char, kTextBuffer> text{};
-  if (Dispatch(effVendorSpecific, effGetParamDisplay, index, text.data(), normalized) ==
+  if (Dispatch(effVendorSpecific, effGetParamDisplay, index, text.data(), normalized) !=
       kCockosVendorAnswer) {
+    return std::nullopt;
+  }
+  text.back() = '\0';
+  return std::string(text.data());
+}
+
+std::string PluginInstance::ProgramName(int index) const {
+  std::array<char, kTextBuffer> text{};
+  if (Dispatch(effGetProgramNameIndexed, index, 0, text.data()) != 0) {
     text.back() = '\0';
     return text.data();
   }
-  return ParameterDisplay(index);
+  // Plug-ins without the indexed query still name their current program.
+  if (Dispatch(effGetProgram) == index) return DispatchText(effGetProgramName, 0);
+  return {};
+}
+
+bool PluginInstance::SelectProgram(int index) const {
+  Dispatch(effBeginSetProgram);
+  Dispatch(effSetProgram, 0, index);
+  Dispatch(effEndSetProgram);
+  return Dispatch(effGetProgram) == index;
 }
 
 int PluginInstance::FindParameter(const std::string& name) const {

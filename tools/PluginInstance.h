@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ class PluginInstance {
 
   vst2::AEffect* Effect() const { return effect_; }
   HostContext& Host() { return *host_; }
+  const HostContext& Host() const { return *host_; }
   vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index = 0, vst2::VstIntPtr value = 0,
                            void* ptr = nullptr, float opt = 0.0f) const;
 
@@ -32,6 +34,7 @@ class PluginInstance {
   int InputCount() const { return effect_->numInputs; }
   int OutputCount() const { return effect_->numOutputs; }
   bool CanDoubleReplacing() const;
+  bool CanReplacing() const;
   bool HasProgramChunks() const;
 
   // Texts the plug-in reports; empty when it reports none.
@@ -44,13 +47,26 @@ class PluginInstance {
   // The display of a normalized value without changing the parameter, for
   // plug-ins that answer the Cockos extension; else the current display.
   std::string DisplayOfValue(int index, float normalized) const;
+  // The same, only from the extension; empty when the plug-in does not answer.
+  std::optional<std::string> DisplayOfValueIfAnswered(int index, float normalized) const;
+
+  // Programs (the plug-in's presets): their count, names, and switching.
+  int ProgramCount() const { return effect_->numPrograms; }
+  std::string ProgramName(int index) const;  // empty when the plug-in names none
+  // effSetProgram between effBeginSetProgram and effEndSetProgram; true
+  // when the plug-in then reports that program as current.
+  bool SelectProgram(int index) const;
 
   // Index of the parameter with this name: exact match first, then ignoring
   // letter case; -1 when there is none.
   int FindParameter(const std::string& name) const;
 
-  float GetParameter(int index) const { return effect_->getParameter(effect_, index); }
-  void SetParameter(int index, float normalized) const { effect_->setParameter(effect_, index, normalized); }
+  float GetParameter(int index) const;
+  void SetParameter(int index, float normalized) const;
+  // Sets a parameter from a text (effString2Parameter). False when the
+  // plug-in does not answer; an answer does not prove the text was taken,
+  // so read the display back.
+  bool SetParameterText(int index, const std::string& text) const;
 
   // Setup before processing: sample rate, maximum block size and precision.
   void Configure(double sampleRate, int maxBlockSize, bool doublePrecision);
@@ -58,6 +74,10 @@ class PluginInstance {
   // effMainsChanged(0).
   void Resume();
   void Suspend();
+
+  // One process call (processDoubleReplacing or processReplacing).
+  void Process(double** inputs, double** outputs, int frames);
+  void Process(float** inputs, float** outputs, int frames);
 
  private:
   PluginInstance() = default;

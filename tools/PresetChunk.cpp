@@ -1,5 +1,6 @@
 #include "tools/PresetChunk.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace kalvo5::meter {
@@ -48,6 +49,11 @@ std::vector<std::uint8_t> FramePresetDocument(std::string_view document) {
 }
 
 bool ReadPresetFile(const std::string& path, std::string& document, std::string& error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    error = "not a preset file (a folder): " + path;
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot open preset file: " + path;

@@ -11,6 +11,8 @@
 #include <numbers>
 #include <random>
 
+#include "support/ScratchFolder.h"
+
 namespace kalvo5::test {
 
 namespace {
@@ -22,26 +24,25 @@ int Run(const std::string& command) { return std::system((command + " >/dev/null
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 // A private folder for the generated files, removed when the program ends.
-struct WorkFolderHolder {
-  std::string path;
-  WorkFolderHolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kalvo5-speech-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~WorkFolderHolder() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-};
+const std::string& WorkFolder() { return testsupport::ProgramScratchFolder("kalvo5-speech"); }
 
-const std::string& WorkFolder() {
-  static const WorkFolderHolder folder;
-  return folder.path;
+// espeak-ng's audio library sets up a sound-server client folder in $TMPDIR
+// and $HOME even when it only writes a file: both point at the private folder.
+std::string AudioToolEnvironment() {
+  const std::string folder = Quote(WorkFolder());
+  return "HOME=" + folder + " TMPDIR=" + folder + " XDG_RUNTIME_DIR=" + folder +
+         " XDG_CONFIG_HOME=" + folder + " ";
 }
 
 // Converts any audio file to mono 32-bit float at `rate` with sox and reads it.
+// The converted file goes to the private folder, never beside the original.
 bool ReadConverted(const std::string& path, int rate, std::vector<float>& out, std::string& error) {
-  const std::string raw = path + "." + std::to_string(rate) + ".f32";
+  if (WorkFolder().empty()) {
+    error = "could not create a temporary folder";
+    return false;
+  }
+  const std::string raw = WorkFolder() + "/" + std::filesystem::path(path).filename().string() + "." +
+                          std::to_string(rate) + ".f32";
   if (Run("sox " + Quote(path) + " -t raw -e floating-point -b 32 -c 1 -r " + std::to_string(rate) + " " +
           Quote(raw)) != 0) {
     error = "sox could not convert " + path + " (is sox installed? scripts/install-deps.sh installs it)";
@@ -99,8 +100,8 @@ Material MakeSynthesisedSpeech(int rate) {
     const Utterance& u = utterances[i];
     const std::string wav = WorkFolder() + "/utterance" + std::to_string(i) + ".wav";
     if (!std::filesystem::exists(wav) &&
-        Run(std::string("espeak-ng -v ") + u.voice + " -s " + std::to_string(u.wordsPerMinute) + " -w " +
-            Quote(wav) + " " + Quote(u.text)) != 0) {
+        Run(AudioToolEnvironment() + "espeak-ng -v " + u.voice + " -s " + std::to_string(u.wordsPerMinute) +
+            " -w " + Quote(wav) + " " + Quote(u.text)) != 0) {
       m.error = "espeak-ng failed (is it installed? scripts/install-deps.sh installs it)";
       m.samples.clear();
       return m;

@@ -1,11 +1,11 @@
 // The meter command's pieces on their own: preset framing, command line,
-// automation batches, reading numbers from display texts.
+// which automation counts, reading numbers from display texts.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <thread>
 
-#include "tools/AutomationRecorder.h"
+#include "tools/HostContext.h"
 #include "tools/MeterOptions.h"
 #include "tools/MeterReport.h"
 #include "tools/ParameterSetter.h"
@@ -76,41 +76,33 @@ TEST(MeterOptions, ParsesEveryOptionInBothSpellings) {
                                        {"m", "--precision", "16"},
                                        {"m", "--json=yes"},
                                        {"m", "-o", "x.wav", "a.wav", "b.wav"},
-                                       {"m", "--set", "=3"}}) {
+                                       {"m", "--set", "=3"},
+                                       {"m", "-t", ""},
+                                       {"m", "--plugin="},
+                                       {"m", "-o", ""}}) {
     MeterOptions q;
     EXPECT_FALSE(ParseMeterOptions(static_cast<int>(bad.size()), bad.data(), q, error)) << bad.back();
   }
 }
 
-TEST(AutomationRecorder, ABatchEndsWhenItsParametersHaveAllComeAgainOrTheWriterGoesQuiet) {
-  using namespace std::chrono_literals;
-  AutomationRecorder recorder(8);
-  EXPECT_FALSE(recorder.WaitForBatch(0, 5ms));
-
-  // The first batch can only end by going quiet.
-  std::thread writer([&] {
-    for (int i = 2; i < 5; ++i) recorder.Record(i, 0.1f * static_cast<float>(i), false);
-  });
-  ASSERT_TRUE(recorder.WaitForBatch(0, 1s, 20ms));
-  writer.join();
-  EXPECT_EQ(recorder.WriteCount(), 3u);
-  EXPECT_EQ(recorder.WrittenIndices(), (std::vector<int>{2, 3, 4}));
-
-  // The next ends as soon as parameters 2 ... 4 have all been written again,
-  // long before the quiet time.
-  const auto start = AutomationRecorder::Clock::now();
-  std::thread again([&] {
-    for (int i = 2; i < 5; ++i) recorder.Record(i, 0.5f, true);
-  });
-  ASSERT_TRUE(recorder.WaitForBatch(3, 1s, 10s));
-  again.join();
-  EXPECT_LT(AutomationRecorder::Clock::now() - start, 5s);
-  EXPECT_EQ(recorder.Latest(3), 0.5f);
-  EXPECT_FALSE(recorder.WritesOnlyWhileProcessing());  // the first batch came from elsewhere
-
-  recorder.Record(8, 1.0f, true);  // outside the list: ignored
-  recorder.Record(-1, 1.0f, true);
-  EXPECT_EQ(recorder.WriteCount(), 6u);
+TEST(HostContext, AutomationCountsOnlyFromInsideTheHostsCallsOnItsOwnThread) {
+  HostContext host;
+  host.Automation().Reset(8);
+  vst2::AEffect effect{};
+  effect.resvd1 = reinterpret_cast<vst2::VstIntPtr>(&host);
+  auto automate = [&](int index, float value) {
+    HostContext::Callback(&effect, vst2::audioMasterAutomate, index, 0, nullptr, value);
+  };
+  automate(1, 0.5f);  // between calls
+  {
+    const HostContext::CallScope call(host);
+    automate(2, 0.25f);
+    std::thread([&] { automate(3, 0.75f); }).join();  // a thread of the plug-in's own
+    automate(8, 1.0f);                                // outside the list
+  }
+  EXPECT_EQ(host.Automation().WrittenIndices(), std::vector<int>{2});
+  EXPECT_EQ(host.Automation().Latest(2), 0.25f);
+  EXPECT_EQ(host.StrayAutomationWrites(), 2);
 }
 
 TEST(DisplayText, NumbersAreReadOnlyWhereTheTextIsOne) {
@@ -126,6 +118,15 @@ TEST(DisplayText, NumbersAreReadOnlyWhereTheTextIsOne) {
   EXPECT_EQ(v, -1.5e-3);
   EXPECT_FALSE(DisplayedNumber("600 ms", v));
   EXPECT_FALSE(DisplayedNumber("4.1 ch", v));
+
+  // A display shows a text in other letter case, or a number as it rounds it.
+  EXPECT_TRUE(DisplayShows(" EBU ", "ebu"));
+  EXPECT_TRUE(DisplayShows("-12.35", "-12.3456"));
+  EXPECT_TRUE(DisplayShows("600", "600.4"));
+  EXPECT_FALSE(DisplayShows("600", "600.6"));
+  EXPECT_FALSE(DisplayShows("-12.35", "-12.3"));
+  EXPECT_FALSE(DisplayShows("12.00", "40"));
+  EXPECT_FALSE(DisplayShows("RMS", "EBU"));
 }
 
 }  // namespace

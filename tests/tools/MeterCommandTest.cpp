@@ -5,7 +5,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <limits>
+#include <set>
 #include <sstream>
 
 #include "MeterTestSupport.h"
@@ -21,11 +24,14 @@ std::vector<std::string> With(std::vector<std::string> args) {
   return args;
 }
 
-// 2.5 s of stereo noise at 44.1 kHz, 16 bit: exact in 32-bit floats too.
+// 2.5 s and 861 frames of noise at 44.1 kHz, 16 bit (exact in 32-bit floats
+// too): 50 automation periods of 2205 frames and a part-period.
+constexpr long kNoiseFrames = 111111;
+
 std::string NoiseFile(const TempFolder& folder, int channels = 2) {
   const std::string path = folder.Path("noise" + std::to_string(channels) + ".wav");
   unsigned state = 12345;
-  WriteAudio(path, channels, 44100, 110250, [&](int, long) {
+  WriteAudio(path, channels, 44100, kNoiseFrames, [&](int, long) {
     state = state * 1664525u + 1013904223u;
     return (static_cast<double>(state >> 8) / 16777216.0 - 0.5) * 0.5;
   });
@@ -33,13 +39,14 @@ std::string NoiseFile(const TempFolder& folder, int channels = 2) {
 }
 
 TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
-  const MeterRun run = RunMeter(With({}));
+  const MeterRun run = RunMeter(With({"--type", "EBU"}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   const auto values = JsonDisplays(run.out, "values");
   EXPECT_EQ(values.at("OUT:Problems"), "0");  // resumed, started, offline, playing, positions continuous
   EXPECT_EQ(values.at("OUT:Rate"), "48000");
-  EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s, read at the last 50 ms period
+  EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s
   EXPECT_EQ(values.at("OUT:Peak"), "-23.0000");
+  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 1,\n")) << run.out;
   EXPECT_NE(run.out.find("\"entry\": \"VSTPluginMain\""), std::string::npos);
   EXPECT_NE(run.out.find("\"channels\": 2"), std::string::npos);
   // The host switched the plug-in's automation output on and set the layout
@@ -47,38 +54,57 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   const auto settings = JsonDisplays(run.out, "settings");
   EXPECT_EQ(settings.at("WriteAutomationData"), "On");
   EXPECT_EQ(settings.at("EBU Channel Config"), "2.0");
+  EXPECT_EQ(settings.at("Type"), "EBU");
 }
 
-TEST(MeterCommand, BlockSizesAndPrecisionsGiveIdenticalReadings) {
+TEST(MeterCommand, WithoutATypeEveryAnalyzerTypeMeasuresTheSameBlocksSideBySide) {
+  TempFolder folder;
+  const std::string file = NoiseFile(folder);
+  const MeterRun run = RunMeter(With({"-b", "1000", file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::map<std::string, std::string> first;
+  for (const char* type : {"RMS", "EBU", "DIAL"}) {
+    EXPECT_EQ(JsonDisplays(run.out, "settings", type).at("Type"), type);
+    const auto values = JsonDisplays(run.out, "values", type);
+    EXPECT_EQ(values.at("OUT:Problems"), "0") << type;
+    if (first.empty()) first = values;
+    EXPECT_EQ(values, first) << type;  // the same audio, sum included
+  }
+
+  // The table has a column per type.
+  const MeterRun table = RunMeter({"--plugin", kPlugin, "-b", "1000", file});
+  ASSERT_EQ(table.code, kExitOk) << table.err;
+  EXPECT_EQ(TableRow(table.out, "reading"), (std::vector<std::string>{"RMS", "EBU", "DIAL"})) << table.out;
+  EXPECT_EQ(TableRow(table.out, "Frames"), std::vector<std::string>(3, std::to_string(kNoiseFrames)));
+}
+
+TEST(MeterCommand, BlockSizesAndPrecisionsGiveIdenticalReadingsOfEveryFrame) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
   std::map<std::string, std::string> first;
-  // A plug-in writing its values from a thread of its own is read after the
-  // last period just as one writing from inside the process call.
-  for (const char* writer : {"Writer=Audio", "Writer=Timer"}) {
-    for (const char* precision : {"64", "32"}) {
-      for (const char* block : {"32", "441", "4096"}) {
-        const MeterRun run =
-            RunMeter(With({"--block-size", block, "--precision", precision, "--set", writer, file}));
-        ASSERT_EQ(run.code, kExitOk) << run.err;
-        const auto values = JsonDisplays(run.out, "values");
-        const std::string what = std::string(writer) + ", " + block + " frames, " + precision + " bit";
-        EXPECT_EQ(values.at("OUT:Problems"), "0") << what;
-        EXPECT_EQ(values.at("OUT:Frames"), "110250") << what;  // 50 periods of 2205 frames
-        if (first.empty()) first = values;
-        EXPECT_EQ(values, first) << what;
-      }
+  for (const char* precision : {"64", "32"}) {
+    for (const char* block : {"32", "441", "4096"}) {
+      const MeterRun run =
+          RunMeter(With({"-t", "RMS", "--block-size", block, "--precision", precision, file}));
+      ASSERT_EQ(run.code, kExitOk) << run.err;
+      const auto values = JsonDisplays(run.out, "values");
+      const std::string what = std::string(block) + " frames, " + precision + " bit";
+      EXPECT_EQ(values.at("OUT:Problems"), "0") << what;
+      // The part-period after the last full one is read too: the plug-in
+      // reports it when processing stops.
+      EXPECT_EQ(values.at("OUT:Frames"), std::to_string(kNoiseFrames)) << what;
+      if (first.empty()) first = values;
+      EXPECT_EQ(values, first) << what;
     }
   }
 }
 
-TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsFromEitherWriterThread) {
+TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsOfAudio) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
-  for (const char* writer : {"Audio", "Timer"}) {
-    const std::string csv = folder.Path(std::string(writer) + ".csv");
-    const MeterRun run =
-        RunMeter(With({"--set", std::string("Writer=") + writer, "--csv", csv, "-b", "1000", file}));
+  const std::string csv = folder.Path("timeline.csv");
+  for (const char* block : {"1000", "4096"}) {
+    const MeterRun run = RunMeter(With({"--type", "EBU", "--csv", csv, "-b", block, file}));
     ASSERT_EQ(run.code, kExitOk) << run.err;
     std::ifstream in(csv);
     std::string line;
@@ -94,16 +120,28 @@ TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsFromEitherWriterThread) 
       std::getline(fields, peak, ',');
       std::getline(fields, frames, ',');
       // Each row holds the values at exactly its moment of the audio.
-      EXPECT_EQ(frames, std::to_string(2205 * rows)) << writer << " row " << rows;
+      EXPECT_EQ(frames, std::to_string(2205 * rows)) << "blocks of " << block << ", row " << rows;
       EXPECT_NEAR(std::stod(time), 0.05 * rows, 1e-9);
     }
-    EXPECT_EQ(rows, 50) << writer;
+    EXPECT_EQ(rows, 50) << "blocks of " << block;  // the part-period at the end makes no row
   }
+
+  // Side by side, a name every type writes is qualified by its type.
+  const MeterRun run = RunMeter(With({"--csv", csv, file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::ifstream in(csv);
+  std::string header;
+  std::getline(in, header);
+  EXPECT_TRUE(header.starts_with("time,RMS OUT:Sum,RMS OUT:Peak,")) << header;
+  EXPECT_NE(header.find(",EBU OUT:Sum,"), std::string::npos) << header;
+  EXPECT_TRUE(header.ends_with(",DIAL OUT:Rate")) << header;
 }
 
 TEST(MeterCommand, ParametersAreSetByNameAndDisplayedText) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
+  // The plug-in takes exact entry texts itself; other spellings are found on
+  // its display.
   MeterRun run = RunMeter(With({"--set", "shape=hard", "--set", "Gain=-6", "--set", "Shape=soft", file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   auto settings = JsonDisplays(run.out, "settings");
@@ -133,8 +171,12 @@ TEST(MeterCommand, RefusedSettingsFailWithTheirReason) {
   const Case cases[] = {
       {{"--set", "Gain=40"}, "outside the range"},
       {{"--set", "Shape=Wobbly"}, "never shows \"Wobbly\""},
+      // A list takes only its own entries, also when they look like numbers.
+      {{"--set", "EBU Channel Config=3.0"}, "never shows \"3.0\" (its entries: 1.0, 2.0, 4.0, 4.1, 5.1)"},
+      {{"--set", "EBU Channel Config=2"}, "never shows \"2\""},
+      {{"--set", "Shape=1"}, "never shows \"1\" (its entries: Flat, Soft, Hard)"},
       {{"--set", "Volume=1"}, "no parameter named \"Volume\""},
-      {{"--type", "EBU"}, "no parameter named \"Type\""},
+      {{"--type", "Wobbly"}, "--type: parameter \"Type\" never shows \"Wobbly\""},
   };
   for (const auto& c : cases) {
     const MeterRun run = RunMeter(With(c.args));
@@ -169,6 +211,49 @@ TEST(MeterCommand, PresetFileReachesThePluginAsProgramChunk) {
   EXPECT_EQ(run.code, kExitInput);
   EXPECT_NE(run.err.find("not a preset file"), std::string::npos) << run.err;
   EXPECT_EQ(RunMeter(With({"--preset", folder.Path("missing.vrs")})).code, kExitInput);
+  run = RunMeter(With({"--preset", folder.Path("")}));
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("not a preset file (a folder)"), std::string::npos) << run.err;
+}
+
+TEST(MeterCommand, TotalMeasuresTheFilesAsOneProgramme) {
+  TempFolder folder;
+  const std::string loud = folder.Path("loud.wav"), quiet = folder.Path("quiet.wav"),
+                    other = folder.Path("x.wav");
+  WriteAudio(loud, 2, 48000, 30000, [](int, long n) { return n == 100 ? 0.5 : 0.01; });
+  WriteAudio(quiet, 2, 48000, 12345, [](int, long) { return 0.01; });
+  WriteAudio(other, 2, 44100, 100, [](int, long) { return 0.0; });
+
+  MeterRun run = RunMeter(With({"-t", "RMS", "--total", quiet, loud}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  const auto total = run.out.find("\"total\": {");
+  ASSERT_NE(total, std::string::npos) << run.out;
+  const std::string part = run.out.substr(total);
+  EXPECT_NE(part.find("\"source\": \"total of 2 files\""), std::string::npos);
+  const auto values = JsonDisplays(part, "values");
+  EXPECT_EQ(values.at("OUT:Frames"), "42345");
+  EXPECT_EQ(values.at("OUT:Peak"), "-6.0206");                           // the loud file's peak, read second
+  EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Frames"), "12345");  // the files stay apart
+
+  run = RunMeter(With({"--total", loud, other}));
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("one sample rate and channel count"), std::string::npos) << run.err;
+}
+
+TEST(MeterCommand, ProgramsAreListedAndChosenByName) {
+  MeterRun run = RunMeter({"--plugin", kPlugin, "--list-presets"});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "Test Meter: 3 programs\n   0   Unity\n   1   Quiet\n   2   Hot\n");
+
+  run = RunMeter(With({"--preset-name", "quiet", "-t", "RMS"}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Peak"), "-35.0000");  // -23 dBFS and -12 dB
+
+  run = RunMeter(With({"--preset-name", "Loud"}));
+  EXPECT_EQ(run.code, kExitPlugin);
+  EXPECT_NE(run.err.find("no program named \"Loud\" (its programs: \"Unity\", \"Quiet\", \"Hot\")"),
+            std::string::npos)
+      << run.err;
 }
 
 TEST(MeterCommand, ReadsEveryFileFormatAndLayoutUpToSixChannels) {
@@ -230,6 +315,64 @@ TEST(MeterCommand, BadInputsFailClearlyWithTheirOwnExitCodes) {
     EXPECT_EQ(run.code, c.code) << c.message << "\n" << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
+  // A bad command line gets one line and a pointer to the help, not the help.
+  const MeterRun run = RunMeter({"--frobnicate"});
+  EXPECT_EQ(run.err,
+            "kalvo5-meter: unknown option --frobnicate\nTry \"kalvo5-meter --help\" for the options.\n");
+}
+
+TEST(MeterCommand, DamagedInputIsMeasuredAsFarAsItGoesAndReported) {
+  TempFolder folder;
+  const std::string nonFinite = folder.Path("nan.wav");
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double infinity = std::numeric_limits<double>::infinity();
+  WriteAudio(
+      nonFinite, 2, 44100, 4410,
+      [&](int c, long n) { return n % 1000 == 7 && c == 1 ? nan
+                                  : n == 99               ? infinity
+                                                          : 0.1; },
+      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  const std::string shortWav = NoiseFile(folder, 1);
+  std::filesystem::resize_file(shortWav, 44 + 2 * 50000);
+  const std::string shortFlac = folder.Path("short.flac");
+  unsigned state = 1;
+  WriteAudio(
+      shortFlac, 1, 44100, 44100,
+      [&](int, long) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 8) / 16777216.0 - 0.5;
+      },
+      SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  std::filesystem::resize_file(shortFlac, std::filesystem::file_size(shortFlac) / 2);
+
+  struct Case {
+    std::string path, finding, frames;
+  };
+  const Case cases[] = {
+      {nonFinite, "7 non-finite samples (NaN or infinite)", "4410"},
+      {shortWav, "the file ends before its header says", "50000"},
+      {shortFlac, "the file ends before its header says: ", ""},
+  };
+  for (const auto& c : cases) {
+    const MeterRun run = RunMeter(With({"-t", "RMS", c.path}));
+    EXPECT_EQ(run.code, kExitDamaged) << c.path;
+    EXPECT_NE(run.err.find("warning: " + c.path + ": " + c.finding), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("\"damaged\": true"), std::string::npos);
+    EXPECT_NE(run.out.find(c.finding), std::string::npos) << run.out;
+    if (c.path == nonFinite) {
+      EXPECT_NE(
+          run.out.find("\"display\": \"nan\", \"label\": \"\", \"value\": null, \"reason\": \"the display is "
+                       "not a number\"}"),
+          std::string::npos)
+          << run.out;
+    }
+    if (!c.frames.empty()) {
+      EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:Frames"), c.frames);
+    }
+  }
+  const MeterRun sound = RunMeter(With({"-t", "RMS"}));
+  EXPECT_EQ(sound.code, kExitOk);
+  EXPECT_NE(sound.out.find("\"damaged\": false"), std::string::npos);
 }
 
 TEST(MeterCommand, ProgramReportsFailuresThroughItsExitStatus) {
@@ -243,34 +386,111 @@ TEST(MeterCommand, ProgramReportsFailuresThroughItsExitStatus) {
   EXPECT_EQ(run.code, kExitPlugin);
   EXPECT_NE(run.err.find("Kalvo5.so not found"), std::string::npos) << run.err;
 
-  run = RunMeterProgram("--plugin '" + kPlugin + "' --set Gain=-6");
+  run = RunMeterProgram("--plugin '" + kPlugin + "' --type RMS --set Gain=-6");
   EXPECT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("OUT:Peak"), std::string::npos);
   EXPECT_NE(run.out.find("-29.0000  dBFS"), std::string::npos) << run.out;
   EXPECT_TRUE(run.err.empty()) << run.err;  // no progress bar when standard error is no terminal
 }
 
-TEST(MeterCommand, WritesThePluginOutputAsAudio) {
+TEST(MeterCommand, WritesThePluginOutputAsAudioOfTheTypeItsNameSays) {
   TempFolder folder;
   const std::string input = NoiseFile(folder, 1);
-  const std::string output = folder.Path("out.wav");
-  const MeterRun run = RunMeter(With({"--set", "Gain=-6", "--output", output, "-b", "333", input}));
-  ASSERT_EQ(run.code, kExitOk) << run.err;
-  int rate = 0;
   const auto in = ReadAudio(input);
-  const auto out = ReadAudio(output, &rate);
-  ASSERT_EQ(out.size(), 1u);  // as many channels as the file, not the plug-in's six
-  ASSERT_EQ(out[0].size(), in[0].size());
-  EXPECT_EQ(rate, 44100);
   const double gain = std::pow(10.0, -6.0 / 20.0);
-  for (std::size_t n = 0; n < in[0].size(); n += 97) ASSERT_NEAR(out[0][n], gain * in[0][n], 1e-6) << n;
+  struct Output {
+    const char* name;
+    int type;
+    double tolerance;
+  };
+  for (const Output& o : {Output{"out.wav", SF_FORMAT_WAV, 1e-6}, Output{"out.FLAC", SF_FORMAT_FLAC, 1e-6}}) {
+    const std::string output = folder.Path(o.name);
+    const MeterRun run = RunMeter(With({"--set", "Gain=-6", "--output", output, "-b", "333", input}));
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(output.c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    sf_close(file);
+    EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, o.type) << o.name;
+    int rate = 0;
+    const auto out = ReadAudio(output, &rate);
+    ASSERT_EQ(out.size(), 1u);  // as many channels as the file, not the plug-in's six
+    ASSERT_EQ(out[0].size(), in[0].size());
+    EXPECT_EQ(rate, 44100);
+    for (std::size_t n = 0; n < in[0].size(); n += 97)
+      ASSERT_NEAR(out[0][n], gain * in[0][n], o.tolerance) << n;
+  }
+  const MeterRun run = RunMeter(With({"--output", folder.Path("out.mp3"), input}));
+  EXPECT_EQ(run.code, kExitUsage);
+  EXPECT_NE(run.err.find("unknown audio file type"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("out.mp3")));
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(MeterCommand, OutputsNeverReplaceAnInputAndAppearOnlyWhenComplete) {
+  TempFolder folder;
+  const std::string input = NoiseFile(folder, 1);
+  const std::string before = Bytes(input);
+  const std::string link = folder.Path("link.wav");
+  std::filesystem::create_symlink(input, link);
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"-o", input, input},
+                                             {"-o", link, input},
+                                             {"--csv", input, input},
+                                             {"-o", folder.Path("a.wav"), "-c", folder.Path("a.wav")}}) {
+    const MeterRun run = RunMeter(With(args));
+    EXPECT_EQ(run.code, kExitUsage) << args[1];
+    EXPECT_NE(run.err.find("same file"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(Bytes(input), before);
+
+  // A finished run leaves its outputs and nothing else.
+  const MeterRun run = RunMeter(With({"-o", folder.Path("out.wav"), "-c", folder.Path("out.csv"), input}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path(""))) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"noise1.wav", "link.wav", "out.wav", "out.csv"}));
+}
+
+TEST(MeterCommand, IsInstalledWithThePlugin) {
+  // The build folder holds the program in tools/ and the install folder in
+  // its cache; DESTDIR keeps the test's install apart from the user's. The
+  // meter's own install script is what "cmake --install" runs for it, without
+  // the manifest the whole install writes into the build folder.
+  const std::filesystem::path build = std::filesystem::path(KALVO5_METER_PROGRAM).parent_path().parent_path();
+  std::string folder;
+  std::ifstream cache(build / "CMakeCache.txt");
+  for (std::string line; std::getline(cache, line);) {
+    if (line.starts_with("KALVO5_METER_INSTALL_DIR:")) folder = line.substr(line.find('=') + 1);
+  }
+  ASSERT_FALSE(folder.empty()) << "no KALVO5_METER_INSTALL_DIR in " << build / "CMakeCache.txt";
+  TempFolder root;
+  const std::string command = "DESTDIR='" + root.Path("") + "' cmake -DCMAKE_INSTALL_COMPONENT=meter -P '" +
+                              (build / "tools" / "cmake_install.cmake").string() + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const std::string installed = root.Path("") + folder + "/kalvo5-meter";
+  ASSERT_TRUE(std::filesystem::exists(installed)) << installed;
+  EXPECT_EQ(std::system(("'" + installed + "' --help >/dev/null").c_str()), 0);
 }
 
 TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
   MeterRun run = RunMeter({"--plugin", kPlugin, "--list"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Test Meter: 10 parameters, 6 inputs, 6 outputs"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\n   0   Gain   "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n   0   Gain                 -0.00  dB     [-60.00 ... 12.00]\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n   4   EBU Channel Config   2.0           [1.0 | 2.0 | 4.0 | 4.1 | 5.1]\n"),
+            std::string::npos)
+      << run.out;
 
   run = RunMeter({"--plugin", kPlugin});
   ASSERT_EQ(run.code, kExitOk) << run.err;
@@ -278,6 +498,13 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
   EXPECT_NE(run.out.find("48000 Hz, 2 channels, 20.000 s, blocks of 512 frames, 64-bit processing"),
             std::string::npos)
       << run.out;
+  EXPECT_NE(
+      run.out.find("\n  Peak      -23.0000  dBFS            -23.0000  dBFS            -23.0000  dBFS\n"),
+      std::string::npos)
+      << run.out;
+
+  run = RunMeter({"--plugin", kPlugin, "--type", "DIAL"});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("\n  OUT:Peak             -23.0000  dBFS\n"), std::string::npos) << run.out;
 }
 

@@ -99,9 +99,12 @@ std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleR
   return channels;
 }
 
-std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section) {
+std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section,
+                                                const std::string& type) {
   std::map<std::string, std::string> displays;
-  const auto start = json.find("\"" + section + "\": [");
+  const auto from = type.empty() ? 0 : json.find("\"" + type + "\": {");
+  if (from == std::string::npos) return displays;
+  const auto start = json.find("\"" + section + "\": [", from);
   if (start == std::string::npos) return displays;
   const auto end = json.find(']', start);
   const std::string part = json.substr(start, end - start);
@@ -117,6 +120,17 @@ std::map<std::string, std::string> JsonDisplays(const std::string& json, const s
         part.substr(displayStart, displayEnd - displayStart);
   }
   return displays;
+}
+
+std::vector<std::string> TableRow(const std::string& table, const std::string& name) {
+  const std::string start = "\n  " + name + " ";
+  const auto at = table.find(start);
+  if (at == std::string::npos) return {};
+  const auto from = at + start.size();
+  std::stringstream line(table.substr(from, table.find('\n', from) - from));
+  std::vector<std::string> words;
+  for (std::string word; line >> word;) words.push_back(word);
+  return words;
 }
 
 }  // namespace kalvo5::meter::test

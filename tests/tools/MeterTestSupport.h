@@ -40,7 +40,12 @@ void WriteAudio(const std::string& path, int channels, int sampleRate, long fram
 std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate = nullptr);
 
 // Display texts by parameter name of one section ("settings" or "values")
-// of the first result in the command's JSON output.
-std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section);
+// of the first result in the command's JSON output; of the analyzer `type`
+// when the result holds several side by side.
+std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section,
+                                                const std::string& type = "");
+
+// The words after `name` on the first table line that starts with it.
+std::vector<std::string> TableRow(const std::string& table, const std::string& name);
 
 }  // namespace kalvo5::meter::test

@@ -2,6 +2,7 @@
 // known signals give known readings, however the host feeds them.
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -162,13 +163,105 @@ TEST(MeterEndToEnd, ConcurrentInstancesAtDifferentRatesReadAsAlone) {
   EXPECT_NE(loudAlone.at("OUT:EBU IL"), quietAlone.at("OUT:EBU IL"));
 }
 
-TEST(MeterEndToEnd, MeterFindsTheBuiltPluginByItself) {
+TEST(MeterEndToEnd, SilenceHasNoLoudnessValueInJson) {
+  TempFolder folder;
+  const std::string file = Sine(folder, -300.0, 48000, 3.0);
+  const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--type", "EBU", file});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  for (const char* name : {"OUT:EBU IL", "OUT:EBU ML Max", "OUT:EBU TP Max"}) {
+    const auto at = run.out.find(std::string("\"name\": \"") + name + "\"");
+    ASSERT_NE(at, std::string::npos) << name;
+    const std::string line = run.out.substr(at, run.out.find('\n', at) - at);
+    EXPECT_NE(line.find("\"value\": null, \"reason\": \"at the bottom of its range"), std::string::npos)
+        << line;
+  }
+}
+
+TEST(MeterEndToEnd, SampleRatesOutsideWhatThePluginMeasuresAreRefused) {
+  TempFolder folder;
+  for (const int rate : {4000, 384000}) {
+    const std::string file = Sine(folder, -20.0, rate, 0.5);
+    const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), file});
+    EXPECT_EQ(run.code, meter::kExitInput) << rate;
+    EXPECT_NE(run.err.find("sample rate " + std::to_string(rate) +
+                           " Hz is not supported by Kalvo5 (8000 ... 192000 Hz)"),
+              std::string::npos)
+        << run.err;
+  }
+}
+
+TEST(MeterEndToEnd, TheLastPartPeriodCountsInTheFinalReadings) {
+  // A click in the last 21 ms, after the last full 50 ms period: only the
+  // values the plug-in sends when processing stops hold it.
+  TempFolder folder;
+  const std::string path = folder.Path("click.wav");
+  const long frames = 48000 + 1000;
+  const double quiet = std::pow(10.0, -20.0 / 20.0), click = std::pow(10.0, -3.0 / 20.0);
+  WriteAudio(
+      path, 2, 48000, frames,
+      [&](int, long n) {
+        return n == frames - 1 ? click
+                               : quiet * std::sin(2.0 * kPi * 1000.0 * static_cast<double>(n) / 48000);
+      },
+      kFloatWav);
+  for (const char* block : {"512", "8192"}) {
+    const auto rms = Readings({"--type", "RMS", "-b", block, path});
+    EXPECT_NEAR(rms.at("OUT:RMS Peak Max"), -3.0, 0.05) << "blocks of " << block;
+  }
+}
+
+TEST(MeterEndToEnd, TimelineHasARowPerFiftyMillisecondsWhateverTheBlocks) {
+  TempFolder folder;
+  const std::string file = SteppedNoise(folder, 2, 48000, {-20.0, -30.0, -25.0, -18.0});  // 12 s
+  std::string first;
+  for (const char* precision : {"64", "32"}) {
+    for (const char* block : {"64", "1000", "8192"}) {
+      const std::string csv = folder.Path(std::string("t") + precision + block + ".csv");
+      const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--type", "EBU", "--precision", precision,
+                                     "-b", block, "--csv", csv, file});
+      ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+      std::ifstream in(csv);
+      std::stringstream text;
+      text << in.rdbuf();
+      const std::string timeline = text.str();
+      std::string header;
+      std::getline(std::stringstream(timeline) >> std::ws, header);
+      EXPECT_TRUE(header.starts_with("time,OUT:EBU IL,")) << header;
+      EXPECT_EQ(std::count(timeline.begin(), timeline.end(), '\n'), 1 + 240) << precision << ", " << block;
+      EXPECT_NE(timeline.find("\n12.000,"), std::string::npos);
+      // Rows hold the readings at their moment of the audio, not when a
+      // thread got round to them.
+      if (precision == std::string("64")) {
+        if (first.empty()) first = timeline;
+        EXPECT_EQ(timeline, first) << "blocks of " << block;
+      }
+    }
+  }
+}
+
+TEST(MeterEndToEnd, MainJobReadsTheReferenceSignalInEveryTypeSideBySide) {
   // The plug-in lands one folder above the meter program in a build tree.
   Kalvo5Path();  // the program inherits the private data folder
-  const MeterRun run = meter::test::RunMeterProgram("--type EBU --json", "KALVO5_PLUGIN=");
+  MeterRun run = meter::test::RunMeterProgram("--type EBU --json", "KALVO5_PLUGIN=");
   ASSERT_EQ(run.code, meter::kExitOk) << run.err;
   EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:EBU IL"), "-23.0");
   EXPECT_NE(run.out.find("Kalvo5.so"), std::string::npos);
+
+  run = meter::test::RunMeterProgram("", "KALVO5_PLUGIN=");
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_NE(run.out.find("\n  reading "), std::string::npos) << run.out;
+  const auto il = meter::test::TableRow(run.out, "IL");
+  ASSERT_GE(il.size(), 4u) << run.out;
+  EXPECT_EQ(std::vector<std::string>(il.begin(), il.begin() + 4),
+            (std::vector<std::string>{"-23.0", "dBFS", "-23.0", "LUFS"}))
+      << run.out;
+  EXPECT_EQ(run.out.find("Toggle Tooltips"), std::string::npos) << "only the output values\n" << run.out;
+
+  run = RunMeter({"--plugin", Kalvo5Path(), "--json"});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_EQ(JsonDisplays(run.out, "values", "RMS").at("OUT:RMS IL"), "-23.0");
+  EXPECT_EQ(JsonDisplays(run.out, "values", "EBU").at("OUT:EBU IL"), "-23.0");
+  EXPECT_EQ(JsonDisplays(run.out, "values", "DIAL").at("OUT:DIAL SL"), "-23.0");
 }
 
 }  // namespace

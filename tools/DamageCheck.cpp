@@ -1,0 +1,47 @@
+#include "tools/DamageCheck.h"
+
+#include <cmath>
+
+#include "tools/TextFormat.h"
+
+namespace kalvo5::meter {
+
+void DamageCheck::Samples(const std::vector<std::vector<double>>& channels, std::int64_t frames) {
+  for (const auto& channel : channels) {
+    for (std::int64_t n = 0; n < frames; ++n) {
+      if (!std::isfinite(channel[static_cast<std::size_t>(n)])) ++nonFinite_;
+    }
+  }
+}
+
+void DamageCheck::ReadFailed(const std::string& reason, std::int64_t frames) {
+  readFailed_ = true;
+  reason_ = reason;
+  failedAt_ = frames;
+}
+
+std::vector<std::string> DamageCheck::Findings(const AudioSource& source, std::int64_t framesRead) const {
+  std::vector<std::string> findings;
+  const auto seconds = [&](std::int64_t frames) {
+    return Fixed(static_cast<double>(frames) / source.SampleRate(), 3) + " s";
+  };
+  if (readFailed_) {
+    findings.push_back("the audio data cannot be decoded after " + seconds(failedAt_) + " (" +
+                       (reason_.empty() ? "read error" : reason_) + "); the rest is not measured");
+  }
+  if (source.Frames() > framesRead) {
+    findings.push_back("the file ends before its header says: " + std::to_string(framesRead) + " of " +
+                       std::to_string(source.Frames()) + " frames (" + seconds(framesRead) + " of " +
+                       seconds(source.Frames()) + ")");
+  } else if (source.HeaderClaimsMore()) {
+    findings.push_back(
+        "the file ends before its header says (the header announces more audio data than it holds)");
+  }
+  if (nonFinite_ > 0) {
+    findings.push_back(std::to_string(nonFinite_) + " non-finite sample" + (nonFinite_ == 1 ? "" : "s") +
+                       " (NaN or infinite) in the audio data");
+  }
+  return findings;
+}
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,40 @@
+// Bringing a fresh plug-in instance to the state a measurement asks for:
+// program (by name), preset file, channel layout of the file, automation
+// output on, analyzer type, then every --set of the command line, in this
+// order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/PluginInstance.h"
+
+namespace kalvo5::meter {
+
+inline constexpr const char* kTypeParameter = "Type";
+inline constexpr const char* kAutomationSwitch = "WriteAutomationData";
+
+struct InstanceSetup {
+  std::string programName;                                    // empty: the program is left as it is
+  std::vector<std::uint8_t> presetChunk;                      // empty: no preset
+  std::string presetLabel;                                    // names the preset in messages
+  int channels = 2;                                           // of the file measured
+  std::string type;                                           // analyzer type text; empty: left as it is
+  std::vector<std::pair<std::string, std::string>> settings;  // parameter name, display text
+};
+
+// Applies the setup. `touched` receives the parameters set, in index order.
+// False with a message when the plug-in refuses something.
+bool SetUpInstance(PluginInstance& plugin, const InstanceSetup& setup, std::vector<int>& touched,
+                   std::string& error);
+
+// The index of the program with this name (exact, else ignoring letter
+// case); -1 with a message naming the programs there are.
+int FindProgram(const PluginInstance& plugin, const std::string& name, std::string& error);
+
+// Whether the command line sets this parameter itself.
+bool SetsParameter(const InstanceSetup& setup, const std::string& name);
+
+}  // namespace kalvo5::meter

@@ -1,0 +1,62 @@
+#include "tools/OutputFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace kalvo5::meter {
+
+std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::string& error) {
+  namespace fs = std::filesystem;
+  static std::atomic<unsigned> counter{0};
+  const fs::path target(path);
+  if (target.filename().empty()) {
+    error = "not a file name: " + path;
+    return nullptr;
+  }
+  // A hidden name that no reader of the folder takes for a finished file.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".partial-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    const std::string temporary = (target.parent_path() / name).string();
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      return std::unique_ptr<PendingFile>(new PendingFile(path, temporary));
+    }
+    if (errno != EEXIST) {
+      error = "cannot create " + path + ": " + std::strerror(errno);
+      return nullptr;
+    }
+  }
+  error = "cannot create " + path + ": no free temporary name";
+  return nullptr;
+}
+
+PendingFile::~PendingFile() {
+  if (!committed_) unlink(temporary_.c_str());
+}
+
+bool PendingFile::Commit(std::string& error) {
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    error = "cannot write " + target_ + ": " + std::strerror(errno);
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat x {
+  }, y{};
+  return stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+}  // namespace kalvo5::meter

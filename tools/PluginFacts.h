@@ -1,0 +1,16 @@
+// What the meter reads off a plug-in instance for its reports.
+#pragma once
+
+#include "tools/MeterReport.h"
+#include "tools/PluginInstance.h"
+#include "tools/PluginLibrary.h"
+
+namespace kalvo5::meter {
+
+// A parameter as the plug-in shows it now.
+ParameterReading ReadParameter(const PluginInstance& plugin, int index);
+
+// The plug-in's names, file, entry point and sizes.
+PluginDescription DescribePlugin(const PluginLibrary& library, const PluginInstance& plugin);
+
+}  // namespace kalvo5::meter

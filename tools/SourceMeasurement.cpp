@@ -1,0 +1,220 @@
+#include "tools/SourceMeasurement.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "tools/AudioFileWriter.h"
+#include "tools/InstanceSetup.h"
+#include "tools/KnownPlugins.h"
+#include "tools/MeterCommand.h"
+#include "tools/OutputFile.h"
+#include "tools/PluginFacts.h"
+#include "tools/PluginInstance.h"
+#include "tools/ProgressBar.h"
+#include "tools/RenderLoop.h"
+#include "tools/TextFormat.h"
+#include "tools/Timeline.h"
+
+namespace kalvo5::meter {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The analyzer types measured side by side when none is asked for.
+const std::vector<std::string> kAllTypes = {"RMS", "EBU", "DIAL"};
+
+struct Failure {
+  int code = kExitOk;
+  std::string message;
+};
+
+// What one source is measured with: the instances, one per analyzer type,
+// and what each was set to.
+struct Measurement {
+  PluginDescription description;
+  bool doublePrecision = true;
+  std::vector<std::unique_ptr<PluginInstance>> instances;
+  std::vector<std::string> types;         // empty text: the type was left alone
+  std::vector<std::vector<int>> touched;  // parameters set, per instance
+  std::vector<PluginInstance*> Pointers() const {
+    std::vector<PluginInstance*> out;
+    for (const auto& i : instances) out.push_back(i.get());
+    return out;
+  }
+};
+
+// The analyzer types to measure: the one asked for; else all three when
+// the plug-in has a type parameter the command line leaves alone.
+std::vector<std::string> TypesFor(const MeterOptions& options, const PluginInstance& first,
+                                  const InstanceSetup& setup) {
+  if (!options.type.empty()) return {options.type};
+  if (first.FindParameter(kTypeParameter) < 0 || SetsParameter(setup, kTypeParameter)) return {""};
+  return kAllTypes;
+}
+
+// Creates and sets up the instances. The first one also tells what the
+// plug-in is, whether it can take the file, the sample precision and the
+// analyzer types to measure.
+Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m) {
+  const MeterOptions& options = job.options;
+  InstanceSetup setup;
+  setup.programName = options.programName;
+  setup.presetChunk = job.presetChunk;
+  setup.presetLabel = options.presetPath;
+  setup.channels = source.Channels();
+  setup.settings = options.settings;
+  std::string error;
+  for (std::size_t i = 0; i == 0 || i < m.types.size(); ++i) {
+    auto plugin = PluginInstance::Create(job.library, error);
+    if (!plugin) return {kExitPlugin, error};
+    if (i == 0) {
+      m.description = DescribePlugin(job.library, *plugin);
+      if (source.Channels() > plugin->InputCount()) {
+        return {kExitInput, source.Description() + ": unsupported channel count " +
+                                std::to_string(source.Channels()) + " (the plug-in has " +
+                                std::to_string(plugin->InputCount()) + " inputs)"};
+      }
+      if (const auto rates = SupportedSampleRates(*plugin);
+          rates && !(source.SampleRate() >= rates->lowest && source.SampleRate() <= rates->highest)) {
+        return {kExitInput, source.Description() + ": sample rate " + Fixed(source.SampleRate(), 0) +
+                                " Hz is not supported by " + m.description.name + " (" +
+                                Fixed(rates->lowest, 0) + " ... " + Fixed(rates->highest, 0) + " Hz)"};
+      }
+      m.doublePrecision = options.precision != Precision::k32 && plugin->CanDoubleReplacing();
+      if (options.precision == Precision::k64 && !m.doublePrecision) {
+        return {kExitPlugin, "the plug-in cannot process 64-bit audio"};
+      }
+      m.types = TypesFor(options, *plugin, setup);
+    }
+    plugin->Configure(source.SampleRate(), options.blockSize, m.doublePrecision);
+    setup.type = m.types[i];
+    std::vector<int> touched;
+    if (!SetUpInstance(*plugin, setup, touched, error)) return {kExitPlugin, error};
+    m.touched.push_back(std::move(touched));
+    m.instances.push_back(std::move(plugin));
+  }
+  return {};
+}
+
+// A level (dBFS, dBTP, LUFS, LKFS) that shows what the bottom of its range
+// shows (-144 dBFS for silence, -70 LUFS for an integrated loudness with
+// nothing above the absolute gate) measured nothing. Known only from
+// plug-ins that tell the display of a value.
+bool IsLevelAtItsFloor(const PluginInstance& plugin, const ParameterReading& reading) {
+  static const char* const kLevelUnits[] = {"dBFS", "dBTP", "LUFS", "LKFS"};
+  if (std::none_of(std::begin(kLevelUnits), std::end(kLevelUnits),
+                   [&](const char* unit) { return reading.label == unit; })) {
+    return false;
+  }
+  const auto floor = plugin.DisplayOfValueIfAnswered(reading.index, 0.0f);
+  return floor && Trimmed(*floor) == Trimmed(reading.display);
+}
+
+// What one instance reported: what the plug-in wrote as automation, or
+// every parameter when asked or when it wrote nothing.
+AnalyzerReport Report(const PluginInstance& plugin, const std::string& type, const std::vector<int>& touched,
+                      bool allParameters) {
+  AnalyzerReport report;
+  report.type = type;
+  for (int index : touched) report.settings.push_back(ReadParameter(plugin, index));
+  std::vector<int> reported = plugin.Host().Automation().WrittenIndices();
+  if (allParameters || reported.empty()) {
+    reported.clear();
+    for (int i = 0; i < plugin.ParameterCount(); ++i) reported.push_back(i);
+  }
+  for (int index : reported) {
+    report.values.push_back(ReadParameter(plugin, index));
+    if (IsLevelAtItsFloor(plugin, report.values.back())) {
+      report.values.back().noValue = "at the bottom of its range: no signal, or nothing above the gate";
+    }
+  }
+  return report;
+}
+
+bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector<TimelineColumn>& columns,
+                   const std::vector<TimelineRow>& rows) {
+  if (path == "-") {
+    WriteTimelineCsv(out, columns, rows);
+    return static_cast<bool>(out);
+  }
+  std::string error;
+  auto pending = PendingFile::Create(path, error);
+  if (!pending) return false;
+  std::ofstream file(pending->TemporaryPath(), std::ios::binary);
+  if (!file) return false;
+  WriteTimelineCsv(file, columns, rows);
+  file.close();
+  return !file.fail() && pending->Commit(error);
+}
+
+Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
+                PluginDescription& description) {
+  const MeterOptions& options = job.options;
+  Measurement m;
+  const Failure prepared = Prepare(job, source, m);
+  description = m.description;
+  if (prepared.code != kExitOk) return prepared;
+  const bool useDouble = m.doublePrecision;
+
+  std::unique_ptr<AudioFileWriter> writer;
+  RenderOptions render;
+  render.blockSize = options.blockSize;
+  render.doublePrecision = useDouble;
+  render.timeline = !options.timelinePath.empty();
+  if (!options.audioOutputPath.empty()) {
+    std::string error;
+    writer = AudioFileWriter::Create(options.audioOutputPath,
+                                     std::min(m.instances.front()->OutputCount(), source.Channels()),
+                                     source.SampleRate(), error);
+    if (!writer) return {kExitOutput, error};
+    render.output = [&](const double* const* channels, int count, std::int64_t frames) {
+      return writer->Write(channels, count, frames);
+    };
+  }
+  const bool showProgress = options.progress == ProgressMode::kOn ||
+                            (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
+  const std::string label =
+      options.files.empty() ? "reference signal" : fs::path(source.Description()).filename().string();
+  ProgressBar bar(job.progress, showProgress, label);
+  render.progress = [&](double fraction) { bar.Update(fraction); };
+
+  const std::vector<PluginInstance*> instances = m.Pointers();
+  RenderResult result = Render(instances, source, render);
+  if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
+  if (writer && !writer->Close()) return {kExitOutput, "cannot write audio file " + options.audioOutputPath};
+
+  report.source = source.Description();
+  report.sampleRate = source.SampleRate();
+  report.channels = source.Channels();
+  report.frames = result.frames;
+  report.blockSize = options.blockSize;
+  report.doublePrecision = useDouble;
+  report.warnings = result.damage;
+  report.damaged = !result.damage.empty();
+  for (std::size_t i = 0; i < instances.size(); ++i) {
+    report.analyzers.push_back(Report(*instances[i], m.types[i], m.touched[i], options.allParameters));
+    if (const int stray = instances[i]->Host().StrayAutomationWrites(); stray > 0) {
+      report.warnings.push_back((m.types[i].empty() ? "" : m.types[i] + ": ") + "the plug-in wrote " +
+                                std::to_string(stray) +
+                                " automation values from outside the host's calls; they were ignored");
+    }
+  }
+  if (!options.timelinePath.empty() &&
+      !WriteTimeline(options.timelinePath, job.out, TimelineColumns(instances, m.types), result.timeline)) {
+    return {kExitOutput, "cannot write timeline " + options.timelinePath};
+  }
+  return {};
+}
+
+}  // namespace
+
+int MeasureSource(const MeasureJob& job, AudioSource& source, FileReport& report,
+                  PluginDescription& description, std::string& error) {
+  const Failure failure = Measure(job, source, report, description);
+  error = failure.message;
+  return failure.code;
+}
+
+}  // namespace kalvo5::meter

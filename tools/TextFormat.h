@@ -1,0 +1,23 @@
+// Small text helpers the meter command's outputs share.
+#pragma once
+
+#include <string>
+
+namespace kalvo5::meter {
+
+// Without leading and trailing blanks (spaces and tabs).
+std::string Trimmed(const std::string& text);
+
+// Equal after trimming, ignoring letter case.
+bool SameText(const std::string& a, const std::string& b);
+
+// "%.*f" in the C locale's notation.
+std::string Fixed(double value, int decimals);
+
+// A JSON string literal, quotes included.
+std::string JsonString(const std::string& text);
+
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text);
+
+}  // namespace kalvo5::meter
