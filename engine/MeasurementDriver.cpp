@@ -176,6 +176,13 @@ BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, d
 
 MeasurementReadings MeasurementDriver::Read(int type) const {
   MeasurementReadings readings;
+  readings.sampleRate = mSampleRate;
+  const ChannelPeakMeter* meters = type == kAnalyzerRMS    ? mRms.meters
+                                   : type == kAnalyzerEBU  ? mEbu.meters
+                                   : type == kAnalyzerDIAL ? mDial.meters
+                                                           : nullptr;
+  for (int c = 0; meters && c < kAnalyzerChannels; ++c)
+    readings.channels[c] = {meters[c].maxHold, meters[c].peak, meters[c].light};
   switch (type) {
     case kAnalyzerRMS: {
       RMSReadings& r = readings.rms;

@@ -82,12 +82,6 @@ class MeasurementDriver {
   MeasurementReadings Read(int type) const;
 
   double SampleRate() const { return mSampleRate; }
-  const RMSAnalyzer& Rms() const { return mRms; }
-  const EBUAnalyzer& Ebu() const { return mEbu; }
-  const DIALAnalyzer& Dial() const { return mDial; }
-  RMSAnalyzer& Rms() { return mRms; }
-  EBUAnalyzer& Ebu() { return mEbu; }
-  DIALAnalyzer& Dial() { return mDial; }
 
  private:
   struct Pacer {

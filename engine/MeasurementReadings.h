@@ -1,6 +1,9 @@
 // A copy of the measured values of one analyzer type, taken under the
-// measurement lock, in the units the output parameters show.
+// measurement lock, in the units the output parameters show: the one way the
+// editor and the automation output see the measurement.
 #pragma once
+
+#include "engine/ChannelConfig.h"
 
 namespace kalvo5 {
 
@@ -38,10 +41,20 @@ struct DIALReadings {
   bool rangeValid = false;
 };
 
+// One meter column of the active analyzer: linear magnitudes (1 is full
+// scale) and the clip light.
+struct ChannelMeterReading {
+  double maxHold = 0.0;    // the largest level since the reset
+  double peak = 0.0;       // the falling peak (or envelope) display
+  double clipLight = 0.0;  // 0 dark ... 1 lit
+};
+
 struct MeasurementReadings {
   RMSReadings rms;
   EBUReadings ebu;
   DIALReadings dial;
+  ChannelMeterReading channels[kAnalyzerChannels];  // of the type read
+  double sampleRate = 0.0;                          // the analyzers' rate
 };
 
 }  // namespace kalvo5

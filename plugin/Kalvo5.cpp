@@ -126,6 +126,13 @@ MeasurementReadings Kalvo5::ReadMeasurement(int type) {
   return mMeasurement.Read(type);
 }
 
+bool Kalvo5::TryReadMeasurement(int type, MeasurementReadings& readings) {
+  std::unique_lock<std::mutex> lock(mMeasurementLock, std::try_to_lock);
+  if (!lock.owns_lock()) return false;
+  readings = mMeasurement.Read(type);
+  return true;
+}
+
 void Kalvo5::OnEditorOpened() {
   iplug::IPlugVST2::OnEditorOpened();
   mEditorOpen.store(true);

@@ -70,11 +70,13 @@ class Kalvo5 : public iplug::IPlugVST2,
   // A copy of the current readings of one analyzer type; waits for the
   // measurement lock.
   MeasurementReadings ReadMeasurement(int type);
+  // The same for the editor's refresh, which must never wait on the audio
+  // thread: false, leaving `readings` alone, while the lock is taken (the
+  // refresh is skipped once).
+  bool TryReadMeasurement(int type, MeasurementReadings& readings);
 
   const SettingsMirror& Settings() const { return mSettings; }
   std::mutex& MeasurementLock() { return mMeasurementLock; }
-  // The engine, for the editor's meters (read without the lock).
-  const MeasurementDriver& Measurement() const { return mMeasurement; }
 
   // Request flags, set by the audio thread and the reactions, consumed by
   // the idle handler.
