@@ -1,6 +1,7 @@
 #include "platform/ChildProcess.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -61,6 +62,23 @@ void Report(int errorFd, int error) {
   }
 }
 
+// Blocks every signal of the calling thread for its lifetime: a forked child
+// must not run one of the host's handlers before it has reset them.
+class SignalsBlocked {
+ public:
+  SignalsBlocked() {
+    sigset_t all;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &mSaved);
+  }
+  ~SignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &mSaved, nullptr); }
+  SignalsBlocked(const SignalsBlocked&) = delete;
+  SignalsBlocked& operator=(const SignalsBlocked&) = delete;
+
+ private:
+  sigset_t mSaved{};
+};
+
 // Keeps a descriptor clear of 0, 1 and 2, which are about to be replaced.
 int AboveStandardStreams(int fd) { return fd >= 0 && fd < 3 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 3) : fd; }
 
@@ -69,13 +87,14 @@ int AboveStandardStreams(int fd) { return fd >= 0 && fd < 3 ? ::fcntl(fd, F_DUPF
 // follow: nothing allocates.
 [[noreturn]] void RunChild(const ChildSetup& setup) {
   ::setsid();
-  sigset_t none;
-  sigemptyset(&none);
-  ::sigprocmask(SIG_SETMASK, &none, nullptr);
-  // Ignored signals would stay ignored in the new program.
+  // Ignored signals would stay ignored in the new program; all are blocked
+  // until then.
   struct sigaction standard {};
   standard.sa_handler = SIG_DFL;
   for (int sig = 1; sig < NSIG; ++sig) ::sigaction(sig, &standard, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
 
   const int errorFd = AboveStandardStreams(setup.errorFd);
   const int outputFd = AboveStandardStreams(setup.outputFd);
@@ -156,14 +175,18 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
   FileDescriptor writeEnd(ends[1]);
   const ChildSetup setup{program.c_str(), argv.Get(), -1, writeEnd.Get(), OpenFileLimit()};
 
-  const pid_t middle = ::fork();
-  if (middle < 0) return false;
-  if (middle == 0) {
-    const pid_t child = ::fork();
-    if (child == 0) RunChild(setup);
-    if (child < 0) Report(setup.errorFd, errno);
-    ::_exit(0);
+  pid_t middle;
+  {
+    const SignalsBlocked blocked;
+    middle = ::fork();
+    if (middle == 0) {
+      const pid_t child = ::fork();
+      if (child == 0) RunChild(setup);
+      if (child < 0) Report(setup.errorFd, errno);
+      ::_exit(0);
+    }
   }
+  if (middle < 0) return false;
   writeEnd.Reset();
   WaitForChild(middle);
   return ReadStartError(readEnd.Get()) == 0;
@@ -203,9 +226,13 @@ bool OutputChild::Start(const std::string& program, const std::vector<std::strin
   FileDescriptor errorWrite(error[1]);
   const ChildSetup setup{program.c_str(), argv.Get(), outputWrite.Get(), errorWrite.Get(), OpenFileLimit()};
 
-  const pid_t pid = ::fork();
+  pid_t pid;
+  {
+    const SignalsBlocked blocked;
+    pid = ::fork();
+    if (pid == 0) RunChild(setup);
+  }
   if (pid < 0) return false;
-  if (pid == 0) RunChild(setup);
   mPid = pid;
   ::fcntl(outputRead.Get(), F_SETFL, O_NONBLOCK);
   ::fcntl(errorRead.Get(), F_SETFL, O_NONBLOCK);
