@@ -1,6 +1,6 @@
 // The desktop's file and folder dialogs, run by a dialog program (zenity or
 // kdialog) beside the caller: starting one returns at once, and the caller
-// (the editor, on the host's GUI thread) asks for the outcome on its ticks.
+// asks for the outcome now and then (a GUI thread on its timer ticks).
 #pragma once
 
 #include <string>
