@@ -5,19 +5,19 @@
 
 #include <string>
 
-namespace kalvo5 {
+#include "platform/DataFolders.h"
+#include "platform/Paths.h"
 
-// The per-user data folder of applications: $XDG_DATA_HOME when it is an
-// absolute path, else $HOME/.local/share (the home folder from the password
-// database when HOME is unset). Empty when none can be found.
-std::string LocalAppDataFolder();
+namespace kalvo5 {
 
 // Creates one folder level when nothing exists at the path (a file of that
 // name is left alone). True when a folder exists there afterwards.
-bool EnsureFolder(const std::string& path);
+inline bool EnsureFolder(const std::string& path) { return platform::EnsureFolder(path); }
 
 // Joins a folder and a name with "/".
-std::string JoinPath(const std::string& folder, const std::string& name);
+inline std::string JoinPath(const std::string& folder, const std::string& name) {
+  return platform::JoinPath(folder, name);
+}
 
 class IMPlugPaths {
  public:

@@ -1,6 +1,7 @@
 #include "plugin/IXMLPreset.h"
 
-#include "plugin/CodePage.h"
+#include "platform/FileIO.h"
+#include "platform/TextEncoding.h"
 #include "plugin/DataFolders.h"
 #include "plugin/PresetFileIO.h"
 #include "plugin/XMLParamBinding.h"
@@ -22,8 +23,8 @@ bool OpenPresetFile(const iplug::IPluginBase& plugin, const std::string& path, P
 bool IXMLPreset::SavePresetXML(iplug::IPluginBase& plugin, const std::string& path,
                                const char* presetName) const {
   const std::string document = PrintPresetTree(
-      PluginIdentity(plugin), Utf8ToCodePage(presetName ? presetName : ""), CurrentValues(plugin));
-  return WriteFileReplacing(path, document);
+      PluginIdentity(plugin), platform::Utf8ToCodePage(presetName ? presetName : ""), CurrentValues(plugin));
+  return platform::WriteFileReplacing(path, document);
 }
 
 bool IXMLPreset::SaveDefaultPresetXML(iplug::IPluginBase& plugin, const std::string& folder) const {
@@ -34,7 +35,7 @@ bool IXMLPreset::_LoadPresetXML(iplug::IPlugAPIBase& plugin, const std::string& 
                                 PresetLoadMode mode) const {
   PresetTreeReader reader;
   if (!OpenPresetFile(plugin, path, reader)) return false;
-  presetName = CodePageToUtf8(reader.PresetName());
+  presetName = platform::CodePageToUtf8(reader.PresetName());
   if (mode == PresetLoadMode::HeaderOnly) return true;
 
   // Only a document that passed its checks resets anything.

@@ -1,6 +1,7 @@
 // The plug-in object's state hooks and preset-file commands.
 #include "plugin/PresetCommands.h"
 
+#include "platform/Paths.h"
 #include "plugin/Kalvo5.h"
 #include "plugin/PresetExport.h"
 #include "plugin/PresetFolderScan.h"
@@ -14,8 +15,7 @@ constexpr std::size_t kMaxSavedNameLength = 259;
 }  // namespace
 
 std::string PresetNameFromPath(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = platform::FileNameOf(path);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   if (name.size() > kMaxSavedNameLength) name.resize(kMaxSavedNameLength);

@@ -1,8 +1,8 @@
 #include "plugin/PresetExport.h"
 
 #include "framework/iplug/NumberText.h"
+#include "platform/FileIO.h"
 #include "plugin/DataFolders.h"
-#include "plugin/PresetFileIO.h"
 
 namespace kalvo5 {
 
@@ -42,7 +42,8 @@ std::string PresetExportText(const iplug::IPluginBase& plugin, const NamedParam*
 }
 
 bool ExportPresetText(const iplug::IPluginBase& plugin, const std::string& folder) {
-  return WriteFileReplacing(JoinPath(folder, "preset.txt"), PresetExportText(plugin, NamedParamTable));
+  return platform::WriteFileReplacing(JoinPath(folder, "preset.txt"),
+                                      PresetExportText(plugin, NamedParamTable));
 }
 
 }  // namespace kalvo5

@@ -1,8 +1,7 @@
-// Reading and writing preset files as whole texts.
+// Reading preset files as whole texts.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace kalvo5 {
 
@@ -14,11 +13,5 @@ inline constexpr long long kMaxPresetFileBytes = 4LL << 20;
 // or anything else that is not a regular file is refused without waiting on
 // it. False when nothing could be read.
 bool ReadPresetFileText(const std::string& path, std::string& text);
-
-// Replaces the file at `path` with `bytes`: written to a new file in the same
-// folder, flushed to disk, then renamed over the target, so that a failure
-// (full disk, folder not writable) leaves the old file as it was and no
-// half-written file behind. True when the file now holds the bytes.
-bool WriteFileReplacing(const std::string& path, std::string_view bytes);
 
 }  // namespace kalvo5

@@ -18,10 +18,6 @@ namespace kalvo5 {
 // "a.vrs.bak" are taken, "a.VRS" and "a.vr" are not.
 bool IsPresetFileName(std::string_view name);
 
-// The names in a folder sorted with the C library's collation; empty when the
-// folder cannot be listed.
-std::vector<std::string> SortedFolderEntries(const std::string& folder);
-
 // Rebuilds the user list from the regular files in `folder` whose names mark
 // preset files, in sorted order. Files that are not readable documents of
 // this plug-in are skipped. Every entry holds all values: the file's, the

@@ -46,16 +46,5 @@ TEST_F(DataFolders, AFileInTheWayIsLeftAlone) {
   EXPECT_FALSE(EnsureFolder(paths.PresetFolder()));
 }
 
-TEST_F(DataFolders, BasePathComesFromXdgThenHome) {
-  EXPECT_EQ(LocalAppDataFolder(), base.string());
-  setenv("XDG_DATA_HOME", "relative/path", 1);
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') {
-    EXPECT_EQ(LocalAppDataFolder(), std::string(home) + "/.local/share");
-  }
-  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
-  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
-}
-
 }  // namespace
 }  // namespace kalvo5::test

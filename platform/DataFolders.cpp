@@ -1,0 +1,57 @@
+#include "platform/DataFolders.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/Paths.h"
+
+namespace platform {
+
+namespace {
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return home;
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+      found->pw_dir[0] == '/')
+    return found->pw_dir;
+  return {};
+}
+
+}  // namespace
+
+std::string LocalAppDataFolder() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && xdg[0] == '/') return xdg;
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : JoinPath(home, ".local/share");
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool EnsureFolder(const std::string& path) {
+  if (path.empty()) return false;
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) mkdir(path.c_str(), 0755);
+  return IsFolder(path);
+}
+
+void EnsureFolderChain(const std::string& path) {
+  for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+    const std::string prefix = path.substr(0, at);
+    if (!IsFolder(prefix)) mkdir(prefix.c_str(), 0700);
+    if (at == std::string::npos) break;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+// Reading and replacing whole files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Reads a regular file of 1 to maxBytes bytes whole into `bytes`. A folder,
+// a FIFO, a device or anything else that is not a regular file is refused
+// without waiting on it. False (and `bytes` empty) when nothing could be
+// read.
+bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes);
+
+// Replaces the file at `path` with `bytes`: written to a new file in the same
+// folder, flushed to disk, then renamed over the target, so that a failure
+// (full disk, folder not writable) leaves the old file as it was and no
+// half-written file behind. True when the file now holds the bytes.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes);
+
+}  // namespace platform
