@@ -12,16 +12,16 @@ namespace graphics {
 
 struct WindowEvent {
   enum class Kind {
-    MouseDown,    // a button pressed; clicks 2 for a double click
-    MouseUp,      //
-    MouseMove,    // with or without buttons held
-    Wheel,        // notches: whole notches, up positive
-    KeyDown,      // keysym and text (the typed character, UTF-8)
-    KeyUp,        //
-    Leave,        // the pointer left the window
-    Expose,       // part of the window needs drawing again
-    Drop,         // files dropped onto the window (paths)
-    Close,        // the window system closed the window
+    MouseDown,  // a button pressed; clicks 2 for a double click
+    MouseUp,    //
+    MouseMove,  // with or without buttons held
+    Wheel,      // notches: whole notches, up positive
+    KeyDown,    // keysym and text (the typed character, UTF-8)
+    KeyUp,      //
+    Leave,      // the pointer left the window
+    Expose,     // part of the window needs drawing again
+    Drop,       // files dropped onto the window (paths)
+    Close,      // the window system closed the window
   };
   Kind kind = Kind::MouseMove;
   float x = 0.0f, y = 0.0f;  // pixels from the window's top-left corner
