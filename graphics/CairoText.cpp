@@ -26,6 +26,14 @@ bool SelectFont(cairo_t* cr, const TextFormat& format, const std::string& text) 
   if (face == nullptr) return false;
   cairo_set_font_face(cr, face);
   cairo_set_font_size(cr, D(format.size));
+  // Unhinted outlines and metrics: text keeps its proportions at every
+  // editor scale instead of snapping to the pixel grid differently at each.
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+  cairo_set_font_options(cr, options);
+  cairo_font_options_destroy(options);
   return cairo_status(cr) == CAIRO_STATUS_SUCCESS;
 }
 
