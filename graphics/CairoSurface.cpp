@@ -63,8 +63,7 @@ void CairoSurface::RecoverFromError() {
 void CairoSurface::SetScale(double scale) {
   if (!(scale > 0.0) || !std::isfinite(scale)) return;
   mScale = scale;
-  PathKeeper keep(mCr);
-  ApplyScale();
+  ApplyScale();  // the path being built is kept in pixels: it stays put
 }
 
 void CairoSurface::PushClip(const RectF& rect) {
@@ -79,8 +78,7 @@ void CairoSurface::PushClip(const RectF& rect) {
 void CairoSurface::PopClip() {
   // An unmatched pop must not undo cairo's own base state.
   if (mClipDepth == 0) return;
-  PathKeeper keep(mCr);
-  cairo_restore(mCr);
+  cairo_restore(mCr);  // cairo's path is not part of the saved state
   --mClipDepth;
   ApplyScale();
 }
