@@ -190,4 +190,11 @@ void X11Window::HideCursor(bool hide) {
   XDefineCursor(mDisplay, mWindow, mInvisibleCursor);
 }
 
+void X11Window::MovePointer(float x, float y) {
+  if (mDestroyed || !std::isfinite(x) || !std::isfinite(y)) return;
+  X11ErrorTrap trap(mDisplay);
+  XWarpPointer(mDisplay, None, mWindow, 0, 0, 0, 0, static_cast<int>(std::lround(x)),
+               static_cast<int>(std::lround(y)));
+}
+
 }  // namespace graphics

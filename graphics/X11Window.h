@@ -39,6 +39,7 @@ class X11Window final : public Window {
   std::vector<WindowEvent> TakeEvents() override;
   void SetCursor(int shape) override;
   void HideCursor(bool hide) override;
+  void MovePointer(float x, float y) override;
   void SetClipboardText(const std::string& text) override;
   std::string GetClipboardText() override;
   double ScreenScale() const override { return mScreenScale; }

@@ -117,6 +117,14 @@ TEST_F(X11Window, ClicksWheelAndKeysArriveAsEvents) {
   XFlush(mHost);
   events = PumpUntil(*window, [](const auto& e) { return Has(e, Kind::Leave); });
   EXPECT_TRUE(Has(events, Kind::Leave));
+
+  window->MovePointer(50.0f, 40.0f);
+  ::Window root = 0, child = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned int mask = 0;
+  XQueryPointer(mHost, static_cast<::Window>(window->Id()), &root, &child, &rootX, &rootY, &x, &y, &mask);
+  EXPECT_EQ(x, 50);
+  EXPECT_EQ(y, 40);
 }
 
 TEST_F(X11Window, ABadParentIsRefusedWithoutDisturbingTheHost) {
