@@ -137,6 +137,10 @@ void X11Window::Translate(XEvent& event, std::vector<WindowEvent>& events) {
         events.push_back(close);
       }
       break;
+    case MappingNotify:
+      // A new keyboard layout: XLookupString must see it.
+      XRefreshKeyboardMapping(&event.xmapping);
+      break;
     case SelectionRequest:
       AnswerSelectionRequest(event.xselectionrequest);
       break;

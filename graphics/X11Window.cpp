@@ -3,6 +3,7 @@
 
 #include "X11Window.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xresource.h>
 #include <X11/cursorfont.h>
@@ -115,6 +116,8 @@ X11Window::X11Window(Display* display, ::Window window, Visual* visual, int dept
   const long version = kXdndVersion;
   XChangeProperty(mDisplay, mWindow, mAtoms.xdndAware, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&version), 1);
+  // A held key repeats as presses only, without a release before each.
+  XkbSetDetectableAutoRepeat(mDisplay, True, nullptr);
   mShmAvailable = XShmQueryExtension(mDisplay) != False;
   mScreenScale = ScaleFromResources(mDisplay);
   XMapWindow(mDisplay, mWindow);
