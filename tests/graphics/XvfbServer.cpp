@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,6 +51,8 @@ XvfbServer::XvfbServer() {
     const pid_t pid = fork();
     if (pid < 0) return;
     if (pid == 0) {
+      // A test program that dies takes its server with it.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
       execl(xvfb.c_str(), "Xvfb", name.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24",
             static_cast<char*>(nullptr));
       _exit(127);
