@@ -5,7 +5,9 @@
 #   void <qualified C++ name>();
 # which adds them, once, to the process-wide table of graphics/Resources.h.
 # The target calls it before its first lookup (an explicit call, because a
-# static initializer in a static library may never be linked in).
+# static initializer in a static library may never be linked in). The
+# generated code includes "graphics/Resources.h": the target links
+# kalvo5_graphics.
 #
 # Each file is found under the matching entry of NAMES, or under its own file
 # name when NAMES is not given. A file listed twice under two names is
