@@ -22,6 +22,15 @@ void SetColor(cairo_t* cr, const Rgba& color, float weight) {
   cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a * Weight(weight));
 }
 
+// Sets how the image source is sampled. A context in error hands out a new
+// pattern from cairo_get_source that nobody frees, so it is not asked.
+void SetSampling(cairo_t* cr, cairo_extend_t extend) {
+  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) return;
+  cairo_pattern_t* source = cairo_get_source(cr);
+  cairo_pattern_set_filter(source, CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(source, extend);
+}
+
 const CairoImage* AsCairo(const Image& image) {
   const auto* cairoImage = dynamic_cast<const CairoImage*>(&image);
   if (cairoImage == nullptr || image.WidthPixels() < 1 || image.HeightPixels() < 1) return nullptr;
@@ -146,8 +155,8 @@ void CairoSurface::Stroke(const Rgba& color, float thickness, float weight, bool
 // Paints the image's source (set up by the caller with the matrix it needs)
 // inside `clip`; the source keeps the matrix it was set with, and the
 // caller's cairo_save is undone.
-void CairoSurface::PaintImage(const RectF& clip, float weight) {
-  cairo_pattern_set_filter(cairo_get_source(mCr), CAIRO_FILTER_GOOD);
+void CairoSurface::PaintImage(const RectF& clip, cairo_extend_t extend, float weight) {
+  SetSampling(mCr, extend);
   ApplyScale();
   cairo_rectangle(mCr, D(clip.left), D(clip.top), D(clip.Width()), D(clip.Height()));
   cairo_clip(mCr);
@@ -165,7 +174,7 @@ void CairoSurface::DrawImage(const Image& image, const RectF& dst, float srcX, f
   cairo_translate(mCr, D(dst.left) - D(srcX), D(dst.top) - D(srcY));
   cairo_scale(mCr, toUnits, toUnits);
   cairo_set_source_surface(mCr, source->CairoSurface(), 0.0, 0.0);
-  PaintImage(dst, weight);
+  PaintImage(dst, CAIRO_EXTEND_NONE, weight);
 }
 
 void CairoSurface::DrawImageFitted(const Image& image, const RectF& dst, float weight) {
@@ -177,8 +186,7 @@ void CairoSurface::DrawImageFitted(const Image& image, const RectF& dst, float w
   cairo_scale(mCr, D(dst.Width()) / image.WidthPixels(), D(dst.Height()) / image.HeightPixels());
   cairo_set_source_surface(mCr, source->CairoSurface(), 0.0, 0.0);
   // Stretching shows the edge pixels to the border, not a fade to nothing.
-  cairo_pattern_set_extend(cairo_get_source(mCr), CAIRO_EXTEND_PAD);
-  PaintImage(dst, weight);
+  PaintImage(dst, CAIRO_EXTEND_PAD, weight);
 }
 
 void CairoSurface::DrawImageRotated(const Image& image, float cx, float cy, float angleDegrees,
@@ -193,7 +201,7 @@ void CairoSurface::DrawImageRotated(const Image& image, float cx, float cy, floa
   cairo_scale(mCr, toUnits, toUnits);
   cairo_translate(mCr, -image.WidthPixels() / 2.0, -image.HeightPixels() / 2.0);
   cairo_set_source_surface(mCr, source->CairoSurface(), 0.0, 0.0);
-  cairo_pattern_set_filter(cairo_get_source(mCr), CAIRO_FILTER_GOOD);
+  SetSampling(mCr, CAIRO_EXTEND_NONE);
   cairo_paint_with_alpha(mCr, Weight(weight));
   cairo_restore(mCr);
   RecoverFromError();

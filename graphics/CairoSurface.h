@@ -54,7 +54,7 @@ class CairoSurface final : public Surface {
   // non-finite argument, say) ignores every later call; this replaces it with
   // a fresh one on the same pixels, losing the clips and the path.
   void RecoverFromError();
-  void PaintImage(const RectF& clip, float weight);
+  void PaintImage(const RectF& clip, cairo_extend_t extend, float weight);
 
   cairo_surface_t* mSurface;
   cairo_t* mCr;
@@ -63,10 +63,12 @@ class CairoSurface final : public Surface {
 };
 
 // Keeps the path being built across an operation that needs cairo's path for
-// itself (clipping, text), and puts it back afterwards.
+// itself (clipping, text), and puts it back afterwards. It holds the surface's
+// context variable, not the context: an operation may replace the context
+// (RecoverFromError), and the path goes to the one in use at the end.
 class PathKeeper {
  public:
-  explicit PathKeeper(cairo_t* cr) : mCr(cr), mPath(cairo_copy_path(cr)) { cairo_new_path(cr); }
+  explicit PathKeeper(cairo_t*& cr) : mCr(cr), mPath(cairo_copy_path(cr)) { cairo_new_path(cr); }
   ~PathKeeper() {
     cairo_new_path(mCr);
     if (mPath->status == CAIRO_STATUS_SUCCESS) cairo_append_path(mCr, mPath);
@@ -76,7 +78,7 @@ class PathKeeper {
   PathKeeper& operator=(const PathKeeper&) = delete;
 
  private:
-  cairo_t* mCr;
+  cairo_t*& mCr;
   cairo_path_t* mPath;
 };
 

@@ -73,10 +73,12 @@ std::shared_ptr<const Image> ResampleImage(const Image& image, int scale) {
   cairo_t* cr = cairo_create(target);
   cairo_scale(cr, static_cast<double>(width) / image.WidthPixels(),
               static_cast<double>(height) / image.HeightPixels());
-  cairo_set_source_surface(cr, source->CairoSurface(), 0.0, 0.0);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source->CairoSurface());
   // Padding keeps the edge pixels from being blended with transparency.
-  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+  cairo_set_source(cr, pattern);
+  cairo_pattern_destroy(pattern);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_paint(cr);
   const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
