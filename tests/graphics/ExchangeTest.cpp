@@ -144,7 +144,7 @@ TEST_F(Exchange, ClipboardReadsAnotherClientAndGivesUpOnASilentOne) {
 TEST_F(Exchange, DroppedFilesArriveWithTheirPaths) {
   auto window = OpenChild(120, 90);
   ASSERT_TRUE(window);
-  const auto target = static_cast<::Window>(window->Id());
+  const auto dropTarget = static_cast<::Window>(window->Id());
   const Atom uriList = Intern(mHost, "text/uri-list"), copy = Intern(mHost, "XdndActionCopy");
   const ::Window source = XCreateSimpleWindow(mHost, DefaultRootWindow(mHost), 300, 300, 10, 10, 0, 0, 0);
   XSetSelectionOwner(mHost, Intern(mHost, "XdndSelection"), source, CurrentTime);
@@ -156,7 +156,7 @@ TEST_F(Exchange, DroppedFilesArriveWithTheirPaths) {
     unsigned char* data = nullptr;
     int format = 0;
     unsigned long count = 0, remaining = 0;
-    XGetWindowProperty(mHost, target, Intern(mHost, "XdndAware"), 0, 1, False, XA_ATOM, &type, &format,
+    XGetWindowProperty(mHost, dropTarget, Intern(mHost, "XdndAware"), 0, 1, False, XA_ATOM, &type, &format,
                        &count, &remaining, &data);
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(*reinterpret_cast<long*>(data), 5);
@@ -166,7 +166,7 @@ TEST_F(Exchange, DroppedFilesArriveWithTheirPaths) {
   auto send = [&](const char* message, long l1, long l2, long l3, long l4) {
     XEvent event{};
     event.xclient.type = ClientMessage;
-    event.xclient.window = target;
+    event.xclient.window = dropTarget;
     event.xclient.message_type = Intern(mHost, message);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(source);
@@ -174,7 +174,7 @@ TEST_F(Exchange, DroppedFilesArriveWithTheirPaths) {
     event.xclient.data.l[2] = l2;
     event.xclient.data.l[3] = l3;
     event.xclient.data.l[4] = l4;
-    XSendEvent(mHost, target, False, NoEventMask, &event);
+    XSendEvent(mHost, dropTarget, False, NoEventMask, &event);
     XFlush(mHost);
   };
   std::vector<XClientMessageEvent> replies;
@@ -183,7 +183,9 @@ TEST_F(Exchange, DroppedFilesArriveWithTheirPaths) {
     XEvent event;
     while (XCheckTypedWindowEvent(mHost, source, ClientMessage, &event)) replies.push_back(event.xclient);
     if (XCheckTypedWindowEvent(mHost, source, SelectionRequest, &event)) {
-      answered = XGetAtomName(mHost, event.xselectionrequest.target);
+      char* target = XGetAtomName(mHost, event.xselectionrequest.target);
+      answered = target != nullptr ? target : "";
+      if (target != nullptr) XFree(target);
       Answer(mHost, event.xselectionrequest, uriList,
              "# a comment\r\nfile:///tmp/Kalvo5%20Presets/Loud.kvp\r\nhttp://example.com/x\r\n"
              "file://localhost/home/u/a%25b.kvp\r\n");
