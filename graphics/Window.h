@@ -51,6 +51,12 @@ class Window {
   virtual std::vector<WindowEvent> TakeEvents() = 0;
   virtual void SetCursor(int shape) = 0;
   virtual void HideCursor(bool hide) = 0;
+  // Moves the pointer to a point of the window (pixels from its top-left
+  // corner), e.g. back to where it was hidden. Nothing by default.
+  virtual void MovePointer(float x, float y) {
+    (void)x;
+    (void)y;
+  }
   // The system clipboard (the CLIPBOARD selection), plain UTF-8 text. Get
   // answers "" when there is none or its owner does not answer in time.
   virtual void SetClipboardText(const std::string& text) = 0;

@@ -11,6 +11,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev espeak-ng sox alsa-utils
   # plug-in state, update check, meter command
   libtinyxml-dev libcurl4-openssl-dev libsndfile1-dev
+  # editor drawing and window, its fonts; an X server and input faking for its tests
+  libcairo2-dev libx11-dev libxext-dev libfreetype-dev fonts-roboto-unhinted fonts-dejavu-core fonts-dseg
+  xvfb xauth libxtst-dev
   # a third-party Linux VST 2 plug-in the meter command's host tests load
   dpf-plugins-vst
   # a real DAW the plug-in is tested in, run headless (tests/host)
