@@ -158,6 +158,10 @@ class IGraphics {
   void ReleaseMouseCapture();
   IControl* GetCapturedControl() const { return mCaptured; }
   IControl* GetMouseOverControl() const { return mMouseOver; }
+  // The pointer's last position over the editor (keys from the host go
+  // there).
+  float PointerX() const { return mLastX; }
+  float PointerY() const { return mLastY; }
   void BeginResizeDrag() { mResizeDragActive = true; }
   bool ResizeDragActive() const { return mResizeDragActive; }
   void EnableMouseOver(bool on);
@@ -220,15 +224,16 @@ class IGraphics {
   void DrawPoint(const Color& color, float x, float y, const Blend* blend = nullptr);
   void DrawLine(const Color& color, float x1, float y1, float x2, float y2, const Blend* blend = nullptr,
                 float thickness = 1.0f);
-  void DrawDottedLine(const Color& color, float x1, float y1, float x2, float y2, const Blend* blend = nullptr,
-                      float thickness = 1.0f);
+  void DrawDottedLine(const Color& color, float x1, float y1, float x2, float y2,
+                      const Blend* blend = nullptr, float thickness = 1.0f);
   void DrawTriangle(const Color& color, float x1, float y1, float x2, float y2, float x3, float y3,
                     const Blend* blend = nullptr, float thickness = 1.0f);
   void FillTriangle(const Color& color, float x1, float y1, float x2, float y2, float x3, float y3,
                     const Blend* blend = nullptr);
   void DrawRect(const Color& color, const Rect& r, const Blend* blend = nullptr, float thickness = 1.0f);
   void FillRect(const Color& color, const Rect& r, const Blend* blend = nullptr);
-  void DrawDottedRect(const Color& color, const Rect& r, const Blend* blend = nullptr, float thickness = 1.0f);
+  void DrawDottedRect(const Color& color, const Rect& r, const Blend* blend = nullptr,
+                      float thickness = 1.0f);
   void DrawRoundRect(const Color& color, const Rect& r, float radius, const Blend* blend = nullptr,
                      float thickness = 1.0f);
   void DrawRoundRect(const Color& color, const Rect& r, float tl, float tr, float br, float bl,
@@ -259,8 +264,8 @@ class IGraphics {
                 float thickness = 1.0f);
   // A curve through normalized y values (0 at the bottom), spread evenly or
   // at the normalized x values.
-  void DrawData(const Color& color, const Rect& r, const float* normY, int count, const float* normX = nullptr,
-                const Blend* blend = nullptr, float thickness = 1.0f);
+  void DrawData(const Color& color, const Rect& r, const float* normY, int count,
+                const float* normX = nullptr, const Blend* blend = nullptr, float thickness = 1.0f);
   void DrawText(const TextStyle& style, const std::string& text, const Rect& r, const Blend* blend = nullptr);
   // The width and height of the text in editor units (an estimate without a
   // surface).
