@@ -114,7 +114,9 @@ class ProbeControl : public igraphics::IControl {
     igraphics::IControl::OnMouseDown(x, y, mods);
   }
   void OnMouseUp(float, float, const igraphics::MouseMods&) override { events.push_back("up"); }
-  void OnMouseDrag(float, float, float, float, const igraphics::MouseMods&) override { events.push_back("drag"); }
+  void OnMouseDrag(float, float, float, float, const igraphics::MouseMods&) override {
+    events.push_back("drag");
+  }
   void OnMouseWheel(float, float, const igraphics::MouseMods&, float d) override {
     events.push_back("wheel " + std::to_string(static_cast<int>(d)));
   }
