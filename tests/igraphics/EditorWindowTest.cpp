@@ -2,10 +2,10 @@
 // parameter controls, resizing and scaling, and drawing.
 #include <gtest/gtest.h>
 
-#include "EditorTestSupport.h"
 #include <algorithm>
 #include <cmath>
 #include <tuple>
+#include "EditorTestSupport.h"
 
 #include "framework/igraphics/ICornerResizerControl.h"
 #include "framework/igraphics/IMessageBoxControl.h"
@@ -110,11 +110,13 @@ TEST(EditorMouse, KeysGoToTheControlUnderThePointerThenTheHandler) {
 }
 
 TEST(EditorResize, CornerDragInScaleModeTakesTheSmallerRatio) {
-  for (const auto& [x, y, expected] : {std::tuple{900.0f, 510.0f, 1.5f}, std::tuple{900.0f, 400.0f, 400.0f / 340.0f}}) {
+  for (const auto& [x, y, expected] :
+       {std::tuple{900.0f, 510.0f, 1.5f}, std::tuple{900.0f, 400.0f, 400.0f / 340.0f}}) {
     Editor editor;
     IGraphics& ui = *editor.ui;
     ProbeControl* probe = AddProbe(ui, {0, 0, 10, 10});
-    ui.SetCornerResizer(std::make_unique<ICornerResizerControl>(Rect{0, 0, 616, 352}, 20.0f), ResizeMode::Scale);
+    ui.SetCornerResizer(std::make_unique<ICornerResizerControl>(Rect{0, 0, 616, 352}, 20.0f),
+                        ResizeMode::Scale);
     ui.BeginResizeDrag();
     ui.OnMouseDown(600, 340, Left());
     ui.OnMouseDrag(x, y, x - 600, y - 340, Left());
@@ -199,12 +201,13 @@ TEST(EditorMessages, MessageBoxAnswersByKeyAndHoldsTheMouse) {
   Editor editor;
   ProbeControl* control = AddProbe(*editor.ui, {0, 0, 616, 352});
   std::vector<int> answers;
-  editor.ui->ShowMessageBox("Overwrite?", "Preset", kMB_YESNO, [&](int answer) { answers.push_back(answer); });
+  editor.ui->ShowMessageBox("Overwrite?", "Preset", kMB_YESNO,
+                            [&](int answer) { answers.push_back(answer); });
   editor.ui->ShowMessageBox("Second", "Preset", kMB_OK, [&](int answer) { answers.push_back(answer); });
   editor.ui->OnMouseDown(5, 5, Left());
   editor.ui->OnMouseUp(5, 5, Left());
   EXPECT_TRUE(control->events.back() == "attached");
-  editor.ui->OnKeyDown(5, 5, Key(0x1B));  // Escape: No
+  editor.ui->OnKeyDown(5, 5, Key(0x1B));           // Escape: No
   ASSERT_NE(editor.ui->GetMessageBox(), nullptr);  // the queued box follows
   EXPECT_EQ(editor.ui->GetMessageBox()->Text(), "Second");
   const Rect ok = editor.ui->GetMessageBox()->ButtonRect(0);
