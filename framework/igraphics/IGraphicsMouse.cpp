@@ -49,6 +49,8 @@ void IGraphics::ReleaseMouseCapture() {
 void IGraphics::OnMouseDown(float x, float y, const MouseMods& mods) {
   HideTooltip();
   mButtonsDown = true;
+  mLastX = x;
+  mLastY = y;
   mResizeOriginX = x;
   mResizeOriginY = y;
   IControl* control = GetMouseControl(x, y, true);
@@ -83,6 +85,8 @@ void IGraphics::OnMouseDblClick(float x, float y, const MouseMods& mods) {
 }
 
 void IGraphics::OnMouseDrag(float x, float y, float dx, float dy, const MouseMods& mods) {
+  mLastX = x;
+  mLastY = y;
   if (mResizeDragActive) {
     if (mResizeMode == ResizeMode::Scale) {
       if (mResizeOriginX <= 0.0f || mResizeOriginY <= 0.0f) return;

@@ -17,8 +17,8 @@ constexpr int kShifted = 1;
 
 struct Entry : ::testing::Test {
   Entry() {
-    editor.delegate.GetParam(0)->DefineDouble("Gain", "dB", iplug::NoFlags, "", iplug::IParam::ShapeLinear(), 0.0,
-                                              -60.0, 60.0, 0.1);
+    editor.delegate.GetParam(0)->DefineDouble("Gain", "dB", iplug::NoFlags, "", iplug::IParam::ShapeLinear(),
+                                              0.0, -60.0, 60.0, 0.1);
     editor.delegate.GetParam(1)->DefineEnum("Mode", 0, 3, "", iplug::NoFlags, "");
     ui().AddTextEntry(TextStyle{});
     control = ui().AttachControl(std::make_unique<ProbeControl>(Rect{100, 100, 200, 120}, 0));
@@ -34,7 +34,9 @@ struct Entry : ::testing::Test {
       ui().OnKeyDown(0, 0, Key(code, s, flags & kShifted));
     }
   }
-  void Press(int vk, bool shift = false, bool ctrl = false) { ui().OnKeyDown(0, 0, Key(vk, "", shift, ctrl)); }
+  void Press(int vk, bool shift = false, bool ctrl = false) {
+    ui().OnKeyDown(0, 0, Key(vk, "", shift, ctrl));
+  }
   void Open(IControl* c, const std::string& text) {
     ui().ShowTextEntry(c, TextStyle{}, {100, 100, 200, 120}, text, 0);
     Press(vk::kEnd);
