@@ -20,9 +20,11 @@ namespace igraphics {
 
 struct Backend {
   std::function<const graphics::Resource*(std::string_view name)> findResource;
-  std::function<std::shared_ptr<const graphics::Image>(const unsigned char* data, std::size_t size, int scale)>
+  std::function<std::shared_ptr<const graphics::Image>(const unsigned char* data, std::size_t size,
+                                                       int scale)>
       decodePng;
-  std::function<std::shared_ptr<const graphics::Image>(const graphics::Image& image, int scale)> resampleImage;
+  std::function<std::shared_ptr<const graphics::Image>(const graphics::Image& image, int scale)>
+      resampleImage;
   std::function<bool(const std::string& id, const unsigned char* data, std::size_t size)> registerFont;
   std::function<bool(const std::string& id)> fontRegistered;
   std::function<std::unique_ptr<graphics::Window>(std::uintptr_t parent, int widthPixels, int heightPixels,

@@ -19,7 +19,9 @@ void InstallGraphicsBackend() {
   backend.openChildWindow = [](std::uintptr_t parent, int width, int height, std::string& error) {
     return graphics::OpenChildWindow(parent, width, height, error);
   };
-  backend.createImageSurface = [](int width, int height) { return graphics::CreateImageSurface(width, height); };
+  backend.createImageSurface = [](int width, int height) {
+    return graphics::CreateImageSurface(width, height);
+  };
   SetBackend(std::move(backend));
 }
 

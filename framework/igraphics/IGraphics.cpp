@@ -42,7 +42,8 @@ void IGraphics::ResizeSurface() {
 void IGraphics::ResizeNativeWindow() {
   if (!mWindow) return;
   const double scale = GetTotalScale();
-  mWindow->Resize(static_cast<int>(std::lround(mWidth * scale)), static_cast<int>(std::lround(mHeight * scale)));
+  mWindow->Resize(static_cast<int>(std::lround(mWidth * scale)),
+                  static_cast<int>(std::lround(mHeight * scale)));
 }
 
 // --- Controls ------------------------------------------------------------
@@ -146,9 +147,15 @@ void IGraphics::SendControlMessage(int tag, int messageTag, int size, const void
   if (IControl* control = ControlWithTag(tag)) control->OnPluginMessage(messageTag, size, data);
 }
 
-void IGraphics::EndGestures(IControl& control) {
+std::vector<int> IGraphics::BoundParams(const IControl& control) {
+  std::vector<int> params;
   for (int slot = 0; slot < control.NVals(); ++slot)
-    if (control.IsBound(slot)) mDelegate.EndParamGesture(control.GetParamIdx(slot));
+    if (control.IsBound(slot)) params.push_back(control.GetParamIdx(slot));
+  return params;
+}
+
+void IGraphics::EndGestures(const std::vector<int>& params) {
+  for (int param : params) mDelegate.EndParamGesture(param);
 }
 
 // --- Asking the user -----------------------------------------------------
@@ -194,8 +201,10 @@ void IGraphics::DeliverMenuResult(PopupMenu* chosen) {
   mMenuRequester = nullptr;
   mFullRedraw = true;
   if (!requester) return;
+  // The choice may rebuild the editor and take the requester with it.
+  const std::vector<int> params = BoundParams(*requester);
   requester->OnMenuChoice(chosen, slot);
-  EndGestures(*requester);
+  EndGestures(params);
 }
 
 bool IGraphics::PopupMenuShowing() const { return mPopupHost && mPopupHost->IsShowing(); }

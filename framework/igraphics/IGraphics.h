@@ -283,7 +283,10 @@ class IGraphics {
   void ResizeSurface();
   void ResizeNativeWindow();
   void InitSpecialControl(IControl& control);
-  void EndGestures(IControl& control);
+  // The parameters bound to the control's slots, gathered before a call that
+  // may destroy the control.
+  static std::vector<int> BoundParams(const IControl& control);
+  void EndGestures(const std::vector<int>& params);
   void HandleWindowEvent(const graphics::WindowEvent& event);
   void UpdateTooltip();
   void HideTooltip();

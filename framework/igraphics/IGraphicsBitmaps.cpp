@@ -43,7 +43,8 @@ bool ReadFile(const std::string& path, std::vector<unsigned char>& bytes) {
   return ok;
 }
 
-std::shared_ptr<const graphics::Image> LoadImageAt(const Backend& backend, const std::string& name, int scale) {
+std::shared_ptr<const graphics::Image> LoadImageAt(const Backend& backend, const std::string& name,
+                                                   int scale) {
   if (!backend.decodePng) return nullptr;
   const std::string scaledName = ScaledResourceName(name, scale);
   if (backend.findResource) {
@@ -100,7 +101,8 @@ Bitmap IGraphics::LoadBitmapResource(const std::string& name, int frames, bool f
       for (int scale : BitmapScaleSearchOrder(targetScale)) {
         image = LoadImageAt(backend, name, scale);
         if (!image) continue;
-        if (scale != targetScale) image = backend.resampleImage ? backend.resampleImage(*image, targetScale) : nullptr;
+        if (scale != targetScale)
+          image = backend.resampleImage ? backend.resampleImage(*image, targetScale) : nullptr;
         break;
       }
       if (!image) return bitmap;

@@ -26,6 +26,9 @@ bool IsLocalFileAddress(const std::string& address) { return address.rfind("file
 
 int IGraphics::ShowMessageBox(const std::string& text, const std::string& caption, int type,
                               MessageBoxCompletion completion) {
+  // The box takes the mouse: a control pressed on the way here never gets
+  // its release, so its gestures end now rather than never.
+  if (mCaptured) EndGestures(BoundParams(*mCaptured));
   ReleaseMouseCapture();
   if (mMessageBox) {
     // One at a time: the next shows when this one is answered.
@@ -39,7 +42,8 @@ int IGraphics::ShowMessageBox(const std::string& text, const std::string& captio
   }
   if (TextEntryActive()) CancelTextEntry();
   const Rect editor{0.0f, 0.0f, static_cast<float>(mWidth), static_cast<float>(mHeight)};
-  mMessageBox = std::make_unique<IMessageBoxControl>(editor, text, caption, type == kMB_YESNO ? kMB_YESNO : kMB_OK);
+  mMessageBox =
+      std::make_unique<IMessageBoxControl>(editor, text, caption, type == kMB_YESNO ? kMB_YESNO : kMB_OK);
   mMessageBox->SetDelegate(&mDelegate);
   mMessageBox->SetGraphics(this);
   mMessageBoxCompletion = std::move(completion);

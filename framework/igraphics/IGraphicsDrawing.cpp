@@ -129,7 +129,8 @@ void IGraphics::FillArc(const Color& color, float cx, float cy, float r, float f
   mSurface->Fill(color.ToRgba(), Weight(blend));
 }
 
-void IGraphics::DrawCircle(const Color& color, float cx, float cy, float r, const Blend* blend, float thickness) {
+void IGraphics::DrawCircle(const Color& color, float cx, float cy, float r, const Blend* blend,
+                           float thickness) {
   DrawEllipse(color, cx, cy, r, r, 0.0f, blend, thickness);
 }
 

@@ -1,7 +1,7 @@
 // Key dispatch, and the translation of X11 keysyms into the Windows
 // virtual-key codes the controls look at.
-#include "IGraphics.h"
 #include "IGraphicsKeys.h"
+#include "IGraphics.h"
 
 namespace igraphics {
 

@@ -108,9 +108,10 @@ void IGraphics::OnMouseDrag(float x, float y, float dx, float dy, const MouseMod
 void IGraphics::OnMouseUp(float x, float y, const MouseMods& mods) {
   mButtonsDown = false;
   if (IControl* control = mCaptured) {
+    // The release may rebuild the editor and take the control with it.
+    const std::vector<int> params = BoundParams(*control);
     control->OnMouseUp(x, y, mods);
-    // The control may have gone with a closed message box or menu.
-    if (mCaptured == control) EndGestures(*control);
+    EndGestures(params);
     mCaptured = nullptr;
   }
   if (mResizeDragActive) {

@@ -7,9 +7,9 @@ graphics::TextFormat TextStyle::ToFormat() const {
   format.fontId = font.substr(0, kMaxFontIdLength);
   format.size = size;
   format.color = color.ToRgba();
-  format.hAlign = align == HAlign::Near     ? graphics::HAlign::Near
-                  : align == HAlign::Far    ? graphics::HAlign::Far
-                                            : graphics::HAlign::Center;
+  format.hAlign = align == HAlign::Near  ? graphics::HAlign::Near
+                  : align == HAlign::Far ? graphics::HAlign::Far
+                                         : graphics::HAlign::Center;
   format.vAlign = valign == VAlign::Top      ? graphics::VAlign::Top
                   : valign == VAlign::Bottom ? graphics::VAlign::Bottom
                                              : graphics::VAlign::Middle;

@@ -41,9 +41,7 @@ struct Rect {
 struct Color {
   int A = 255, R = 0, G = 0, B = 0;
   bool operator==(const Color&) const = default;
-  graphics::Rgba ToRgba() const {
-    return {R / 255.0, G / 255.0, B / 255.0, A / 255.0};
-  }
+  graphics::Rgba ToRgba() const { return {R / 255.0, G / 255.0, B / 255.0, A / 255.0}; }
 };
 
 inline constexpr Color kColorBlack{255, 0, 0, 0};
@@ -102,9 +100,20 @@ inline constexpr int kNumpad0 = 0x60, kNumpad9 = 0x69, kDecimal = 0x6E;
 
 // Pointer shapes (SetMouseCursor).
 enum Cursor {
-  kCursorArrow = 0, kCursorIBeam, kCursorWait, kCursorCross, kCursorUpArrow, kCursorSizeNWSE,
-  kCursorSizeNESW, kCursorSizeWE, kCursorSizeNS, kCursorMove, kCursorNo, kCursorHand,
-  kCursorAppStarting, kCursorHelp
+  kCursorArrow = 0,
+  kCursorIBeam,
+  kCursorWait,
+  kCursorCross,
+  kCursorUpArrow,
+  kCursorSizeNWSE,
+  kCursorSizeNESW,
+  kCursorSizeWE,
+  kCursorSizeNS,
+  kCursorMove,
+  kCursorNo,
+  kCursorHand,
+  kCursorAppStarting,
+  kCursorHelp
 };
 
 }  // namespace igraphics

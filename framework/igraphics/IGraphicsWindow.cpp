@@ -17,10 +17,9 @@ bool IGraphics::AnythingNeedsRedraw() const {
   if (mFullRedraw) return true;
   for (const auto& control : mControls)
     if (control->NeedsRedraw()) return true;
-  for (const IControl* special : {static_cast<const IControl*>(mCornerResizer.get()),
-                                  static_cast<const IControl*>(mPopupHost.get()),
-                                  static_cast<const IControl*>(mTextEntry.get()),
-                                  static_cast<const IControl*>(mMessageBox.get())})
+  for (const IControl* special :
+       {static_cast<const IControl*>(mCornerResizer.get()), static_cast<const IControl*>(mPopupHost.get()),
+        static_cast<const IControl*>(mTextEntry.get()), static_cast<const IControl*>(mMessageBox.get())})
     if (special && special->NeedsRedraw()) return true;
   return false;
 }
@@ -129,27 +128,39 @@ void IGraphics::HandleWindowEvent(const graphics::WindowEvent& event) {
       else
         OnMouseDown(x, y, mods);
       break;
-    case Kind::MouseUp: OnMouseUp(x, y, mods); break;
+    case Kind::MouseUp:
+      OnMouseUp(x, y, mods);
+      break;
     case Kind::MouseMove:
       if (event.left || event.right)
         OnMouseDrag(x, y, x - mEventX, y - mEventY, mods);
       else
         OnMouseOver(x, y, mods);
       break;
-    case Kind::Wheel: OnMouseWheel(x, y, mods, static_cast<float>(event.notches)); break;
+    case Kind::Wheel:
+      OnMouseWheel(x, y, mods, static_cast<float>(event.notches));
+      break;
     case Kind::KeyDown:
     case Kind::KeyUp: {
-      const KeyPress key = MakeKeyPressFromKeysym(event.keysym, event.text, event.shift, event.control, event.alt);
+      const KeyPress key =
+          MakeKeyPressFromKeysym(event.keysym, event.text, event.shift, event.control, event.alt);
       if (event.kind == Kind::KeyDown)
         OnKeyDown(mLastX, mLastY, key);
       else
         OnKeyUp(mLastX, mLastY, key);
       break;
     }
-    case Kind::Leave: OnMouseOut(); break;
-    case Kind::Expose: mFullRedraw = true; break;
-    case Kind::Drop: OnDrop(event.paths, x, y); break;
-    case Kind::Close: break;
+    case Kind::Leave:
+      OnMouseOut();
+      break;
+    case Kind::Expose:
+      mFullRedraw = true;
+      break;
+    case Kind::Drop:
+      OnDrop(event.paths, x, y);
+      break;
+    case Kind::Close:
+      break;
   }
   if (event.kind != Kind::KeyDown && event.kind != Kind::KeyUp && event.kind != Kind::Expose) {
     mEventX = x;

@@ -16,7 +16,8 @@ constexpr float kMargin = 10.0f;
 
 }  // namespace
 
-IMessageBoxControl::IMessageBoxControl(const Rect& editorBounds, std::string text, std::string caption, int type)
+IMessageBoxControl::IMessageBoxControl(const Rect& editorBounds, std::string text, std::string caption,
+                                       int type)
     : IControl(editorBounds), mText(std::move(text)), mCaption(std::move(caption)), mType(type) {
   mTextStyle.size = 13.0f;
   OnResized();

@@ -25,7 +25,8 @@ Rect IPopupMenuControl::LayoutLevel(const PopupMenu& menu, float left, float top
   for (int i = 0; i < menu.NItems(); ++i) {
     const PopupMenu::Item* item = menu.GetItem(i);
     height += item->IsSeparator() ? kSeparatorHeight : ItemHeight();
-    if (g) width = std::max(width, g->MeasureText(mTextStyle, item->Text()).W() + kTextPadding + kArrowPadding);
+    if (g)
+      width = std::max(width, g->MeasureText(mTextStyle, item->Text()).W() + kTextPadding + kArrowPadding);
   }
   if (g) {
     // Keep the level inside the editor where it fits.
@@ -142,11 +143,20 @@ bool IPopupMenuControl::OnControlKeyDown(float /*x*/, float /*y*/, const KeyPres
     MarkDirty(false);
   };
   switch (key.vk) {
-    case vk::kUp: step(-1); break;
-    case vk::kDown: step(1); break;
-    case vk::kReturn: Choose(OpenLevels() - 1, level.highlighted); break;
-    case vk::kEscape: Choose(-1, -1); break;
-    default: break;
+    case vk::kUp:
+      step(-1);
+      break;
+    case vk::kDown:
+      step(1);
+      break;
+    case vk::kReturn:
+      Choose(OpenLevels() - 1, level.highlighted);
+      break;
+    case vk::kEscape:
+      Choose(-1, -1);
+      break;
+    default:
+      break;
   }
   return true;
 }
@@ -170,8 +180,8 @@ void IPopupMenuControl::Draw(IGraphics& g) {
       if (highlighted) g.FillRect(kHighlight, r);
       TextStyle style = mTextStyle;
       style.color = !item->Enabled() || item->IsTitle() ? kDisabledText
-                    : highlighted                      ? kColorWhite
-                                                       : mTextStyle.color;
+                    : highlighted                       ? kColorWhite
+                                                        : mTextStyle.color;
       if (item->Checked()) g.FillCircle(style.color, r.L + 10.0f, r.MH(), 3.0f);
       g.DrawText(style, item->Text(), {r.L + kTextPadding, r.T, r.R - kArrowPadding, r.B});
       if (item->Submenu()) {

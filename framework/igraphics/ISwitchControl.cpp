@@ -35,7 +35,8 @@ void ISwitchControlBase::OnMouseUp(float /*x*/, float /*y*/, const MouseMods& /*
   MarkDirty(false);
 }
 
-IBSwitchControl::IBSwitchControl(const Rect& bounds, const Bitmap& bitmap, int paramIdx, ActionFunction action)
+IBSwitchControl::IBSwitchControl(const Rect& bounds, const Bitmap& bitmap, int paramIdx,
+                                 ActionFunction action)
     : ISwitchControlBase(bounds, paramIdx, std::move(action), bitmap.frames), IBitmapBase(bitmap) {}
 
 void IBSwitchControl::OnScaleChanged() {

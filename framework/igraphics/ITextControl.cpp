@@ -4,7 +4,8 @@
 
 namespace igraphics {
 
-ITextControl::ITextControl(const Rect& bounds, std::string text, const TextStyle& style, const Color& background)
+ITextControl::ITextControl(const Rect& bounds, std::string text, const TextStyle& style,
+                           const Color& background)
     : IControl(bounds), mLabel(std::move(text)), mBackground(background) {
   mTextStyle = style;
   SetIgnoreMouse(true);

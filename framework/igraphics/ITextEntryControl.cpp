@@ -53,7 +53,8 @@ bool ITextEntryControl::Accepts(EntryFilter filter, const KeyPress& key) {
 }
 
 int ITextEntryControl::CharacterCount() const {
-  return static_cast<int>(std::count_if(mText.begin(), mText.end(), [](char c) { return !IsContinuationByte(c); }));
+  return static_cast<int>(
+      std::count_if(mText.begin(), mText.end(), [](char c) { return !IsContinuationByte(c); }));
 }
 
 int ITextEntryControl::PreviousBoundary(int pos) const {
@@ -76,7 +77,8 @@ int ITextEntryControl::PositionAt(float x) {
   int best = 0;
   float bestDistance = 1e9f;
   for (int pos = 0;; pos = NextBoundary(pos)) {
-    const float width = g ? g->MeasureText(mTextStyle, mText.substr(0, static_cast<std::size_t>(pos))).W() : 0.0f;
+    const float width =
+        g ? g->MeasureText(mTextStyle, mText.substr(0, static_cast<std::size_t>(pos))).W() : 0.0f;
     const float distance = std::abs(mRect.L + kInnerMargin + width - x);
     if (distance < bestDistance) {
       bestDistance = distance;
@@ -213,9 +215,14 @@ void ITextEntryControl::OnMenuChoice(PopupMenu* menu, int /*slot*/) {
       Copy();
       Insert("");
       break;
-    case 1: Copy(); break;
-    case 2: Paste(); break;
-    default: break;
+    case 1:
+      Copy();
+      break;
+    case 2:
+      Paste();
+      break;
+    default:
+      break;
   }
 }
 
@@ -224,9 +231,14 @@ bool ITextEntryControl::OnControlKeyDown(float /*x*/, float /*y*/, const KeyPres
   const int end = static_cast<int>(mText.size());
   const bool selection = SelectionEnd() > SelectionStart();
   switch (key.vk) {
-    case vk::kReturn: Commit(); return true;
-    case vk::kEscape: Cancel(); return true;
-    case vk::kTab: return true;
+    case vk::kReturn:
+      Commit();
+      return true;
+    case vk::kEscape:
+      Cancel();
+      return true;
+    case vk::kTab:
+      return true;
     case vk::kBack:
       if (!selection) mAnchor = PreviousBoundary(mCaret);
       if (SelectionEnd() > SelectionStart()) Insert("");
@@ -243,11 +255,16 @@ bool ITextEntryControl::OnControlKeyDown(float /*x*/, float /*y*/, const KeyPres
       return true;
     case vk::kUp:
     case vk::kHome:
-    case vk::kPrior: MoveCaret(0, key.shift); return true;
+    case vk::kPrior:
+      MoveCaret(0, key.shift);
+      return true;
     case vk::kDown:
     case vk::kEnd:
-    case vk::kNext: MoveCaret(end, key.shift); return true;
-    default: break;
+    case vk::kNext:
+      MoveCaret(end, key.shift);
+      return true;
+    default:
+      break;
   }
   if (IsCommand(key, 'A')) {
     mAnchor = 0;

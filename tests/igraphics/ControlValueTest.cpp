@@ -2,6 +2,8 @@
 // drags, defaults, switches, bitmap frames, menus and text entry results.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "EditorTestSupport.h"
 #include "framework/igraphics/IBitmapBase.h"
 #include "framework/igraphics/IPopupMenuControl.h"
@@ -117,6 +119,7 @@ TEST(BitmapFrames, FrameChoiceAndPlacement) {
   EXPECT_EQ(IBitmapBase::FrameFor(3, 0.5), 2);
   EXPECT_EQ(IBitmapBase::FrameFor(3, 0.75), 3);
   EXPECT_EQ(IBitmapBase::FrameFor(3, 1.0), 3);
+  EXPECT_EQ(IBitmapBase::FrameFor(3, std::numeric_limits<double>::quiet_NaN()), 1);
 
   Bitmap stacked;
   stacked.W = 40;

@@ -240,3 +240,40 @@ TEST(EditorMessages, OpenURLAsksFirstAndReportsOffline) {
   editor.ui->CloseMessageBox(kResultYes);
   EXPECT_EQ(opened, (std::vector<std::string>{"file:///tmp/manual.pdf", "https://example.org/a"}));
 }
+
+TEST(EditorMessages, APressThatOpensABoxStillEndsItsGestureOnce) {
+  Editor editor;
+  struct Asker : ProbeControl {
+    using ProbeControl::ProbeControl;
+    void OnMouseDown(float, float, const MouseMods&) override {
+      GetUI()->ShowMessageBox("About", "Kalvo5", kMB_OK);
+    }
+  };
+  editor.ui->AttachControl(std::make_unique<Asker>(Rect{0, 0, 100, 100}, 0));
+  editor.ui->OnMouseDown(10, 10, Left());
+  editor.ui->OnMouseUp(10, 10, Left());
+  EXPECT_EQ(editor.delegate.gestures, (std::vector<std::string>{"begin 0", "end 0"}));
+}
+
+TEST(EditorControls, ARebuildDuringAReleaseOrMenuChoiceIsSafe) {
+  Editor editor;
+  editor.ui->AddPopupMenuHost(TextStyle{});
+  struct Rebuilder : ProbeControl {
+    using ProbeControl::ProbeControl;
+    void OnMouseUp(float, float, const MouseMods&) override { GetUI()->RemoveAllControls(); }
+    void OnMenuChoice(PopupMenu*, int) override { GetUI()->RemoveAllControls(); }
+  };
+  editor.ui->AttachControl(std::make_unique<Rebuilder>(Rect{0, 0, 100, 100}, 0));
+  editor.ui->OnMouseDown(10, 10, Left());
+  editor.ui->OnMouseUp(10, 10, Left());
+  EXPECT_EQ(editor.ui->ControlCount(), 0);
+  EXPECT_EQ(editor.delegate.gestures, (std::vector<std::string>{"begin 0", "end 0"}));
+
+  IControl* menuOwner = editor.ui->AttachControl(std::make_unique<Rebuilder>(Rect{0, 0, 100, 100}, 1));
+  PopupMenu menu;
+  menu.AddItem("Only");
+  editor.ui->ShowPopupMenu(menuOwner, menu, {0, 0, 10, 10}, 0);
+  editor.ui->OnMouseDown(500, 300, Left());  // outside the menu: closes it unchosen
+  EXPECT_EQ(editor.ui->ControlCount(), 0);
+  EXPECT_EQ(editor.delegate.gestures.back(), "end 1");
+}
