@@ -149,6 +149,8 @@ void IGraphics::OnMouseOver(float x, float y, const MouseMods& mods) {
     if (mMouseOver) mMouseOver->OnMouseOut();
     HideTooltip();
     mMouseOver = control;
+    // The rest that shows a tooltip starts over on every control.
+    mLastMoveTime = std::chrono::steady_clock::now();
   }
   if (moved) {
     mLastMoveTime = std::chrono::steady_clock::now();
