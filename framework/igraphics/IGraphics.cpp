@@ -187,12 +187,9 @@ void IGraphics::ShowPopupMenu(IControl* control, const PopupMenu& menu, const Re
   if (mCursorHidden) HideMouseCursor(false);
   mMenuRequester = control;
   mMenuSlot = slot;
-  if (mPopupHost) {
-    mPopupHost->Show(menu, anchor);
-    return;
-  }
-  // No in-editor host and no native menus here: the menu closes unchosen.
-  DeliverMenuResult(nullptr);
+  // There are no native menus here: a window without a host gets one.
+  if (!mPopupHost) AddPopupMenuHost(TextStyle{});
+  mPopupHost->Show(menu, anchor);
 }
 
 void IGraphics::DeliverMenuResult(PopupMenu* chosen) {
@@ -214,7 +211,8 @@ bool IGraphics::TextEntryActive() const { return mTextEntry && mTextEntry->IsAct
 void IGraphics::ShowTextEntry(IControl* control, const TextStyle& style, const Rect& bounds,
                               const std::string& text, int slot) {
   if (!control) return;
-  if (!mTextEntry) return;  // no native edit field on this platform
+  // There are no native edit fields here: a window without a host gets one.
+  if (!mTextEntry) AddTextEntry(style);
   mTextEntryRequester = control;
   mTextEntrySlot = slot;
   EntryFilter filter = EntryFilter::Any;
@@ -241,6 +239,7 @@ void IGraphics::CommitTextEntry(const std::string& text) {
 }
 
 void IGraphics::CancelTextEntry() {
+  if (mPathPrompt && mTextEntryRequester == mPathPrompt.get()) mPathPrompt->OnTextEntered("", 0);
   mTextEntryRequester = nullptr;
   if (mTextEntry) mTextEntry->Hide();
   MarkAllDirty();

@@ -208,6 +208,8 @@ class IGraphics {
   // address opens after Yes. `done` (optional) learns the final outcome.
   bool OpenURL(const std::string& address, const std::string& title = "", const std::string& confirm = "",
                const std::string& error = "", std::function<void(bool opened)> done = nullptr);
+  // A desktop dialog through the platform services, else a path typed into
+  // an entry across the editor's top. `done` gets the path, "" when none.
   void PromptForFile(const std::string& path, const std::string& folder, FileAction action,
                      const std::string& extensions, std::function<void(const std::string& chosen)> done);
   void PromptForDirectory(const std::string& folder, std::function<void(const std::string& chosen)> done);
@@ -294,6 +296,7 @@ class IGraphics {
   bool AnythingNeedsRedraw() const;
   void MarkAllDirty();
   void ForEachSpecialControl(const std::function<void(IControl&)>& f);
+  void PromptForPathInEditor(const std::string& initial, std::function<void(const std::string&)> done);
 
   IGEditorDelegate& mDelegate;
   int mWidth;
@@ -320,6 +323,7 @@ class IGraphics {
     MessageBoxCompletion completion;
   };
   std::vector<PendingMessage> mPendingMessages;
+  std::unique_ptr<IControl> mPathPrompt;
   float mEventX = 0.0f, mEventY = 0.0f;
   ResizeMode mResizeMode = ResizeMode::Scale;
   bool mLayoutOnResize = false;

@@ -91,21 +91,64 @@ bool IGraphics::OpenURL(const std::string& address, const std::string& title, co
   return false;
 }
 
+namespace {
+
+// The invisible owner of an in-editor path prompt: it receives the typed
+// path and tells the caller once ("" when the entry is cancelled). A prompt
+// still open when the editor closes tells nothing: the caller may be gone.
+class PathPromptControl : public IControl {
+ public:
+  explicit PathPromptControl(std::function<void(const std::string&)> done)
+      : IControl({}), mDone(std::move(done)) {}
+  void Draw(IGraphics&) override {}
+  void OnTextEntered(const char* text, int) override { Finish(text); }
+  void Finish(const std::string& path) {
+    auto done = std::move(mDone);
+    mDone = nullptr;
+    if (done) done(path);
+  }
+
+ private:
+  std::function<void(const std::string&)> mDone;
+};
+
+std::string JoinPath(const std::string& folder, const std::string& file) {
+  if (folder.empty()) return file;
+  if (file.empty()) return folder;
+  return folder.back() == '/' ? folder + file : folder + "/" + file;
+}
+
+}  // namespace
+
+void IGraphics::PromptForPathInEditor(const std::string& initial,
+                                      std::function<void(const std::string&)> done) {
+  if (!mTextEntry) AddTextEntry(TextStyle{});
+  if (TextEntryActive()) CancelTextEntry();
+  mPathPrompt = std::make_unique<PathPromptControl>(std::move(done));
+  mPathPrompt->SetDelegate(&mDelegate);
+  mPathPrompt->SetGraphics(this);
+  mPathPrompt->SetTextEntryLength(4096);
+  TextStyle style;
+  style.size = 12.0f;
+  style.align = HAlign::Near;
+  ShowTextEntry(mPathPrompt.get(), style, {4.0f, 4.0f, static_cast<float>(mWidth) - 4.0f, 24.0f}, initial, 0);
+  // A path is usually completed, not replaced: the caret goes to its end.
+  KeyPress end;
+  end.vk = vk::kEnd;
+  mTextEntry->OnControlKeyDown(0.0f, 0.0f, end);
+}
+
 void IGraphics::PromptForFile(const std::string& path, const std::string& folder, FileAction action,
                               const std::string& extensions, std::function<void(const std::string&)> done) {
   ReleaseMouseCapture();
-  if (mPlatform.promptForFile)
-    mPlatform.promptForFile(path, folder, action, extensions, std::move(done));
-  else if (done)
-    done("");
+  if (mPlatform.promptForFile && mPlatform.promptForFile(path, folder, action, extensions, done)) return;
+  PromptForPathInEditor(JoinPath(folder, path), std::move(done));
 }
 
 void IGraphics::PromptForDirectory(const std::string& folder, std::function<void(const std::string&)> done) {
   ReleaseMouseCapture();
-  if (mPlatform.promptForDirectory)
-    mPlatform.promptForDirectory(folder, std::move(done));
-  else if (done)
-    done("");
+  if (mPlatform.promptForDirectory && mPlatform.promptForDirectory(folder, done)) return;
+  PromptForPathInEditor(folder, std::move(done));
 }
 
 bool IGraphics::RevealPath(const std::string& path, bool select) {

@@ -35,22 +35,4 @@ class IBSwitchControl : public ISwitchControlBase, public IBitmapBase {
   void OnScaleChanged() override;
 };
 
-// The base of knobs and sliders: the drag direction and gearing.
-class IKnobControlBase : public IControl {
- public:
-  enum class Direction { Horizontal, Vertical };
-
-  IKnobControlBase(const Rect& bounds, int paramIdx = kNoParameter, Direction direction = Direction::Vertical,
-                   double gearing = 4.0)
-      : IControl(bounds, paramIdx), mDirection(direction), mGearing(gearing) {}
-
-  virtual Rect KnobDragBounds() const { return mTargetRect; }
-  Direction GetDirection() const { return mDirection; }
-  double GetGearing() const { return mGearing; }
-
- protected:
-  Direction mDirection;
-  double mGearing;
-};
-
 }  // namespace igraphics

@@ -31,8 +31,8 @@ iplug::PluginConfig Config() {
 class Plugin : public EditorBinding<iplug::IPlugVST2> {
  public:
   Plugin() : EditorBinding<iplug::IPlugVST2>(iplug::InstanceInfo{}, Config()) {
-    GetParam(0)->DefineDouble("Gain", "dB", iplug::NoFlags, "", iplug::IParam::ShapeLinear(), 0.0, -60.0, 60.0,
-                              0.1);
+    GetParam(0)->DefineDouble("Gain", "dB", iplug::NoFlags, "", iplug::IParam::ShapeLinear(), 0.0, -60.0,
+                              60.0, 0.1);
     GetEditorSession().SetFactory([this] {
       return std::make_unique<IGraphics>(*this, 616, 352, 60, 1.0f, std::make_unique<RecordingSurface>());
     });

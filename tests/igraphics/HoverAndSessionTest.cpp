@@ -82,8 +82,8 @@ TEST(EditorMenus, HoverOpensSubmenuAndItsChoiceIsDelivered) {
 
 TEST(EditorSessionLife, OpensLaysOutKeepsGeometryAndPassesValues) {
   TestDelegate delegate;
-  delegate.GetParam(0)->DefineDouble("Gain", "dB", iplug::NoFlags, "", iplug::IParam::ShapeLinear(), 0.0, -60.0,
-                                     60.0, 0.1);
+  delegate.GetParam(0)->DefineDouble("Gain", "dB", iplug::NoFlags, "", iplug::IParam::ShapeLinear(), 0.0,
+                                     -60.0, 60.0, 0.1);
   EditorSession session(delegate);
   int layouts = 0;
   session.SetFactory([&] {
@@ -109,4 +109,21 @@ TEST(EditorSessionLife, OpensLaysOutKeepsGeometryAndPassesValues) {
   EXPECT_EQ(session.GetUI()->GetDrawScale(), 1.5f);
   EXPECT_FALSE(session.Open(1));  // no window system installed
   EXPECT_TRUE(session.IsOpen());  // the editor that was open stays
+}
+
+TEST(EditorPrompts, WithoutADialogProgramThePathIsTypedInTheEditor) {
+  Editor editor;
+  PlatformServices platform;
+  platform.promptForFile = [](const std::string&, const std::string&, FileAction, const std::string&,
+                              std::function<void(const std::string&)>) { return false; };
+  editor.ui->SetPlatformServices(platform);
+  std::vector<std::string> chosen;
+  editor.ui->PromptForFile("a.vrs", "/home/u/Kalvo5", FileAction::Save, "vrs",
+                           [&](const std::string& path) { chosen.push_back(path); });
+  ASSERT_TRUE(editor.ui->TextEntryActive());
+  editor.ui->OnKeyDown(0, 0, Key('X', "x"));
+  editor.ui->OnKeyDown(0, 0, Key(vk::kReturn));
+  editor.ui->PromptForDirectory("/tmp", [&](const std::string& path) { chosen.push_back(path); });
+  editor.ui->OnKeyDown(0, 0, Key(vk::kEscape));
+  EXPECT_EQ(chosen, (std::vector<std::string>{"/home/u/Kalvo5/a.vrsx", ""}));
 }
