@@ -2,12 +2,14 @@
 // drags, defaults, switches, bitmap frames, menus and text entry results.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "EditorTestSupport.h"
 #include "framework/igraphics/IBitmapBase.h"
 #include "framework/igraphics/IPopupMenuControl.h"
 #include "framework/igraphics/ISwitchControl.h"
+#include "framework/igraphics/ITextControl.h"
 #include "framework/igraphics/ITextEntryControl.h"
 #include "framework/iplug/IParam.h"
 
@@ -202,4 +204,29 @@ TEST_F(ValueFlow, CommittedTextIsParsedSteppedAndReported) {
   EXPECT_FALSE(ui().TextEntryActive());
   EXPECT_DOUBLE_EQ(editor.delegate.GetParam(kGain)->GetValue(), 7.3);
   EXPECT_NEAR(editor.delegate.sent.back().second, (7.3 + 60.0) / 120.0, 1e-12);
+}
+
+TEST_F(ValueFlow, BitmapSwitchDrawsItsFrameWithTheControlsBlend) {
+  Bitmap bitmap;
+  bitmap.image = std::make_shared<FakeImage>(40, 60, 1);
+  bitmap.W = 40;
+  bitmap.H = 60;
+  bitmap.frames = 3;
+  auto* sw = ui().AttachControl(std::make_unique<IBSwitchControl>(Rect{0, 0, 40, 20}, bitmap, kThree));
+  sw->SetValueFromPlugin(1.0);
+  sw->SetDisabled(true);
+  ui().Draw();
+  ASSERT_EQ(editor.surface->images.size(), 1u);
+  EXPECT_EQ(editor.surface->images[0].srcY, 40.0f);
+  EXPECT_EQ(editor.surface->images[0].weight, 0.25f);
+}
+
+TEST_F(ValueFlow, LabelHidesItsTextWhileItOwnsTheTextEntry) {
+  auto* label = ui().AttachControl(std::make_unique<ITextControl>(Rect{0, 0, 100, 20}, "-23.0"));
+  ui().Draw();
+  EXPECT_EQ(editor.surface->texts, (std::vector<std::string>{"-23.0"}));
+  ui().ShowTextEntry(label, TextStyle{}, label->GetRect(), "-23.0", 0);
+  label->SetLabelText("-22.0");
+  ui().Draw();
+  EXPECT_EQ(std::count(editor.surface->texts.begin(), editor.surface->texts.end(), "-22.0"), 0);
 }
