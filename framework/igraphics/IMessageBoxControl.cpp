@@ -20,6 +20,8 @@ IMessageBoxControl::IMessageBoxControl(const Rect& editorBounds, std::string tex
                                        int type)
     : IControl(editorBounds), mText(std::move(text)), mCaption(std::move(caption)), mType(type) {
   mTextStyle.size = 13.0f;
+  // A quick second click on a button is still an answer.
+  SetDblAsSingleClick(true);
   OnResized();
 }
 
