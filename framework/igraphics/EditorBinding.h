@@ -1,0 +1,51 @@
+// Connects a plug-in class of the framework to its editor: the host
+// binding's editor hooks (open, close, keys, "is there an editor") and the
+// delegate's parameter updates go to an EditorSession. A plug-in derives from
+// EditorBinding<iplug::IPlugVST2> instead of iplug::IPlugVST2 and installs
+// its factory and layout with GetEditorSession() in its constructor.
+//
+// Drawing happens in PumpEditor, on the host's GUI thread: the binding's
+// OnIdle calls it; a plug-in that overrides OnIdle calls PumpEditor at the
+// end of its own, so a refresh it made shows in the same tick.
+#pragma once
+
+#include <cstdint>
+
+#include "EditorSession.h"
+
+namespace igraphics {
+
+template <class Base>
+class EditorBinding : public Base {
+ public:
+  template <typename... Args>
+  explicit EditorBinding(Args&&... args) : Base(std::forward<Args>(args)...), mSession(*this) {}
+
+  EditorSession& GetEditorSession() { return mSession; }
+  IGraphics* GetUI() const { return mSession.GetUI(); }
+
+  bool EditorExists() const override { return mSession.IsOpen(); }
+  double EditorDrawScale() const override {
+    return mSession.GetUI() ? static_cast<double>(mSession.GetUI()->GetDrawScale()) : 1.0;
+  }
+  void OnIdle() override { PumpEditor(); }
+  // Window events, tooltips, animations, drawing. GUI thread.
+  void PumpEditor() { mSession.OnIdle(); }
+
+ protected:
+  bool EditorWindowAvailable() const override { return true; }
+  bool OpenEditorWindow(void* parent) override {
+    return mSession.Open(reinterpret_cast<std::uintptr_t>(parent));
+  }
+  void CloseEditorWindow() override { mSession.Close(); }
+  bool OnKeyDown(const KeyPress& key) override { return mSession.OnKeyDown(key); }
+  bool OnKeyUp(const KeyPress& key) override { return mSession.OnKeyUp(key); }
+  void UpdateEditorControls(int index, double value, bool isNormalized) override {
+    mSession.SendParamToEditor(index, value, isNormalized);
+  }
+
+ private:
+  EditorSession mSession;
+};
+
+}  // namespace igraphics

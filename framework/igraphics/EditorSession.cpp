@@ -1,0 +1,73 @@
+#include "EditorSession.h"
+
+#include "../iplug/IParam.h"
+#include "IGEditorDelegate.h"
+
+namespace igraphics {
+
+bool EditorSession::Create() {
+  if (mGraphics) return true;
+  if (!mFactory) return false;
+  mGraphics = mFactory();
+  if (!mGraphics) return false;
+  if (mDelegate.SavedWidth() > 0 && mDelegate.SavedHeight() > 0 && mDelegate.SavedScale() > 0.0)
+    mGraphics->ResizeEditor(mDelegate.SavedWidth(), mDelegate.SavedHeight(),
+                            static_cast<float>(mDelegate.SavedScale()), false);
+  mGraphics->SetLayoutFunction(mLayout);
+  return true;
+}
+
+bool EditorSession::Open(std::uintptr_t parent, std::string* error) {
+  const bool existed = mGraphics != nullptr;
+  if (!Create()) return false;
+  if (!mGraphics->OpenWindow(parent, error)) {
+    if (!existed) mGraphics.reset();
+    return false;
+  }
+  if (!existed && mLayout) mLayout(*mGraphics);
+  mDelegate.OnEditorOpened();
+  return true;
+}
+
+bool EditorSession::OpenOffscreen() {
+  if (mGraphics) return true;
+  if (!Create()) return false;
+  if (mLayout) mLayout(*mGraphics);
+  mDelegate.OnEditorOpened();
+  return true;
+}
+
+void EditorSession::Close() {
+  if (!mGraphics) return;
+  mDelegate.SaveEditorGeometry(mGraphics->Width(), mGraphics->Height(), mGraphics->GetDrawScale());
+  mGraphics->CloseWindow();
+  mGraphics.reset();
+}
+
+void EditorSession::SendParamToEditor(int paramIdx, double value, bool isNormalized) {
+  if (!mGraphics) return;
+  if (!isNormalized) {
+    const iplug::IParam* param = mDelegate.GetParam(paramIdx);
+    if (!param) return;
+    value = param->NormalizedFromValue(value);
+  }
+  mGraphics->SendParamToControls(paramIdx, value);
+}
+
+void EditorSession::SendControlValue(int tag, double normalized) {
+  if (mGraphics) mGraphics->SendControlValue(tag, normalized);
+}
+
+void EditorSession::SendControlMessage(int tag, int messageTag, int size, const void* data) {
+  if (mGraphics) mGraphics->SendControlMessage(tag, messageTag, size, data);
+}
+
+bool EditorSession::OnKeyDown(const KeyPress& key) {
+  return mGraphics && mGraphics->OnKeyDown(mGraphics->PointerX(), mGraphics->PointerY(), key);
+}
+
+bool EditorSession::OnKeyUp(const KeyPress& key) {
+  return mGraphics && mGraphics->OnKeyUp(mGraphics->PointerX(), mGraphics->PointerY(), key);
+}
+
+}  // namespace igraphics

@@ -1,0 +1,60 @@
+// One plug-in instance's editor across openings: the factory that makes the
+// editor window, the layout procedure that fills it, and the open window
+// itself. The plug-in class owns one and forwards the host binding's editor
+// hooks to it. Everything runs on the host's GUI thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "IGraphics.h"
+
+namespace igraphics {
+
+class IGEditorDelegate;
+
+class EditorSession {
+ public:
+  using Factory = std::function<std::unique_ptr<IGraphics>()>;
+
+  explicit EditorSession(IGEditorDelegate& delegate) : mDelegate(delegate) {}
+
+  void SetFactory(Factory factory) { mFactory = std::move(factory); }
+  void SetLayout(IGraphics::LayoutFunction layout) { mLayout = std::move(layout); }
+
+  // Makes the window (at the size and scale saved by the last close), opens
+  // it in `parent` (an X11 window id), lays it out and calls
+  // OnEditorOpened. False when no window could be opened.
+  bool Open(std::uintptr_t parent, std::string* error = nullptr);
+  // The same without a native window (drawing into the surface only).
+  bool OpenOffscreen();
+  // Saves size and scale and destroys the window with its controls (the
+  // caller runs OnEditorClosed before).
+  void Close();
+
+  IGraphics* GetUI() const { return mGraphics.get(); }
+  bool IsOpen() const { return mGraphics != nullptr; }
+
+  // The host's idle call while the editor is open.
+  bool OnIdle() { return mGraphics ? mGraphics->OnIdle() : false; }
+  // A parameter's value reaches every control bound to it (nothing while
+  // closed); a real value is normalized first.
+  void SendParamToEditor(int paramIdx, double value, bool isNormalized);
+  void SendControlValue(int tag, double normalized);
+  void SendControlMessage(int tag, int messageTag, int size, const void* data);
+  // Keys the host passes (effEditKeyDown / Up), at the pointer's position.
+  bool OnKeyDown(const KeyPress& key);
+  bool OnKeyUp(const KeyPress& key);
+
+ private:
+  bool Create();
+
+  IGEditorDelegate& mDelegate;
+  Factory mFactory;
+  IGraphics::LayoutFunction mLayout;
+  std::unique_ptr<IGraphics> mGraphics;
+};
+
+}  // namespace igraphics
