@@ -41,11 +41,37 @@ void UpdateMeter(ChannelPeakMeter& m, double magnitude) {
   UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(m, magnitude);
 }
 
+// A window step of one weighted square, the integrator and the range meter
+// fed at block ends.
+void MeasurePower(EBUAnalyzer& a, double z) {
+  StepLoudnessWindow(a.momentary, z);
+  StepLoudnessWindow(a.shortTerm, z);
+  // The blocks ending while the 400 ms window still fills (100, 200, 300 ms)
+  // give an early estimate; the first complete block replaces them.
+  if (a.momentary.newBlock) {
+    if (a.momentary.values.full)
+      UpdateGatedIntegrator(a.integrator, a.momentary.mean);
+    else
+      UpdateGatedIntegratorEarly(a.integrator, a.momentary.mean);
+  }
+  if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
+}
+
+// The true peak and meter of a channel fed zeros stay as they are once the
+// detector's history is zero and the meter has fallen to 0.
+bool MeterAtRest(const EBUAnalyzer& a, int c, bool truePeakOn) {
+  const ChannelPeakMeter& m = a.meters[c];
+  return m.peak == 0.0 && m.light == 0.0 && (!truePeakOn || ChannelHistoryIsZero(a.truePeak, c));
+}
+
 }  // namespace
 
 bool InitEBU(EBUAnalyzer& a, double fs) {
   if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
+  // The slowest K-weighting pole (the 38 Hz high-pass) fades by far more
+  // than 10^-20 in amplitude within a second.
+  a.filterSettle = static_cast<std::int64_t>(fs) + 1;
   InitTruePeakBank(a.truePeak, fs);
   InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::ShelfFirst, kAntiDenormal);
   for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Envelope);
@@ -65,6 +91,7 @@ void ResetEBU(EBUAnalyzer& a) {
   ResetLoudnessWindow(a.shortTerm);
   ResetGatedIntegrator(a.integrator);
   ResetLoudnessRangeMeter(a.range);
+  for (std::int64_t& idle : a.filterIdle) idle = a.filterSettle;  // cleared filters have nothing to fade
 }
 
 void MeterEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
@@ -87,23 +114,76 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
   LayoutSamples(config, x, s);
   double y[kAnalyzerChannels];
   ProcessKWeightingBank(a.kWeighting, s, y);
+  for (int c = 0; c < kAnalyzerChannels; ++c) a.filterIdle[c] = 0;  // the block form filters them all
   if (!measuring) return;
 
   const LoudnessWeights& weights = LoudnessChannelWeights(config);
   double z = 0.0;
   for (int c = 0; c < kAnalyzerChannels; ++c) z += weights.g[c] * (y[c] * y[c]);
+  MeasurePower(a, z);
+}
 
-  StepLoudnessWindow(a.momentary, z);
-  StepLoudnessWindow(a.shortTerm, z);
-  // The blocks ending while the 400 ms window still fills (100, 200, 300 ms)
-  // give an early estimate; the first complete block replaces them.
-  if (a.momentary.newBlock) {
-    if (a.momentary.values.full)
-      UpdateGatedIntegrator(a.integrator, a.momentary.mean);
-    else
-      UpdateGatedIntegratorEarly(a.integrator, a.momentary.mean);
+void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
+                     const double* const* x, int frames) {
+  static constexpr double kZeros[kEBUBlockFrames] = {};
+  a.config = config;
+  const int count = MeasuredChannels(config).count;  // every layout starts at channel 0
+  const LoudnessWeights& weights = LoudnessChannelWeights(config);
+  for (int done = 0; done < frames;) {
+    const int n = frames - done < kEBUBlockFrames ? frames - done : kEBUBlockFrames;
+
+    // The layout's samples, non-finite ones as 0 (x - x is 0 exactly for
+    // finite x); zeros for the other channels.
+    const double* in[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      if (c >= count) {
+        in[c] = kZeros;
+        continue;
+      }
+      const double* src = x[c] + done;
+      double* dst = a.input[c];
+      for (int k = 0; k < n; ++k) dst[k] = src[k] - src[k] == 0.0 ? src[k] : 0.0;
+      in[c] = dst;
+    }
+
+    // True peaks and meters.
+    const double* metered[kAnalyzerChannels];
+    double* estimates[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      metered[c] = c < count || !MeterAtRest(a, c, truePeakOn) ? in[c] : nullptr;
+      estimates[c] = a.estimate[c];
+    }
+    if (truePeakOn) ProcessTruePeakBankBlock(a.truePeak, metered, n, estimates);
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      if (!metered[c]) continue;
+      ChannelPeakMeter& meter = a.meters[c];
+      if (truePeakOn)
+        for (int k = 0; k < n; ++k) UpdateMeter(meter, estimates[c][k]);
+      else
+        for (int k = 0; k < n; ++k) UpdateMeter(meter, std::fabs(metered[c][k]));
+    }
+
+    // K-weighting of the layout and of the channels still fading.
+    int extent = count;
+    for (int c = count; c < kAnalyzerChannels; ++c)
+      if (a.filterIdle[c] < a.filterSettle) extent = c + 1;
+    double* y[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) y[c] = a.weighted[c];
+    const int filtered = ProcessKWeightingBankBlock(a.kWeighting, extent, in, y, n);
+    for (int c = 0; c < filtered; ++c) a.filterIdle[c] = c < count ? 0 : a.filterIdle[c] + n;
+
+    if (measuring) {
+      double* z = a.power;
+      for (int k = 0; k < n; ++k) z[k] = 0.0;
+      for (int c = 0; c < filtered; ++c) {
+        const double g = weights.g[c];
+        const double* yc = y[c];
+        for (int k = 0; k < n; ++k) z[k] += g * (yc[k] * yc[k]);
+      }
+      for (int k = 0; k < n; ++k) MeasurePower(a, z[k]);
+    }
+    done += n;
   }
-  if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
 }
 
 double EBUMomentary(const EBUAnalyzer& a) { return MeanSquareToLoudness(a.momentary.mean); }
