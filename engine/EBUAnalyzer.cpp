@@ -41,6 +41,24 @@ void UpdateMeter(ChannelPeakMeter& m, double magnitude) {
   UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(m, magnitude);
 }
 
+// kWays meters through a run of magnitudes each, on copies the compiler
+// keeps in registers: each meter's fall from sample to sample then waits for
+// no memory, and the meters' falls run side by side.
+template <int kWays>
+void UpdateMeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes, int n) {
+  ChannelPeakMeter m[kWays];
+  for (int i = 0; i < kWays; ++i) m[i] = *meters[i];
+  for (int k = 0; k < n; ++k)
+    for (int i = 0; i < kWays; ++i) UpdateMeter(m[i], magnitudes[i][k]);
+  for (int i = 0; i < kWays; ++i) *meters[i] = m[i];
+}
+
+void UpdateMeters(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count, int n) {
+  for (; count >= 3; count -= 3, meters += 3, magnitudes += 3) UpdateMeterRuns<3>(meters, magnitudes, n);
+  if (count == 2) UpdateMeterRuns<2>(meters, magnitudes, n);
+  if (count == 1) UpdateMeterRuns<1>(meters, magnitudes, n);
+}
+
 // A window step of one weighted square, the integrator and the range meter
 // fed at block ends.
 void MeasurePower(EBUAnalyzer& a, double z) {
@@ -55,6 +73,92 @@ void MeasurePower(EBUAnalyzer& a, double z) {
       UpdateGatedIntegratorEarly(a.integrator, a.momentary.mean);
   }
   if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
+}
+
+// A loudness window's state copied out for a run of samples, so the compiler
+// keeps it in registers (the ring's stores cannot alias it); the steps are
+// those of StepLoudnessWindow.
+struct WindowRun {
+  double* ring;
+  int length, pos, hop, count;
+  bool full, newBlock;
+  double sum, passSum, mean, blockMax, blockMin;
+
+  explicit WindowRun(LoudnessWindow& w)
+      : ring(w.values.ring.data()),
+        length(w.values.length),
+        pos(w.values.pos),
+        hop(w.hop),
+        count(w.count),
+        full(w.values.full),
+        newBlock(w.newBlock),
+        sum(w.values.sum),
+        passSum(w.values.passSum),
+        mean(w.mean),
+        blockMax(w.blockMax),
+        blockMin(w.blockMin) {}
+
+  void StoreTo(LoudnessWindow& w) const {
+    w.values.pos = pos;
+    w.count = count;
+    w.values.full = full;
+    w.newBlock = newBlock;
+    w.values.sum = sum;
+    w.values.passSum = passSum;
+    w.mean = mean;
+    w.blockMax = blockMax;
+    w.blockMin = blockMin;
+  }
+
+  [[gnu::always_inline]] void Step(double z) {
+    const double old = full ? ring[pos] : 0.0;
+    ring[pos] = z;
+    sum += z;
+    if (full) {
+      sum -= old;
+      if (sum < 0.0) sum = 0.0;
+    }
+    passSum += z;
+    if (++pos >= length) {
+      pos = 0;
+      full = true;
+      sum = passSum;
+      passSum = 0.0;
+    }
+    newBlock = ++count >= hop;
+    if (newBlock) count = 0;
+    const double next = sum / static_cast<double>(length);
+    if (!full) {
+      blockMax = blockMin = next;
+    } else if (newBlock) {
+      if (mean > blockMax) blockMax = mean;
+      if (mean < blockMin) blockMin = mean;
+    }
+    mean = next;
+  }
+};
+
+// MeasurePower for a run of weighted squares.
+void MeasurePowerRun(EBUAnalyzer& a, const double* z, int n) {
+  if (a.momentary.values.length == 0 || a.shortTerm.values.length == 0) {
+    for (int k = 0; k < n; ++k) MeasurePower(a, z[k]);
+    return;
+  }
+  WindowRun momentary(a.momentary);
+  WindowRun shortTerm(a.shortTerm);
+  for (int k = 0; k < n; ++k) {
+    momentary.Step(z[k]);
+    shortTerm.Step(z[k]);
+    if (momentary.newBlock) {
+      if (momentary.full)
+        UpdateGatedIntegrator(a.integrator, momentary.mean);
+      else
+        UpdateGatedIntegratorEarly(a.integrator, momentary.mean);
+    }
+    if (shortTerm.newBlock && shortTerm.full) UpdateLoudnessRangeMeter(a.range, shortTerm.mean);
+  }
+  momentary.StoreTo(a.momentary);
+  shortTerm.StoreTo(a.shortTerm);
 }
 
 // The true peak and meter of a channel fed zeros stay as they are once the
@@ -146,21 +250,19 @@ void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeak
       in[c] = dst;
     }
 
-    // True peaks and meters.
+    // True peaks, or sample magnitudes, of the metered channels.
     const double* metered[kAnalyzerChannels];
-    double* estimates[kAnalyzerChannels];
+    double* magnitudes[kAnalyzerChannels];
     for (int c = 0; c < kAnalyzerChannels; ++c) {
       metered[c] = c < count || !MeterAtRest(a, c, truePeakOn) ? in[c] : nullptr;
-      estimates[c] = a.estimate[c];
+      magnitudes[c] = a.estimate[c];
     }
-    if (truePeakOn) ProcessTruePeakBankBlock(a.truePeak, metered, n, estimates);
-    for (int c = 0; c < kAnalyzerChannels; ++c) {
-      if (!metered[c]) continue;
-      ChannelPeakMeter& meter = a.meters[c];
-      if (truePeakOn)
-        for (int k = 0; k < n; ++k) UpdateMeter(meter, estimates[c][k]);
-      else
-        for (int k = 0; k < n; ++k) UpdateMeter(meter, std::fabs(metered[c][k]));
+    if (truePeakOn) {
+      ProcessTruePeakBankBlock(a.truePeak, metered, n, magnitudes);
+    } else {
+      for (int c = 0; c < kAnalyzerChannels; ++c)
+        if (metered[c])
+          for (int k = 0; k < n; ++k) magnitudes[c][k] = std::fabs(metered[c][k]);
     }
 
     // K-weighting of the layout and of the channels still fading.
@@ -172,16 +274,26 @@ void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeak
     const int filtered = ProcessKWeightingBankBlock(a.kWeighting, extent, in, y, n);
     for (int c = 0; c < filtered; ++c) a.filterIdle[c] = c < count ? 0 : a.filterIdle[c] + n;
 
+    double* z = a.power;
     if (measuring) {
-      double* z = a.power;
       for (int k = 0; k < n; ++k) z[k] = 0.0;
       for (int c = 0; c < filtered; ++c) {
         const double g = weights.g[c];
         const double* yc = y[c];
         for (int k = 0; k < n; ++k) z[k] += g * (yc[k] * yc[k]);
       }
-      for (int k = 0; k < n; ++k) MeasurePower(a, z[k]);
     }
+
+    ChannelPeakMeter* meters[kAnalyzerChannels];
+    const double* meterInput[kAnalyzerChannels];
+    int meterCount = 0;
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      if (!metered[c]) continue;
+      meters[meterCount] = &a.meters[c];
+      meterInput[meterCount++] = magnitudes[c];
+    }
+    UpdateMeters(meters, meterInput, meterCount, n);
+    if (measuring) MeasurePowerRun(a, z, n);
     done += n;
   }
 }
