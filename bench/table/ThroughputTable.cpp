@@ -47,7 +47,8 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-vst2::VstIntPtr QuietHost(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32, vst2::VstIntPtr, void*, float) {
+vst2::VstIntPtr QuietHost(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32, vst2::VstIntPtr, void*,
+                          float) {
   if (opcode == vst2::audioMasterGetCurrentProcessLevel) return vst2::kVstProcessLevelRealtime;
   return 0;
 }
@@ -55,7 +56,8 @@ vst2::VstIntPtr QuietHost(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32,
 iplug::IPlugVST2* MakeKalvo5(const iplug::InstanceInfo& info) { return new Kalvo5(info); }
 
 // Seconds of thread CPU time the plug-in needs for the material.
-double TimePlugin(const Layout& layout, bool truePeak, const std::vector<std::vector<float>>& planar, int block) {
+double TimePlugin(const Layout& layout, bool truePeak, const std::vector<std::vector<float>>& planar,
+                  int block) {
   vst2::AEffect* effect = iplug::CreateVST2Effect(&QuietHost, &MakeKalvo5);
   auto dispatch = [effect](vst2::VstInt32 opcode, vst2::VstIntPtr value = 0, void* ptr = nullptr,
                            float opt = 0) { return effect->dispatcher(effect, opcode, 0, value, ptr, opt); };
@@ -75,7 +77,8 @@ double TimePlugin(const Layout& layout, bool truePeak, const std::vector<std::ve
   std::vector<float*> in(planar.size()), out(planar.size());
   for (std::size_t c = 0; c < planar.size(); ++c) out[c] = outputs[c].data();
   const double start = ThreadSeconds();
-  for (std::size_t n = 0; n + static_cast<std::size_t>(block) <= frames; n += static_cast<std::size_t>(block)) {
+  for (std::size_t n = 0; n + static_cast<std::size_t>(block) <= frames;
+       n += static_cast<std::size_t>(block)) {
     for (std::size_t c = 0; c < planar.size(); ++c) in[c] = const_cast<float*>(planar[c].data() + n);
     effect->processReplacing(effect, in.data(), out.data(), block);
   }
@@ -114,9 +117,12 @@ int main(int argc, char** argv) {
   int rounds = 5;
   int block = 512;
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--seconds")) seconds = std::atof(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--rounds")) rounds = std::atoi(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--block")) block = std::atoi(argv[i + 1]);
+    if (!std::strcmp(argv[i], "--seconds"))
+      seconds = std::atof(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--rounds"))
+      rounds = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--block"))
+      block = std::atoi(argv[i + 1]);
   }
   if (!(seconds >= 1.0) || rounds < 1 || block < 1) {
     std::fprintf(stderr, "usage: %s [--seconds S>=1] [--rounds R>=1] [--block N>=1]\n", argv[0]);
