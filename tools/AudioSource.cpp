@@ -126,6 +126,26 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
   return std::make_unique<SndFileSource>(file, info, path);
 }
 
+std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std::string& error) {
+  SF_INFO info{};
+  if (rawRate > 0 && rawChannels > 0) {
+    info.samplerate = rawRate;
+    info.channels = rawChannels;
+    info.format = SF_FORMAT_RAW | SF_FORMAT_FLOAT | SF_ENDIAN_CPU;
+  }
+  SNDFILE* file = sf_open_fd(0, SFM_READ, &info, SF_FALSE);
+  if (file == nullptr) {
+    error = std::string("cannot read audio from standard input: ") + sf_strerror(nullptr);
+    return nullptr;
+  }
+  if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) {
+    sf_close(file);
+    error = "unsupported channel count or sample rate on standard input";
+    return nullptr;
+  }
+  return std::make_unique<SndFileSource>(file, info, "-");
+}
+
 std::unique_ptr<AudioSource> MakeReferenceSignal() { return std::make_unique<ReferenceSource>(); }
 
 }  // namespace kalvo5::meter
