@@ -41,24 +41,6 @@ void UpdateMeter(ChannelPeakMeter& m, double magnitude) {
   UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(m, magnitude);
 }
 
-// kWays meters through a run of magnitudes each, on copies the compiler
-// keeps in registers: each meter's fall from sample to sample then waits for
-// no memory, and the meters' falls run side by side.
-template <int kWays>
-void UpdateMeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes, int n) {
-  ChannelPeakMeter m[kWays];
-  for (int i = 0; i < kWays; ++i) m[i] = *meters[i];
-  for (int k = 0; k < n; ++k)
-    for (int i = 0; i < kWays; ++i) UpdateMeter(m[i], magnitudes[i][k]);
-  for (int i = 0; i < kWays; ++i) *meters[i] = m[i];
-}
-
-void UpdateMeters(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count, int n) {
-  for (; count >= 3; count -= 3, meters += 3, magnitudes += 3) UpdateMeterRuns<3>(meters, magnitudes, n);
-  if (count == 2) UpdateMeterRuns<2>(meters, magnitudes, n);
-  if (count == 1) UpdateMeterRuns<1>(meters, magnitudes, n);
-}
-
 // A window step of one weighted square, the integrator and the range meter
 // fed at block ends.
 void MeasurePower(EBUAnalyzer& a, double z) {
@@ -138,27 +120,83 @@ struct WindowRun {
   }
 };
 
-// MeasurePower for a run of weighted squares.
-void MeasurePowerRun(EBUAnalyzer& a, const double* z, int n) {
-  if (a.momentary.values.length == 0 || a.shortTerm.values.length == 0) {
-    for (int k = 0; k < n; ++k) MeasurePower(a, z[k]);
-    return;
-  }
+// kWays meters through a run of magnitudes each and, with kWindows, the
+// loudness windows through the run's weighted squares z, all on copies the
+// compiler keeps in registers: every recursion from sample to sample then
+// waits for no memory, and the recursions run side by side.
+template <int kWays, bool kWindows>
+void MeterAndWindowRuns(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
+                        const double* z, int n) {
+  ChannelPeakMeter m[kWays > 0 ? kWays : 1];
+  for (int i = 0; i < kWays; ++i) m[i] = *meters[i];
   WindowRun momentary(a.momentary);
   WindowRun shortTerm(a.shortTerm);
-  for (int k = 0; k < n; ++k) {
-    momentary.Step(z[k]);
-    shortTerm.Step(z[k]);
-    if (momentary.newBlock) {
-      if (momentary.full)
-        UpdateGatedIntegrator(a.integrator, momentary.mean);
-      else
-        UpdateGatedIntegratorEarly(a.integrator, momentary.mean);
+  for (int k = 0; k < n;) {
+    // Up to the next block end of either window: no calls inside the loop,
+    // so its state stays in registers.
+    int end = n;
+    if constexpr (kWindows) {
+      end = std::min({n, k + momentary.hop - momentary.count, k + shortTerm.hop - shortTerm.count});
     }
-    if (shortTerm.newBlock && shortTerm.full) UpdateLoudnessRangeMeter(a.range, shortTerm.mean);
+    for (; k < end; ++k) {
+      for (int i = 0; i < kWays; ++i) UpdateMeter(m[i], magnitudes[i][k]);
+      if constexpr (kWindows) {
+        momentary.Step(z[k]);
+        shortTerm.Step(z[k]);
+      }
+    }
+    if constexpr (kWindows) {
+      if (momentary.newBlock) {
+        if (momentary.full)
+          UpdateGatedIntegrator(a.integrator, momentary.mean);
+        else
+          UpdateGatedIntegratorEarly(a.integrator, momentary.mean);
+      }
+      if (shortTerm.newBlock && shortTerm.full) UpdateLoudnessRangeMeter(a.range, shortTerm.mean);
+    }
   }
-  momentary.StoreTo(a.momentary);
-  shortTerm.StoreTo(a.shortTerm);
+  for (int i = 0; i < kWays; ++i) *meters[i] = m[i];
+  if constexpr (kWindows) {
+    momentary.StoreTo(a.momentary);
+    shortTerm.StoreTo(a.shortTerm);
+  }
+}
+
+// The meters in groups of up to three, the last group with the windows
+// (when measuring and the windows have their memory; otherwise the windows
+// step one by one).
+void MetersAndWindows(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
+                      int count, const double* z, bool measuring, int n) {
+  const bool windows = measuring && a.momentary.values.length > 0 && a.shortTerm.values.length > 0;
+  for (; count > 3; count -= 3, meters += 3, magnitudes += 3)
+    MeterAndWindowRuns<3, false>(a, meters, magnitudes, z, n);
+  switch (count * 2 + (windows ? 1 : 0)) {
+    case 0:
+      break;
+    case 1:
+      MeterAndWindowRuns<0, true>(a, meters, magnitudes, z, n);
+      break;
+    case 2:
+      MeterAndWindowRuns<1, false>(a, meters, magnitudes, z, n);
+      break;
+    case 3:
+      MeterAndWindowRuns<1, true>(a, meters, magnitudes, z, n);
+      break;
+    case 4:
+      MeterAndWindowRuns<2, false>(a, meters, magnitudes, z, n);
+      break;
+    case 5:
+      MeterAndWindowRuns<2, true>(a, meters, magnitudes, z, n);
+      break;
+    case 6:
+      MeterAndWindowRuns<3, false>(a, meters, magnitudes, z, n);
+      break;
+    default:
+      MeterAndWindowRuns<3, true>(a, meters, magnitudes, z, n);
+      break;
+  }
+  if (measuring && !windows)
+    for (int k = 0; k < n; ++k) MeasurePower(a, z[k]);
 }
 
 // The true peak and meter of a channel fed zeros stay as they are once the
@@ -292,8 +330,7 @@ void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeak
       meters[meterCount] = &a.meters[c];
       meterInput[meterCount++] = magnitudes[c];
     }
-    UpdateMeters(meters, meterInput, meterCount, n);
-    if (measuring) MeasurePowerRun(a, z, n);
+    MetersAndWindows(a, meters, meterInput, meterCount, z, measuring, n);
     done += n;
   }
 }
