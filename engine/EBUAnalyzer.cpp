@@ -57,6 +57,30 @@ void MeasurePower(EBUAnalyzer& a, double z) {
   if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
 }
 
+// UpdateChannelPeakMeterOf<Envelope> with its two random comparisons as
+// maxima, which compile to instructions rather than branches that noise
+// mispredicts half the time: when the magnitude is at most the peak, the
+// envelope's fall lies between them; when it is above, below it. The fall
+// is regrouped as peak * fall + magnitude * rest (rest = 1 - fall), so the
+// recursion through peak waits for one multiply and one add; it differs from
+// the per-sample form's in rounding only.
+[[gnu::always_inline]] inline void UpdateEnvelopeMeter(ChannelPeakMeter& m, double magnitude, double rest) {
+  m.maxHold = std::max(m.maxHold, magnitude);
+  const double peak = std::max(magnitude, m.peak * m.fall + magnitude * rest);
+  m.peak = peak < 1e-30 ? 0.0 : peak;
+  const double target = m.peak > 1.0 ? 1.0 : 0.0;
+  if (target == 0.0 && m.light == 0.0) return;  // dark and staying dark
+  if (target > m.light) {
+    m.light = target + (m.light - target) * m.attack;
+    m.holdCount = 0;
+    m.stage = ClipStage::Holding;
+  } else {
+    if (m.stage == ClipStage::Holding && ++m.holdCount > m.hold) m.stage = ClipStage::Releasing;
+    if (m.stage == ClipStage::Releasing) m.light = target + (m.light - target) * m.release;
+  }
+  if (m.light < 1e-08) m.light = 0.0;
+}
+
 // A loudness window's state copied out for a run of samples, so the compiler
 // keeps it in registers (the ring's stores cannot alias it); the steps are
 // those of StepLoudnessWindow.
@@ -65,6 +89,7 @@ struct WindowRun {
   int length, pos, hop, count;
   bool full, newBlock;
   double sum, passSum, mean, blockMax, blockMin;
+  double prevSum = 0.0;
 
   explicit WindowRun(LoudnessWindow& w)
       : ring(w.values.ring.data()),
@@ -92,7 +117,17 @@ struct WindowRun {
     w.blockMin = blockMin;
   }
 
-  [[gnu::always_inline]] void Step(double z) {
+  // The samples until the window's next event: a block end or, while the
+  // ring fills, its first wrap. Runs are cut there, so inside a run only the
+  // sums change.
+  int ToEvent() const {
+    const int toBlock = hop - count;
+    return !full && length - pos < toBlock ? length - pos : toBlock;
+  }
+
+  // PushSlidingSum's steps; prevSum keeps the sum after the sample before.
+  [[gnu::always_inline]] void Push(double z) {
+    prevSum = sum;
     const double old = full ? ring[pos] : 0.0;
     ring[pos] = z;
     sum += z;
@@ -107,14 +142,27 @@ struct WindowRun {
       sum = passSum;
       passSum = 0.0;
     }
-    newBlock = ++count >= hop;
+  }
+
+  // What StepLoudnessWindow does besides the sums, for a run of `steps`
+  // pushes that ended at an event or at the end of the block; fullBefore is
+  // whether the ring was full when the run began. Only the last two samples
+  // of the run can change the extremes, and the mean is the last sample's,
+  // each computed as the per-sample step computes it.
+  void Settle(int steps, bool fullBefore) {
+    count += steps;
+    newBlock = count >= hop;
     if (newBlock) count = 0;
     const double next = sum / static_cast<double>(length);
+    const double previous = prevSum / static_cast<double>(length);  // the mean before the last sample
     if (!full) {
       blockMax = blockMin = next;
-    } else if (newBlock) {
-      if (mean > blockMax) blockMax = mean;
-      if (mean < blockMin) blockMin = mean;
+    } else {
+      if (!fullBefore && steps >= 2) blockMax = blockMin = previous;  // the sample before still filled
+      if (newBlock) {
+        if (previous > blockMax) blockMax = previous;
+        if (previous < blockMin) blockMin = previous;
+      }
     }
     mean = next;
   }
@@ -128,24 +176,31 @@ template <int kWays, bool kWindows>
 void MeterAndWindowRuns(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
                         const double* z, int n) {
   ChannelPeakMeter m[kWays > 0 ? kWays : 1];
-  for (int i = 0; i < kWays; ++i) m[i] = *meters[i];
+  double rest[kWays > 0 ? kWays : 1];
+  for (int i = 0; i < kWays; ++i) {
+    m[i] = *meters[i];
+    rest[i] = 1.0 - m[i].fall;
+  }
   WindowRun momentary(a.momentary);
   WindowRun shortTerm(a.shortTerm);
   for (int k = 0; k < n;) {
-    // Up to the next block end of either window: no calls inside the loop,
-    // so its state stays in registers.
+    // Up to the next event of either window: no calls and no divisions
+    // inside the loop, so its state stays in registers.
     int end = n;
-    if constexpr (kWindows) {
-      end = std::min({n, k + momentary.hop - momentary.count, k + shortTerm.hop - shortTerm.count});
-    }
+    const bool momentaryFull = momentary.full;
+    const bool shortTermFull = shortTerm.full;
+    if constexpr (kWindows) end = std::min({n, k + momentary.ToEvent(), k + shortTerm.ToEvent()});
+    const int steps = end - k;
     for (; k < end; ++k) {
-      for (int i = 0; i < kWays; ++i) UpdateMeter(m[i], magnitudes[i][k]);
+      for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
       if constexpr (kWindows) {
-        momentary.Step(z[k]);
-        shortTerm.Step(z[k]);
+        momentary.Push(z[k]);
+        shortTerm.Push(z[k]);
       }
     }
     if constexpr (kWindows) {
+      momentary.Settle(steps, momentaryFull);
+      shortTerm.Settle(steps, shortTermFull);
       if (momentary.newBlock) {
         if (momentary.full)
           UpdateGatedIntegrator(a.integrator, momentary.mean);

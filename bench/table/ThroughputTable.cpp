@@ -5,7 +5,7 @@
 // round times both on the same material one after the other (alternating
 // which goes first), in thread CPU time; the table shows the medians.
 //
-//   kalvo5_throughput_table [--seconds S] [--rounds R] [--block N]
+//   kalvo5_throughput_table [--seconds S] [--rounds R] [--block N] [--only LAYOUT]
 #include <ebur128.h>
 #include <stdlib.h>
 #include <time.h>
@@ -116,6 +116,7 @@ int main(int argc, char** argv) {
   double seconds = 120.0;
   int rounds = 5;
   int block = 512;
+  std::string only;  // one layout, e.g. for a profiler
   for (int i = 1; i + 1 < argc; i += 2) {
     if (!std::strcmp(argv[i], "--seconds"))
       seconds = std::atof(argv[i + 1]);
@@ -123,9 +124,12 @@ int main(int argc, char** argv) {
       rounds = std::atoi(argv[i + 1]);
     else if (!std::strcmp(argv[i], "--block"))
       block = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--only"))
+      only = argv[i + 1];
   }
   if (!(seconds >= 1.0) || rounds < 1 || block < 1) {
-    std::fprintf(stderr, "usage: %s [--seconds S>=1] [--rounds R>=1] [--block N>=1]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--seconds S>=1] [--rounds R>=1] [--block N>=1] [--only 1.0|2.0|5.1]\n",
+                 argv[0]);
     return 2;
   }
 
@@ -144,6 +148,7 @@ int main(int argc, char** argv) {
               seconds, block, rounds);
   std::printf("%-7s %-4s %16s %16s %8s\n", "layout", "TP", "plug-in (x RT)", "libebur128 (x RT)", "ratio");
   for (const Layout& layout : kLayouts) {
+    if (!only.empty() && only != layout.name) continue;
     const std::vector<std::vector<float>> planar(material.begin(), material.begin() + layout.channels);
     std::vector<float> interleaved(frames * static_cast<std::size_t>(layout.channels));
     for (std::size_t n = 0; n < frames; ++n)
