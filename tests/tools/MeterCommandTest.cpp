@@ -563,8 +563,9 @@ TEST(MeterCommand, ManyFilesAreMeasuredInParallelInTheirOrderPastBadOnes) {
   EXPECT_EQ(json.out.rfind("{", 0), 0u) << json.out;
 }
 
-// Standard input as a WAV file (what "ffmpeg ... -f wav -" writes) or as raw
-// float samples reads as the file does; --version names the release.
+// Standard input as a WAV file, also with the unknown length that
+// "ffmpeg ... -f wav -" writes, or as raw float samples reads as the file
+// does; --version names the release.
 TEST(MeterCommand, ReadsStandardInputAndTellsItsVersion) {
   TempFolder folder;
   const std::string stereo = NoiseFile(folder, 2);
@@ -578,8 +579,23 @@ TEST(MeterCommand, ReadsStandardInputAndTellsItsVersion) {
         file.write(reinterpret_cast<const char*>(&v), sizeof v);
       }
   }
+  // What a writer that cannot seek back leaves: the largest sizes in place
+  // of the RIFF and data lengths.
+  const std::string streamed = folder.Path("streamed.wav");
+  std::filesystem::copy_file(stereo, streamed);
+  {
+    std::fstream file(streamed, std::ios::in | std::ios::out | std::ios::binary);
+    const char unknown[4] = {'\xff', '\xff', '\xff', '\xff'};
+    file.seekp(4);
+    file.write(unknown, 4);
+    file.seekp(40);
+    file.write(unknown, 4);
+  }
   const std::string base = "--plugin '" + kPlugin + "' -t RMS --json ";
   const MeterRun fromFile = RunMeterProgram(base + "'" + stereo + "'");
+  const MeterRun fromStream = RunMeterProgram(base + "- < '" + streamed + "'");
+  EXPECT_EQ(fromStream.code, kExitOk) << fromStream.err;  // an unknown length is no damage
+  EXPECT_EQ(JsonDisplays(fromStream.out, "values"), JsonDisplays(fromFile.out, "values"));
   const MeterRun fromPipe = RunMeterProgram(base + "- < '" + stereo + "'");
   const MeterRun fromRaw = RunMeterProgram(base + "--rate 44100 --channels 2 - < '" + raw + "'");
   ASSERT_EQ(fromFile.code, kExitOk) << fromFile.err;
