@@ -135,7 +135,8 @@ int main(int argc, char** argv) {
 
   // Instances write their data folders into a private temporary base.
   std::string base = (std::filesystem::temp_directory_path() / "kalvo5-table-XXXXXX").string();
-  if (mkdtemp(base.data())) setenv("XDG_DATA_HOME", base.c_str(), 1);
+  const bool privateBase = mkdtemp(base.data()) != nullptr;
+  if (privateBase) setenv("XDG_DATA_HOME", base.c_str(), 1);
 
   const auto frames = static_cast<std::size_t>(seconds * kRate);
   std::vector<std::vector<float>> material;
@@ -175,5 +176,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
+  std::error_code ignored;
+  if (privateBase) std::filesystem::remove_all(base, ignored);
   return 0;
 }
