@@ -41,11 +41,271 @@ void UpdateMeter(ChannelPeakMeter& m, double magnitude) {
   UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(m, magnitude);
 }
 
+// A window step of one weighted square, the integrator and the range meter
+// fed at block ends.
+void MeasurePower(EBUAnalyzer& a, double z) {
+  StepLoudnessWindow(a.momentary, z);
+  StepLoudnessWindow(a.shortTerm, z);
+  // The blocks ending while the 400 ms window still fills (100, 200, 300 ms)
+  // give an early estimate; the first complete block replaces them.
+  if (a.momentary.newBlock) {
+    if (a.momentary.values.full)
+      UpdateGatedIntegrator(a.integrator, a.momentary.mean);
+    else
+      UpdateGatedIntegratorEarly(a.integrator, a.momentary.mean);
+  }
+  if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
+}
+
+// The clip light of UpdateChannelPeakMeterOf, after the peak has moved.
+[[gnu::always_inline]] inline void UpdateClipLight(ChannelPeakMeter& m) {
+  const double target = m.peak > 1.0 ? 1.0 : 0.0;
+  if (target == 0.0 && m.light == 0.0) return;  // dark and staying dark
+  if (target > m.light) {
+    m.light = target + (m.light - target) * m.attack;
+    m.holdCount = 0;
+    m.stage = ClipStage::Holding;
+  } else {
+    if (m.stage == ClipStage::Holding && ++m.holdCount > m.hold) m.stage = ClipStage::Releasing;
+    if (m.stage == ClipStage::Releasing) m.light = target + (m.light - target) * m.release;
+  }
+  if (m.light < 1e-08) m.light = 0.0;
+}
+
+// UpdateChannelPeakMeterOf<Envelope> with its two random comparisons as
+// maxima, which compile to instructions rather than branches that noise
+// mispredicts half the time: when the magnitude is at most the peak, the
+// envelope's fall lies between them; when it is above, below it. The fall
+// is regrouped as peak * fall + magnitude * rest (rest = 1 - fall), so the
+// recursion through peak waits for one multiply and one add; it differs from
+// the per-sample form's in rounding only.
+[[gnu::always_inline]] inline void UpdateEnvelopeMeter(ChannelPeakMeter& m, double magnitude, double rest) {
+  m.maxHold = std::max(m.maxHold, magnitude);
+  const double peak = std::max(magnitude, m.peak * m.fall + magnitude * rest);
+  m.peak = peak < 1e-30 ? 0.0 : peak;
+  UpdateClipLight(m);
+}
+
+// Two samples, a then b. The envelope after b comes straight from the one
+// before a: fall^2 e + (fall rest a + rest b), at least a fall + rest b and
+// b (the factor fall >= 0 moves into the maximum), so the recursion takes
+// one multiply, one add and one maximum per two samples. The envelope after
+// a is worked out beside it for the clip light. (Below 1e-30, where the
+// per-sample form cuts the envelope to 0, the two differ by less than that.)
+[[gnu::always_inline]] inline void UpdateEnvelopeMeterPair(ChannelPeakMeter& m, double a, double b,
+                                                           double rest, double fall2, double fallRest) {
+  m.maxHold = std::max(std::max(m.maxHold, a), b);
+  const double e = m.peak;
+  const double first = std::max(a, e * m.fall + a * rest);
+  const double second = std::max(std::max(b, a * m.fall + b * rest), e * fall2 + (a * fallRest + b * rest));
+  m.peak = first < 1e-30 ? 0.0 : first;
+  UpdateClipLight(m);
+  m.peak = second < 1e-30 ? 0.0 : second;
+  UpdateClipLight(m);
+}
+
+// A loudness window's state copied out for a run of samples, so the compiler
+// keeps it in registers (the ring's stores cannot alias it); the steps are
+// those of StepLoudnessWindow.
+struct WindowRun {
+  double* ring;
+  int length, pos, hop, count;
+  bool full, newBlock;
+  double sum, passSum, mean, blockMax, blockMin;
+  double prevSum = 0.0;
+
+  explicit WindowRun(LoudnessWindow& w)
+      : ring(w.values.ring.data()),
+        length(w.values.length),
+        pos(w.values.pos),
+        hop(w.hop),
+        count(w.count),
+        full(w.values.full),
+        newBlock(w.newBlock),
+        sum(w.values.sum),
+        passSum(w.values.passSum),
+        mean(w.mean),
+        blockMax(w.blockMax),
+        blockMin(w.blockMin) {}
+
+  void StoreTo(LoudnessWindow& w) const {
+    w.values.pos = pos;
+    w.count = count;
+    w.values.full = full;
+    w.newBlock = newBlock;
+    w.values.sum = sum;
+    w.values.passSum = passSum;
+    w.mean = mean;
+    w.blockMax = blockMax;
+    w.blockMin = blockMin;
+  }
+
+  // The samples until the window's next event: a block end or, while the
+  // ring fills, its first wrap. Runs are cut there, so inside a run only the
+  // sums change.
+  int ToEvent() const {
+    const int toBlock = hop - count;
+    return !full && length - pos < toBlock ? length - pos : toBlock;
+  }
+
+  // PushSlidingSum's steps; prevSum keeps the sum after the sample before.
+  [[gnu::always_inline]] void Push(double z) {
+    prevSum = sum;
+    const double old = full ? ring[pos] : 0.0;
+    ring[pos] = z;
+    sum += z;
+    if (full) {
+      sum -= old;
+      if (sum < 0.0) sum = 0.0;
+    }
+    passSum += z;
+    if (++pos >= length) {
+      pos = 0;
+      full = true;
+      sum = passSum;
+      passSum = 0.0;
+    }
+  }
+
+  // What StepLoudnessWindow does besides the sums, for a run of `steps`
+  // pushes that ended at an event or at the end of the block; fullBefore is
+  // whether the ring was full when the run began. Only the last two samples
+  // of the run can change the extremes, and the mean is the last sample's,
+  // each computed as the per-sample step computes it.
+  void Settle(int steps, bool fullBefore) {
+    count += steps;
+    newBlock = count >= hop;
+    if (newBlock) count = 0;
+    const double next = sum / static_cast<double>(length);
+    const double previous = prevSum / static_cast<double>(length);  // the mean before the last sample
+    if (!full) {
+      blockMax = blockMin = next;
+    } else {
+      if (!fullBefore && steps >= 2) blockMax = blockMin = previous;  // the sample before still filled
+      if (newBlock) {
+        if (previous > blockMax) blockMax = previous;
+        if (previous < blockMin) blockMin = previous;
+      }
+    }
+    mean = next;
+  }
+};
+
+// kWays meters through a run of magnitudes each and, with kWindows, the
+// loudness windows through the run's weighted squares z, all on copies the
+// compiler keeps in registers: every recursion from sample to sample then
+// waits for no memory, and the recursions run side by side.
+template <int kWays, bool kWindows>
+void MeterAndWindowRuns(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
+                        const double* z, int n) {
+  ChannelPeakMeter m[kWays > 0 ? kWays : 1];
+  double rest[kWays > 0 ? kWays : 1];
+  double fall2[kWays > 0 ? kWays : 1];
+  double fallRest[kWays > 0 ? kWays : 1];
+  for (int i = 0; i < kWays; ++i) {
+    m[i] = *meters[i];
+    rest[i] = 1.0 - m[i].fall;
+    fall2[i] = m[i].fall * m[i].fall;
+    fallRest[i] = m[i].fall * rest[i];
+  }
+  WindowRun momentary(a.momentary);
+  WindowRun shortTerm(a.shortTerm);
+  for (int k = 0; k < n;) {
+    // Up to the next event of either window: no calls and no divisions
+    // inside the loop, so its state stays in registers.
+    int end = n;
+    const bool momentaryFull = momentary.full;
+    const bool shortTermFull = shortTerm.full;
+    if constexpr (kWindows) end = std::min({n, k + momentary.ToEvent(), k + shortTerm.ToEvent()});
+    const int steps = end - k;
+    for (; k + 1 < end; k += 2) {
+      for (int i = 0; i < kWays; ++i)
+        UpdateEnvelopeMeterPair(m[i], magnitudes[i][k], magnitudes[i][k + 1], rest[i], fall2[i], fallRest[i]);
+      if constexpr (kWindows) {
+        momentary.Push(z[k]);
+        shortTerm.Push(z[k]);
+        momentary.Push(z[k + 1]);
+        shortTerm.Push(z[k + 1]);
+      }
+    }
+    for (; k < end; ++k) {
+      for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
+      if constexpr (kWindows) {
+        momentary.Push(z[k]);
+        shortTerm.Push(z[k]);
+      }
+    }
+    if constexpr (kWindows) {
+      momentary.Settle(steps, momentaryFull);
+      shortTerm.Settle(steps, shortTermFull);
+      if (momentary.newBlock) {
+        if (momentary.full)
+          UpdateGatedIntegrator(a.integrator, momentary.mean);
+        else
+          UpdateGatedIntegratorEarly(a.integrator, momentary.mean);
+      }
+      if (shortTerm.newBlock && shortTerm.full) UpdateLoudnessRangeMeter(a.range, shortTerm.mean);
+    }
+  }
+  for (int i = 0; i < kWays; ++i) *meters[i] = m[i];
+  if constexpr (kWindows) {
+    momentary.StoreTo(a.momentary);
+    shortTerm.StoreTo(a.shortTerm);
+  }
+}
+
+// The meters in groups of up to three, the last group with the windows
+// (when measuring and the windows have their memory; otherwise the windows
+// step one by one).
+void MetersAndWindows(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
+                      int count, const double* z, bool measuring, int n) {
+  const bool windows = measuring && a.momentary.values.length > 0 && a.shortTerm.values.length > 0;
+  for (; count > 3; count -= 3, meters += 3, magnitudes += 3)
+    MeterAndWindowRuns<3, false>(a, meters, magnitudes, z, n);
+  switch (count * 2 + (windows ? 1 : 0)) {
+    case 0:
+      break;
+    case 1:
+      MeterAndWindowRuns<0, true>(a, meters, magnitudes, z, n);
+      break;
+    case 2:
+      MeterAndWindowRuns<1, false>(a, meters, magnitudes, z, n);
+      break;
+    case 3:
+      MeterAndWindowRuns<1, true>(a, meters, magnitudes, z, n);
+      break;
+    case 4:
+      MeterAndWindowRuns<2, false>(a, meters, magnitudes, z, n);
+      break;
+    case 5:
+      MeterAndWindowRuns<2, true>(a, meters, magnitudes, z, n);
+      break;
+    case 6:
+      MeterAndWindowRuns<3, false>(a, meters, magnitudes, z, n);
+      break;
+    default:
+      MeterAndWindowRuns<3, true>(a, meters, magnitudes, z, n);
+      break;
+  }
+  if (measuring && !windows)
+    for (int k = 0; k < n; ++k) MeasurePower(a, z[k]);
+}
+
+// The true peak and meter of a channel fed zeros stay as they are once the
+// detector's history is zero and the meter has fallen to 0.
+bool MeterAtRest(const EBUAnalyzer& a, int c, bool truePeakOn) {
+  const ChannelPeakMeter& m = a.meters[c];
+  return m.peak == 0.0 && m.light == 0.0 && (!truePeakOn || ChannelHistoryIsZero(a.truePeak, c));
+}
+
 }  // namespace
 
 bool InitEBU(EBUAnalyzer& a, double fs) {
   if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
+  // The slowest K-weighting pole (the 38 Hz high-pass) fades by far more
+  // than 10^-20 in amplitude within a second.
+  a.filterSettle = static_cast<std::int64_t>(fs) + 1;
   InitTruePeakBank(a.truePeak, fs);
   InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::ShelfFirst, kAntiDenormal);
   for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Envelope);
@@ -65,6 +325,7 @@ void ResetEBU(EBUAnalyzer& a) {
   ResetLoudnessWindow(a.shortTerm);
   ResetGatedIntegrator(a.integrator);
   ResetLoudnessRangeMeter(a.range);
+  for (std::int64_t& idle : a.filterIdle) idle = a.filterSettle;  // cleared filters have nothing to fade
 }
 
 void MeterEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
@@ -87,23 +348,83 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
   LayoutSamples(config, x, s);
   double y[kAnalyzerChannels];
   ProcessKWeightingBank(a.kWeighting, s, y);
+  for (int c = 0; c < kAnalyzerChannels; ++c) a.filterIdle[c] = 0;  // the block form filters them all
   if (!measuring) return;
 
   const LoudnessWeights& weights = LoudnessChannelWeights(config);
   double z = 0.0;
   for (int c = 0; c < kAnalyzerChannels; ++c) z += weights.g[c] * (y[c] * y[c]);
+  MeasurePower(a, z);
+}
 
-  StepLoudnessWindow(a.momentary, z);
-  StepLoudnessWindow(a.shortTerm, z);
-  // The blocks ending while the 400 ms window still fills (100, 200, 300 ms)
-  // give an early estimate; the first complete block replaces them.
-  if (a.momentary.newBlock) {
-    if (a.momentary.values.full)
-      UpdateGatedIntegrator(a.integrator, a.momentary.mean);
-    else
-      UpdateGatedIntegratorEarly(a.integrator, a.momentary.mean);
+void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
+                     const double* const* x, int frames) {
+  static constexpr double kZeros[kEBUBlockFrames] = {};
+  a.config = config;
+  const int count = MeasuredChannels(config).count;  // every layout starts at channel 0
+  const LoudnessWeights& weights = LoudnessChannelWeights(config);
+  for (int done = 0; done < frames;) {
+    const int n = frames - done < kEBUBlockFrames ? frames - done : kEBUBlockFrames;
+
+    // The layout's samples, non-finite ones as 0 (x - x is 0 exactly for
+    // finite x); zeros for the other channels.
+    const double* in[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      if (c >= count) {
+        in[c] = kZeros;
+        continue;
+      }
+      const double* src = x[c] + done;
+      double* dst = a.input[c];
+      for (int k = 0; k < n; ++k) dst[k] = src[k] - src[k] == 0.0 ? src[k] : 0.0;
+      in[c] = dst;
+    }
+
+    // True peaks, or sample magnitudes, of the metered channels.
+    const double* metered[kAnalyzerChannels];
+    double* magnitudes[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      metered[c] = c < count || !MeterAtRest(a, c, truePeakOn) ? in[c] : nullptr;
+      magnitudes[c] = a.estimate[c];
+    }
+    if (truePeakOn) {
+      ProcessTruePeakBankBlock(a.truePeak, metered, n, magnitudes);
+    } else {
+      for (int c = 0; c < kAnalyzerChannels; ++c)
+        if (metered[c])
+          for (int k = 0; k < n; ++k) magnitudes[c][k] = std::fabs(metered[c][k]);
+    }
+
+    // K-weighting of the layout and of the channels still fading.
+    int extent = count;
+    for (int c = count; c < kAnalyzerChannels; ++c)
+      if (a.filterIdle[c] < a.filterSettle) extent = c + 1;
+    double* y[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) y[c] = a.weighted[c];
+    const int filtered = ProcessKWeightingBankBlock(a.kWeighting, extent, in, y, n);
+    for (int c = 0; c < filtered; ++c) a.filterIdle[c] = c < count ? 0 : a.filterIdle[c] + n;
+
+    double* z = a.power;
+    if (measuring) {
+      for (int k = 0; k < n; ++k) z[k] = 0.0;
+      for (int c = 0; c < filtered; ++c) {
+        const double g = weights.g[c];
+        const double* yc = y[c];
+        for (int k = 0; k < n; ++k) z[k] += g * (yc[k] * yc[k]);
+      }
+    }
+
+    ChannelPeakMeter* meters[kAnalyzerChannels];
+    const double* meterInput[kAnalyzerChannels];
+    int meterCount = 0;
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      if (!metered[c]) continue;
+      meters[meterCount] = &a.meters[c];
+      meterInput[meterCount++] = magnitudes[c];
+    }
+    MetersAndWindows(a, meters, meterInput, meterCount, z, measuring, n);
+    done += n;
   }
-  if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
 }
 
 double EBUMomentary(const EBUAnalyzer& a) { return MeanSquareToLoudness(a.momentary.mean); }

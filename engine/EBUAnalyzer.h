@@ -9,6 +9,8 @@
 // one value stale.
 #pragma once
 
+#include <cstdint>
+
 #include "ChannelConfig.h"
 #include "ChannelPeakMeter.h"
 #include "GatedIntegrator.h"
@@ -18,6 +20,9 @@
 #include "TruePeakBank.h"
 
 namespace kalvo5 {
+
+// The block form works through longer blocks in pieces of this many samples.
+inline constexpr int kEBUBlockFrames = kTruePeakBlockFrames;
 
 struct EBUAnalyzer {
   double sampleRate = 48000.0;
@@ -29,6 +34,19 @@ struct EBUAnalyzer {
   LoudnessRangeMeter range;    // short-term values: gates -70 LUFS and -20 LU, 10th to 95th percentile
   ChannelPeakMeter meters[kAnalyzerChannels];                    // envelope falling 20 dB per second
   LoudnessChannelConfig config = LoudnessChannelConfig::Stereo;  // of the latest sample
+
+  // Block form: a channel outside the layout is filtered only until its
+  // K-weighting has settled on silence (filterSettle zeros in a row;
+  // filterIdle counts them), and its true peak and meter only until they
+  // rest at 0, so the work follows the layout's channel count.
+  std::int64_t filterSettle = 48000;
+  std::int64_t filterIdle[kAnalyzerChannels] = {};
+  // Scratch of the block form: the finite inputs, true-peak estimates and
+  // K-weighted samples of one piece, and its weighted squares.
+  alignas(32) double input[kAnalyzerChannels][kEBUBlockFrames] = {};
+  alignas(32) double estimate[kAnalyzerChannels][kEBUBlockFrames] = {};
+  alignas(32) double weighted[kAnalyzerChannels][kEBUBlockFrames] = {};
+  alignas(32) double power[kEBUBlockFrames] = {};
 };
 
 // Designs the K-weighting for the rate, obtains the windows' rings and the
@@ -50,6 +68,14 @@ void MeterEBU(EBUAnalyzer& analyzer, LoudnessChannelConfig config, bool truePeak
 // loudness windows, integrator and range meter.
 void MeasureEBU(EBUAnalyzer& analyzer, LoudnessChannelConfig config, bool measuring,
                 const double (&x)[kAnalyzerChannels]);
+
+// Block form of MeterEBU and MeasureEBU together: `frames` samples of the
+// layout's channels, x[c] for c below its channel count (the others take 0),
+// with the same readings, sample for sample, to within floating-point
+// rounding (the K-weighting residue of channels that left the layout is
+// dropped once it has faded below 1e-40 in power).
+void ProcessEBUBlock(EBUAnalyzer& analyzer, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
+                     const double* const* x, int frames);
 
 // Readings in LUFS (LU for the range, dBTP for the true peak). Momentary and
 // short-term loudness are unrounded, the others rounded to 0.1. Before any

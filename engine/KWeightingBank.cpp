@@ -72,7 +72,93 @@ KALVO5_AVX2_FMA_TARGET void ProcessAvx2Fma(KWeightingBank& bank, const double* x
   Lanes<Vec2, 4>(bank, x, y);
 }
 
+// One stage's history for a group of lanes, held in registers through a
+// block.
+template <typename V>
+struct StageRegisters {
+  V x1, x2, y1, y2;
+};
+
+template <typename V, int kFirst>
+[[gnu::always_inline]] inline StageRegisters<V> LoadStage(const KWeightingBankState& s) {
+  return {simd::Load<V>(&s.x1[kFirst]), simd::Load<V>(&s.x2[kFirst]), simd::Load<V>(&s.y1[kFirst]),
+          simd::Load<V>(&s.y2[kFirst])};
+}
+
+template <typename V, int kFirst>
+[[gnu::always_inline]] inline void StoreStage(KWeightingBankState& s, const StageRegisters<V>& r) {
+  simd::Store(&s.x1[kFirst], r.x1);
+  simd::Store(&s.x2[kFirst], r.x2);
+  simd::Store(&s.y1[kFirst], r.y1);
+  simd::Store(&s.y2[kFirst], r.y2);
+}
+
+// The sum of Step on registers, with the latest output's term added last:
+// everything else is ready before the previous sample's output is, so the
+// recursion waits for one multiply-add per sample instead of four. The
+// result differs from Step's only in rounding.
+template <typename V>
+[[gnu::always_inline]] inline V StepRegisters(const BiquadCoefficients& c, StageRegisters<V>& r, V x,
+                                              double offset) {
+  const V early = c.b0 * x + c.b1 * r.x1 + c.b2 * r.x2 - c.a2 * r.y2 + offset;
+  const V y = early - c.a1 * r.y1;
+  r.x2 = r.x1;
+  r.x1 = x;
+  r.y2 = r.y1;
+  r.y1 = y;
+  return y;
+}
+
+template <typename V, int kFirst>
+[[gnu::always_inline]] inline void GroupBlock(KWeightingBank& bank, const double* const* x, double* const* y,
+                                              int frames) {
+  constexpr int kWidth = static_cast<int>(sizeof(V) / sizeof(double));
+  const double offset = bank.antiDenormal;
+  const BiquadCoefficients first = bank.first.coefficients;
+  const BiquadCoefficients second = bank.second.coefficients;
+  StageRegisters<V> s0 = LoadStage<V, kFirst>(bank.state[0]);
+  StageRegisters<V> s1 = LoadStage<V, kFirst>(bank.state[1]);
+  for (int n = 0; n < frames; ++n) {
+    V in;
+    for (int i = 0; i < kWidth; ++i) in[i] = x[kFirst + i][n];
+    const V a = StepRegisters(first, s0, in + offset, offset);
+    const V b = StepRegisters(second, s1, a + offset, offset);
+    for (int i = 0; i < kWidth; ++i) y[kFirst + i][n] = b[i];
+  }
+  StoreStage<V, kFirst>(bank.state[0], s0);
+  StoreStage<V, kFirst>(bank.state[1], s1);
+}
+
+int BlockBaseline(KWeightingBank& bank, int channels, const double* const* x, double* const* y, int frames) {
+  GroupBlock<Vec2, 0>(bank, x, y, frames);
+  if (channels <= 2) return 2;
+  GroupBlock<Vec2, 2>(bank, x, y, frames);
+  if (channels <= 4) return 4;
+  GroupBlock<Vec2, 4>(bank, x, y, frames);
+  return 6;
+}
+
+KALVO5_AVX2_FMA_TARGET int BlockAvx2Fma(KWeightingBank& bank, int channels, const double* const* x,
+                                        double* const* y, int frames) {
+  if (channels <= 2) {
+    GroupBlock<Vec2, 0>(bank, x, y, frames);
+    return 2;
+  }
+  GroupBlock<Vec4, 0>(bank, x, y, frames);
+  if (channels <= 4) return 4;
+  GroupBlock<Vec2, 4>(bank, x, y, frames);
+  return 6;
+}
+
 }  // namespace
+
+int ProcessKWeightingBankBlock(KWeightingBank& bank, int channels,
+                               const double* const (&x)[kKWeightingBankChannels],
+                               double* const (&y)[kKWeightingBankChannels], int frames) {
+  if (channels <= 0 || frames <= 0) return 0;
+  if (bank.path == SimdPath::Avx2Fma) return BlockAvx2Fma(bank, channels, x, y, frames);
+  return BlockBaseline(bank, channels, x, y, frames);
+}
 
 void ProcessKWeightingBank(KWeightingBank& bank, const double (&x)[kKWeightingBankChannels],
                            double (&y)[kKWeightingBankChannels]) {

@@ -49,4 +49,15 @@ bool SelectKWeightingBankPath(KWeightingBank& bank, SimdPath path);
 void ProcessKWeightingBank(KWeightingBank& bank, const double (&x)[kKWeightingBankChannels],
                            double (&y)[kKWeightingBankChannels]);
 
+// Block form: filters `frames` samples of channels 0 ... channels - 1 (at
+// most 6), x[c] into y[c], with the same arithmetic per sample as
+// ProcessKWeightingBank. The channels run in groups of a register's width,
+// so a group may take a channel beyond `channels` along: x and y must hold
+// valid buffers for all six (zeros as the input of channels with nothing to
+// filter). Returns the number of channels filtered (0 ... c - 1); the others
+// keep their state. Audio thread; allocation-free.
+int ProcessKWeightingBankBlock(KWeightingBank& bank, int channels,
+                               const double* const (&x)[kKWeightingBankChannels],
+                               double* const (&y)[kKWeightingBankChannels], int frames);
+
 }  // namespace kalvo5

@@ -114,6 +114,43 @@ void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool
   }
 }
 
+void MeasurementDriver::ProcessEBUBlocks(const double* const* inputs, int nIn, double* const* outputs,
+                                         int nOut, int nFrames, const BlockSettings& settings, double gain,
+                                         bool measuring, const bool (&writes)[kAnalyzerChannels]) {
+  const auto config = static_cast<LoudnessChannelConfig>(settings.config);
+  const int count = MeasuredChannels(config).count;  // every layout starts at channel 0
+  const double* measured[kAnalyzerChannels] = {};
+  for (int c = 0; c < count; ++c) measured[c] = mPass[c];
+  for (int done = 0; done < nFrames;) {
+    const int n = nFrames - done < kEBUBlockFrames ? nFrames - done : kEBUBlockFrames;
+    // Every input of the piece is read before any output is written, so
+    // in-place buffers are safe.
+    for (int c = 0; c < kAnalyzerChannels; ++c) {
+      double* pass = mPass[c];
+      const bool gained = c < count;
+      if (!gained && !writes[c]) continue;
+      if (c >= nIn) {
+        for (int k = 0; k < n; ++k) pass[k] = 0.0;
+      } else if (gained) {
+        const double* x = inputs[c] + done;
+        for (int k = 0; k < n; ++k) pass[k] = gain * x[k];
+      } else {
+        const double* x = inputs[c] + done;
+        for (int k = 0; k < n; ++k) pass[k] = x[k];
+      }
+    }
+    // The analyzer measures a non-finite sample as silence; it still passes.
+    ProcessEBUBlock(mEbu, config, settings.truePeak, measuring, measured, n);
+    for (int c = 0; c < nOut; ++c) {
+      if (!writes[c]) continue;
+      double* out = outputs[c] + done;
+      const double* pass = mPass[c];
+      for (int k = 0; k < n; ++k) out[k] = pass[k];
+    }
+    done += n;
+  }
+}
+
 BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, double* const* outputs,
                                          int nOut, int nFrames, const BlockSettings& settings, bool playing,
                                          bool editorOpen) {
@@ -128,6 +165,7 @@ BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, d
   const ChannelRange active = ActiveChannels(type, config);
   const bool truePeak = settings.truePeak;
   const bool allOutputs = settings.allOutputs;
+  int nSampleFrames = nFrames;  // frames left for the per-sample loop
 
   double gain = 1.0;
   if (knownType) gain = settings.gainDb <= kSilenceDb ? 0.0 : DbToGain(settings.gainDb);
@@ -144,7 +182,11 @@ BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, d
   bool writes[kAnalyzerChannels];
   for (int i = 0; i < kAnalyzerChannels; ++i) writes[i] = i < nOut && (allOutputs || active.Contains(i));
 
-  for (int n = 0; n < nFrames; ++n) {
+  if (type == kAnalyzerEBU) {
+    ProcessEBUBlocks(inputs, nIn, outputs, nOut, nFrames, settings, gain, measuring, writes);
+    nSampleFrames = 0;
+  }
+  for (int n = 0; n < nSampleFrames; ++n) {
     double pass[kAnalyzerChannels];
     double measured[kAnalyzerChannels];
     for (int i = 0; i < kAnalyzerChannels; ++i) {

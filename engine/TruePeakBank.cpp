@@ -126,7 +126,131 @@ void ProcessBaseline(TruePeakBank& bank, const double* x) { Process<false>(bank,
 
 KALVO5_AVX2_FMA_TARGET void ProcessAvx2Fma(TruePeakBank& bank, const double* x) { Process<true>(bank, x); }
 
+// The block form works per channel, across time: the channel's history
+// (oldest first) followed by the block's scaled samples lies in one line, and
+// each vector holds the estimates of consecutive samples. Each estimate sums
+// the same products in the same order as InterpolateLanes.
+constexpr int kLineHistory = kTruePeakTaps - 1;
+
+// Estimates for samples n ... n + width(V) - 1; `line` points at the scaled
+// sample n, the history of length kHistory before it.
+template <int L, typename V>
+[[gnu::always_inline]] inline V EstimateAt(const TruePeakBank& bank, const double* line, const double* raw) {
+  constexpr int kHistory = kTruePeakTaps / L;
+  constexpr int kPairs = L / 2;
+  V sum[kPairs] = {};
+  V diff[kPairs] = {};
+  for (int m = 0; m < kHistory / 2; ++m) {
+    const V recent = simd::Load<V>(line - m);
+    const V old = simd::Load<V>(line - (kHistory - 1 - m));
+    const V u = recent + old;
+    const V w = recent - old;
+    for (int j = 0; j < kPairs; ++j) {
+      sum[j] += bank.pairSum[j][m] * u;
+      diff[j] += bank.pairDiff[j][m] * w;
+    }
+  }
+  V peak = simd::Abs(simd::Load<V>(raw));
+  for (int j = 0; j < kPairs; ++j) peak = simd::Max(peak, simd::Abs(sum[j]) + simd::Abs(diff[j]));
+  return peak * bank.design.norm;
+}
+
+template <int L, typename V>
+[[gnu::always_inline]] inline void ChannelBlock(TruePeakBank& bank, int c, const double* x, int frames,
+                                                double* current) {
+  constexpr int kHistory = kTruePeakTaps / L;
+  constexpr int kWidth = static_cast<int>(sizeof(V) / sizeof(double));
+  const TruePeakDesign& d = bank.design;
+  // line[kLineHistory - 1 - a] holds the input a samples before the block.
+  double line[kLineHistory + kTruePeakBlockFrames];
+  const int pos = bank.writePos;
+  for (int a = 0; a < kHistory - 1; ++a) {
+    const int row = (pos - 1 - a + 2 * kHistory) % kHistory;
+    line[kLineHistory - 1 - a] = bank.history[row][c];
+  }
+  double* block = line + kLineHistory;
+  for (int n = 0; n < frames; ++n) block[n] = d.factorAsDouble * x[n];
+
+  int n = 0;
+  for (; n + kWidth <= frames; n += kWidth)
+    simd::Store(current + n, EstimateAt<L, V>(bank, block + n, x + n));
+  for (; n < frames; ++n) current[n] = EstimateAt<L, double>(bank, block + n, x + n);
+
+  double hold = bank.maxHold[c];
+  for (n = 0; n < frames; ++n) hold = current[n] > hold ? current[n] : hold;
+  bank.maxHold[c] = hold;
+  bank.current[c] = current[frames - 1];
+
+  // The newest kHistory inputs back into the ring, at the positions the
+  // per-sample form would have written them.
+  const int newPos = (pos + frames) % kHistory;
+  for (int a = 0; a < kHistory; ++a) {
+    const int row = (newPos - 1 - a + 2 * kHistory) % kHistory;
+    const double v = block[frames - 1 - a];
+    bank.history[row][c] = v;
+    bank.history[row + kHistory][c] = v;
+  }
+}
+
+template <typename V>
+[[gnu::always_inline]] inline void Block(TruePeakBank& bank, const double* const* x, int frames,
+                                         double* const* current) {
+  const int factor = bank.design.factor;
+  for (int c = 0; c < kTruePeakBankChannels; ++c) {
+    if (!x[c]) continue;
+    if (factor == 4) {
+      ChannelBlock<4, V>(bank, c, x[c], frames, current[c]);
+    } else if (factor == 2) {
+      ChannelBlock<2, V>(bank, c, x[c], frames, current[c]);
+    } else {
+      double hold = bank.maxHold[c];
+      for (int n = 0; n < frames; ++n) {
+        const double v = (x[c][n] < 0.0 ? -x[c][n] : x[c][n]) * bank.design.norm;
+        current[c][n] = v;
+        hold = v > hold ? v : hold;
+      }
+      bank.maxHold[c] = hold;
+      bank.current[c] = current[c][frames - 1];
+    }
+  }
+  const int history = bank.design.history;
+  if (factor > 1) bank.writePos = (bank.writePos + frames) % history;
+}
+
+void BlockBaseline(TruePeakBank& bank, const double* const* x, int frames, double* const* current) {
+  Block<Vec2>(bank, x, frames, current);
+}
+
+KALVO5_AVX2_FMA_TARGET void BlockAvx2Fma(TruePeakBank& bank, const double* const* x, int frames,
+                                         double* const* current) {
+  Block<Vec4>(bank, x, frames, current);
+}
+
 }  // namespace
+
+void ProcessTruePeakBankBlock(TruePeakBank& bank, const double* const (&x)[kTruePeakBankChannels], int frames,
+                              double* const (&current)[kTruePeakBankChannels]) {
+  for (int done = 0; done < frames;) {
+    const int n = frames - done < kTruePeakBlockFrames ? frames - done : kTruePeakBlockFrames;
+    const double* xs[kTruePeakBankChannels];
+    double* cs[kTruePeakBankChannels];
+    for (int c = 0; c < kTruePeakBankChannels; ++c) {
+      xs[c] = x[c] ? x[c] + done : nullptr;
+      cs[c] = x[c] ? current[c] + done : nullptr;
+    }
+    if (bank.design.path == SimdPath::Avx2Fma)
+      BlockAvx2Fma(bank, xs, n, cs);
+    else
+      BlockBaseline(bank, xs, n, cs);
+    done += n;
+  }
+}
+
+bool ChannelHistoryIsZero(const TruePeakBank& bank, int c) {
+  for (const auto& row : bank.history)
+    if (row[c] != 0.0) return false;
+  return true;
+}
 
 void ProcessTruePeakBank(TruePeakBank& bank, const double (&x)[kTruePeakBankChannels]) {
   if (bank.design.path == SimdPath::Avx2Fma)

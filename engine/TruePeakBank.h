@@ -10,6 +10,8 @@
 namespace kalvo5 {
 
 inline constexpr int kTruePeakBankChannels = 6;
+// The block form works through longer blocks in pieces of this many samples.
+inline constexpr int kTruePeakBlockFrames = 256;
 
 struct TruePeakBank {
   TruePeakDesign design;
@@ -45,6 +47,19 @@ bool SelectTruePeakBankPath(TruePeakBank& bank, SimdPath path);
 
 // Takes one sample per channel. Audio thread; allocation-free.
 void ProcessTruePeakBank(TruePeakBank& bank, const double (&x)[kTruePeakBankChannels]);
+
+// Block form for analyzers that meter a layout: feeds channel c the
+// `frames` samples x[c] for every c with x[c] non-null and writes each
+// sample's estimate to current[c] (frames values). Every channel's estimates
+// equal those of ProcessTruePeakBank to within floating-point rounding. A
+// channel left out (x[c] null) keeps its history, which is only correct
+// when that history is all zeros (ChannelHistoryIsZero): zeros look the same
+// at every position. Audio thread; allocation-free.
+void ProcessTruePeakBankBlock(TruePeakBank& bank, const double* const (&x)[kTruePeakBankChannels], int frames,
+                              double* const (&current)[kTruePeakBankChannels]);
+
+// True when channel c's history holds only zeros.
+bool ChannelHistoryIsZero(const TruePeakBank& bank, int c);
 
 // The largest maxHold of the six channels (linear).
 double LargestMaxHold(const TruePeakBank& bank);

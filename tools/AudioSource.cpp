@@ -11,14 +11,16 @@ namespace {
 
 class SndFileSource final : public AudioSource {
  public:
-  SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path)
-      : file_(file), info_(info), path_(std::move(path)) {}
+  // streamed: the header's length is a placeholder (a stream whose writer
+  // could not know it), so the length counts as unknown.
+  SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path, bool streamed = false)
+      : file_(file), info_(info), path_(std::move(path)), streamed_(streamed) {}
   ~SndFileSource() override { sf_close(file_); }
 
   std::string Description() const override { return path_; }
   int Channels() const override { return info_.channels; }
   double SampleRate() const override { return info_.samplerate; }
-  std::int64_t Frames() const override { return info_.frames >= 0 ? info_.frames : -1; }
+  std::int64_t Frames() const override { return info_.frames >= 0 && !streamed_ ? info_.frames : -1; }
 
   std::int64_t Read(double* const* channels, std::int64_t frames) override {
     const auto count = static_cast<std::size_t>(info_.channels);
@@ -40,6 +42,7 @@ class SndFileSource final : public AudioSource {
   std::string ReadError() const override { return error_; }
 
   bool HeaderClaimsMore() const override {
+    if (streamed_) return false;
     // libsndfile trims the length of a RIFF or AIFF file whose data chunk
     // runs past the end of the file and notes it in its log as
     // "data : <header size> (should be <size>)".
@@ -56,6 +59,7 @@ class SndFileSource final : public AudioSource {
   SNDFILE* file_;
   SF_INFO info_;
   std::string path_;
+  bool streamed_ = false;
   std::string error_;
   std::vector<double> interleaved_;
 };
@@ -124,6 +128,32 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
     return nullptr;
   }
   return std::make_unique<SndFileSource>(file, info, path);
+}
+
+std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std::string& error) {
+  SF_INFO info{};
+  if (rawRate > 0 && rawChannels > 0) {
+    info.samplerate = rawRate;
+    info.channels = rawChannels;
+    info.format = SF_FORMAT_RAW | SF_FORMAT_FLOAT | SF_ENDIAN_CPU;
+  }
+  SNDFILE* file = sf_open_fd(0, SFM_READ, &info, SF_FALSE);
+  if (file == nullptr) {
+    error = std::string("cannot read audio from standard input: ") + sf_strerror(nullptr);
+    return nullptr;
+  }
+  if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) {
+    sf_close(file);
+    error = "unsupported channel count or sample rate on standard input";
+    return nullptr;
+  }
+  // A writer that cannot seek back (ffmpeg into a pipe) leaves the largest
+  // size a RIFF header can hold, 4 GiB - 1, in place of the data's length;
+  // libsndfile notes the size it read in its log.
+  std::string log(4096, '\0');
+  sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+  const bool placeholder = log.find("\ndata : 4294967295") != std::string::npos;
+  return std::make_unique<SndFileSource>(file, info, "-", placeholder);
 }
 
 std::unique_ptr<AudioSource> MakeReferenceSignal() { return std::make_unique<ReferenceSource>(); }

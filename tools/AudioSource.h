@@ -37,6 +37,11 @@ class AudioSource {
 // count outside 1 ... 6.
 std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string& error);
 
+// Standard input: a WAV file (or another type libsndfile reads from a pipe),
+// or with rawRate and rawChannels both above 0, raw 32-bit float samples,
+// interleaved, in the machine's byte order.
+std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std::string& error);
+
 // 20 s of a 1 kHz sine at -23 dBFS peak on both channels of a stereo signal
 // at 48 kHz: an EBU loudness meter reads -23.0 LUFS integrated.
 std::unique_ptr<AudioSource> MakeReferenceSignal();

@@ -1,6 +1,12 @@
 #include "tools/MeterCommand.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <filesystem>
 #include <memory>
+#include <set>
+#include <thread>
 
 #include "tools/AudioFileWriter.h"
 #include "tools/AudioSource.h"
@@ -81,6 +87,36 @@ std::unique_ptr<AudioSource> TotalSource(const std::vector<std::string>& files, 
   return ConcatenateSources(std::move(parts), error);
 }
 
+// The audio files a folder stands for with --recursive: every regular file
+// below it that libsndfile may read, by extension, in name order. Without
+// --recursive (or for anything else) the path stays as it is.
+std::vector<std::string> ExpandFolders(const std::vector<std::string>& paths, bool recursive) {
+  static const std::set<std::string> kAudio = {".wav",  ".wave", ".aif", ".aiff", ".aifc",
+                                               ".flac", ".ogg",  ".oga", ".opus", ".w64",
+                                               ".caf",  ".rf64", ".au",  ".snd",  ".mp3"};
+  std::vector<std::string> files;
+  for (const auto& path : paths) {
+    std::error_code ec;
+    if (!recursive || path == "-" || !std::filesystem::is_directory(path, ec)) {
+      files.push_back(path);
+      continue;
+    }
+    std::vector<std::string> found;
+    const auto walk = std::filesystem::recursive_directory_iterator(
+        path, std::filesystem::directory_options::skip_permission_denied, ec);
+    for (auto it = walk; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+      if (!it->is_regular_file(ec)) continue;
+      std::string extension = it->path().extension().string();
+      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (kAudio.count(extension)) found.push_back(it->path().string());
+    }
+    std::sort(found.begin(), found.end());
+    if (found.empty()) found.push_back(path);  // reported as a folder, not silently skipped
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return files;
+}
+
 }  // namespace
 
 int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, std::FILE* progress) {
@@ -90,6 +126,10 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   };
   if (options.help) {
     out << MeterUsage();
+    return kExitOk;
+  }
+  if (options.version) {
+    out << "kalvo5-meter " << KALVO5_VERSION_TEXT << '\n';
     return kExitOk;
   }
   if (Failure f = CheckOutputs(options); f.code != kExitOk) return fail(f.code, f.message);
@@ -127,45 +167,95 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     presetChunk = FramePresetDocument(document);
   }
 
-  // Open every file first, so a typo fails before a long measurement.
-  std::vector<std::unique_ptr<AudioSource>> sources;
-  if (options.files.empty()) sources.push_back(MakeReferenceSignal());
-  int failure = kExitOk;
-  for (const auto& path : options.files) {
-    auto source = OpenAudioFile(path, error);
-    if (!source) {
-      failure = fail(kExitInput, error);
-      continue;
-    }
-    sources.push_back(std::move(source));
-  }
-  if (failure != kExitOk) return failure;
+  const std::vector<std::string> files = ExpandFolders(options.files, options.recursive);
+  auto open = [&](const std::string& path, std::string& why) {
+    return path == "-" ? OpenStandardInput(options.rawRate, options.rawChannels, why)
+                       : OpenAudioFile(path, why);
+  };
+
+  // With --total every file must open before anything is measured: the
+  // total needs them all.
   if (options.total) {
+    std::vector<std::unique_ptr<AudioSource>> sources;
+    int failure = kExitOk;
+    for (const auto& path : files) {
+      auto source = open(path, error);
+      if (!source) {
+        failure = fail(kExitInput, error);
+        continue;
+      }
+      sources.push_back(std::move(source));
+    }
+    if (failure != kExitOk) return failure;
     std::vector<const AudioSource*> parts;
     for (const auto& source : sources) parts.push_back(source.get());
     if (!CanConcatenate(parts, error)) return fail(kExitInput, error);
   }
 
-  const MeasureJob job{options, *library, presetChunk, progress, out};
+  // The files are measured by `workers` threads, each with its own plug-in
+  // instances; every file's outcome goes to its own slot, so the reports
+  // come out in the order of the files whatever order they finish in.
+  struct Outcome {
+    FileReport report;
+    PluginDescription description;
+    int code = kExitOk;
+    std::string error;
+  };
+  const std::size_t count = files.empty() ? 1 : files.size();
+  std::vector<Outcome> outcomes(count);
+  std::size_t workers = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
+                                         : std::max(1u, std::thread::hardware_concurrency());
+  if (!options.timelinePath.empty() || !options.audioOutputPath.empty()) workers = 1;
+  workers = std::min(workers, count);
+  MeterOptions workerOptions = options;
+  if (workers > 1) workerOptions.progress = ProgressMode::kOff;  // one bar per file would interleave
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    const MeasureJob job{workerOptions, *library, presetChunk, progress, out};
+    for (std::size_t i = next++; i < count; i = next++) {
+      Outcome& o = outcomes[i];
+      auto source = files.empty() ? MakeReferenceSignal() : open(files[i], o.error);
+      if (!source) {
+        o.code = kExitInput;
+        o.report.source = files[i];
+        continue;
+      }
+      o.code = MeasureSource(job, *source, o.report, o.description, o.error);
+    }
+  };
+  if (workers == 1) {
+    work();
+  } else {
+    std::vector<std::thread> threads;
+    for (std::size_t w = 0; w < workers; ++w) threads.emplace_back(work);
+    for (auto& t : threads) t.join();
+  }
+
   PluginDescription description;
   std::vector<FileReport> reports;
+  std::vector<const Outcome*> unreadable;
   bool damaged = false;
-  for (auto& source : sources) {
-    FileReport report;
-    if (const int code = MeasureSource(job, *source, report, description, error); code != kExitOk) {
-      return fail(code, error);
+  for (const Outcome& o : outcomes) {
+    if (!o.description.path.empty() && description.path.empty()) description = o.description;
+    // A file that cannot be read is listed at the end; the plug-in refusing
+    // a setting or an output that cannot be written ends the run.
+    if (o.code == kExitInput) {
+      unreadable.push_back(&o);
+      continue;
     }
-    if (report.damaged) {
+    if (o.code != kExitOk) return fail(o.code, o.error);
+    if (o.report.damaged) {
       damaged = true;
-      for (const auto& w : report.warnings)
-        err << "kalvo5-meter: warning: " << report.source << ": " << w << '\n';
+      for (const auto& w : o.report.warnings)
+        err << "kalvo5-meter: warning: " << o.report.source << ": " << w << '\n';
     }
-    reports.push_back(std::move(report));
+    reports.push_back(o.report);
   }
+  if (description.path.empty()) description = outcomes.front().description;
 
   std::unique_ptr<FileReport> total;
   if (options.total) {
-    auto source = TotalSource(options.files, error);
+    auto source = TotalSource(files, error);
     if (!source) return fail(kExitInput, error);
     // The files' own passes wrote the outputs.
     MeterOptions totalOptions = options;
@@ -185,8 +275,18 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
       WriteTable(out, description, reports, total.get());
     }
   }
+  if (files.size() > 1 && options.format == OutputFormat::kTable && options.timelinePath != "-") {
+    out << '\n'
+        << files.size() << " files: " << reports.size() << " measured, " << unreadable.size()
+        << " could not be read\n";
+  }
   out.flush();
   if (!out) return fail(kExitOutput, "cannot write the results");
+  for (const Outcome* o : unreadable) err << "kalvo5-meter: " << o->error << '\n';
+  if (!unreadable.empty()) {
+    err << "kalvo5-meter: " << unreadable.size() << " of " << files.size() << " files could not be read\n";
+    return kExitInput;
+  }
   return damaged ? kExitDamaged : kExitOk;
 }
 

@@ -18,8 +18,19 @@ bool ParseBlockSize(std::string_view text, int& value) {
 
 }  // namespace
 
+namespace {
+
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (const char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+
 std::string MeterUsage() {
-  return "usage: kalvo5-meter [options] [audio files...]\n"
+  return "usage: kalvo5-meter [options] [audio files or folders...]\n"
          "\n"
          "Runs audio files through a VST 2 plug-in (Kalvo5.so unless --plugin says\n"
          "otherwise) as an offline render does, and prints the values the plug-in\n"
@@ -51,13 +62,24 @@ std::string MeterUsage() {
          "      --progress, --no-progress\n"
          "                         progress bar on standard error (default: when it is\n"
          "                         a terminal)\n"
+         "  -j N, --jobs N         measure N files at once (default: one per core);\n"
+         "                         the reports keep the order of the files\n"
+         "  -r, --recursive        a folder stands for the audio files in it and in its\n"
+         "                         subfolders, in name order\n"
+         "  -                      standard input: a WAV file, or with --rate and\n"
+         "                         --channels raw 32-bit float samples, interleaved\n"
+         "      --rate HZ, --channels N\n"
+         "                         the sample rate and channel count of raw input\n"
+         "      --version          the meter's version\n"
          "  -h, --help             this text\n"
          "\n"
          "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
          "a setting, 4 audio or preset file missing or unreadable, or an unsupported\n"
          "channel count or sample rate, 5 an output file could not be written, 6 measured\n"
          "but an input was damaged (ends before its header says, stops decoding, or holds\n"
-         "NaN or infinite samples; the readings cover what could be read).\n";
+         "NaN or infinite samples; the readings cover what could be read). With several\n"
+         "files, the meter goes on past files it cannot read, lists them with their\n"
+         "errors at the end and exits with 4.\n";
 }
 
 bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error) {
@@ -148,9 +170,33 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
         error = "precision must be 32 or 64, got \"" + v + "\"";
         return false;
       }
+    } else if (name == "--jobs" ||
+               (name == "-j" && (hasInline || AllDigits(i + 1 < argc ? argv[i + 1] : "")))) {
+      // "-j" alone still means --json; followed by a number it is --jobs.
+      if (!nonEmpty(v)) return false;
+      if (!AllDigits(v) || v.size() > 4 || std::stoi(v) < 1) {
+        error = "option " + std::string(name) + " needs a number of jobs of at least 1, got " + v;
+        return false;
+      }
+      options.jobs = std::stoi(v);
     } else if (name == "-j" || name == "--json") {
       if (!flag()) return false;
       options.format = OutputFormat::kJson;
+    } else if (name == "-r" || name == "--recursive") {
+      if (!flag()) return false;
+      options.recursive = true;
+    } else if (name == "--version") {
+      if (!flag()) return false;
+      options.version = true;
+    } else if (name == "--rate" || name == "--channels") {
+      if (!nonEmpty(v)) return false;
+      const int limit = name == "--rate" ? 768000 : 6;
+      if (!AllDigits(v) || v.size() > 6 || std::stoi(v) < 1 || std::stoi(v) > limit) {
+        error = "option " + std::string(name) + " needs a number from 1 to " + std::to_string(limit) +
+                ", got " + v;
+        return false;
+      }
+      (name == "--rate" ? options.rawRate : options.rawChannels) = std::stoi(v);
     } else if (name == "-c" || name == "--csv") {
       if (!nonEmpty(options.timelinePath)) return false;
     } else if (name == "-o" || name == "--output") {
@@ -174,6 +220,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       error = "unknown option " + std::string(arg);
       return false;
     }
+  }
+  if ((options.rawRate > 0) != (options.rawChannels > 0)) {
+    error = "raw input needs both --rate and --channels";
+    return false;
   }
   if (options.total && options.files.empty()) {
     error = "--total needs audio files";

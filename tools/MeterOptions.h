@@ -29,6 +29,13 @@ struct MeterOptions {
   bool allParameters = false;
   bool total = false;  // also measure the files as one programme
   bool help = false;
+  bool version = false;
+  int jobs = 0;            // files measured at once; 0: one per core
+  bool recursive = false;  // folders among the files: their audio files, in subfolders too
+  // Standard input ("-") as raw 32-bit float samples, interleaved, native
+  // byte order: both set, or neither (then standard input holds a WAV file).
+  int rawRate = 0;
+  int rawChannels = 0;
 };
 
 // Parses argv[1 ...]. False with a message in error for an unknown option, a

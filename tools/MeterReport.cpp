@@ -144,7 +144,9 @@ void WriteTableResult(std::ostream& out, const FileReport& file) {
       << (file.channels == 1 ? " channel, " : " channels, ")
       << Fixed(static_cast<double>(file.frames) / file.sampleRate, 3) << " s, blocks of " << file.blockSize
       << " frames, " << (file.doublePrecision ? "64" : "32") << "-bit processing\n";
-  if (file.analyzers.size() == 1) {
+  if (file.frames == 0) {
+    out << "\n  no audio: the file holds no frames, so there is nothing to measure\n";
+  } else if (file.analyzers.size() == 1) {
     const AnalyzerReport& only = file.analyzers.front();
     const std::size_t width = std::max(NameWidth(only.settings, 8), NameWidth(only.values, 8));
     if (!only.settings.empty()) {

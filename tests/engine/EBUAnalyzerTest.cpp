@@ -39,6 +39,25 @@ void Feed(EBUAnalyzer& a, Config config, const std::vector<double>& frames, bool
   }
 }
 
+// Feeds the same frames through the block form in pieces of random length
+// (1 ... 700 frames, across the form's internal pieces of 256).
+void FeedBlocks(EBUAnalyzer& a, Config config, const std::vector<double>& frames, unsigned seed,
+                bool truePeak = true, bool measuring = true) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> length(1, 700);
+  const std::size_t total = frames.size() / 6;
+  std::vector<std::vector<double>> planar(6, std::vector<double>(total));
+  for (std::size_t n = 0; n < total; ++n)
+    for (std::size_t c = 0; c < 6; ++c) planar[c][n] = frames[n * 6 + c];
+  for (std::size_t n = 0; n < total;) {
+    const std::size_t piece = std::min<std::size_t>(static_cast<std::size_t>(length(rng)), total - n);
+    const double* x[6];
+    for (std::size_t c = 0; c < 6; ++c) x[c] = planar[c].data() + n;
+    ProcessEBUBlock(a, config, truePeak, measuring, x, static_cast<int>(piece));
+    n += piece;
+  }
+}
+
 // Six channels, the listed ones carrying the signal.
 std::vector<double> OnChannels(const std::vector<double>& signal, std::initializer_list<int> on) {
   std::vector<std::vector<double>> channels(6, std::vector<double>(signal.size(), 0.0));
@@ -459,6 +478,62 @@ TEST(EBUAnalyzer, PathsAgreeAndReadingsStayPut) {
     EXPECT_EQ(EBULoudnessRange(*a), 6.7) << p;
     EXPECT_EQ(EBUMomentaryMax(*a), -4.0) << p;
     EXPECT_EQ(EBUShortTermMax(*a), -4.6) << p;
+
+    // The block form reads the same, whatever the split.
+    auto b = MakeAnalyzer(48000.0, path);
+    FeedBlocks(*b, Config::FivePointOne, frames, 7 + p);
+    EXPECT_NEAR(EBUShortTerm(*b), -5.06817070779, 1e-10) << p;
+    EXPECT_NEAR(EBUMomentary(*b), -6.64482202827, 1e-10) << p;
+    EXPECT_NEAR(b->integrator.gated, -6.77351311414, 1e-10) << p;
+    EXPECT_NEAR(EBUTruePeakMax(*b), 3.55979933252, 1e-10) << p;
+    EXPECT_EQ(EBUIntegrated(*b), -6.8) << p;
+    EXPECT_EQ(EBULoudnessRange(*b), 6.7) << p;
+    EXPECT_EQ(EBUMomentaryMax(*b), -4.0) << p;
+    EXPECT_EQ(EBUShortTermMax(*b), -4.6) << p;
+  }
+}
+
+// The block form against the per-sample form through layout changes (the
+// channels that leave a layout fade out in both), with true peak on and off,
+// pauses of measurement, and on every path: loudness, true peak and every
+// channel's meter agree.
+TEST(EBUAnalyzer, BlockFormFollowsThePerSampleFormThroughLayoutChanges) {
+  std::vector<std::vector<double>> ch;
+  for (unsigned c = 0; c < 6; ++c) ch.push_back(SteppedNoise(60 + c, 48000, 3, 0.5));
+  const std::vector<double> frames = test::Interleave(ch);
+  const std::size_t third = frames.size() / 18 * 6;
+  const std::vector<double> parts[3] = {
+      {frames.begin(), frames.begin() + static_cast<long>(third)},
+      {frames.begin() + static_cast<long>(third), frames.begin() + static_cast<long>(2 * third)},
+      {frames.begin() + static_cast<long>(2 * third), frames.end()}};
+  for (SimdPath path : {SimdPath::Baseline, SimdPath::Avx2Fma}) {
+    if (!SimdPathSupported(path)) continue;
+    for (bool truePeak : {true, false}) {
+      auto a = MakeAnalyzer(48000.0, path);
+      auto b = MakeAnalyzer(48000.0, path);
+      const Config layouts[3] = {Config::FivePointOne, Config::Mono, Config::Stereo};
+      for (int i = 0; i < 3; ++i) {
+        const bool measuring = i != 1 || truePeak;
+        for (std::size_t n = 0; n < parts[i].size() / 6; ++n) {
+          const auto& x = *reinterpret_cast<const double(*)[6]>(&parts[i][n * 6]);
+          MeterEBU(*a, layouts[i], truePeak, x);
+          MeasureEBU(*a, layouts[i], measuring, x);
+        }
+        FeedBlocks(*b, layouts[i], parts[i], 11u + static_cast<unsigned>(i), truePeak, measuring);
+      }
+      const auto where = ::testing::Message() << "path " << static_cast<int>(path) << " tp " << truePeak;
+      EXPECT_NEAR(EBUMomentary(*b), EBUMomentary(*a), 1e-9) << where;
+      EXPECT_NEAR(EBUShortTerm(*b), EBUShortTerm(*a), 1e-9) << where;
+      EXPECT_NEAR(b->integrator.gated, a->integrator.gated, 1e-9) << where;
+      EXPECT_EQ(EBULoudnessRange(*b), EBULoudnessRange(*a)) << where;
+      EXPECT_NEAR(b->momentary.blockMax, a->momentary.blockMax, 1e-12) << where;
+      EXPECT_NEAR(EBUTruePeakMax(*b), EBUTruePeakMax(*a), 1e-9) << where;
+      for (int c = 0; c < 6; ++c) {
+        EXPECT_NEAR(b->meters[c].maxHold, a->meters[c].maxHold, 1e-12) << where << " channel " << c;
+        EXPECT_NEAR(b->meters[c].peak, a->meters[c].peak, 1e-12) << where << " channel " << c;
+        EXPECT_NEAR(b->meters[c].light, a->meters[c].light, 1e-12) << where << " channel " << c;
+      }
+    }
   }
 }
 

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <future>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "Kalvo5TestSupport.h"
+#include "engine/EBUAnalyzer.h"
 #include "engine/LevelScale.h"
 #include "support/Signals.h"
 
@@ -202,6 +204,41 @@ TEST_F(PluginTest, ReadingsDoNotDependOnHowTheHostSplitsBlocks) {
       EXPECT_EQ(r.dial.shortTerm, reference.dial.shortTerm) << block;
       EXPECT_EQ(r.dial.truePeakMax, reference.dial.truePeakMax) << block;
     }
+  }
+}
+
+// Fewer channels than the layout: a mono file in every loudness layout and a
+// stereo file in 5.1 read as the analyzer reads them sample by sample with
+// the missing channels silent, whatever the block split.
+TEST_F(PluginTest, FilesWithFewerChannelsThanTheLayoutReadAsItsMissingChannelsSilent) {
+  struct Case {
+    int channels;
+    int config;
+  };
+  const Case cases[] = {{1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 4}};
+  for (const Case& c : cases) {
+    Audio in = SineChannels(c.channels, 24000, 0.7), out(c.channels, 24000);
+    auto reference = std::make_unique<EBUAnalyzer>();
+    InitEBU(*reference, kRate);
+    const auto config = static_cast<LoudnessChannelConfig>(c.config);
+    for (int n = 0; n < 24000; ++n) {
+      double x[kAnalyzerChannels] = {};
+      for (int ch = 0; ch < c.channels; ++ch) x[ch] = in[ch][static_cast<std::size_t>(n)];
+      MeterEBU(*reference, config, true, x);
+      MeasureEBU(*reference, config, true, x);
+    }
+    TestKalvo5 meter;
+    meter.EditorSets(kType, kTypeEBU);
+    meter.EditorSets(kEBUChannelConfig, c.config);
+    Feed(meter, in, out, 1000 + 37 * c.config);
+    const MeasurementReadings r = meter.ReadMeasurement(kTypeEBU);
+    const auto where = ::testing::Message() << c.channels << " channels in layout " << c.config;
+    EXPECT_NEAR(r.ebu.momentary, EBUMomentary(*reference), 1e-9) << where;
+    EXPECT_NEAR(r.ebu.shortTerm, EBUShortTerm(*reference), 1e-9) << where;
+    EXPECT_EQ(r.ebu.integrated, EBUIntegrated(*reference)) << where;
+    EXPECT_NEAR(r.ebu.truePeakMax, EBUTruePeakMax(*reference), 1e-9) << where;
+    for (int ch = 0; ch < kAnalyzerChannels; ++ch)
+      EXPECT_NEAR(r.channels[ch].peak, reference->meters[ch].peak, 1e-12) << where << " channel " << ch;
   }
 }
 

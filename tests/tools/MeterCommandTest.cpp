@@ -508,5 +508,106 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
   EXPECT_NE(run.out.find("\n  OUT:Peak             -23.0000  dBFS\n"), std::string::npos) << run.out;
 }
 
+// A library: many files measured at once give the reports one-by-one
+// metering gives, in the order of the files, past the ones that cannot be
+// read, which are listed at the end with a failing exit status; a folder
+// stands for its audio files with --recursive; a file without frames says
+// so instead of listing readings.
+TEST(MeterCommand, ManyFilesAreMeasuredInParallelInTheirOrderPastBadOnes) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.Path("lib/sub"));
+  const std::string stereo = NoiseFile(folder, 2);
+  const std::string mono = NoiseFile(folder, 1);
+  std::filesystem::copy_file(stereo, folder.Path("lib/a.wav"));
+  std::filesystem::copy_file(mono, folder.Path("lib/sub/b.wav"));
+  const std::string empty = folder.Path("lib/c.wav");
+  WriteAudio(empty, 2, 48000, 0, [](int, long) { return 0.0; });
+  std::ofstream(folder.Path("lib/notes.txt")) << "not audio, not listed";
+  const std::string garbage = folder.Path("lib/sub/garbage.wav");
+  std::ofstream(garbage) << "this is no audio";
+  const std::string missing = folder.Path("missing.wav");
+
+  const std::vector<std::string> files = {stereo, missing, empty, mono, garbage, stereo};
+  std::vector<std::string> serial = {"--plugin", kPlugin, "-t", "RMS", "--jobs", "1"};
+  serial.insert(serial.end(), files.begin(), files.end());
+  std::vector<std::string> parallel = {"--plugin", kPlugin, "-t", "RMS", "-j", "3"};
+  parallel.insert(parallel.end(), files.begin(), files.end());
+  const MeterRun one = RunMeter(serial);
+  const MeterRun many = RunMeter(parallel);
+  EXPECT_EQ(one.code, kExitInput) << one.err;
+  EXPECT_EQ(many.code, kExitInput) << many.err;
+  EXPECT_EQ(many.out, one.out);
+  EXPECT_EQ(many.err, one.err);
+  EXPECT_NE(one.err.find("audio file not found: " + missing), std::string::npos) << one.err;
+  EXPECT_NE(one.err.find("cannot read audio file " + garbage), std::string::npos) << one.err;
+  EXPECT_NE(one.err.find("2 of 6 files could not be read"), std::string::npos) << one.err;
+  EXPECT_NE(one.out.find("6 files: 4 measured, 2 could not be read"), std::string::npos) << one.out;
+  EXPECT_NE(one.out.find("no audio: the file holds no frames"), std::string::npos) << one.out;
+  // In the order of the files: stereo, empty, mono, stereo again.
+  const std::size_t first = one.out.find("\n" + stereo + "\n");
+  const std::size_t second = one.out.find("\n" + empty + "\n", first);
+  const std::size_t third = one.out.find("\n" + mono + "\n", second);
+  const std::size_t fourth = one.out.find("\n" + stereo + "\n", third);
+  EXPECT_NE(fourth, std::string::npos) << one.out;
+
+  // The folder: its four audio files in name order, the garbage among them.
+  const MeterRun library = RunMeter({"--plugin", kPlugin, "-t", "RMS", "--recursive", folder.Path("lib")});
+  EXPECT_EQ(library.code, kExitInput) << library.err;
+  EXPECT_NE(library.out.find("4 files: 3 measured, 1 could not be read"), std::string::npos) << library.out;
+  EXPECT_LT(library.out.find(folder.Path("lib/a.wav")), library.out.find(folder.Path("lib/sub/b.wav")));
+  EXPECT_EQ(library.out.find("notes.txt"), std::string::npos);
+
+  // "-j" alone still asks for JSON.
+  const MeterRun json = RunMeter({"--plugin", kPlugin, "-t", "RMS", "-j", mono});
+  EXPECT_EQ(json.code, kExitOk) << json.err;
+  EXPECT_EQ(json.out.rfind("{", 0), 0u) << json.out;
+}
+
+// Standard input as a WAV file, also with the unknown length that
+// "ffmpeg ... -f wav -" writes, or as raw float samples reads as the file
+// does; --version names the release.
+TEST(MeterCommand, ReadsStandardInputAndTellsItsVersion) {
+  TempFolder folder;
+  const std::string stereo = NoiseFile(folder, 2);
+  const std::string raw = folder.Path("noise.f32");
+  {
+    const auto audio = ReadAudio(stereo);
+    std::ofstream file(raw, std::ios::binary);
+    for (std::size_t n = 0; n < audio[0].size(); ++n)
+      for (const auto& channel : audio) {
+        const auto v = static_cast<float>(channel[n]);
+        file.write(reinterpret_cast<const char*>(&v), sizeof v);
+      }
+  }
+  // What a writer that cannot seek back leaves: the largest sizes in place
+  // of the RIFF and data lengths.
+  const std::string streamed = folder.Path("streamed.wav");
+  std::filesystem::copy_file(stereo, streamed);
+  {
+    std::fstream file(streamed, std::ios::in | std::ios::out | std::ios::binary);
+    const char unknown[4] = {'\xff', '\xff', '\xff', '\xff'};
+    file.seekp(4);
+    file.write(unknown, 4);
+    file.seekp(40);
+    file.write(unknown, 4);
+  }
+  const std::string base = "--plugin '" + kPlugin + "' -t RMS --json ";
+  const MeterRun fromFile = RunMeterProgram(base + "'" + stereo + "'");
+  const MeterRun fromStream = RunMeterProgram(base + "- < '" + streamed + "'");
+  EXPECT_EQ(fromStream.code, kExitOk) << fromStream.err;  // an unknown length is no damage
+  EXPECT_EQ(JsonDisplays(fromStream.out, "values"), JsonDisplays(fromFile.out, "values"));
+  const MeterRun fromPipe = RunMeterProgram(base + "- < '" + stereo + "'");
+  const MeterRun fromRaw = RunMeterProgram(base + "--rate 44100 --channels 2 - < '" + raw + "'");
+  ASSERT_EQ(fromFile.code, kExitOk) << fromFile.err;
+  EXPECT_EQ(fromPipe.code, kExitOk) << fromPipe.err;
+  EXPECT_EQ(fromRaw.code, kExitOk) << fromRaw.err;
+  EXPECT_EQ(JsonDisplays(fromPipe.out, "values"), JsonDisplays(fromFile.out, "values"));
+  EXPECT_EQ(JsonDisplays(fromRaw.out, "values"), JsonDisplays(fromFile.out, "values"));
+
+  const MeterRun version = RunMeter({"--version"});
+  EXPECT_EQ(version.code, kExitOk);
+  EXPECT_EQ(version.out, std::string("kalvo5-meter ") + KALVO5_VERSION_TEXT + "\n");
+}
+
 }  // namespace
 }  // namespace kalvo5::meter::test
