@@ -160,7 +160,7 @@ TEST_F(EditorHost, OpensClicksTypesResizesAndCloses) {
   Idle(100);
   const Window editor = EditorWindow();
   ASSERT_NE(editor, 0u);
-  EXPECT_EQ(PixelAt(editor, 5, 5), 0xFFFFFFul);     // the background
+  EXPECT_EQ(PixelAt(editor, 5, 5), 0xFFFFFFul);    // the background
   EXPECT_EQ(PixelAt(editor, 50, 40), 0x282828ul);  // the switch, off
 
   // A click turns the switch on: the host hears the change, in a gesture.
@@ -177,9 +177,9 @@ TEST_F(EditorHost, OpensClicksTypesResizesAndCloses) {
   Click(160, 40);
   Click(160, 40);
   Idle(100);
-  for (KeySym key : {XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace,
-                     XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_1, XK_2, XK_x, XK_period, XK_5,
-                     XK_Return})
+  for (KeySym key :
+       {XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_BackSpace,
+        XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_1, XK_2, XK_x, XK_period, XK_5, XK_Return})
     Type(key);
   Idle(100);
   EXPECT_NEAR(effect->getParameter(effect, 1), (12.5 + 60.0) / 120.0, 1e-6);
