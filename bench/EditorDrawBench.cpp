@@ -40,7 +40,8 @@ void FullEditorRedraw(benchmark::State& state) {
     state.SkipWithError("no font");
     return;
   }
-  ui.AttachControl(std::make_unique<ITextControl>(Rect{0, 0, 616, 352}, "", TextStyle{}, Color{255, 30, 32, 36}));
+  ui.AttachControl(
+      std::make_unique<ITextControl>(Rect{0, 0, 616, 352}, "", TextStyle{}, Color{255, 30, 32, 36}));
   std::vector<IControl*> bars;
   for (int c = 0; c < 6; ++c) {
     const float left = 420.0f + 28.0f * static_cast<float>(c);
@@ -51,8 +52,8 @@ void FullEditorRedraw(benchmark::State& state) {
   for (int i = 0; i < 20; ++i) {
     const float left = 10.0f + 100.0f * static_cast<float>(i % 4);
     const float top = 60.0f + 50.0f * static_cast<float>(i / 4);
-    ui.AttachControl(std::make_unique<ITextControl>(Rect{left, top, left + 90, top + 30},
-                                                    "-23.0 LUFS", text, Color{255, 50, 54, 60}));
+    ui.AttachControl(std::make_unique<ITextControl>(Rect{left, top, left + 90, top + 30}, "-23.0 LUFS", text,
+                                                    Color{255, 50, 54, 60}));
   }
   ui.ResizeEditor(616, 352, scale, false);
   int frame = 0;
@@ -62,7 +63,8 @@ void FullEditorRedraw(benchmark::State& state) {
     benchmark::DoNotOptimize(ui.Draw());
   }
   if (std::getenv("KALVO5_BENCH_PNG")) ui.WritePng(std::getenv("KALVO5_BENCH_PNG"));
-  state.counters["pixels"] = static_cast<double>(ui.GetSurface()->WidthPixels() * ui.GetSurface()->HeightPixels());
+  state.counters["pixels"] =
+      static_cast<double>(ui.GetSurface()->WidthPixels() * ui.GetSurface()->HeightPixels());
   SetBackend({});
 }
 
