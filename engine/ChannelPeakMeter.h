@@ -38,6 +38,22 @@ void InitChannelPeakMeter(ChannelPeakMeter& m, double sampleRate, PeakFallKind f
 
 void ResetChannelPeakMeter(ChannelPeakMeter& m);
 
+// The clip light, after the peak display has moved: it lights when the peak
+// exceeds full scale (1.0), holds, then fades.
+[[gnu::always_inline]] inline void UpdateClipLight(ChannelPeakMeter& m) {
+  const double target = m.peak > 1.0 ? 1.0 : 0.0;
+  if (target == 0.0 && m.light == 0.0) return;  // dark and staying dark: nothing changes
+  if (target > m.light) {
+    m.light = target + (m.light - target) * m.attack;
+    m.holdCount = 0;
+    m.stage = ClipStage::Holding;
+  } else {
+    if (m.stage == ClipStage::Holding && ++m.holdCount > m.hold) m.stage = ClipStage::Releasing;
+    if (m.stage == ClipStage::Releasing) m.light = target + (m.light - target) * m.release;
+  }
+  if (m.light < 1e-08) m.light = 0.0;
+}
+
 // One sample's magnitude (|x|, or a true-peak estimate), for a meter whose
 // fall kind is known where it is called. The clip light lights when the
 // peak display exceeds full scale (1.0).
@@ -52,17 +68,7 @@ inline void UpdateChannelPeakMeterOf(ChannelPeakMeter& m, double magnitude) {
   // Far below anything displayed: stop before the fall turns denormal.
   m.peak = peak < 1e-30 ? 0.0 : peak;
 
-  const double target = m.peak > 1.0 ? 1.0 : 0.0;
-  if (target == 0.0 && m.light == 0.0) return;  // dark and staying dark: nothing changes
-  if (target > m.light) {
-    m.light = target + (m.light - target) * m.attack;
-    m.holdCount = 0;
-    m.stage = ClipStage::Holding;
-  } else {
-    if (m.stage == ClipStage::Holding && ++m.holdCount > m.hold) m.stage = ClipStage::Releasing;
-    if (m.stage == ClipStage::Releasing) m.light = target + (m.light - target) * m.release;
-  }
-  if (m.light < 1e-08) m.light = 0.0;
+  UpdateClipLight(m);
 }
 
 // The same for the meter's own fall kind.

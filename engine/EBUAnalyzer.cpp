@@ -57,21 +57,6 @@ void MeasurePower(EBUAnalyzer& a, double z) {
   if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
 }
 
-// The clip light of UpdateChannelPeakMeterOf, after the peak has moved.
-[[gnu::always_inline]] inline void UpdateClipLight(ChannelPeakMeter& m) {
-  const double target = m.peak > 1.0 ? 1.0 : 0.0;
-  if (target == 0.0 && m.light == 0.0) return;  // dark and staying dark
-  if (target > m.light) {
-    m.light = target + (m.light - target) * m.attack;
-    m.holdCount = 0;
-    m.stage = ClipStage::Holding;
-  } else {
-    if (m.stage == ClipStage::Holding && ++m.holdCount > m.hold) m.stage = ClipStage::Releasing;
-    if (m.stage == ClipStage::Releasing) m.light = target + (m.light - target) * m.release;
-  }
-  if (m.light < 1e-08) m.light = 0.0;
-}
-
 // UpdateChannelPeakMeterOf<Envelope> with its two random comparisons as
 // maxima, which compile to instructions rather than branches that noise
 // mispredicts half the time: when the magnitude is at most the peak, the
