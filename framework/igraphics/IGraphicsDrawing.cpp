@@ -8,6 +8,15 @@ namespace {
 
 float Weight(const Blend* blend) { return blend ? blend->weight : 1.0f; }
 
+// One straight stroke, solid or dotted.
+void StrokeSegment(graphics::DrawTarget& target, const Color& color, float x1, float y1, float x2, float y2,
+                   const Blend* blend, float thickness, bool dotted) {
+  target.BeginPath();
+  target.MoveTo(x1, y1);
+  target.LineTo(x2, y2);
+  target.Stroke(color.ToRgba(), thickness, Weight(blend), dotted);
+}
+
 }  // namespace
 
 void IGraphics::DrawBitmap(const Bitmap& bitmap, const Rect& dest, int srcX, int srcY, const Blend* blend) {
@@ -33,20 +42,12 @@ void IGraphics::DrawPoint(const Color& color, float x, float y, const Blend* ble
 
 void IGraphics::DrawLine(const Color& color, float x1, float y1, float x2, float y2, const Blend* blend,
                          float thickness) {
-  if (!mSurface) return;
-  mSurface->BeginPath();
-  mSurface->MoveTo(x1, y1);
-  mSurface->LineTo(x2, y2);
-  mSurface->Stroke(color.ToRgba(), thickness, Weight(blend), false);
+  if (mSurface) StrokeSegment(*mSurface, color, x1, y1, x2, y2, blend, thickness, false);
 }
 
 void IGraphics::DrawDottedLine(const Color& color, float x1, float y1, float x2, float y2, const Blend* blend,
                                float thickness) {
-  if (!mSurface) return;
-  mSurface->BeginPath();
-  mSurface->MoveTo(x1, y1);
-  mSurface->LineTo(x2, y2);
-  mSurface->Stroke(color.ToRgba(), thickness, Weight(blend), true);
+  if (mSurface) StrokeSegment(*mSurface, color, x1, y1, x2, y2, blend, thickness, true);
 }
 
 void IGraphics::DrawTriangle(const Color& color, float x1, float y1, float x2, float y2, float x3, float y3,
