@@ -91,9 +91,6 @@ class Kalvo5 : public iplug::IPlugVST2,
   // The analyzer page, scale captions and unit texts are to be rebuilt.
   std::atomic<bool> mAnalyzerViewChanged{false};
 
-  // The editor's update indicator, filled by the layout.
-  int mUpdateIconIdx = -1;
-
   // Factory, user and Init presets; the preset menu reads and applies them.
   PresetStore& Presets() { return mPresetStore; }
   // The update checks run from the idle tick.

@@ -249,8 +249,8 @@ void IGraphics::CancelTextEntry() {
 
 void IGraphics::ResizeEditor(int width, int height, float scale, bool hostMustFollow) {
   mDelegate.ConstrainEditorSize(width, height);
-  if (!(scale >= kMinDrawScale)) scale = kMinDrawScale;  // NaN too
-  scale = std::min(scale, kMaxDrawScale);
+  if (!(scale >= mMinScale)) scale = mMinScale;  // NaN too
+  scale = std::min(scale, mMaxScale);
   if (width == mWidth && height == mHeight && scale == mDrawScale) return;
 
   ReleaseMouseCapture();
@@ -274,6 +274,12 @@ void IGraphics::ResizeEditor(int width, int height, float scale, bool hostMustFo
   }
   ResizeSurface();
   if (mLayoutOnResize && mLayout) mLayout(*this);
+}
+
+void IGraphics::SetScaleLimits(float lowest, float highest) {
+  if (!(lowest <= highest)) return;
+  mMinScale = std::clamp(lowest, kMinDrawScale, kMaxDrawScale);
+  mMaxScale = std::clamp(highest, kMinDrawScale, kMaxDrawScale);
 }
 
 void IGraphics::SetScreenScale(double scale) {

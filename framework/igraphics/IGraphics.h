@@ -175,6 +175,10 @@ class IGraphics {
 
   // --- Sizes and scales ----------------------------------------------------
   void ResizeEditor(int width, int height, float scale, bool hostMustFollow);
+  // The draw scales ResizeEditor accepts (within kMinDrawScale ... kMaxDrawScale).
+  void SetScaleLimits(float lowest, float highest);
+  float MinScale() const { return mMinScale; }
+  float MaxScale() const { return mMaxScale; }
   void SetScreenScale(double scale);
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
@@ -303,6 +307,8 @@ class IGraphics {
   int mHeight;
   int mFPS;
   float mDrawScale;
+  float mMinScale = kMinDrawScale;
+  float mMaxScale = kMaxDrawScale;
   double mScreenScale = 1.0;
   std::unique_ptr<graphics::Surface> mSurface;
   std::unique_ptr<graphics::Window> mWindow;

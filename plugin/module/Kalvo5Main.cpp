@@ -1,6 +1,6 @@
-// The plug-in module's exported entry points: each call creates one Kalvo5
+// The plug-in module's exported entry points: each call creates one Kalvo5 with its editor
 // instance for the calling host.
+#include "editor/Kalvo5WithEditor.h"
 #include "framework/iplug/IPlugVST2Entry.h"
-#include "plugin/Kalvo5.h"
 
-IPLUG_VST2_ENTRY_POINTS(kalvo5::Kalvo5)
+IPLUG_VST2_ENTRY_POINTS(kalvo5::Kalvo5WithEditor)

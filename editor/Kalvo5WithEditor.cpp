@@ -1,0 +1,67 @@
+#include "Kalvo5WithEditor.h"
+
+#include <memory>
+
+#include "framework/igraphics/Backend.h"
+#include "framework/igraphics/IPopupMenuControl.h"
+#include "graphics/Drawing.h"
+#include "graphics/FontResources.h"
+#include "plugin/UpdateCheck.h"
+
+namespace kalvo5 {
+
+Kalvo5WithEditor::Kalvo5WithEditor(const iplug::InstanceInfo& info)
+    : EditorBinding<Kalvo5>(info), mStyles(MakeEditorTextStyles()) {
+  igraphics::InstallGraphicsBackend();
+  graphics::RegisterFontResources();
+  GetEditorSession().SetFactory([this] {
+    return std::make_unique<igraphics::IGraphics>(*this, kEditorWidth, kEditorHeight, kFrameRate,
+                                                  static_cast<float>(Settings().Get(kGUIScale)),
+                                                  graphics::CreateImageSurface(1, 1));
+  });
+  GetEditorSession().SetLayout([this](igraphics::IGraphics& g) { LayoutEditor(g); });
+}
+
+void Kalvo5WithEditor::OnIdle() {
+  if (mEditorOpen.load() && GetUI()) ApplyEditorPreferences();
+  Kalvo5::OnIdle();
+  if (mEditorOpen.load() && GetUI() && mLayoutDone) {
+    ShowUpdateAvailability();
+    if (mAnalyzerViewChanged.exchange(false)) UpdateAnalyzerView();
+    if (mMetersDirty.exchange(false)) RefreshMeters();
+    if (mReadoutsDirty.exchange(false)) RefreshReadouts();
+  }
+  PumpEditor();
+}
+
+void Kalvo5WithEditor::ApplyEditorPreferences() {
+  igraphics::IGraphics& g = *GetUI();
+  // Neither change may pull the window from under an open menu.
+  if (g.PopupMenuShowing()) return;
+  if (mScaleChanged.exchange(false))
+    g.ResizeEditor(kEditorWidth, kEditorHeight, static_cast<float>(Settings().Get(kGUIScale)), true);
+  if (mTooltipsChanged.exchange(false)) g.EnableTooltips(Settings().Get(kToggleTooltips) > 0.0);
+}
+
+void Kalvo5WithEditor::ShowUpdateAvailability() {
+  igraphics::IControl* icon = GetUI()->ControlAt(mIndices.mUpdateIconIdx);
+  if (!icon) return;
+  const bool available = gUpdateAvailable.load();
+  if (icon->GetValue() == 0.0 && available) {
+    icon->SetControlValue(1.0);
+    icon->MarkDirty(true);
+  } else if (icon->GetValue() == 1.0 && !available) {
+    icon->SetControlValue(0.0);
+    icon->MarkDirty(true);
+  }
+}
+
+void Kalvo5WithEditor::ShowMessageBox(const std::string& text, const std::string& caption) {
+  if (GetUI()) GetUI()->ShowMessageBox(text, caption, igraphics::kMB_OK);
+}
+
+std::optional<int> Kalvo5WithEditor::ChosenMenuScaleEntry() const { return std::nullopt; }
+
+std::string Kalvo5WithEditor::PresetMenuPath() const { return {}; }
+
+}  // namespace kalvo5

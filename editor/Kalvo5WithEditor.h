@@ -1,0 +1,84 @@
+// The plug-in as hosts load it: Kalvo5 with its editor. It installs the
+// editor window's factory and layout, keeps the positions of the controls it
+// refreshes, and does the editor's share of every idle tick: scale and
+// tooltip changes, the update indicator, the page switch, the meter columns
+// and the read-outs. Everything here runs on the host's GUI thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "EditorIndices.h"
+#include "TextStyles.h"
+#include "framework/igraphics/EditorBinding.h"
+#include "plugin/Kalvo5.h"
+
+namespace kalvo5 {
+
+class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
+ public:
+  // The editor's size in units at scale 1.
+  static constexpr int kEditorWidth = 616;
+  static constexpr int kEditorHeight = 352;
+
+  explicit Kalvo5WithEditor(const iplug::InstanceInfo& info);
+
+  void OnIdle() override;
+
+  // Fills an empty editor window with every control (nothing on a filled one).
+  void LayoutEditor(igraphics::IGraphics& g);
+  // Shows the page of the current "Type" and writes the unit texts, the
+  // scale caption and the channel labels.
+  void UpdateAnalyzerView();
+  // One meter column: bar, peak value text and clip light.
+  void ShowMeterChannel(int meter, int text, int clip, double barDb, double peakDb, double clipState);
+  void RefreshMeters();
+  void RefreshReadouts();
+  void FormatReadout(int position, bool offsetOn, bool valid, int decimals, double value, double reference,
+                     double floor);
+
+  const EditorIndices& Indices() const { return mIndices; }
+  const std::vector<int>& RMSPageControls() const { return mRMSPageControls; }
+  const std::vector<int>& EBUPageControls() const { return mEBUPageControls; }
+  const std::vector<int>& DIALPageControls() const { return mDIALPageControls; }
+  bool LayoutDone() const { return mLayoutDone; }
+
+ protected:
+  std::optional<int> ChosenMenuScaleEntry() const override;
+  std::string PresetMenuPath() const override;
+  void ShowMessageBox(const std::string& text, const std::string& caption) override;
+
+ private:
+  // The editor steps of the idle tick, with the window open.
+  void ApplyEditorPreferences();
+  void ShowUpdateAvailability();
+  // Layout pieces, in attach order.
+  void AttachCornerResizer(igraphics::IGraphics& g);
+  void AttachParameterFollowers(igraphics::IGraphics& g);
+  void AttachBackgrounds(igraphics::IGraphics& g);
+  void AttachTitleBar(igraphics::IGraphics& g);
+  void AttachRMSPage(igraphics::IGraphics& g);
+  void AttachEBUPage(igraphics::IGraphics& g);
+  void AttachDIALPage(igraphics::IGraphics& g);
+  void AttachMeterColumns(igraphics::IGraphics& g);
+  // The settings row shared by the three pages (channel configuration, gain,
+  // reference level, offset); `page` receives the positions.
+  void AttachSettingsRow(igraphics::IGraphics& g, std::vector<int>& page, const char* channelBitmap,
+                         int channelParam, int gainParam, int refParam, int offsetParam);
+  void AttachLoudnessReadouts(igraphics::IGraphics& g, std::vector<int>& page, int (&indices)[14], bool dial,
+                              const int (&matches)[4]);
+  // A snapshot of the current type's readings; false when the audio thread
+  // holds the lock or the type measures nothing.
+  bool ReadForDisplay(MeasurementReadings& readings);
+  void SetPageHidden(const std::vector<int>& page, bool hidden);
+  void UpdateControlValue(int position, double value);
+  void SetLabel(int position, const std::string& text);
+
+  EditorIndices mIndices;
+  EditorTextStyles mStyles;
+  std::vector<int> mRMSPageControls, mEBUPageControls, mDIALPageControls;
+  bool mLayoutDone = false;
+  std::string mChangeLogURL, mManualURL, mDataFolderURL;
+};
+
+}  // namespace kalvo5

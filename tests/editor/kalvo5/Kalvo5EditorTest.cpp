@@ -1,0 +1,150 @@
+// Kalvo5's editor off screen: the layout, the page switch, the meter columns,
+// the read-outs and the plug-in's own controls, driven as the window drives
+// them.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "editor/Kalvo5WithEditor.h"
+#include "editor/ReadoutFormat.h"
+#include "editor/controls/IBMeterControlVt.h"
+#include "editor/controls/IVTextControlVt.h"
+#include "framework/igraphics/IGraphics.h"
+#include "plugin/Kalvo5TestSupport.h"
+
+namespace kalvo5 {
+namespace {
+
+class EditorPlugin : public Kalvo5WithEditor {
+ public:
+  EditorPlugin() : Kalvo5WithEditor(iplug::InstanceInfo{}) {}
+  void SendParamToHost(int index, double normalized) override { hostValues.emplace_back(index, normalized); }
+  std::vector<std::pair<int, double>> hostValues;
+};
+
+class Kalvo5Editor : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { test::UseTestDataHome(); }
+  void SetUp() override {
+    plugin = std::make_unique<EditorPlugin>();
+    ASSERT_TRUE(plugin->GetEditorSession().OpenOffscreen());
+    g = plugin->GetUI();
+  }
+  void TearDown() override { plugin->GetEditorSession().Close(); }
+
+  std::string Text(int position) const {
+    return dynamic_cast<igraphics::ITextControl&>(*g->ControlAt(position)).GetLabelText();
+  }
+  bool Visible(int position) const { return !g->ControlAt(position)->IsHidden(); }
+  void Set(int param, double value) {
+    plugin->SetParameterFromHost(param, plugin->GetParam(param)->NormalizedFromValue(value));
+    plugin->OnIdle();
+  }
+
+  std::unique_ptr<EditorPlugin> plugin;
+  igraphics::IGraphics* g = nullptr;
+};
+
+TEST_F(Kalvo5Editor, LayoutHolds151ControlsOnceAndShowsOnePage) {
+  EXPECT_EQ(g->ControlCount(), 151);
+  plugin->LayoutEditor(*g);
+  EXPECT_EQ(g->ControlCount(), 151);
+  const EditorIndices& at = plugin->Indices();
+  EXPECT_EQ(at.mRMSBackgroundIdx, 26);
+  EXPECT_EQ(at.mUpdateIconIdx, 35);
+  EXPECT_EQ(at.mRMSReadoutIdx[0], 50);
+  EXPECT_EQ(at.mEBUReadoutIdx[13], 89);
+  EXPECT_EQ(at.mDIALReadoutIdx[0], 98);
+  EXPECT_EQ(at.mMeterValueIdx[5], 150);
+
+  Set(kType, kTypeEBU);
+  for (int position : plugin->EBUPageControls()) EXPECT_TRUE(Visible(position)) << position;
+  for (int k = 0; k < kAnalyzerChannels; ++k) {
+    EXPECT_TRUE(Visible(at.mMeterIdx[k]));
+    EXPECT_FALSE(Visible(at.mDialMeterIdx[k]));
+  }
+  EXPECT_FALSE(Visible(at.mRMSReadoutIdx[0]));
+  EXPECT_FALSE(Visible(at.mDIALReadoutIdx[0]));
+
+  // A control of one page that shares a rectangle with one of another page
+  // is never visible together with it.
+  for (int type : {kTypeRMS, kTypeEBU, kTypeDIAL}) {
+    Set(kType, type);
+    for (int a = 26; a < g->ControlCount(); ++a)
+      for (int b = a + 1; b < g->ControlCount(); ++b) {
+        const igraphics::Rect& ra = g->ControlAt(a)->GetRect();
+        const igraphics::Rect& rb = g->ControlAt(b)->GetRect();
+        if (Visible(a) && Visible(b) && ra.L == rb.L && ra.T == rb.T && ra.R == rb.R && ra.B == rb.B &&
+            ra.W() > 0)
+          ADD_FAILURE() << "type " << type << ": " << a << " and " << b << " overlap";
+      }
+  }
+}
+
+TEST_F(Kalvo5Editor, UnitsCaptionsAndChannelLabelsFollowTheSettings) {
+  const EditorIndices& at = plugin->Indices();
+  Set(kType, kTypeRMS);
+  Set(kRMSDelta, 1);
+  EXPECT_EQ(Text(at.mRMSReadoutIdx[1]), "dB");
+  Set(kRMSWFilterMode, 5);  // Leq(M)
+  EXPECT_EQ(Text(at.mRMSReadoutIdx[5]), "Leq(M)");
+  EXPECT_TRUE(Visible(at.mRMSLeqMBackgroundIdx));
+  EXPECT_FALSE(Visible(at.mRMSBackgroundIdx));
+  Set(kTruePeak, 1);
+  EXPECT_TRUE(Visible(at.mPkScaleIdx));
+  EXPECT_FALSE(Visible(at.mTpScaleIdx));
+  EXPECT_EQ(Text(at.mChannelLabelIdx[2]), "3");
+
+  Set(kType, kTypeEBU);
+  EXPECT_FALSE(Visible(at.mPkScaleIdx));
+  EXPECT_TRUE(Visible(at.mTpScaleIdx));
+  Set(kEBUChannelConfig, 0);
+  EXPECT_EQ(Text(at.mChannelLabelIdx[0]), "M");
+  EXPECT_EQ(Text(at.mChannelLabelIdx[1]), "");
+  Set(kEBUChannelConfig, 4);
+  EXPECT_EQ(Text(at.mChannelLabelIdx[2]), "C");
+  EXPECT_EQ(Text(at.mChannelLabelIdx[3]), "LFE");
+  Set(kEBUDelta, 1);
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[9]), "LU");
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[11]), "dBTP");
+}
+
+TEST(ReadoutFormat, RoundsAndFloorsAsShown) {
+  EXPECT_EQ(MeterValueText(-143.96), "-inf");
+  EXPECT_EQ(MeterValueText(-143.94), " -143.9");
+  EXPECT_EQ(MeterValueText(3.06), " 3.1");
+  EXPECT_EQ(MeterValueText(3.04), " 3.0");
+  EXPECT_DOUBLE_EQ(MeterBarValue(-60.0), 0.0);
+  EXPECT_DOUBLE_EQ(MeterBarValue(40.0), 1.0);
+  EXPECT_DOUBLE_EQ(MeterBarValue(0.0) * 216.0, 180.0);
+  EXPECT_EQ(FormatReadoutText(true, true, 1, -20.04, -23.0, -70.0), "3.0");
+  EXPECT_EQ(FormatReadoutText(true, true, 1, -70.5, -23.0, -70.0), "-inf");
+  EXPECT_EQ(FormatReadoutText(false, false, 1, -20.0, 0.0, -70.0), "---");
+  EXPECT_EQ(FormatReadoutText(false, true, 1, -143.0, 0.0, -143.0), "-143.0");
+  EXPECT_EQ(FormatReadoutText(false, true, 1, -143.1, 0.0, -143.0), "-inf");
+  EXPECT_EQ(FormatReadoutText(false, true, 0, 25.0, 0.0, 0.0), "25");
+}
+
+TEST_F(Kalvo5Editor, MeterColumnShowsBarValueAndClipLight) {
+  const EditorIndices& at = plugin->Indices();
+  plugin->ShowMeterChannel(at.mMeterIdx[0], at.mMeterValueIdx[0], at.mClipIdx[0], 0.0, -6.04, 0.5);
+  EXPECT_NEAR(g->ControlAt(at.mMeterIdx[0])->GetValue() * 216.0, 180.0, 1e-9);
+  EXPECT_EQ(Text(at.mMeterValueIdx[0]), " -6.0");
+  EXPECT_EQ(g->ControlAt(at.mClipIdx[0])->GetValue(), 0.0);
+  plugin->ShowMeterChannel(at.mMeterIdx[0], at.mMeterValueIdx[0], at.mClipIdx[0], 0.0, -6.04, 0.51);
+  EXPECT_EQ(g->ControlAt(at.mClipIdx[0])->GetValue(), 1.0);
+}
+
+TEST_F(Kalvo5Editor, ReadoutsShowNoMeasurementYetOnTheEBUPage) {
+  Set(kType, kTypeEBU);
+  plugin->mReadoutsDirty.store(true);
+  plugin->OnIdle();
+  const EditorIndices& at = plugin->Indices();
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[0]), "---");
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[2]), "-inf");
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[12]), "---");
+}
+
+}  // namespace
+}  // namespace kalvo5
