@@ -13,9 +13,11 @@ namespace {
 constexpr int kLeqMWeighting = 5;
 
 constexpr const char* kRMSChannelLabels[kAnalyzerChannels] = {"L", "R", "3", "4", "5", "6"};
-constexpr const char* kLoudnessChannelLabels[5][kAnalyzerChannels] = {
-    {"M", "", "", "", "", ""},         {"L", "R", "", "", "", ""},        {"L", "R", "Ls", "Rs", "", ""},
-    {"L", "R", "Ls", "Rs", "LFE", ""}, {"L", "R", "C", "LFE", "Ls", "Rs"}};
+constexpr const char* kLoudnessChannelLabels[5][kAnalyzerChannels] = {{"M", "", "", "", "", ""},
+                                                                      {"L", "R", "", "", "", ""},
+                                                                      {"L", "R", "Ls", "Rs", "", ""},
+                                                                      {"L", "R", "Ls", "Rs", "LFE", ""},
+                                                                      {"L", "R", "C", "LFE", "Ls", "Rs"}};
 
 }  // namespace
 
@@ -32,7 +34,8 @@ void Kalvo5WithEditor::UpdateControlValue(int position, double value) {
 }
 
 void Kalvo5WithEditor::SetLabel(int position, const std::string& text) {
-  if (auto* label = dynamic_cast<igraphics::ITextControl*>(GetUI()->ControlAt(position))) label->SetLabelText(text);
+  if (auto* label = dynamic_cast<igraphics::ITextControl*>(GetUI()->ControlAt(position)))
+    label->SetLabelText(text);
 }
 
 void Kalvo5WithEditor::UpdateAnalyzerView() {

@@ -10,8 +10,8 @@ namespace kalvo5 {
 
 namespace {
 
-constexpr double kLevelFloor = -143.0;     // dB values below print "-inf"
-constexpr double kLoudnessFloor = -70.0;   // loudness values below print "-inf"
+constexpr double kLevelFloor = -143.0;    // dB values below print "-inf"
+constexpr double kLoudnessFloor = -70.0;  // loudness values below print "-inf"
 
 }  // namespace
 
@@ -36,8 +36,8 @@ void Kalvo5WithEditor::RefreshMeters() {
   for (int k = 0; k < kAnalyzerChannels; ++k) {
     const ChannelMeterReading& c = r.channels[k];
     ShowMeterChannel(dial ? mIndices.mDialMeterIdx[k] : mIndices.mMeterIdx[k], mIndices.mMeterValueIdx[k],
-                     dial ? mIndices.mDialClipIdx[k] : mIndices.mClipIdx[k], DisplayDb(c.peak), DisplayDb(c.maxHold),
-                     c.clipLight);
+                     dial ? mIndices.mDialClipIdx[k] : mIndices.mClipIdx[k], DisplayDb(c.peak),
+                     DisplayDb(c.maxHold), c.clipLight);
   }
 }
 

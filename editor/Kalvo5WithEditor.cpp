@@ -25,13 +25,23 @@ Kalvo5WithEditor::Kalvo5WithEditor(const iplug::InstanceInfo& info)
 void Kalvo5WithEditor::OnIdle() {
   if (mEditorOpen.load() && GetUI()) ApplyEditorPreferences();
   Kalvo5::OnIdle();
-  if (mEditorOpen.load() && GetUI() && mLayoutDone) {
-    ShowUpdateAvailability();
-    if (mAnalyzerViewChanged.exchange(false)) UpdateAnalyzerView();
-    if (mMetersDirty.exchange(false)) RefreshMeters();
-    if (mReadoutsDirty.exchange(false)) RefreshReadouts();
-  }
+  RefreshEditor();
   PumpEditor();
+}
+
+void Kalvo5WithEditor::RefreshEditor() {
+  if (!mEditorOpen.load() || !GetUI() || !mLayoutDone) return;
+  ShowUpdateAvailability();
+  if (mAnalyzerViewChanged.exchange(false)) UpdateAnalyzerView();
+  if (mMetersDirty.exchange(false)) RefreshMeters();
+  if (mReadoutsDirty.exchange(false)) RefreshReadouts();
+}
+
+void Kalvo5WithEditor::PrepareSnapshot() {
+  mAnalyzerViewChanged.store(true);
+  mMetersDirty.store(true);
+  mReadoutsDirty.store(true);
+  RefreshEditor();
 }
 
 void Kalvo5WithEditor::ApplyEditorPreferences() {

@@ -47,10 +47,14 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   std::optional<int> ChosenMenuScaleEntry() const override;
   std::string PresetMenuPath() const override;
   void ShowMessageBox(const std::string& text, const std::string& caption) override;
+  // Every page element, meter and read-out brought up to date.
+  void PrepareSnapshot() override;
 
  private:
   // The editor steps of the idle tick, with the window open.
   void ApplyEditorPreferences();
+  // The update indicator, the page, the meters and the read-outs.
+  void RefreshEditor();
   void ShowUpdateAvailability();
   // Layout pieces, in attach order.
   void AttachCornerResizer(igraphics::IGraphics& g);

@@ -34,22 +34,24 @@ int AttachBitmap(IGraphics& g, int x, int y, const char* name, int frames = 1) {
 }
 
 // A value field and the parameter's value control over it.
-void AttachValueField(IGraphics& g, std::vector<int>& page, int x, int param, const igraphics::TextStyle& style,
-                      const char* tooltip) {
+void AttachValueField(IGraphics& g, std::vector<int>& page, int x, int param,
+                      const igraphics::TextStyle& style, const char* tooltip) {
   page.push_back(AttachBitmap(g, x, 69, "value.png"));
-  page.push_back(Attach(
-      g, std::make_unique<IVParameterControlVt>(Rect{float(x), 69, float(x + 80), 87}, param, style, kValueGearing),
-      tooltip));
+  page.push_back(Attach(g,
+                        std::make_unique<IVParameterControlVt>(Rect{float(x), 69, float(x + 80), 87}, param,
+                                                               style, kValueGearing),
+                        tooltip));
 }
 
 int AttachPopup(IGraphics& g, int x, const char* bitmap, int frames, int param, const char* tooltip) {
-  return Attach(g, std::make_unique<IBPopupMenuVt>(x, 69, param, g.LoadBitmapResource(bitmap, frames)), tooltip);
+  return Attach(g, std::make_unique<IBPopupMenuVt>(x, 69, param, g.LoadBitmapResource(bitmap, frames)),
+                tooltip);
 }
 
 int AttachSwitch(IGraphics& g, int x, int y, int param, const char* tooltip) {
-  return Attach(g,
-                std::make_unique<IBSwitchControlVt>(float(x), float(y), g.LoadBitmapResource("offon.png", 2), param),
-                tooltip);
+  return Attach(
+      g, std::make_unique<IBSwitchControlVt>(float(x), float(y), g.LoadBitmapResource("offon.png", 2), param),
+      tooltip);
 }
 
 int AttachPush(IGraphics& g, int x, int y, int param, const char* bitmap, const char* tooltip) {
@@ -62,12 +64,12 @@ int AttachText(IGraphics& g, const Rect& r, const igraphics::TextStyle& style, c
 }
 
 // The parameters without a visible control the editor still follows.
-constexpr int kFollowedParams[] = {kGUIScale,    kToggleTooltips, kOnlineUpdateCheck, kTruePeak,    kNoResetOnSync,
-                                   kNoLinkOutput, kOutRMSIL,      kOutRMSML,          kOutRMSMLMax, kOutRMSPeakMax,
-                                   kOutRMSTPMax,  kOutRMSCrest,   kOutEBUIL,          kOutEBUML,    kOutEBUMLMax,
-                                   kOutEBUSL,     kOutEBUSLMax,   kOutEBUTPMax,       kOutEBULRA,   kOutDIALIL,
-                                   kOutDIALLRA,   kOutDIALPercentage, kOutDIALSL,     kOutDIALSLMax, kOutDIALTPMax,
-                                   kOutDIALLRAD};
+constexpr int kFollowedParams[] = {
+    kGUIScale,     kToggleTooltips, kOnlineUpdateCheck, kTruePeak,          kNoResetOnSync, kNoLinkOutput,
+    kOutRMSIL,     kOutRMSML,       kOutRMSMLMax,       kOutRMSPeakMax,     kOutRMSTPMax,   kOutRMSCrest,
+    kOutEBUIL,     kOutEBUML,       kOutEBUMLMax,       kOutEBUSL,          kOutEBUSLMax,   kOutEBUTPMax,
+    kOutEBULRA,    kOutDIALIL,      kOutDIALLRA,        kOutDIALPercentage, kOutDIALSL,     kOutDIALSLMax,
+    kOutDIALTPMax, kOutDIALLRAD};
 
 // One read-out of a page: the number or its unit text, or a Match button.
 struct ReadoutPiece {
@@ -80,15 +82,24 @@ struct ReadoutPiece {
 // The read-outs of the loudness pages (EBU and DIAL share the geometry).
 // Unit texts are filled per page.
 const ReadoutPiece kLoudnessPieces[] = {
-    {ReadoutPiece::Number, {25, 142, 125, 177}, "-144.0", -1}, {ReadoutPiece::Match, {19, 185, 0, 0}, "", 0},
-    {ReadoutPiece::Unit, {99, 184, 131, 197}, "", -1},         {ReadoutPiece::Number, {145, 142, 245, 177}, "-144.0", -1},
-    {ReadoutPiece::Unit, {219, 184, 251, 197}, "", -1},        {ReadoutPiece::Number, {265, 142, 365, 177}, "-144.0", -1},
-    {ReadoutPiece::Match, {259, 185, 0, 0}, "", 1},            {ReadoutPiece::Unit, {339, 184, 371, 197}, "", -1},
-    {ReadoutPiece::SmallNumber, {25, 250, 94, 285}, "-144.0", -1}, {ReadoutPiece::Unit, {68, 292, 100, 305}, "", -1},
-    {ReadoutPiece::SmallNumber, {115, 250, 184, 285}, "-144.0", -1}, {ReadoutPiece::Match, {109, 293, 0, 0}, "", 2},
-    {ReadoutPiece::Unit, {159, 292, 191, 305}, "", -1},        {ReadoutPiece::SmallNumber, {205, 250, 274, 285}, "-144.0", -1},
-    {ReadoutPiece::Match, {199, 293, 0, 0}, "", 3},            {ReadoutPiece::Unit, {249, 292, 281, 305}, "", -1},
-    {ReadoutPiece::SmallNumber, {295, 250, 364, 285}, "-144.0", -1}, {ReadoutPiece::Unit, {339, 292, 371, 305}, "", -1},
+    {ReadoutPiece::Number, {25, 142, 125, 177}, "-144.0", -1},
+    {ReadoutPiece::Match, {19, 185, 0, 0}, "", 0},
+    {ReadoutPiece::Unit, {99, 184, 131, 197}, "", -1},
+    {ReadoutPiece::Number, {145, 142, 245, 177}, "-144.0", -1},
+    {ReadoutPiece::Unit, {219, 184, 251, 197}, "", -1},
+    {ReadoutPiece::Number, {265, 142, 365, 177}, "-144.0", -1},
+    {ReadoutPiece::Match, {259, 185, 0, 0}, "", 1},
+    {ReadoutPiece::Unit, {339, 184, 371, 197}, "", -1},
+    {ReadoutPiece::SmallNumber, {25, 250, 94, 285}, "-144.0", -1},
+    {ReadoutPiece::Unit, {68, 292, 100, 305}, "", -1},
+    {ReadoutPiece::SmallNumber, {115, 250, 184, 285}, "-144.0", -1},
+    {ReadoutPiece::Match, {109, 293, 0, 0}, "", 2},
+    {ReadoutPiece::Unit, {159, 292, 191, 305}, "", -1},
+    {ReadoutPiece::SmallNumber, {205, 250, 274, 285}, "-144.0", -1},
+    {ReadoutPiece::Match, {199, 293, 0, 0}, "", 3},
+    {ReadoutPiece::Unit, {249, 292, 281, 305}, "", -1},
+    {ReadoutPiece::SmallNumber, {295, 250, 364, 285}, "-144.0", -1},
+    {ReadoutPiece::Unit, {339, 292, 371, 305}, "", -1},
 };
 
 }  // namespace
@@ -188,8 +199,8 @@ void Kalvo5WithEditor::AttachRMSPage(IGraphics& g) {
   unit({339, 292, 371, 305}, "dB");
 }
 
-void Kalvo5WithEditor::AttachLoudnessReadouts(IGraphics& g, std::vector<int>& page, int (&indices)[14], bool dial,
-                                              const int (&matches)[4]) {
+void Kalvo5WithEditor::AttachLoudnessReadouts(IGraphics& g, std::vector<int>& page, int (&indices)[14],
+                                              bool dial, const int (&matches)[4]) {
   static constexpr const char* kMatchTooltips[2][4] = {
       {"Match loudness", "Match loudness STL Max", "Match loudness ML Max", "Match loudness"},
       {"Match loudness", "Match loudness", "", "Match loudness"}};
@@ -222,7 +233,8 @@ void Kalvo5WithEditor::AttachLoudnessReadouts(IGraphics& g, std::vector<int>& pa
 }
 
 void Kalvo5WithEditor::AttachEBUPage(IGraphics& g) {
-  AttachSettingsRow(g, mEBUPageControls, "ebuchmode.png", kEBUChannelConfig, kEBUGain, kEBURefLevel, kEBUDelta);
+  AttachSettingsRow(g, mEBUPageControls, "ebuchmode.png", kEBUChannelConfig, kEBUGain, kEBURefLevel,
+                    kEBUDelta);
   AttachLoudnessReadouts(g, mEBUPageControls, mIndices.mEBUReadoutIdx, false,
                          {kMatchEBUI, kMatchEBUSLMax, kMatchEBUMLMax, kMatchEBUTPMax});
 }
@@ -231,7 +243,8 @@ void Kalvo5WithEditor::AttachDIALPage(IGraphics& g) {
   std::vector<int>& page = mDIALPageControls;
   AttachSettingsRow(g, page, "dialchmode.png", kDIALChannelConfig, kDIALGain, kDIALRefLevel, kDIALDelta);
   AttachValueField(g, page, 449, kDIALWindow, mStyles.ParamValueText, "SL measurement window");
-  AttachLoudnessReadouts(g, page, mIndices.mDIALReadoutIdx, true, {kMatchDIALI, kMatchDIALSLMax, -1, kMatchDIALTPMax});
+  AttachLoudnessReadouts(g, page, mIndices.mDIALReadoutIdx, true,
+                         {kMatchDIALI, kMatchDIALSLMax, -1, kMatchDIALTPMax});
 }
 
 void Kalvo5WithEditor::AttachMeterColumns(IGraphics& g) {

@@ -18,19 +18,19 @@ void Kalvo5WithEditor::AttachCornerResizer(igraphics::IGraphics& g) {
 
 void Kalvo5WithEditor::AttachTitleBar(igraphics::IGraphics& g) {
   static constexpr int kNoMenuCommands[3] = {kCmdExportPresetText, -1, -1};
-  g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(igraphics::Rect{7, 7, 31, 31}, -1, kNoMenuCommands,
-                                                            nullptr),
+  g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(igraphics::Rect{7, 7, 31, 31}, -1,
+                                                            kNoMenuCommands, nullptr),
                kTagPluginMenu);
-  g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(igraphics::Rect{235, 7, 475, 31}, -1, kNoMenuCommands,
-                                                            nullptr),
+  g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(igraphics::Rect{235, 7, 475, 31}, -1,
+                                                            kNoMenuCommands, nullptr),
                kTagPresetMenu);
   g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(
                    igraphics::Rect{485, 7, 615, 32}, kCmdReserved, kNoMenuCommands,
                    [this](int command) { OnParamChange(command, iplug::ParamSource::Editor, -1); }),
                kTagClickArea);
   mIndices.mUpdateIconIdx = g.ControlCount();
-  g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(igraphics::Rect{601, 7, 613, 31}, -1, kNoMenuCommands,
-                                                            nullptr));
+  g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(igraphics::Rect{601, 7, 613, 31}, -1,
+                                                            kNoMenuCommands, nullptr));
 }
 
 }  // namespace kalvo5

@@ -48,6 +48,7 @@ Failure CheckOutputs(const MeterOptions& options) {
   if (!options.timelinePath.empty() && options.timelinePath != "-") {
     outputs.emplace_back("--csv", options.timelinePath);
   }
+  if (!options.snapshotPath.empty()) outputs.emplace_back("--snapshot", options.snapshotPath);
   for (std::size_t o = 0; o < outputs.size(); ++o) {
     auto others = inputs;
     others.insert(others.end(), outputs.begin() + static_cast<std::ptrdiff_t>(o) + 1, outputs.end());
@@ -205,7 +206,8 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   std::vector<Outcome> outcomes(count);
   std::size_t workers = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
                                          : std::max(1u, std::thread::hardware_concurrency());
-  if (!options.timelinePath.empty() || !options.audioOutputPath.empty()) workers = 1;
+  if (!options.timelinePath.empty() || !options.audioOutputPath.empty() || !options.snapshotPath.empty())
+    workers = 1;
   workers = std::min(workers, count);
   MeterOptions workerOptions = options;
   if (workers > 1) workerOptions.progress = ProgressMode::kOff;  // one bar per file would interleave

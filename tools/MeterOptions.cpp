@@ -54,6 +54,10 @@ std::string MeterUsage() {
          "                         one row per 50 ms of audio (\"-\" for standard output)\n"
          "  -o, --output FILE      write the plug-in's audio output (side by side: the\n"
          "                         first instance's) to a .wav, .aiff, .flac or .ogg file\n"
+         "      --snapshot FILE    draw the plug-in's editor with the measured values into\n"
+         "                         a PNG file after the run (side by side: FILE with the\n"
+         "                         type before the extension, e.g. FILE-EBU.png)\n"
+         "      --scale S          the snapshot's scale, 0.5 to 3.0 (default 1.0)\n"
          "      --total            also measure all files one after the other as one\n"
          "                         programme (an album), reported after the files\n"
          "  -a, --all              report every parameter, not only the output values\n"
@@ -201,6 +205,17 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       if (!nonEmpty(options.timelinePath)) return false;
     } else if (name == "-o" || name == "--output") {
       if (!nonEmpty(options.audioOutputPath)) return false;
+    } else if (name == "--snapshot") {
+      if (!nonEmpty(options.snapshotPath)) return false;
+    } else if (name == "--scale") {
+      if (!value(v)) return false;
+      char* end = nullptr;
+      const double scale = std::strtod(v.c_str(), &end);
+      if (v.empty() || *end != '\0' || !(scale >= 0.5 && scale <= 3.0)) {
+        error = "--scale needs a number from 0.5 to 3.0, got \"" + v + "\"";
+        return false;
+      }
+      options.snapshotScale = scale;
     } else if (name == "--total") {
       if (!flag()) return false;
       options.total = true;
@@ -231,6 +246,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
   }
   if (!options.audioOutputPath.empty() && options.files.size() > 1) {
     error = "--output takes one audio file at a time";
+    return false;
+  }
+  if (!options.snapshotPath.empty() && options.files.size() > 1) {
+    error = "--snapshot takes one audio file at a time";
     return false;
   }
   if (!options.timelinePath.empty() && options.files.size() > 1) {

@@ -22,6 +22,8 @@ struct MeterOptions {
   OutputFormat format = OutputFormat::kTable;
   std::string timelinePath;  // CSV timeline; "-" for standard output
   std::string audioOutputPath;
+  std::string snapshotPath;    // --snapshot: the editor drawn into a PNG file after the run
+  double snapshotScale = 1.0;  // --scale
   Precision precision = Precision::kAuto;
   ProgressMode progress = ProgressMode::kAuto;
   bool listParameters = false;

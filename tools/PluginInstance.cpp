@@ -63,6 +63,11 @@ float PluginInstance::GetParameter(int index) const {
   return effect_->getParameter(effect_, index);
 }
 
+bool PluginInstance::WriteEditorSnapshot(const std::string& path, double scale) {
+  return Dispatch(vst2::effVendorSpecific, vst2::kVantorelEditorSnapshot, 0, const_cast<char*>(path.c_str()),
+                  static_cast<float>(scale)) == 1;
+}
+
 void PluginInstance::SetParameter(int index, float normalized) const {
   const HostContext::CallScope scope(*host_);
   effect_->setParameter(effect_, index, normalized);

@@ -63,6 +63,9 @@ class PluginInstance {
 
   float GetParameter(int index) const;
   void SetParameter(int index, float normalized) const;
+  // Asks the plug-in to draw its editor at `scale` into a PNG file (a vendor
+  // call of Kalvo5's); false when it did not.
+  bool WriteEditorSnapshot(const std::string& path, double scale);
   // Sets a parameter from a text (effString2Parameter). False when the
   // plug-in does not answer; an answer does not prove the text was taken,
   // so read the display back.

@@ -54,6 +54,14 @@ std::vector<std::string> TypesFor(const MeterOptions& options, const PluginInsta
   return kAllTypes;
 }
 
+// The snapshot file of one of `count` instances measured side by side: the
+// path itself for one, else the type put before the extension.
+std::string SnapshotPathFor(const std::string& path, const std::string& type, std::size_t count) {
+  if (count < 2 || type.empty()) return path;
+  const fs::path p(path);
+  return (p.parent_path() / (p.stem().string() + "-" + type + p.extension().string())).string();
+}
+
 // Creates and sets up the instances. The first one also tells what the
 // plug-in is, whether it can take the file, the sample precision and the
 // analyzer types to measure.
@@ -204,6 +212,13 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   if (!options.timelinePath.empty() &&
       !WriteTimeline(options.timelinePath, job.out, TimelineColumns(instances, m.types), result.timeline)) {
     return {kExitOutput, "cannot write timeline " + options.timelinePath};
+  }
+  if (!options.snapshotPath.empty()) {
+    for (std::size_t i = 0; i < instances.size(); ++i) {
+      const std::string path = SnapshotPathFor(options.snapshotPath, m.types[i], instances.size());
+      if (!instances[i]->WriteEditorSnapshot(path, options.snapshotScale))
+        return {kExitOutput, "cannot write snapshot " + path + " (the plug-in drew no editor into it)"};
+    }
   }
   return {};
 }

@@ -10,7 +10,9 @@ namespace kalvo5 {
 
 namespace {
 
-bool HasSteps(const iplug::IParam& p) { return p.IsStepped() && p.GetStep() > 0.0 && p.GetMax() > p.GetMin(); }
+bool HasSteps(const iplug::IParam& p) {
+  return p.IsStepped() && p.GetStep() > 0.0 && p.GetMax() > p.GetMin();
+}
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "EditorSession.h"
 
@@ -29,10 +30,15 @@ class EditorBinding : public Base {
     return mSession.GetUI() ? static_cast<double>(mSession.GetUI()->GetDrawScale()) : 1.0;
   }
   void OnIdle() override { PumpEditor(); }
+  bool WriteEditorSnapshot(const std::string& path, double scale) override {
+    return mSession.WriteSnapshot(path, scale, [this] { PrepareSnapshot(); });
+  }
   // Window events, tooltips, animations, drawing. GUI thread.
   void PumpEditor() { mSession.OnIdle(); }
 
  protected:
+  // Brings the controls up to date before a snapshot is drawn.
+  virtual void PrepareSnapshot() {}
   bool EditorWindowAvailable() const override { return true; }
   bool OpenEditorWindow(void* parent) override {
     return mSession.Open(reinterpret_cast<std::uintptr_t>(parent));

@@ -37,6 +37,25 @@ bool EditorSession::OpenOffscreen() {
   return true;
 }
 
+bool EditorSession::WriteSnapshot(const std::string& path, double scale,
+                                  const std::function<void()>& prepare) {
+  if (!(scale > 0.0)) scale = 1.0;
+  const bool temporary = !mGraphics;
+  if (temporary && !OpenOffscreen()) return false;
+  const float previousScale = mGraphics->GetDrawScale();
+  mGraphics->ResizeEditor(mGraphics->Width(), mGraphics->Height(), static_cast<float>(scale), false);
+  if (prepare) prepare();
+  mGraphics->Draw();
+  const bool written = mGraphics->WritePng(path);
+  if (temporary) {
+    mDelegate.OnEditorClosed();
+    mGraphics.reset();
+  } else {
+    mGraphics->ResizeEditor(mGraphics->Width(), mGraphics->Height(), previousScale, false);
+  }
+  return written;
+}
+
 void EditorSession::Close() {
   if (!mGraphics) return;
   mDelegate.SaveEditorGeometry(mGraphics->Width(), mGraphics->Height(), mGraphics->GetDrawScale());

@@ -30,6 +30,10 @@ class EditorSession {
   bool Open(std::uintptr_t parent, std::string* error = nullptr);
   // The same without a native window (drawing into the surface only).
   bool OpenOffscreen();
+  // Draws the editor at `scale` into a PNG file: the open window's controls,
+  // or a window made for the purpose and destroyed after (the size and scale
+  // saved at the last close stay). `prepare` runs before the drawing.
+  bool WriteSnapshot(const std::string& path, double scale, const std::function<void()>& prepare);
   // Saves size and scale and destroys the window with its controls (the
   // caller runs OnEditorClosed before).
   void Close();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "IParam.h"
 #include "PluginConfig.h"
@@ -39,6 +40,9 @@ class IEditorDelegate {
   // Editor window life (main thread).
   virtual void OnEditorOpened() { OnStateRestored(); }
   virtual void OnEditorClosed() {}
+  // Draws the editor off screen at `scale` into a PNG file, whether or not
+  // its window is open; false without an editor or when writing failed.
+  virtual bool WriteEditorSnapshot(const std::string& /*path*/, double /*scale*/) { return false; }
 
   // A control changed a parameter: see IPlugAPIBase.
   virtual void SetParamFromEditor(int /*index*/, double /*normalized*/) {}

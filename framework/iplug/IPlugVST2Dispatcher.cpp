@@ -402,6 +402,8 @@ vst2::VstIntPtr IPlugVST2::VendorSpecific(vst2::VstInt32 index, vst2::VstIntPtr 
       FormatFixed(text, 20, normalized, 17);
       return vst2::kCockosVendorAnswer;
     }
+    case vst2::kVantorelEditorSnapshot:
+      return ptr && WriteEditorSnapshot(static_cast<const char*>(ptr), static_cast<double>(opt)) ? 1 : 0;
     case vst2::kPresonusVendor:
       if (value != vst2::kPresonusGainReduction || !ptr) return 0;
       *static_cast<float*>(ptr) = static_cast<float>(20.0 * std::log10(GetGainReduction()));

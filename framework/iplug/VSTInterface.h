@@ -617,6 +617,10 @@ enum VstPanLaw : VstInt32 { kLinearPanLaw = 0, kEqualPowerPanLaw = 1 };
 inline constexpr VstInt32 kPresonusVendor = FourCharCode('P', 'r', 'e', 'S');
 inline constexpr VstInt32 kPresonusContentScale = FourCharCode('A', 'e', 'C', 's');
 inline constexpr VstInt32 kPresonusGainReduction = FourCharCode('G', 'R', 'd', 'B');
+// Our own: index kVantorelEditorSnapshot, ptr the path of a PNG file (a
+// terminated string), opt the draw scale; answers 1 when the editor was
+// drawn into the file.
+inline constexpr VstInt32 kVantorelEditorSnapshot = FourCharCode('V', 't', 'S', 'n');
 inline constexpr VstIntPtr kCockosExtensionAnswer = 0xBEEF0000;
 inline constexpr VstIntPtr kCockosVendorAnswer = 0xBEEF;
 
