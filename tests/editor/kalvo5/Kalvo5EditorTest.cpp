@@ -6,45 +6,15 @@
 #include <memory>
 #include <string>
 
-#include "editor/Kalvo5WithEditor.h"
+#include "Kalvo5EditorFixture.h"
 #include "editor/ReadoutFormat.h"
 #include "editor/controls/IBMeterControlVt.h"
 #include "editor/controls/IVTextControlVt.h"
-#include "framework/igraphics/IGraphics.h"
-#include "plugin/Kalvo5TestSupport.h"
 
 namespace kalvo5 {
 namespace {
 
-class EditorPlugin : public Kalvo5WithEditor {
- public:
-  EditorPlugin() : Kalvo5WithEditor(iplug::InstanceInfo{}) {}
-  void SendParamToHost(int index, double normalized) override { hostValues.emplace_back(index, normalized); }
-  std::vector<std::pair<int, double>> hostValues;
-};
-
-class Kalvo5Editor : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { test::UseTestDataHome(); }
-  void SetUp() override {
-    plugin = std::make_unique<EditorPlugin>();
-    ASSERT_TRUE(plugin->GetEditorSession().OpenOffscreen());
-    g = plugin->GetUI();
-  }
-  void TearDown() override { plugin->GetEditorSession().Close(); }
-
-  std::string Text(int position) const {
-    return dynamic_cast<igraphics::ITextControl&>(*g->ControlAt(position)).GetLabelText();
-  }
-  bool Visible(int position) const { return !g->ControlAt(position)->IsHidden(); }
-  void Set(int param, double value) {
-    plugin->SetParameterFromHost(param, plugin->GetParam(param)->NormalizedFromValue(value));
-    plugin->OnIdle();
-  }
-
-  std::unique_ptr<EditorPlugin> plugin;
-  igraphics::IGraphics* g = nullptr;
-};
+class Kalvo5Editor : public test::Kalvo5EditorFixture {};
 
 TEST_F(Kalvo5Editor, LayoutHolds151ControlsOnceAndShowsOnePage) {
   EXPECT_EQ(g->ControlCount(), 151);
