@@ -3,6 +3,7 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -114,6 +115,49 @@ TEST_F(Kalvo5Editor, ReadoutsShowNoMeasurementYetOnTheEBUPage) {
   EXPECT_EQ(Text(at.mEBUReadoutIdx[0]), "---");
   EXPECT_EQ(Text(at.mEBUReadoutIdx[2]), "-inf");
   EXPECT_EQ(Text(at.mEBUReadoutIdx[12]), "---");
+}
+
+}  // namespace
+}  // namespace kalvo5
+
+namespace kalvo5 {
+namespace {
+
+// A stereo 1 kHz sine, peak `amplitude`, for `seconds` at the plug-in's rate.
+void FeedSine(Kalvo5& plugin, double amplitude, double seconds) {
+  const double rate = plugin.GetSampleRate();
+  test::Audio in(2, static_cast<int>(rate * seconds)), out(2, in.Frames());
+  for (int i = 0; i < in.Frames(); ++i)
+    in[0][static_cast<std::size_t>(i)] = in[1][static_cast<std::size_t>(i)] =
+        amplitude * std::sin(2.0 * M_PI * 1000.0 * i / rate);
+  test::Feed(plugin, in, out, 512);
+}
+
+class Kalvo5EditorRefresh : public test::Kalvo5EditorFixture {};
+
+TEST_F(Kalvo5EditorRefresh, ReadoutsMetersAndClipLightsFollowAKnownSignal) {
+  Set(kType, kTypeEBU);
+  FeedSine(*plugin, 0.1, 3.0);  // -20 dBFS peak: -20.0 LUFS
+  plugin->OnTimer();
+  const EditorIndices& at = plugin->Indices();
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[0]), "-20.0");
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[2]), "-20.0");
+  EXPECT_NEAR(std::stod(Text(at.mMeterValueIdx[0])), -20.0, 0.15);  // the held peak
+  EXPECT_EQ(Text(at.mMeterValueIdx[2]), "-inf");
+  EXPECT_NEAR(g->ControlAt(at.mMeterIdx[0])->GetValue(), 40.0 / 72.0, 2.0 / 72.0);
+  EXPECT_EQ(g->ControlAt(at.mClipIdx[0])->GetValue(), 0.0);
+
+  // The offset shows the difference to the reference level.
+  Set(kEBURefLevel, -23.0);
+  Set(kEBUDelta, 1);
+  FeedSine(*plugin, 0.1, 0.2);
+  plugin->OnTimer();
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[0]), "3.0");
+  EXPECT_EQ(Text(at.mEBUReadoutIdx[1]), "LU");
+
+  FeedSine(*plugin, 1.5, 0.2);
+  plugin->OnTimer();
+  EXPECT_EQ(g->ControlAt(at.mClipIdx[0])->GetValue(), 1.0);
 }
 
 }  // namespace
