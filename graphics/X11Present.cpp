@@ -127,6 +127,19 @@ void X11Window::CopyPixels(const std::uint32_t* argb, int width, int height, int
   }
 }
 
+bool X11Window::EnsureFrame(int width, int height) {
+  if (mFrame != 0 && mFrameWidth == width && mFrameHeight == height) return true;
+  const Pixmap previous = mFrame;
+  mFrame = XCreatePixmap(mDisplay, mWindow, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                         static_cast<unsigned>(mDepth));
+  mFrameWidth = width;
+  mFrameHeight = height;
+  // The window lets go of the old background before it is freed.
+  XSetWindowBackgroundPixmap(mDisplay, mWindow, mFrame);
+  if (previous != 0) XFreePixmap(mDisplay, previous);
+  return mFrame != 0;
+}
+
 void X11Window::Present(const std::uint32_t* argb, int widthPixels, int heightPixels, int strideBytes) {
   if (argb == nullptr || widthPixels < 1 || heightPixels < 1 || mDestroyed) return;
   if (strideBytes / 4 < widthPixels) return;
@@ -134,11 +147,14 @@ void X11Window::Present(const std::uint32_t* argb, int widthPixels, int heightPi
   if (!EnsureImage(widthPixels, heightPixels)) return;
   CopyPixels(argb, widthPixels, heightPixels, strideBytes);
   const auto w = static_cast<unsigned>(widthPixels), h = static_cast<unsigned>(heightPixels);
+  const Drawable target = EnsureFrame(widthPixels, heightPixels) ? mFrame : mWindow;
   if (mImageShared) {
-    XShmPutImage(mDisplay, mWindow, mGc, mImage, 0, 0, 0, 0, w, h, False);
+    XShmPutImage(mDisplay, target, mGc, mImage, 0, 0, 0, 0, w, h, False);
   } else {
-    XPutImage(mDisplay, mWindow, mGc, mImage, 0, 0, 0, 0, w, h);
+    XPutImage(mDisplay, target, mGc, mImage, 0, 0, 0, 0, w, h);
   }
+  // The background is the frame: clearing the window shows it.
+  if (target == mFrame) XClearWindow(mDisplay, mWindow);
   // The trap's closing sync also means the server has read the shared
   // pixels before the next call writes them again.
 }

@@ -128,6 +128,10 @@ X11Window::~X11Window() {
     X11ErrorTrap trap(mDisplay);
     ForgetClipboard();
     ReleaseImage();
+    if (mFrame != 0) {
+      if (!mDestroyed) XSetWindowBackgroundPixmap(mDisplay, mWindow, None);
+      XFreePixmap(mDisplay, mFrame);
+    }
     for (Cursor cursor : mCursors) {
       if (cursor != 0) XFreeCursor(mDisplay, cursor);
     }

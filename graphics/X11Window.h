@@ -52,6 +52,7 @@ class X11Window final : public Window {
   // X11Present.cpp
   bool EnsureImage(int width, int height);
   void ReleaseImage();
+  bool EnsureFrame(int width, int height);
   void CopyPixels(const std::uint32_t* argb, int width, int height, int strideBytes);
   // X11Clipboard.cpp
   void AnswerSelectionRequest(const XSelectionRequestEvent& request);
@@ -79,6 +80,11 @@ class X11Window final : public Window {
   XImage* mImage = nullptr;
   XShmSegmentInfo mShm{};
   bool mImageShared = false;
+  // The last frame, kept by the server as the window's background: the
+  // server repaints uncovered parts from it by itself, also while the host
+  // keeps its GUI thread busy and no idle call reaches the editor.
+  Pixmap mFrame = 0;
+  int mFrameWidth = 0, mFrameHeight = 0;
 
   Cursor mCursors[14] = {};
   Cursor mInvisibleCursor = 0;

@@ -59,6 +59,28 @@ TEST_F(X11Window, PresentedPixelsReachTheScreen) {
   XDestroyImage(image);
 }
 
+TEST_F(X11Window, UncoveredPartsShowTheLastFrameWithoutTheEditorsHelp) {
+  auto window = OpenChild(120, 90);
+  ASSERT_TRUE(window);
+  PumpUntil(*window, [](const auto& events) { return Has(events, Kind::Expose); });
+  auto surface = graphics::CreateImageSurface(120, 90);
+  surface->Rectangle({0, 0, 120, 90});
+  surface->Fill({1, 0, 0, 1}, 1.0f);
+  window->Present(surface->Pixels(), 120, 90, surface->StrideBytes());
+
+  // Another window covers the editor and goes away; the editor's events are
+  // not read meanwhile (a host busy elsewhere).
+  const ::Window cover = XCreateSimpleWindow(mHost, mParent, 0, 0, 120, 90, 0, 0, 0x00ff00);
+  XMapRaised(mHost, cover);
+  XSync(mHost, False);
+  XDestroyWindow(mHost, cover);
+  XSync(mHost, False);
+  XImage* image = XGetImage(mHost, static_cast<::Window>(window->Id()), 0, 0, 120, 90, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 60, 45) & 0xffffff, 0xff0000u);
+  XDestroyImage(image);
+}
+
 TEST_F(X11Window, ClicksWheelAndKeysArriveAsEvents) {
   auto window = OpenChild(120, 90);
   ASSERT_TRUE(window);
