@@ -1,5 +1,6 @@
 #include "Kalvo5WithEditor.h"
 
+#include <cmath>
 #include <memory>
 
 #include "framework/igraphics/Backend.h"
@@ -27,6 +28,21 @@ void Kalvo5WithEditor::OnIdle() {
   Kalvo5::OnIdle();
   RefreshEditor();
   PumpEditor();
+}
+
+void Kalvo5WithEditor::OnEditorOpened() {
+  Kalvo5::OnEditorOpened();
+  // A window reopened at the size of its last close follows a "GUI Scale"
+  // changed since.
+  if (GetUI() && GetUI()->GetDrawScale() != static_cast<float>(Settings().Get(kGUIScale)))
+    mScaleChanged.store(true);
+}
+
+void Kalvo5WithEditor::EditorPixelSize(int& width, int& height) const {
+  const igraphics::IGraphics* g = GetUI();
+  const double scale = g ? g->GetTotalScale() : GetParam(kGUIScale)->GetValue();
+  width = static_cast<int>(std::lround((g ? g->Width() : kEditorWidth) * scale));
+  height = static_cast<int>(std::lround((g ? g->Height() : kEditorHeight) * scale));
 }
 
 void Kalvo5WithEditor::RefreshEditor() {

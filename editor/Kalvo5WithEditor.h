@@ -24,6 +24,9 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   explicit Kalvo5WithEditor(const iplug::InstanceInfo& info);
 
   void OnIdle() override;
+  void OnEditorOpened() override;
+  // At the "GUI Scale" while closed.
+  void EditorPixelSize(int& width, int& height) const override;
 
   // Fills an empty editor window with every control (nothing on a filled one).
   void LayoutEditor(igraphics::IGraphics& g);

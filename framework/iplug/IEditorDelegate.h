@@ -42,6 +42,12 @@ class IEditorDelegate {
   virtual void OnEditorClosed() {}
   // Draws the editor off screen at `scale` into a PNG file, whether or not
   // its window is open; false without an editor or when writing failed.
+  // The editor window's size in pixels as the host should make room for it:
+  // the open window's, or the size it will open at. Main thread.
+  virtual void EditorPixelSize(int& width, int& height) const {
+    width = EditorWidth();
+    height = EditorHeight();
+  }
   virtual bool WriteEditorSnapshot(const std::string& /*path*/, double /*scale*/) { return false; }
 
   // A control changed a parameter: see IPlugAPIBase.

@@ -284,8 +284,12 @@ vst2::VstIntPtr IPlugVST2::DispatchEditor(vst2::VstInt32 opcode, vst2::VstInt32 
   switch (opcode) {
     case vst2::effEditGetRect:
       if (!ptr || !HasEditor()) return 0;
-      mEditorRect = {0, 0, static_cast<vst2::VstInt16>(EditorHeight()),
-                     static_cast<vst2::VstInt16>(EditorWidth())};
+      {
+        int width = 0, height = 0;
+        EditorPixelSize(width, height);
+        mEditorRect = {0, 0, static_cast<vst2::VstInt16>(std::clamp(height, 0, 32767)),
+                       static_cast<vst2::VstInt16>(std::clamp(width, 0, 32767))};
+      }
       *static_cast<vst2::ERect**>(ptr) = &mEditorRect;
       return 1;
     case vst2::effEditOpen:

@@ -50,7 +50,7 @@ TEST(Kalvo5Module, EffectRecord) {
   EXPECT_EQ(e.numPrograms, 1);
   EXPECT_EQ(e.numInputs, 6);
   EXPECT_EQ(e.numOutputs, 6);
-  EXPECT_EQ(e.flags, 0x1039 & ~vst2::effFlagsHasEditor);  // the editor window comes later
+  EXPECT_EQ(e.flags, 0x1039);
   EXPECT_EQ(e.uniqueID, vst2::FourCharCode('V', 't', '5', '1'));
   EXPECT_EQ(e.version, 5360);
   EXPECT_EQ(e.initialDelay, 0);
@@ -58,6 +58,17 @@ TEST(Kalvo5Module, EffectRecord) {
   EXPECT_EQ(plug.Dispatch(vst2::effGetVstVersion), 2400);
   EXPECT_EQ(plug.Dispatch(vst2::effIdentify), 0x4E764566);
   EXPECT_EQ(plug.Dispatch(vst2::effGetPlugCategory), vst2::kPlugCategAnalysis);
+
+  // Hosts size their window from effEditGetRect before the editor opens: at
+  // the editor's scale.
+  vst2::ERect* rect = nullptr;
+  ASSERT_EQ(plug.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right - rect->left, 616);
+  EXPECT_EQ(rect->bottom - rect->top, 352);
+  e.setParameter(plug.effect, 0, 0.4f);  // "GUI Scale" 0.5 ... 3.0: 1.5
+  ASSERT_EQ(plug.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right - rect->left, 924);
+  EXPECT_EQ(rect->bottom - rect->top, 528);
   EXPECT_EQ(plug.Text(vst2::effGetEffectName), "Kalvo5");
   EXPECT_EQ(plug.Text(vst2::effGetVendorString), "Vantorel");
   EXPECT_EQ(plug.Text(vst2::effGetProductString), "Kalvo5");
