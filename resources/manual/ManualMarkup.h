@@ -21,7 +21,7 @@ namespace manual {
 struct Block {
   enum class Kind { Title, Subtitle, Heading, Subheading, Paragraph, Bullet, TableRow };
   Kind kind = Kind::Paragraph;
-  std::string text;        // everything but table rows
+  std::string text;         // everything but table rows
   std::string left, right;  // table rows
   bool header = false;      // a table's header row
 };

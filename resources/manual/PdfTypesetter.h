@@ -14,7 +14,7 @@ namespace manual {
 struct DocumentInfo {
   std::string regularFont;  // TrueType files
   std::string boldFont;
-  std::string title;       // the PDF's title and the footer's text
+  std::string title;  // the PDF's title and the footer's text
   std::string author;
   std::string createDate;  // ISO 8601, e.g. 2026-12-09T11:00:00Z; fixed so builds repeat
 };
