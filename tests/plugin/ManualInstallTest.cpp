@@ -54,8 +54,8 @@ TEST_F(ManualInstall, WritesTheEmbeddedBytesOnceAndReplacesAChangedFile) {
   EXPECT_EQ(Inode(installed), first);
 
   // An older manual, a shorter one and a longer one are all replaced.
-  for (const std::string& other :
-       {std::string(embedded).replace(embedded.size() / 2, 3, "old"), embedded.substr(0, 100), embedded + "x"}) {
+  for (const std::string& other : {std::string(embedded).replace(embedded.size() / 2, 3, "old"),
+                                   embedded.substr(0, 100), embedded + "x"}) {
     std::ofstream(installed, std::ios::binary | std::ios::trunc) << other;
     ASSERT_TRUE(InstallManual(folder));
     EXPECT_EQ(ReadFile(installed), embedded);

@@ -37,8 +37,8 @@ class Manual : public ::testing::Test {
     resource = graphics::FindResource("kalvo5 MANUAL.pdf");  // found without regard to case
     ASSERT_NE(resource, nullptr);
     ASSERT_FALSE(scratch.Path().empty());
-    std::ofstream(pdf, std::ios::binary).write(reinterpret_cast<const char*>(resource->data),
-                                               static_cast<std::streamsize>(resource->size));
+    std::ofstream(pdf, std::ios::binary)
+        .write(reinterpret_cast<const char*>(resource->data), static_cast<std::streamsize>(resource->size));
   }
 
   const graphics::Resource* resource = nullptr;
