@@ -67,6 +67,7 @@ class Typesetter {
     for (const Block& block : blocks) {
       if (previous == Block::Kind::TableRow && block.kind != Block::Kind::TableRow) mY += 8.0;
       if (previous == Block::Kind::Bullet && block.kind != Block::Kind::Bullet) mY += 4.0;
+      if (block.kind != Block::Kind::TableRow) mTableHeader = nullptr;
       switch (block.kind) {
         case Block::Kind::Title:
           SetLines(block.text, kTitle, kLeft, kRight);
@@ -239,6 +240,12 @@ class Typesetter {
     Use(row.header ? kBodyBold : kBody);
     const std::vector<std::string> right = Wrap(row.right, kRight - split - 2.0 * kCellPadding);
     const double height = static_cast<double>(std::max(left.size(), right.size())) * kBody.leading + 6.0;
+    if (row.header) mTableHeader = &row;
+    if (!row.header && mTableHeader && mY + height > kBottom) {
+      // A table that goes on to the next page repeats its header there.
+      NextPage();
+      TableRow(*mTableHeader);
+    }
     NeedSpace(height);
     if (row.header) {
       cairo_set_source_rgb(mCr, 0.90, 0.92, 0.95);
@@ -296,6 +303,7 @@ class Typesetter {
   int mPage = 1;
   double mY = kTop;
   int mLastSection = CAIRO_PDF_OUTLINE_ROOT;
+  const Block* mTableHeader = nullptr;  // of the table being set
 };
 
 struct SurfaceDeleter {
