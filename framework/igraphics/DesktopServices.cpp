@@ -80,8 +80,8 @@ PlatformServices DesktopServices() {
   services.promptForFile = [dialogs](const std::string& path, const std::string& folder, FileAction action,
                                      const std::string& extensions, Done done) {
     const bool save = action == FileAction::Save;
-    return dialogs->Start(save ? platform::FileDialogKind::Save : platform::FileDialogKind::Open, folder, path,
-                          extensions, save ? "Save file" : "Open file", std::move(done));
+    return dialogs->Start(save ? platform::FileDialogKind::Save : platform::FileDialogKind::Open, folder,
+                          path, extensions, save ? "Save file" : "Open file", std::move(done));
   };
   services.promptForDirectory = [dialogs](const std::string& folder, Done done) {
     return dialogs->Start(platform::FileDialogKind::Folder, folder, {}, {}, "Choose a Directory",

@@ -56,8 +56,8 @@ class DesktopServicesTest : public ::testing::Test {
 
 TEST_F(DesktopServicesTest, ALocalLinkReachesTheOpenerAsOneArgument) {
   WriteStandIn(bin, "xdg-open", RecordArguments(record));
-  const std::string address = "file://" + scratch.Path() + "/Kalvo5 manual \"new\"; it's.pdf " +
-                              HostileText(scratch.Path());
+  const std::string address =
+      "file://" + scratch.Path() + "/Kalvo5 manual \"new\"; it's.pdf " + HostileText(scratch.Path());
   EXPECT_TRUE(ui().OpenURL(address));
   ASSERT_TRUE(WaitForFile(record));
   EXPECT_EQ(SplitAtNul(ReadAll(record)), std::vector<std::string>{address});
