@@ -11,10 +11,11 @@
 #
 # Each file is found under the matching entry of NAMES, or under its own file
 # name when NAMES is not given. A file listed twice under two names is
-# embedded once and found under both.
-set(KALVO5_EMBED_RESOURCE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/EmbedResourceFile.cmake)
-
+# embedded once and found under both. A file may be the OUTPUT of an
+# add_custom_command of the calling folder.
 function(kalvo5_embed_resources target)
+  # Found from here, whichever folder calls.
+  set(KALVO5_EMBED_RESOURCE_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/EmbedResourceFile.cmake)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "" "FUNCTION" "FILES;NAMES")
   if(NOT ARG_FUNCTION OR NOT ARG_FILES)
     message(FATAL_ERROR "kalvo5_embed_resources(${target}): FUNCTION and FILES are required")
@@ -42,7 +43,9 @@ function(kalvo5_embed_resources target)
   set(index 0)
   foreach(file IN LISTS ARG_FILES)
     get_filename_component(file "${file}" ABSOLUTE)
-    if(NOT EXISTS "${file}")
+    # A file made by a build step of the same folder exists only later.
+    get_source_file_property(generated "${file}" GENERATED)
+    if(NOT EXISTS "${file}" AND NOT generated)
       message(FATAL_ERROR "kalvo5_embed_resources(${target}): no file ${file}")
     endif()
     if(ARG_NAMES)

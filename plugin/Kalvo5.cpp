@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "FactoryPresets.h"
+#include "ManualInstall.h"
 #include "Version.h"
 
 namespace kalvo5 {
@@ -33,6 +34,7 @@ iplug::PluginConfig Kalvo5Config() {
 
 Kalvo5::Kalvo5(const iplug::InstanceInfo& info) : iplug::IPlugVST2(info, Kalvo5Config()) {
   InitPaths(GetProductName());
+  InstallManual(mDataFolder);
   SetNamedParamTable(NamedParamTable);
   SetMenuRecallFilter(&mPresetStore.mMenuRecall, NamedParamTable);
 

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # build, format check, fuzzing (clang with its sanitizer and libFuzzer runtimes)
   cmake ninja-build g++ pkg-config clang-format clang libclang-rt-14-dev
+  # reading the text of the generated manual back in its test
+  poppler-utils
   # unit tests, benchmarks, test oracles
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev espeak-ng sox alsa-utils
   # plug-in state, update check, meter command

@@ -1,6 +1,7 @@
 #include "EditorSession.h"
 
 #include "../iplug/IParam.h"
+#include "DesktopServices.h"
 #include "IGEditorDelegate.h"
 
 namespace igraphics {
@@ -10,6 +11,7 @@ bool EditorSession::Create() {
   if (!mFactory) return false;
   mGraphics = mFactory();
   if (!mGraphics) return false;
+  mGraphics->SetPlatformServices(DesktopServices());
   if (mDelegate.SavedWidth() > 0 && mDelegate.SavedHeight() > 0 && mDelegate.SavedScale() > 0.0)
     mGraphics->ResizeEditor(mDelegate.SavedWidth(), mDelegate.SavedHeight(),
                             static_cast<float>(mDelegate.SavedScale()), false);

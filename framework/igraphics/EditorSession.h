@@ -24,7 +24,8 @@ class EditorSession {
   void SetFactory(Factory factory) { mFactory = std::move(factory); }
   void SetLayout(IGraphics::LayoutFunction layout) { mLayout = std::move(layout); }
 
-  // Makes the window (at the size and scale saved by the last close), opens
+  // Makes the window (at the size and scale saved by the last close, with
+  // the desktop's services of DesktopServices.h), opens
   // it in `parent` (an X11 window id), lays it out and calls
   // OnEditorOpened. False when no window could be opened.
   bool Open(std::uintptr_t parent, std::string* error = nullptr);

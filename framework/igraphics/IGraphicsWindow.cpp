@@ -176,6 +176,11 @@ bool IGraphics::OnIdle() {
       if (!mWindow) return false;
     }
   }
+  if (mPlatform.poll) {
+    // A copy: a prompt's caller may replace the services while it runs.
+    const std::function<void()> poll = mPlatform.poll;
+    poll();
+  }
   UpdateTooltip();
   for (auto& control : mControls)
     if (control->IsAnimating()) control->Animate();

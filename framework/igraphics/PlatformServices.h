@@ -1,7 +1,7 @@
 // Operating-system services the editor window asks for (addresses, file and
 // folder prompts, the internet state, revealing a path). The integrator fills
-// them from the platform layer; an empty entry does nothing (or answers
-// false / nothing chosen).
+// them from the platform layer (DesktopServices.h); an empty entry does
+// nothing (or answers false / nothing chosen).
 #pragma once
 
 #include <functional>
@@ -28,6 +28,9 @@ struct PlatformServices {
       promptForDirectory;
   // Shows a path in the file manager (selected when `select`).
   std::function<bool(const std::string& path, bool select)> revealPath;
+  // Run by the window on each of its idle calls: lets prompts that have
+  // closed call their `done`.
+  std::function<void()> poll;
 };
 
 }  // namespace igraphics
