@@ -9,12 +9,13 @@
 # generated code includes "graphics/Resources.h": the target links
 # kalvo5_graphics.
 #
-# Each file is found under the matching entry of NAMES, or under its own file
+# A file may be the output of a custom command in the calling folder (drawn
+# at build time). Each file is found under the matching entry of NAMES, or under its own file
 # name when NAMES is not given. A file listed twice under two names is
 # embedded once and found under both.
-set(KALVO5_EMBED_RESOURCE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/EmbedResourceFile.cmake)
-
 function(kalvo5_embed_resources target)
+  # Found from the function itself, so that any folder of the build can call it.
+  set(embedScript ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/EmbedResourceFile.cmake)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "" "FUNCTION" "FILES;NAMES")
   if(NOT ARG_FUNCTION OR NOT ARG_FILES)
     message(FATAL_ERROR "kalvo5_embed_resources(${target}): FUNCTION and FILES are required")
@@ -42,7 +43,10 @@ function(kalvo5_embed_resources target)
   set(index 0)
   foreach(file IN LISTS ARG_FILES)
     get_filename_component(file "${file}" ABSOLUTE)
-    if(NOT EXISTS "${file}")
+    # A file made by a custom command of the calling folder exists only
+    # once that command has run.
+    get_source_file_property(generated "${file}" GENERATED)
+    if(NOT EXISTS "${file}" AND NOT generated)
       message(FATAL_ERROR "kalvo5_embed_resources(${target}): no file ${file}")
     endif()
     if(ARG_NAMES)
@@ -60,8 +64,8 @@ function(kalvo5_embed_resources target)
       add_custom_command(
         OUTPUT ${source}
         COMMAND ${CMAKE_COMMAND} -DINPUT=${file} -DOUTPUT=${source} -DSYMBOL=${symbol}
-                -P ${KALVO5_EMBED_RESOURCE_SCRIPT}
-        DEPENDS ${file} ${KALVO5_EMBED_RESOURCE_SCRIPT}
+                -P ${embedScript}
+        DEPENDS ${file} ${embedScript}
         COMMENT "Embedding ${file}"
         VERBATIM)
       target_sources(${target} PRIVATE ${source})
