@@ -63,9 +63,12 @@ void PaintTicksAndNumbers(Canvas& canvas, const Gap& gap, bool numbered, bool be
                           bool besideRightBar) {
   const Font numberFont{Face::Regular, 7.5};
   const Colour minor = Scaled(palette::kTick, 0.8);
-  for (double db = kBarTopDb; db >= kBarTopDb - kBarHeight / kUnitsPerDb; db -= 6.0) {
+  // Every 6 dB from the top to the foot, every other one a major tick.
+  const int steps = static_cast<int>(kBarHeight / (6.0 * kUnitsPerDb));
+  for (int step = 0; step <= steps; ++step) {
+    const double db = kBarTopDb - 6.0 * step;
     const double y = kBarTop + BarY(db);
-    const bool major = std::fmod(kBarTopDb - db, 12.0) == 0.0;
+    const bool major = step % 2 == 0;
     const bool labelled = numbered && major && db > -60.0;
     const double stub = major ? 2.5 : 1.5;
     const double thickness = major ? 1.0 : 0.5;
