@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "graphics/Drawing.h"
@@ -126,6 +127,79 @@ TEST(ArtworkResources, BackgroundsAreOpaqueEverywhere) {
       for (int x = 0; x < pixels.Width(); ++x) transparent += pixels.Alpha(x, y) != 255;
     }
     EXPECT_EQ(transparent, 0);
+  }
+}
+
+namespace {
+
+struct Area {
+  int left, top, right, bottom;  // editor units
+};
+
+// Where the editor draws live controls and texts over every page.
+constexpr Area kSharedLiveAreas[] = {
+    {7, 7, 31, 31},        // plug-in menu button
+    {239, 7, 397, 31},     // preset name
+    {423, 7, 475, 31},     // preset arrows
+    {601, 7, 613, 31},     // update light
+    {13, 69, 597, 87},     // settings row
+    {312, 328, 376, 346},  // reset button
+    {592, 93, 614, 315},   // scale caption
+    {406, 93, 586, 105},   // channel labels
+    {400, 333, 590, 345},  // meter value texts
+};
+
+// The read-outs, units and Match buttons of the pages.
+constexpr Area kRmsLiveAreas[] = {
+    {25, 142, 125, 177},  {19, 185, 31, 197},   {89, 184, 131, 197},  {145, 142, 245, 177},
+    {209, 184, 251, 197}, {265, 142, 365, 177}, {259, 185, 271, 197}, {329, 184, 371, 197},
+    {25, 250, 125, 285},  {19, 293, 31, 305},   {99, 292, 131, 305},  {145, 250, 245, 285},
+    {139, 293, 151, 305}, {219, 292, 251, 305}, {265, 250, 365, 285}, {339, 292, 371, 305},
+};
+constexpr Area kLoudnessLiveAreas[] = {
+    {25, 142, 125, 177},  {19, 185, 31, 197},   {99, 184, 131, 197},  {145, 142, 245, 177},
+    {219, 184, 251, 197}, {265, 142, 365, 177}, {259, 185, 271, 197}, {339, 184, 371, 197},
+    {25, 250, 94, 285},   {68, 292, 100, 305},  {115, 250, 184, 285}, {109, 293, 121, 305},
+    {159, 292, 191, 305}, {205, 250, 274, 285}, {199, 293, 211, 305}, {249, 292, 281, 305},
+    {295, 250, 364, 285}, {339, 292, 371, 305},
+};
+
+// The first row of the area whose pixels are not all alike (a caption, tick
+// or edge drawn into it), or -1 when every row is plain.
+int FirstUnevenRow(const Pixels& pixels, const Area& area) {
+  for (int y = 2 * area.top; y < 2 * area.bottom; ++y) {
+    for (int x = 2 * area.left + 1; x < 2 * area.right; ++x) {
+      if (pixels.At(x, y) != pixels.At(2 * area.left, y)) return y / 2;
+    }
+  }
+  return -1;
+}
+
+void ExpectPlain(const Pixels& pixels, std::span<const Area> areas) {
+  for (const Area& area : areas) {
+    EXPECT_EQ(FirstUnevenRow(pixels, area), -1)
+        << "in " << area.left << ", " << area.top << ", " << area.right << ", " << area.bottom;
+  }
+}
+
+}  // namespace
+
+// The static captions stay where the editor draws nothing, so no live text
+// or control ever lands on one.
+TEST(ArtworkResources, BackgroundsLeaveTheLiveControlsOnPlainGround) {
+  const struct {
+    const char* name;
+    std::span<const Area> pageAreas;
+  } pages[] = {{"background0", kRmsLiveAreas},
+               {"background3", kRmsLiveAreas},
+               {"background1", kLoudnessLiveAreas},
+               {"background2", kLoudnessLiveAreas}};
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.name);
+    const Pixels pixels(page.name);
+    ASSERT_TRUE(pixels.Ok());
+    ExpectPlain(pixels, kSharedLiveAreas);
+    ExpectPlain(pixels, page.pageAreas);
   }
 }
 
