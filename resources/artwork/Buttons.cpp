@@ -103,7 +103,7 @@ BitmapArt UpdateLight() {
             const bool lit = frame == 1;
             Colour arrow = Hex(0x4d5158);
             if (lit) {
-              canvas.FillCircle(cx, cy, 6.0, Hex(0x5fe08a, 0.2));
+              canvas.FillCircle(cx, cy, 6.0, WithAlpha(palette::kUpdateLit, 0.2));
               canvas.FillCircle(cx, cy, 5.0, palette::kUpdateLit);
               arrow = palette::kTitleBar;
             } else {

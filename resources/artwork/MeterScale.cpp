@@ -93,7 +93,7 @@ void PaintTicksAndNumbers(Canvas& canvas, const Gap& gap, bool numbered, bool be
 }  // namespace
 
 const BarColours kLevelBarColours{Hex(0xf0392c), Hex(0xf5ab1f), Hex(0x3fcf5e)};
-const BarColours kDialogueBarColours{Hex(0xd4f8ff), Hex(0x07daf8), Hex(0x1f86e0)};
+const BarColours kDialogueBarColours{Hex(0xd4f8ff), palette::kDialCyan, Hex(0x1f86e0)};
 
 void PaintBar(Canvas& canvas, double x, double y, const BarColours& colours, bool lit) {
   canvas.Fill({x, y, x + kBarWidth, y + kBarHeight}, kGapColour);

@@ -22,6 +22,8 @@ constexpr Colour Mix(const Colour& a, const Colour& b, double t) {
   return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
 }
 
+constexpr Colour WithAlpha(const Colour& c, double alpha) { return {c.r, c.g, c.b, alpha}; }
+
 // Brighter (factor > 1) or darker, each component limited to 1.
 inline Colour Scaled(const Colour& c, double factor) {
   return {std::min(1.0, c.r * factor), std::min(1.0, c.g * factor), std::min(1.0, c.b * factor), c.a};

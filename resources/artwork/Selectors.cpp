@@ -63,7 +63,7 @@ BitmapArt OffOnSwitch() {
             const double lampX = 7.0, lampY = bounds.CentreY();
             canvas.FillCircle(lampX, lampY, 2.5, palette::kEdgeDark);
             if (on) {
-              canvas.FillCircle(lampX, lampY, 4.0, Hex(0x58d36e, 0.18));
+              canvas.FillCircle(lampX, lampY, 4.0, WithAlpha(palette::kLampGreen, 0.18));
               canvas.FillCircle(lampX, lampY, 2.0, palette::kLampGreen);
               canvas.FillCircle(lampX - 0.5, lampY - 0.5, 0.75, Hex(0xe6ffe9));
             } else {
