@@ -29,8 +29,8 @@ igraphics::Rect FrameBounds(const igraphics::Bitmap& bitmap, float x, float y) {
   return {x, y, x + FrameWidth(bitmap), y + FrameHeight(bitmap)};
 }
 
-void DrawFrame(igraphics::IGraphics& g, const igraphics::Bitmap& bitmap, const igraphics::Rect& bounds, int frame,
-               const igraphics::Blend& blend) {
+void DrawFrame(igraphics::IGraphics& g, const igraphics::Bitmap& bitmap, const igraphics::Rect& bounds,
+               int frame, const igraphics::Blend& blend) {
   if (!bitmap.IsValid()) return;
   const int last = std::max(bitmap.frames, 1);
   int srcX = 0, srcY = 0;

@@ -16,7 +16,7 @@ float FrameHeight(const igraphics::Bitmap& bitmap);
 // (x, y) and one frame's size.
 igraphics::Rect FrameBounds(const igraphics::Bitmap& bitmap, float x, float y);
 // Frame `frame` (0 the first) centred in `bounds`.
-void DrawFrame(igraphics::IGraphics& g, const igraphics::Bitmap& bitmap, const igraphics::Rect& bounds, int frame,
-               const igraphics::Blend& blend);
+void DrawFrame(igraphics::IGraphics& g, const igraphics::Bitmap& bitmap, const igraphics::Rect& bounds,
+               int frame, const igraphics::Blend& blend);
 
 }  // namespace kalvo5

@@ -23,9 +23,11 @@ int CategoryOf(const iplug::PresetEntry& entry) { return entry.tag; }
 
 }  // namespace
 
-IBPresetMenuNewVt::IBPresetMenuNewVt(Kalvo5& plugin, const PresetMenuArea& area, const igraphics::TextStyle& style,
-                                     std::vector<std::string> categoryNames, const PresetMenuCommands& commands,
-                                     PresetStore& store, std::string folder, std::string extension, int nameLength)
+IBPresetMenuNewVt::IBPresetMenuNewVt(Kalvo5& plugin, const PresetMenuArea& area,
+                                     const igraphics::TextStyle& style,
+                                     std::vector<std::string> categoryNames,
+                                     const PresetMenuCommands& commands, PresetStore& store,
+                                     std::string folder, std::string extension, int nameLength)
     : igraphics::IControl(area.bounds),
       mPlugin(plugin),
       mArea(area),
@@ -133,7 +135,8 @@ void IBPresetMenuNewVt::BuildPresetMenu() {
   mMenu.AddSeparator();
   mSaveItem = AddCommandItem("Save preset ...");
   mSaveDefaultItem = AddCommandItem("Save as default");
-  for (int category = 0; category < static_cast<int>(mCategoryNames.size()); ++category) AddCategory(category);
+  for (int category = 0; category < static_cast<int>(mCategoryNames.size()); ++category)
+    AddCategory(category);
   AddUserSubmenu();
   if (igraphics::IGraphics* g = GetUI()) g->ShowPopupMenu(this, mMenu, mRect);
 }
@@ -226,11 +229,12 @@ void IBPresetMenuNewVt::PromptThenSend(igraphics::FileAction action, int command
   // The dialog answers later; by then the editor may have closed and taken
   // this control with it.
   std::weak_ptr<bool> alive = mAlive;
-  g->PromptForFile(mChosenPath, mFolder, action, mExtension, [this, alive, command](const std::string& chosen) {
-    if (alive.expired()) return;
-    mChosenPath = chosen.size() <= kMaxChosenPathLength ? chosen : std::string();
-    SendCommand(command);
-  });
+  g->PromptForFile(mChosenPath, mFolder, action, mExtension,
+                   [this, alive, command](const std::string& chosen) {
+                     if (alive.expired()) return;
+                     mChosenPath = chosen.size() <= kMaxChosenPathLength ? chosen : std::string();
+                     SendCommand(command);
+                   });
 }
 
 // --- Drawing -------------------------------------------------------------------
@@ -240,7 +244,9 @@ std::string IBPresetMenuNewVt::CurrentName() const {
   return slot ? std::string(slot->name) : std::string();
 }
 
-std::string IBPresetMenuNewVt::ShownName() const { return igraphics::ShortenMiddle(CurrentName(), mNameLength); }
+std::string IBPresetMenuNewVt::ShownName() const {
+  return igraphics::ShortenMiddle(CurrentName(), mNameLength);
+}
 
 void IBPresetMenuNewVt::Draw(igraphics::IGraphics& g) {
   DrawFrame(g, mArea.previousBitmap, mArea.previous, mPreviousPressed ? 1 : 0, mBlend);

@@ -49,8 +49,7 @@ void ISBInfoMenuVt::BuildPluginMenu() {
         mMenu.AddSeparator();
         break;
       case Kind::ParamToggle:
-        mMenu.AddItem(entry.text,
-                      EnabledFlag(entry) | (ParamIsOn(entry.id) ? PopupMenu::Item::kChecked : 0));
+        mMenu.AddItem(entry.text, EnabledFlag(entry) | (ParamIsOn(entry.id) ? PopupMenu::Item::kChecked : 0));
         entry.itemIndex = mMenu.NItems() - 1;
         break;
       case Kind::Command:

@@ -20,7 +20,9 @@ PluginMenuEntry Entry(std::string text, Kind kind, int id = -1, std::string addr
 }
 
 PluginMenuEntry Separator() { return Entry("--", Kind::Separator); }
-PluginMenuEntry Toggle(std::string text, int param) { return Entry(std::move(text), Kind::ParamToggle, param); }
+PluginMenuEntry Toggle(std::string text, int param) {
+  return Entry(std::move(text), Kind::ParamToggle, param);
+}
 PluginMenuEntry Command(std::string text, int code) { return Entry(std::move(text), Kind::Command, code); }
 PluginMenuEntry Link(std::string text, std::string address) {
   return Entry(std::move(text), Kind::Link, -1, std::move(address));
