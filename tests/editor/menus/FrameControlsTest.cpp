@@ -19,8 +19,9 @@ TEST_F(MenuTest, TheUpdateIndicatorShowsWhatIsKnownAndAClickAsksForACheck) {
   EXPECT_EQ(indicator->GetTooltip(), "Update available");
   auto* surface = dynamic_cast<editortest::RecordingSurface*>(ui()->GetSurface());
   ASSERT_NE(surface, nullptr);
-  const auto frame = std::find_if(surface->images.begin(), surface->images.end(),
-                                  [](const editortest::DrawnImage& image) { return image.dst.left == 601.0f; });
+  const auto frame =
+      std::find_if(surface->images.begin(), surface->images.end(),
+                   [](const editortest::DrawnImage& image) { return image.dst.left == 601.0f; });
   ASSERT_NE(frame, surface->images.end());
   EXPECT_EQ(frame->srcY, 24.0f);  // the second frame
 

@@ -83,20 +83,23 @@ class MenuTestPlugin : public igraphics::EditorBinding<Kalvo5> {
  private:
   void Layout(IGraphics& g, bool artwork) {
     g.AddPopupMenuHost(igraphics::TextStyle{});
-    g.SetCornerResizer(std::make_unique<ISBCornerResizerControlVt>(Rect{0, 0, 616, 352}, Artwork(artwork, 16, 16, 2),
-                                                                   -1, -1, kCmdTakeEditorScale, kCmdToggleEditorScale),
-                       igraphics::ResizeMode::Scale);
-    g.AttachControl(std::make_unique<ISBInfoMenuVt>(*this, 7.0f, 7.0f, Artwork(artwork, 24, 24, 2),
-                                                    MakePluginMenuEntries(*this, MakePluginMenuAddresses(DataFolder()))),
-                    kTagPluginMenu);
-    const PresetMenuArea area{{235, 7, 475, 31},          {235, 7, 419, 31},          {239, 7, 397, 31},
-                              {423, 7, 447, 31},          {451, 7, 475, 31},          Artwork(artwork, 24, 24, 2),
+    g.SetCornerResizer(
+        std::make_unique<ISBCornerResizerControlVt>(Rect{0, 0, 616, 352}, Artwork(artwork, 16, 16, 2), -1, -1,
+                                                    kCmdTakeEditorScale, kCmdToggleEditorScale),
+        igraphics::ResizeMode::Scale);
+    g.AttachControl(
+        std::make_unique<ISBInfoMenuVt>(*this, 7.0f, 7.0f, Artwork(artwork, 24, 24, 2),
+                                        MakePluginMenuEntries(*this, MakePluginMenuAddresses(DataFolder()))),
+        kTagPluginMenu);
+    const PresetMenuArea area{{235, 7, 475, 31},          {235, 7, 419, 31}, {239, 7, 397, 31},
+                              {423, 7, 447, 31},          {451, 7, 475, 31}, Artwork(artwork, 24, 24, 2),
                               Artwork(artwork, 24, 24, 2)};
-    g.AttachControl(std::make_unique<IBPresetMenuNewVt>(
-                        *this, area, igraphics::TextStyle{},
-                        std::vector<std::string>(std::begin(PresetCategoryNames), std::end(PresetCategoryNames)),
-                        PresetMenuCommands{}, Presets(), DataFolder(), "vrs", 19),
-                    kTagPresetMenu);
+    g.AttachControl(
+        std::make_unique<IBPresetMenuNewVt>(
+            *this, area, igraphics::TextStyle{},
+            std::vector<std::string>(std::begin(PresetCategoryNames), std::end(PresetCategoryNames)),
+            PresetMenuCommands{}, Presets(), DataFolder(), "vrs", 19),
+        kTagPresetMenu);
     g.AttachControl(std::make_unique<IBUpdateControlVt>(*this, 601.0f, 7.0f, Artwork(artwork, 12, 24, 2),
                                                         kCmdCheckUpdate));
     mUpdateIconIdx = g.ControlCount() - 1;
@@ -120,8 +123,9 @@ class MenuTest : public ::testing::Test {
       return true;
     };
     services.internetConnected = [] { return true; };
-    services.promptForFile = [this](const std::string&, const std::string& folder, igraphics::FileAction action,
-                                    const std::string& extensions, std::function<void(const std::string&)> done) {
+    services.promptForFile = [this](const std::string&, const std::string& folder,
+                                    igraphics::FileAction action, const std::string& extensions,
+                                    std::function<void(const std::string&)> done) {
       promptedFolder = folder;
       promptedAction = action;
       promptedExtensions = extensions;
@@ -133,7 +137,9 @@ class MenuTest : public ::testing::Test {
 
   IGraphics* ui() const { return plugin->GetUI(); }
   ISBInfoMenuVt& pluginMenu() const { return Present(plugin->Control<ISBInfoMenuVt>(kTagPluginMenu)); }
-  IBPresetMenuNewVt& presetMenu() const { return Present(plugin->Control<IBPresetMenuNewVt>(kTagPresetMenu)); }
+  IBPresetMenuNewVt& presetMenu() const {
+    return Present(plugin->Control<IBPresetMenuNewVt>(kTagPresetMenu));
+  }
   template <class T>
   static T& Present(T* control) {
     if (!control) std::abort();  // the layout above always makes it

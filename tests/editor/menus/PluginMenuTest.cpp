@@ -7,7 +7,8 @@ namespace {
 
 TEST(PluginMenuAddresses, FileLinksArePlainAbsolutePaths) {
   EXPECT_EQ(ChangeLogAddress(), "https://www.vantorel.com/products/kalvo#Changelog");
-  EXPECT_EQ(ManualAddress("/home/u/.local/share/Kalvo5"), "file:///home/u/.local/share/Kalvo5/Kalvo5 manual.pdf");
+  EXPECT_EQ(ManualAddress("/home/u/.local/share/Kalvo5"),
+            "file:///home/u/.local/share/Kalvo5/Kalvo5 manual.pdf");
   EXPECT_EQ(DataFolderAddress("/home/u/.local/share/Kalvo5"), "file:///home/u/.local/share/Kalvo5");
   // A folder that could not be found, or an address that would have to be
   // cut into another one, gives no address at all.
@@ -24,20 +25,27 @@ TEST_F(MenuTest, TheBuiltMenuHoldsEveryEntryAtItsPosition) {
   Click(10, 10);
   const PopupMenu& menu = Shown();
   ASSERT_EQ(menu.NItems(), 22);
-  const std::vector<std::pair<int, std::string>> items{
-      {0, ">> Plugin menu <<"},      {2, "About ..."},
-      {4, "Open manual ..."},        {5, "Change log ..."},
-      {6, "Download ..."},           {8, "Check for update ..."},
-      {9, "Online Update Check"},    {11, "Open data folder ..."},
-      {13, "Tooltips"},              {15, "Reset GUI scale"},
-      {16, "Set min GUI scale"},     {17, "Fixed GUI scale"},
-      {19, "Enable TruePeak measurement"}, {20, "No reset during DAW sync"},
-      {21, "No link output to chan conf"}};
+  const std::vector<std::pair<int, std::string>> items{{0, ">> Plugin menu <<"},
+                                                       {2, "About ..."},
+                                                       {4, "Open manual ..."},
+                                                       {5, "Change log ..."},
+                                                       {6, "Download ..."},
+                                                       {8, "Check for update ..."},
+                                                       {9, "Online Update Check"},
+                                                       {11, "Open data folder ..."},
+                                                       {13, "Tooltips"},
+                                                       {15, "Reset GUI scale"},
+                                                       {16, "Set min GUI scale"},
+                                                       {17, "Fixed GUI scale"},
+                                                       {19, "Enable TruePeak measurement"},
+                                                       {20, "No reset during DAW sync"},
+                                                       {21, "No link output to chan conf"}};
   for (const auto& [position, text] : items) {
     EXPECT_EQ(menu.GetItem(position)->Text(), text) << position;
     EXPECT_FALSE(menu.GetItem(position)->IsSeparator()) << position;
   }
-  for (int position : {1, 3, 7, 10, 12, 14, 18}) EXPECT_TRUE(menu.GetItem(position)->IsSeparator()) << position;
+  for (int position : {1, 3, 7, 10, 12, 14, 18})
+    EXPECT_TRUE(menu.GetItem(position)->IsSeparator()) << position;
 
   const PopupMenu* scales = menu.GetItem(17)->Submenu();
   ASSERT_NE(scales, nullptr);

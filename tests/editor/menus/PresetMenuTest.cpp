@@ -38,8 +38,8 @@ TEST_F(PresetMenuTest, TheMenuListsCommandsCategoriesAndUserPresets) {
   EXPECT_EQ(menu.GetItem(6)->Text(), "Save as default");
   EXPECT_TRUE(menu.GetItem(7)->IsSeparator());
   EXPECT_EQ(menu.GetItem(8)->Text(), "Init");
-  const std::vector<std::pair<std::string, int>> categories{{"EBU R128", 7},    {"ITU BS1770", 1}, {"ATSC A/85", 1},
-                                                            {"Studioscale", 5}, {"TASA", 1},       {"Dialog", 5}};
+  const std::vector<std::pair<std::string, int>> categories{
+      {"EBU R128", 7}, {"ITU BS1770", 1}, {"ATSC A/85", 1}, {"Studioscale", 5}, {"TASA", 1}, {"Dialog", 5}};
   for (int i = 0; i < 6; ++i) {
     const PopupMenu::Item& item = *menu.GetItem(9 + i);
     EXPECT_EQ(item.Text(), categories[static_cast<std::size_t>(i)].first);
