@@ -1,4 +1,4 @@
-// Tags of the editor controls that other code finds by tag.
+// Tags of the editor controls that code outside the layout finds again.
 #pragma once
 
 namespace kalvo5 {

@@ -1,0 +1,264 @@
+#include "editor/menus/IBPresetMenuNewVt.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/menus/BitmapFrames.h"
+#include "framework/igraphics/IGraphics.h"
+#include "framework/igraphics/TextLayout.h"
+#include "plugin/Kalvo5.h"
+
+namespace kalvo5 {
+
+namespace {
+
+using igraphics::PopupMenu;
+
+// The menus the editor hands back are copies of ours; their titles tell
+// which of ours they are.
+constexpr const char* kMainMenuTitle = "Preset menu";
+constexpr const char* kUserMenuTitle = "User";
+
+int CategoryOf(const iplug::PresetEntry& entry) { return entry.tag; }
+
+}  // namespace
+
+IBPresetMenuNewVt::IBPresetMenuNewVt(Kalvo5& plugin, const PresetMenuArea& area,
+                                     const igraphics::TextStyle& style,
+                                     std::vector<std::string> categoryNames,
+                                     const PresetMenuCommands& commands, PresetStore& store,
+                                     std::string folder, std::string extension, int nameLength)
+    : igraphics::IControl(area.bounds),
+      mPlugin(plugin),
+      mArea(area),
+      mCategoryNames(std::move(categoryNames)),
+      mCommands(commands),
+      mStore(store),
+      mFolder(std::move(folder)),
+      mExtension(std::move(extension)),
+      mNameLength(nameLength),
+      mMenu(kMainMenuTitle),
+      mCategoryIndices(mCategoryNames.size()) {
+  mTextStyle = style;
+  SetDblAsSingleClick(true);
+}
+
+void IBPresetMenuNewVt::SendCommand(int command) {
+  mPlugin.OnParamChange(command, iplug::ParamSource::Editor, -1);
+}
+
+void IBPresetMenuNewVt::ApplyStoredPreset(const iplug::PresetEntry& entry) {
+  kalvo5::ApplyStoredPreset(mPlugin, mStore, entry);
+}
+
+int IBPresetMenuNewVt::NStored() const { return mStore.NFactory() + mStore.NUser(); }
+
+const iplug::PresetEntry* IBPresetMenuNewVt::StoredAt(int position) const {
+  return position < mStore.NFactory() ? mStore.Factory(position) : mStore.User(position - mStore.NFactory());
+}
+
+// --- Clicks -------------------------------------------------------------------
+
+void IBPresetMenuNewVt::OnMouseDown(float x, float y, const igraphics::MouseMods& /*mods*/) {
+  mPreviousPressed = mNextPressed = false;
+  if (mArea.menu.Contains(x, y)) {
+    // Files saved into the data folder since the last click show at once.
+    SendCommand(mCommands.rescan);
+    MarkDirty(true);
+    BuildPresetMenu();
+    MarkDirty(true);
+  } else if (mArea.previous.Contains(x, y)) {
+    Step(-1);
+    mPreviousPressed = true;
+    MarkDirty(true);
+  } else if (mArea.next.Contains(x, y)) {
+    Step(+1);
+    mNextPressed = true;
+    MarkDirty(true);
+  }
+}
+
+void IBPresetMenuNewVt::Step(int delta) {
+  const int n = NStored();
+  if (n <= 0) {
+    mPresetPosition = 0;
+    return;
+  }
+  const int target = std::clamp(mPresetPosition, 0, n - 1) + delta;
+  if (target < 0 || target >= n) {
+    mPresetPosition = target < 0 ? 0 : n - 1;
+    return;
+  }
+  mPresetPosition = target;
+  if (const iplug::PresetEntry* entry = StoredAt(target)) ApplyStoredPreset(*entry);
+}
+
+void IBPresetMenuNewVt::OnMouseUp(float /*x*/, float /*y*/, const igraphics::MouseMods& /*mods*/) {
+  mPreviousPressed = mNextPressed = false;
+  MarkDirty(true);
+}
+
+void IBPresetMenuNewVt::OnMouseOver(float x, float y, const igraphics::MouseMods& mods) {
+  igraphics::IControl::OnMouseOver(x, y, mods);
+  mPointerOverMenu = mArea.menu.Contains(x, y);
+  MarkDirty(false);
+}
+
+void IBPresetMenuNewVt::OnMouseOut() {
+  igraphics::IControl::OnMouseOut();
+  mPointerOverMenu = mPreviousPressed = mNextPressed = false;
+  MarkDirty(false);
+}
+
+void IBPresetMenuNewVt::OnResized() { MarkDirty(false); }
+
+void IBPresetMenuNewVt::OnDrop(const char* path) {
+  if (!path || !*path || std::strlen(path) > kMaxChosenPathLength) return;
+  mChosenPath = path;
+  SendCommand(mCommands.load);
+}
+
+// --- The menu -------------------------------------------------------------------
+
+int IBPresetMenuNewVt::AddCommandItem(const char* text) {
+  mMenu.AddItem(text);
+  return mMenu.NItems() - 1;
+}
+
+void IBPresetMenuNewVt::BuildPresetMenu() {
+  for (std::vector<int>& list : mCategoryIndices) list.clear();
+  mMenu.Clear();
+  mMenu.AddItem(">> Preset menu <<");
+  mMenu.AddSeparator();
+  mLoadItem = AddCommandItem("Load preset ...");
+  mResetItem = AddCommandItem("Reset to default");
+  mMenu.AddSeparator();
+  mSaveItem = AddCommandItem("Save preset ...");
+  mSaveDefaultItem = AddCommandItem("Save as default");
+  for (int category = 0; category < static_cast<int>(mCategoryNames.size()); ++category)
+    AddCategory(category);
+  AddUserSubmenu();
+  if (igraphics::IGraphics* g = GetUI()) g->ShowPopupMenu(this, mMenu, mRect);
+}
+
+// Category 0's presets go straight into the main menu after a separator;
+// every other category with presets gets a submenu.
+void IBPresetMenuNewVt::AddCategory(int category) {
+  std::vector<int>& indices = mCategoryIndices[static_cast<std::size_t>(category)];
+  for (int f = 0; f < mStore.NFactory(); ++f)
+    if (CategoryOf(*mStore.Factory(f)) == category) indices.push_back(f);
+  if (indices.empty()) return;
+  const std::string& name = mCategoryNames[static_cast<std::size_t>(category)];
+  if (category == 0) {
+    mMenu.AddSeparator();
+    for (int f : indices) mMenu.AddItem(mStore.Factory(f)->name);
+    return;
+  }
+  auto submenu = std::make_unique<PopupMenu>(name);
+  for (int f : indices) submenu->AddItem(mStore.Factory(f)->name);
+  mMenu.AddItem(name, std::move(submenu));
+}
+
+void IBPresetMenuNewVt::AddUserSubmenu() {
+  if (mStore.NUser() == 0) return;
+  mMenu.AddSeparator();
+  auto submenu = std::make_unique<PopupMenu>(kUserMenuTitle);
+  for (int u = 0; u < mStore.NUser(); ++u) submenu->AddItem(mStore.User(u)->name);
+  mMenu.AddItem("User", std::move(submenu));
+}
+
+void IBPresetMenuNewVt::OnMenuChoice(PopupMenu* menu, int /*slot*/) {
+  if (!menu) return;
+  const int chosen = menu->ChosenItemIdx();
+  if (menu->Title() == mMenu.Title()) {
+    if (chosen == 0) return;  // the menu's own title item
+    ChooseMainItem(chosen);
+  } else if (menu->Title() == kUserMenuTitle) {
+    ChooseUser(chosen);
+  } else {
+    for (std::size_t category = 1; category < mCategoryNames.size(); ++category)
+      if (menu->Title() == mCategoryNames[category]) ChooseFactory(static_cast<int>(category), chosen);
+  }
+  MarkDirty(false);
+}
+
+void IBPresetMenuNewVt::ChooseMainItem(int position) {
+  if (position == mLoadItem) {
+    PromptThenSend(igraphics::FileAction::Open, mCommands.load);
+  } else if (position == mResetItem) {
+    ResetToDefault();
+  } else if (position == mSaveItem) {
+    PromptThenSend(igraphics::FileAction::Save, mCommands.save);
+  } else if (position == mSaveDefaultItem) {
+    SendCommand(mCommands.saveDefault);
+  } else if (!mCategoryIndices.empty()) {
+    // Category 0's items follow the separator after "Save as default".
+    ChooseFactory(0, position - (mSaveDefaultItem + 2));
+  }
+}
+
+void IBPresetMenuNewVt::ChooseFactory(int category, int item) {
+  const std::vector<int>& indices = mCategoryIndices[static_cast<std::size_t>(category)];
+  if (item < 0 || item >= static_cast<int>(indices.size())) return;
+  const int f = indices[static_cast<std::size_t>(item)];
+  if (const iplug::PresetEntry* entry = mStore.Factory(f)) {
+    ApplyStoredPreset(*entry);
+    mPresetPosition = f;
+  }
+}
+
+void IBPresetMenuNewVt::ChooseUser(int item) {
+  const iplug::PresetEntry* entry = mStore.User(item);
+  if (!entry) return;
+  mPresetPosition = mStore.NFactory() + item;
+  ApplyStoredPreset(*entry);
+}
+
+// Every parameter returns to its default: the Init entry is restored
+// without the menu's limit to the measurement settings.
+void IBPresetMenuNewVt::ResetToDefault() {
+  mPlugin.CopyPresetInto(mStore.Init(), 0);
+  mPlugin.LoadPreset(0);
+  mPlugin.NotifyHostDisplayChanged();
+}
+
+void IBPresetMenuNewVt::PromptThenSend(igraphics::FileAction action, int command) {
+  mChosenPath.clear();
+  igraphics::IGraphics* g = GetUI();
+  if (!g) return;
+  // The dialog answers later; by then the editor may have closed and taken
+  // this control with it.
+  std::weak_ptr<bool> alive = mAlive;
+  g->PromptForFile(mChosenPath, mFolder, action, mExtension,
+                   [this, alive, command](const std::string& chosen) {
+                     if (alive.expired()) return;
+                     mChosenPath = chosen.size() <= kMaxChosenPathLength ? chosen : std::string();
+                     SendCommand(command);
+                   });
+}
+
+// --- Drawing -------------------------------------------------------------------
+
+std::string IBPresetMenuNewVt::CurrentName() const {
+  const iplug::PresetEntry* slot = mPlugin.GetPreset(mPlugin.GetCurrentPresetIdx());
+  return slot ? std::string(slot->name) : std::string();
+}
+
+std::string IBPresetMenuNewVt::ShownName() const {
+  return igraphics::ShortenMiddle(CurrentName(), mNameLength);
+}
+
+void IBPresetMenuNewVt::Draw(igraphics::IGraphics& g) {
+  DrawFrame(g, mArea.previousBitmap, mArea.previous, mPreviousPressed ? 1 : 0, mBlend);
+  DrawFrame(g, mArea.nextBitmap, mArea.next, mNextPressed ? 1 : 0, mBlend);
+  const std::string name = CurrentName();
+  const std::string shown = igraphics::ShortenMiddle(name, mNameLength);
+  if (!shown.empty()) {
+    igraphics::TextStyle style = mTextStyle;
+    if (mPointerOverMenu) style.color.R = style.color.G = style.color.B = 255;
+    g.DrawText(style, shown, mArea.text, &mBlend);
+  }
+  SetTooltipText(kPresetTooltipPrefix + name);
+}
+
+}  // namespace kalvo5

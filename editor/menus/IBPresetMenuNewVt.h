@@ -1,0 +1,108 @@
+// The preset menu in the title bar: shows the current preset's name, opens
+// a menu of the preset file commands and of every stored preset (factory
+// presets by category, then the user presets found in the data folder),
+// steps through the stored presets with two arrow buttons, and loads a
+// preset file dropped onto it. Editor thread.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/menus/PresetMenuSetup.h"
+#include "framework/igraphics/IControl.h"
+#include "framework/igraphics/PlatformServices.h"
+
+namespace iplug {
+struct PresetEntry;
+}
+
+namespace kalvo5 {
+
+class Kalvo5;
+class PresetStore;
+
+inline constexpr const char* kPresetTooltipPrefix = "Preset menu: ";
+// The longest path kept from a dialog or a drop; a longer one is ignored
+// rather than cut into another path.
+inline constexpr std::size_t kMaxChosenPathLength = 2047;
+
+class IBPresetMenuNewVt : public igraphics::IControl {
+ public:
+  // `categoryNames` titles the category submenus (category 0's presets sit
+  // in the main menu); `folder` and `extension` ("vrs") are offered by the
+  // file dialogs; the name shown is cut to `nameLength` characters.
+  IBPresetMenuNewVt(Kalvo5& plugin, const PresetMenuArea& area, const igraphics::TextStyle& style,
+                    std::vector<std::string> categoryNames, const PresetMenuCommands& commands,
+                    PresetStore& store, std::string folder, std::string extension, int nameLength);
+
+  void OnMouseDown(float x, float y, const igraphics::MouseMods& mods) override;
+  void OnMouseUp(float x, float y, const igraphics::MouseMods& mods) override;
+  void OnMouseOver(float x, float y, const igraphics::MouseMods& mods) override;
+  void OnMouseOut() override;
+  void OnDrop(const char* path) override;
+  void OnResized() override;
+  void OnMenuChoice(igraphics::PopupMenu* menu, int slot) override;
+  void Draw(igraphics::IGraphics& g) override;
+
+  // Applies a factory or user entry: only the measurement settings change,
+  // and the host refreshes its preset display.
+  void ApplyStoredPreset(const iplug::PresetEntry& entry);
+  // Rebuilds the menu from the store and shows it below the control.
+  void BuildPresetMenu();
+
+  // The file chosen in the last dialog or dropped last; the load and save
+  // commands read it. Empty while a dialog is open and after a cancel.
+  const std::string& ChosenPath() const { return mChosenPath; }
+  // Position in the factory list followed by the user list.
+  int PresetPosition() const { return mPresetPosition; }
+  // The menu as last built.
+  const igraphics::PopupMenu& Menu() const { return mMenu; }
+  // The current preset's name as shown (cut in the middle) and whole.
+  std::string ShownName() const;
+  std::string CurrentName() const;
+
+ private:
+  int NStored() const;
+  const iplug::PresetEntry* StoredAt(int position) const;
+  // Moves the position by one (-1 or +1) and applies the entry there,
+  // unless the move would leave the stored presets.
+  void Step(int delta);
+  int AddCommandItem(const char* text);
+  void AddCategory(int category);
+  void AddUserSubmenu();
+  void ChooseMainItem(int position);
+  void ChooseFactory(int category, int item);
+  void ChooseUser(int item);
+  void ResetToDefault();
+  // Asks for a file, then sends `command` with the chosen path (empty when
+  // cancelled).
+  void PromptThenSend(igraphics::FileAction action, int command);
+  void SendCommand(int command);
+
+  Kalvo5& mPlugin;
+  PresetMenuArea mArea;
+  std::vector<std::string> mCategoryNames;
+  PresetMenuCommands mCommands;
+  PresetStore& mStore;
+  std::string mFolder;
+  std::string mExtension;
+  int mNameLength;
+
+  std::string mChosenPath;
+  int mPresetPosition = 0;
+  bool mPointerOverMenu = false;
+  bool mPreviousPressed = false;
+  bool mNextPressed = false;
+
+  igraphics::PopupMenu mMenu;
+  // Per category, the factory positions of its items in menu order.
+  std::vector<std::vector<int>> mCategoryIndices;
+  int mLoadItem = -1, mResetItem = -1, mSaveItem = -1, mSaveDefaultItem = -1;
+
+  // Expires with the control, so a file dialog answering after the editor
+  // closed finds nobody to tell.
+  std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
+};
+
+}  // namespace kalvo5
