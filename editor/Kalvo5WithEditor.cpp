@@ -7,7 +7,11 @@
 #include "framework/igraphics/IPopupMenuControl.h"
 #include "graphics/Drawing.h"
 #include "graphics/FontResources.h"
+#include "menus/EditorTags.h"
+#include "menus/IBPresetMenuNewVt.h"
+#include "menus/ISBInfoMenuVt.h"
 #include "plugin/UpdateCheck.h"
+#include "resources/artwork/ArtworkResources.h"
 
 namespace kalvo5 {
 
@@ -15,6 +19,7 @@ Kalvo5WithEditor::Kalvo5WithEditor(const iplug::InstanceInfo& info)
     : EditorBinding<Kalvo5>(info), mStyles(MakeEditorTextStyles()) {
   igraphics::InstallGraphicsBackend();
   graphics::RegisterFontResources();
+  resources::RegisterArtworkResources();
   GetEditorSession().SetFactory([this] {
     return std::make_unique<igraphics::IGraphics>(*this, kEditorWidth, kEditorHeight, kFrameRate,
                                                   static_cast<float>(Settings().Get(kGUIScale)),
@@ -86,8 +91,16 @@ void Kalvo5WithEditor::ShowMessageBox(const std::string& text, const std::string
   if (GetUI()) GetUI()->ShowMessageBox(text, caption, igraphics::kMB_OK);
 }
 
-std::optional<int> Kalvo5WithEditor::ChosenMenuScaleEntry() const { return std::nullopt; }
+std::optional<int> Kalvo5WithEditor::ChosenMenuScaleEntry() const {
+  const auto* menu =
+      GetUI() ? dynamic_cast<const ISBInfoMenuVt*>(GetUI()->ControlWithTag(kTagPluginMenu)) : nullptr;
+  return menu ? menu->ChosenScaleEntry() : std::nullopt;
+}
 
-std::string Kalvo5WithEditor::PresetMenuPath() const { return {}; }
+std::string Kalvo5WithEditor::PresetMenuPath() const {
+  const auto* presets =
+      GetUI() ? dynamic_cast<const IBPresetMenuNewVt*>(GetUI()->ControlWithTag(kTagPresetMenu)) : nullptr;
+  return presets ? presets->ChosenPath() : std::string();
+}
 
 }  // namespace kalvo5

@@ -1,5 +1,7 @@
 #include "editor/menus/PluginMenuAddresses.h"
 
+#include <cctype>
+
 #include "platform/Paths.h"
 
 namespace kalvo5 {
@@ -21,10 +23,29 @@ std::string ChangeLogAddress() {
   return Bounded(std::string(kMakerSite) + "products/" + kProductStem + "#Changelog");
 }
 
+// The path as an address's path: every byte but letters, digits, "-._~"
+// and "/" written as %XX, so a space or "#" in a folder name stays part of
+// the path.
+std::string EscapedPath(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0f];
+    }
+  }
+  return out;
+}
+
 std::string FileAddress(const std::string& path) {
   if (path.empty()) return {};
   // An absolute path brings its own leading "/": file:///home/...
-  return Bounded(std::string("file://") + (path.front() == '/' ? "" : "/") + path);
+  return Bounded(std::string("file://") + (path.front() == '/' ? "" : "/") + EscapedPath(path));
 }
 
 std::string ManualAddress(const std::string& dataFolder) {

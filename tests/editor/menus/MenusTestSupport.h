@@ -68,6 +68,7 @@ class MenuTestPlugin : public igraphics::EditorBinding<Kalvo5> {
   }
 
   std::vector<std::pair<int, double>> hostHeard;
+  int mUpdateIconIdx = -1;
   int displayChanges = 0;
 
  protected:

@@ -8,7 +8,7 @@ namespace {
 TEST(PluginMenuAddresses, FileLinksArePlainAbsolutePaths) {
   EXPECT_EQ(ChangeLogAddress(), "https://www.vantorel.com/products/kalvo#Changelog");
   EXPECT_EQ(ManualAddress("/home/u/.local/share/Kalvo5"),
-            "file:///home/u/.local/share/Kalvo5/Kalvo5 manual.pdf");
+            "file:///home/u/.local/share/Kalvo5/Kalvo5%20manual.pdf");
   EXPECT_EQ(DataFolderAddress("/home/u/.local/share/Kalvo5"), "file:///home/u/.local/share/Kalvo5");
   // A folder that could not be found, or an address that would have to be
   // cut into another one, gives no address at all.
