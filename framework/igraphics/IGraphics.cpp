@@ -255,6 +255,7 @@ void IGraphics::ResizeEditor(int width, int height, float scale, bool hostMustFo
 
   ReleaseMouseCapture();
   if (mCursorHidden) HideMouseCursor(false);
+  const int bitmapScale = BitmapScale();
   mWidth = width;
   mHeight = height;
   mDrawScale = scale;
@@ -264,7 +265,9 @@ void IGraphics::ResizeEditor(int width, int height, float scale, bool hostMustFo
     mDelegate.RequestEditorSize(static_cast<int>(std::lround(mWidth * total)),
                                 static_cast<int>(std::lround(mHeight * total)));
   ResizeNativeWindow();
+  const bool reload = BitmapScale() != bitmapScale;
   for (auto& control : mControls) {
+    if (reload) control->OnScaleChanged();
     control->OnResized();
     control->MarkDirty(false);
   }
@@ -274,6 +277,11 @@ void IGraphics::ResizeEditor(int width, int height, float scale, bool hostMustFo
   }
   ResizeSurface();
   if (mLayoutOnResize && mLayout) mLayout(*this);
+}
+
+int IGraphics::BitmapScale() const {
+  return std::clamp(static_cast<int>(std::ceil(GetTotalScale() - 1e-6)), 1,
+                    static_cast<int>(kMaxDrawScale) * 4);
 }
 
 void IGraphics::SetScaleLimits(float lowest, float highest) {

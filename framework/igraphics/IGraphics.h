@@ -186,6 +186,10 @@ class IGraphics {
   double GetScreenScale() const { return mScreenScale; }
   double GetTotalScale() const { return static_cast<double>(mDrawScale) * mScreenScale; }
   int FPS() const { return mFPS; }
+  // The resolution bitmaps are loaded at: the total scale rounded up, so a
+  // bitmap is never enlarged on screen (at draw scale 3 the @3x one, made
+  // from the nearest stored resolution when there is none).
+  int BitmapScale() const;
 
   // --- Resources -----------------------------------------------------------
   // Target scale 0: the screen scale rounded up. An invalid bitmap when the

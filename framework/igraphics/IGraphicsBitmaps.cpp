@@ -81,7 +81,7 @@ void ClearBitmapCache() {
 
 Bitmap IGraphics::LoadBitmapResource(const std::string& name, int frames, bool framesHorizontal,
                                      int targetScale) {
-  if (targetScale <= 0) targetScale = std::max(1, static_cast<int>(std::ceil(mScreenScale)));
+  if (targetScale <= 0) targetScale = BitmapScale();
   Bitmap bitmap;
   bitmap.name = name;
   bitmap.frames = std::max(frames, 1);

@@ -42,8 +42,7 @@ IBSwitchControl::IBSwitchControl(const Rect& bounds, const Bitmap& bitmap, int p
 void IBSwitchControl::OnScaleChanged() {
   IGraphics* g = GetUI();
   if (!g || mBitmap.name.empty()) return;
-  const int scale = static_cast<int>(std::ceil(g->GetScreenScale()));
-  Bitmap reloaded = g->LoadBitmapResource(mBitmap.name, mBitmap.frames, mBitmap.framesHorizontal, scale);
+  Bitmap reloaded = g->LoadBitmapResource(mBitmap.name, mBitmap.frames, mBitmap.framesHorizontal);
   if (reloaded.IsValid()) mBitmap = reloaded;
 }
 

@@ -158,7 +158,12 @@ TEST(EditorResize, ScaleClampSizeLimitsAndNoOp) {
   EXPECT_EQ(ui.GetDrawScale(), 4.0f);
   EXPECT_EQ(editor.delegate.requested.back(), std::make_pair(2464, 1408));
   EXPECT_EQ(editor.surface->width, 2464);
-  EXPECT_EQ(probe->events, (std::vector<std::string>{"resized"}));  // no scale change for a plain resize
+  // Bitmaps are now needed at 4x: the controls reload theirs.
+  EXPECT_EQ(probe->events, (std::vector<std::string>{"scale", "resized"}));
+  probe->events.clear();
+  ui.ResizeEditor(700, 352, 4.0f, false);
+  EXPECT_EQ(probe->events, (std::vector<std::string>{"resized"}));  // the same bitmaps
+  ui.ResizeEditor(616, 352, 4.0f, true);
   const auto requests = editor.delegate.requested.size();
   ui.ResizeEditor(616, 352, 4.0f, true);
   EXPECT_EQ(editor.delegate.requested.size(), requests);
