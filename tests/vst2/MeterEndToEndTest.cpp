@@ -266,3 +266,38 @@ TEST(MeterEndToEnd, MainJobReadsTheReferenceSignalInEveryTypeSideBySide) {
 
 }  // namespace
 }  // namespace kalvo5::vst2test
+
+namespace kalvo5::vst2test {
+namespace {
+
+// The width and height a PNG file's header gives; 0 × 0 when it is none.
+std::pair<unsigned, unsigned> PngSize(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char header[24] = {};
+  if (!in.read(reinterpret_cast<char*>(header), sizeof header) || header[1] != 'P' || header[12] != 'I')
+    return {0, 0};
+  const auto big = [&](int at) {
+    return unsigned{header[at]} << 24 | unsigned{header[at + 1]} << 16 | unsigned{header[at + 2]} << 8 |
+           unsigned{header[at + 3]};
+  };
+  return {big(16), big(20)};
+}
+
+TEST(MeterEndToEnd, SnapshotsDrawEveryPageAtTheAskedScale) {
+  TempFolder folder;
+  MeterRun run =
+      RunMeter({"--plugin", Kalvo5Path(), "--snapshot", folder.Path("page.png"), "--scale", "0.5"});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  for (const char* type : {"RMS", "EBU", "DIAL"})
+    EXPECT_EQ(PngSize(folder.Path(std::string("page-") + type + ".png")), std::make_pair(308u, 176u)) << type;
+
+  run = RunMeter(
+      {"--plugin", Kalvo5Path(), "--type", "EBU", "--snapshot", folder.Path("ebu.png"), "--scale", "3"});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_EQ(PngSize(folder.Path("ebu.png")), std::make_pair(1848u, 1056u));
+
+  EXPECT_EQ(RunMeter({"--snapshot", folder.Path("x.png"), "--scale", "5"}).code, meter::kExitUsage);
+}
+
+}  // namespace
+}  // namespace kalvo5::vst2test
