@@ -40,7 +40,8 @@ class Kalvo5Pixels : public test::Kalvo5EditorFixture {
     const int stride = s.StrideBytes() / 4;
     int n = 0;
     for (int y = t; y < b; ++y)
-      for (int x = l; x < r; ++x) n += s.Pixels()[y * stride + x] != before[static_cast<std::size_t>(y * stride + x)];
+      for (int x = l; x < r; ++x)
+        n += s.Pixels()[y * stride + x] != before[static_cast<std::size_t>(y * stride + x)];
     return n;
   }
   std::vector<std::uint32_t> Copy() const {
@@ -68,10 +69,10 @@ TEST_F(Kalvo5Pixels, BarsClipLightsAndReadoutsShowTheSignal) {
     Draw();
     EXPECT_GT(At(416, 320).Brightness(), unlitLow.Brightness() + 60) << type;
     EXPECT_GT(At(416, 215).Brightness(), unlitLow.Brightness() + 60) << type;
-    EXPECT_EQ(At(416, 120), unlitTop) << type;                                // above the level
-    EXPECT_EQ(At(480, 320), unlitLow) << type;                                // a column without signal
+    EXPECT_EQ(At(416, 120), unlitTop) << type;  // above the level
+    EXPECT_EQ(At(480, 320), unlitLow) << type;  // a column without signal
     EXPECT_GT(Changed(silent, 25, 142, 125, 177) + Changed(silent, 145, 142, 245, 177), 100) << type;
-    EXPECT_GT(Changed(silent, 400, 333, 432, 345), 10) << type;               // the peak value below
+    EXPECT_GT(Changed(silent, 400, 333, 432, 345), 10) << type;  // the peak value below
     EXPECT_EQ(At(416, 109.5), clipOff) << type;
     Sine(1.5, 0.2);
     Draw();
