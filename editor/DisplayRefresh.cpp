@@ -1,6 +1,7 @@
 // The periodic refresh of the meter columns and of the visible page's
 // read-outs from one snapshot of the readings.
 #include <cmath>
+#include <initializer_list>
 
 #include "Kalvo5WithEditor.h"
 #include "ReadoutFormat.h"
@@ -12,6 +13,25 @@ namespace {
 
 constexpr double kLevelFloor = -143.0;    // dB values below print "-inf"
 constexpr double kLoudnessFloor = -70.0;  // loudness values below print "-inf"
+
+// One read-out of a page: its entry, the value, the floor below which it
+// reads "-inf", whether the page's offset applies, whether there is a value
+// yet, and its decimals.
+struct Readout {
+  int entry;
+  double value;
+  double floor;
+  bool offset = false;
+  bool valid = true;
+  int decimals = 1;
+};
+
+void FormatReadouts(Kalvo5WithEditor& editor, const int* positions, bool offsetOn, double reference,
+                    std::initializer_list<Readout> readouts) {
+  for (const Readout& r : readouts)
+    editor.FormatReadout(positions[r.entry], offsetOn && r.offset, r.valid, r.decimals, r.value, reference,
+                         r.floor);
+}
 
 }  // namespace
 
@@ -50,43 +70,38 @@ void Kalvo5WithEditor::RefreshReadouts() {
   const SettingsMirror& s = Settings();
   switch (s.GetInt(kType)) {
     case kTypeRMS: {
-      const int* at = mIndices.mRMSReadoutIdx;
-      const bool offset = s.GetInt(kRMSDelta) == 1;
-      const double ref = s.Get(kRMSRefLevel);
-      FormatReadout(at[0], offset, true, 1, r.rms.integrated, ref, kLevelFloor);
-      FormatReadout(at[2], offset, true, 1, r.rms.momentary, ref, kLevelFloor);
-      FormatReadout(at[4], offset, true, 1, r.rms.momentaryMax, ref, kLevelFloor);
-      FormatReadout(at[6], false, true, 1, r.rms.peakMax, 0.0, kLevelFloor);
-      FormatReadout(at[8], false, true, 1, r.rms.truePeakMax, 0.0, kLevelFloor);
-      FormatReadout(at[10], false, true, 1, r.rms.crest, 0.0, kLevelFloor);
+      const RMSReadings& m = r.rms;
+      FormatReadouts(*this, mIndices.mRMSReadoutIdx, s.GetInt(kRMSDelta) == 1, s.Get(kRMSRefLevel),
+                     {{0, m.integrated, kLevelFloor, true},
+                      {2, m.momentary, kLevelFloor, true},
+                      {4, m.momentaryMax, kLevelFloor, true},
+                      {6, m.peakMax, kLevelFloor},
+                      {8, m.truePeakMax, kLevelFloor},
+                      {10, m.crest, kLevelFloor}});
       break;
     }
     case kTypeEBU: {
-      const int* at = mIndices.mEBUReadoutIdx;
-      const bool offset = s.GetInt(kEBUDelta) == 1;
-      const double ref = s.Get(kEBURefLevel);
       const EBUReadings& e = r.ebu;
-      FormatReadout(at[0], offset, e.integratedValid, 1, e.integrated, ref, kLoudnessFloor);
-      FormatReadout(at[2], offset, true, 1, Tenths(e.shortTerm), ref, kLoudnessFloor);
-      FormatReadout(at[4], offset, true, 1, e.shortTermMax, ref, kLoudnessFloor);
-      FormatReadout(at[6], offset, true, 1, Tenths(e.momentary), ref, kLoudnessFloor);
-      FormatReadout(at[8], offset, true, 1, e.momentaryMax, ref, kLoudnessFloor);
-      FormatReadout(at[10], false, true, 1, e.truePeakMax, 0.0, kLevelFloor);
-      FormatReadout(at[12], false, e.rangeValid, 1, e.loudnessRange, 0.0, 0.0);
+      FormatReadouts(*this, mIndices.mEBUReadoutIdx, s.GetInt(kEBUDelta) == 1, s.Get(kEBURefLevel),
+                     {{0, e.integrated, kLoudnessFloor, true, e.integratedValid},
+                      {2, Tenths(e.shortTerm), kLoudnessFloor, true},
+                      {4, e.shortTermMax, kLoudnessFloor, true},
+                      {6, Tenths(e.momentary), kLoudnessFloor, true},
+                      {8, e.momentaryMax, kLoudnessFloor, true},
+                      {10, e.truePeakMax, kLevelFloor},
+                      {12, e.loudnessRange, 0.0, false, e.rangeValid}});
       break;
     }
     case kTypeDIAL: {
-      const int* at = mIndices.mDIALReadoutIdx;
-      const bool offset = s.GetInt(kDIALDelta) == 1;
-      const double ref = s.Get(kDIALRefLevel);
       const DIALReadings& d = r.dial;
-      FormatReadout(at[0], offset, d.integratedValid, 1, d.integrated, ref, kLoudnessFloor);
-      FormatReadout(at[2], offset, true, 1, Tenths(d.shortTerm), ref, kLoudnessFloor);
-      FormatReadout(at[4], offset, true, 1, d.shortTermMax, ref, kLoudnessFloor);
-      FormatReadout(at[6], false, d.speechRangeValid, 1, d.speechRange, 0.0, 0.0);
-      FormatReadout(at[8], false, d.integratedValid, 0, 100.0 * d.speechRatio, 0.0, 0.0);
-      FormatReadout(at[10], false, true, 1, d.truePeakMax, 0.0, kLevelFloor);
-      FormatReadout(at[12], false, d.rangeValid, 1, d.range, 0.0, 0.0);
+      FormatReadouts(*this, mIndices.mDIALReadoutIdx, s.GetInt(kDIALDelta) == 1, s.Get(kDIALRefLevel),
+                     {{0, d.integrated, kLoudnessFloor, true, d.integratedValid},
+                      {2, Tenths(d.shortTerm), kLoudnessFloor, true},
+                      {4, d.shortTermMax, kLoudnessFloor, true},
+                      {6, d.speechRange, 0.0, false, d.speechRangeValid},
+                      {8, 100.0 * d.speechRatio, 0.0, false, d.integratedValid, 0},
+                      {10, d.truePeakMax, kLevelFloor},
+                      {12, d.range, 0.0, false, d.rangeValid}});
       break;
     }
     default:

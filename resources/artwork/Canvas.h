@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "Palette.h"
-#include "Typefaces.h"
+#include "resources/Typefaces.h"
 
 namespace artwork {
+
+using resources::Face;
+using resources::Typefaces;
 
 // Pixels per editor unit in the stored bitmaps.
 constexpr int kStoredScale = 2;

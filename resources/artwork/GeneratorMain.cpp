@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   const std::vector<artwork::BitmapArt> art = artwork::AllArt();
   if (!SameNames(art, requested)) return 1;
 
-  const artwork::Typefaces typefaces(argv[2], argv[3]);
+  const resources::Typefaces typefaces(argv[2], argv[3]);
   if (!typefaces.Ok()) {
     std::fprintf(stderr, "kalvo5_artwork: cannot load the fonts %s and %s\n", argv[2], argv[3]);
     return 2;

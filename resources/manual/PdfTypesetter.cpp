@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "FontFaces.h"
+#include "resources/Typefaces.h"
 
 namespace manual {
 namespace {
@@ -53,7 +53,7 @@ std::size_t Utf8Length(const std::string& text, std::size_t at) {
 
 class Typesetter {
  public:
-  Typesetter(cairo_surface_t* surface, const FontFaces& faces, const DocumentInfo& info,
+  Typesetter(cairo_surface_t* surface, const resources::Typefaces& faces, const DocumentInfo& info,
              const std::vector<Place>& knownPlaces)
       : mSurface(surface), mCr(cairo_create(surface)), mFaces(faces), mInfo(info), mKnown(knownPlaces) {}
   ~Typesetter() { cairo_destroy(mCr); }
@@ -107,7 +107,8 @@ class Typesetter {
 
  private:
   void Use(const Style& style) {
-    cairo_set_font_face(mCr, style.bold ? mFaces.Bold() : mFaces.Regular());
+    cairo_set_font_face(
+        mCr, style.bold ? mFaces.Get(resources::Face::Bold) : mFaces.Get(resources::Face::Regular));
     cairo_set_font_size(mCr, style.size);
     cairo_set_source_rgb(mCr, style.red, style.green, style.blue);
   }
@@ -296,7 +297,7 @@ class Typesetter {
 
   cairo_surface_t* mSurface;
   cairo_t* mCr;
-  const FontFaces& mFaces;
+  const resources::Typefaces& mFaces;
   const DocumentInfo& mInfo;
   const std::vector<Place>& mKnown;
   std::vector<Place> mPlaces;
@@ -315,8 +316,8 @@ using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 
 bool TypesetPdf(const std::vector<Block>& blocks, const DocumentInfo& info, const std::string& path,
                 std::string& error) {
-  const FontFaces faces(info.regularFont, info.boldFont);
-  if (!faces.Loaded()) {
+  const resources::Typefaces faces(info.regularFont, info.boldFont);
+  if (!faces.Ok()) {
     error = "cannot load the fonts " + info.regularFont + " and " + info.boldFont;
     return false;
   }

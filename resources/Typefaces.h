@@ -1,4 +1,4 @@
-// The two faces the artwork's texts are set in, loaded from TrueType files
+// The two faces the artwork's and the manual's texts are set in, loaded from TrueType files
 // through FreeType and wrapped as cairo font faces.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace artwork {
+namespace resources {
 
 enum class Face { Regular, Bold };
 
@@ -26,4 +26,4 @@ class Typefaces {
   cairo_font_face_t* bold_ = nullptr;
 };
 
-}  // namespace artwork
+}  // namespace resources

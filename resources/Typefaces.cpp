@@ -4,7 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-namespace artwork {
+namespace resources {
 namespace {
 
 // One FreeType library for the program. It is never released: cairo keeps
@@ -55,4 +55,4 @@ Typefaces::~Typefaces() {
   if (bold_ != nullptr) cairo_font_face_destroy(bold_);
 }
 
-}  // namespace artwork
+}  // namespace resources
