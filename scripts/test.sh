@@ -15,14 +15,15 @@ config=release
 [ "${1:-}" = "--tsan" ] && config=tsan
 
 if [ "$config" = tsan ]; then
-  # Only what runs threads: the framework (timer, queues) and the plug-in
-  # object with its concurrency test. Each suppression is explained in the file.
+  # Only what runs threads: the framework (timer, queues), the plug-in
+  # object with its concurrency test and the editor refreshing beside the
+  # audio thread. Each suppression is explained in the file.
   build=build-tsan
   cmake -S . -B "$build" -G Ninja -DKALVO5_WERROR=ON -DKALVO5_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO5_SANITIZE=thread
-  cmake --build "$build" --target framework_tests plugin_tests
+  cmake --build "$build" --target framework_tests plugin_tests kalvo5_editor_tests
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan-suppressions.txt"
-  ctest --test-dir "$build" --output-on-failure -j2 -R '^(ThreadSafety|Timer|PluginBase|PluginTest)\.'
+  ctest --test-dir "$build" --output-on-failure -j2 -R '^(ThreadSafety|Timer|PluginBase|PluginTest|Kalvo5EditorThreads)\.'
   exit 0
 fi
 
