@@ -37,6 +37,9 @@ void Kalvo5WithEditor::OnIdle() {
 
 void Kalvo5WithEditor::OnEditorOpened() {
   Kalvo5::OnEditorOpened();
+  // A window opened after the audio stopped shows the readings at once.
+  mMetersDirty.store(true);
+  mReadoutsDirty.store(true);
   // A window reopened at the size of its last close follows a "GUI Scale"
   // changed since.
   if (GetUI() && GetUI()->GetDrawScale() != static_cast<float>(Settings().Get(kGUIScale)))

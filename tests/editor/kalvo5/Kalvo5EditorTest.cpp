@@ -169,6 +169,14 @@ TEST_F(Kalvo5EditorRefresh, ReadoutsMetersAndClipLightsFollowAKnownSignal) {
   FeedSine(*plugin, 1.5, 0.2);
   plugin->OnTimer();
   EXPECT_EQ(g->ControlAt(at.mClipIdx[0])->GetValue(), 1.0);
+
+  // Reopened after the audio stopped, the editor shows the readings at once.
+  plugin->GetEditorSession().Close();
+  ASSERT_TRUE(plugin->GetEditorSession().OpenOffscreen());
+  g = plugin->GetUI();
+  plugin->OnTimer();
+  EXPECT_NE(Text(plugin->Indices().mEBUReadoutIdx[0]), "-144.0");
+  EXPECT_NE(Text(plugin->Indices().mMeterValueIdx[0]), "-144.0");
 }
 
 }  // namespace
