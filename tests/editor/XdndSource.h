@@ -50,8 +50,10 @@ class XdndSource {
   // between the target's event pumps.
   void Serve() {
     XEvent event;
-    while (XCheckTypedWindowEvent(mDisplay, mWindow, ClientMessage, &event)) mReplies.push_back(event.xclient);
-    while (XCheckTypedWindowEvent(mDisplay, mWindow, SelectionRequest, &event)) Answer(event.xselectionrequest);
+    while (XCheckTypedWindowEvent(mDisplay, mWindow, ClientMessage, &event))
+      mReplies.push_back(event.xclient);
+    while (XCheckTypedWindowEvent(mDisplay, mWindow, SelectionRequest, &event))
+      Answer(event.xselectionrequest);
   }
 
   // The latest reply of that kind accepted the drag (XdndStatus) or the drop
@@ -95,7 +97,8 @@ class XdndSource {
     reply.xselection.property = 0;  // refused unless it asks for the file list
     if (request.target == Intern("text/uri-list")) {
       XChangeProperty(mDisplay, request.requestor, request.property, request.target, 8, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(mUriList.data()), static_cast<int>(mUriList.size()));
+                      reinterpret_cast<const unsigned char*>(mUriList.data()),
+                      static_cast<int>(mUriList.size()));
       reply.xselection.property = request.property;
     }
     XSendEvent(mDisplay, request.requestor, False, NoEventMask, &reply);
