@@ -53,8 +53,9 @@ XvfbServer::XvfbServer() {
     if (pid == 0) {
       // A test program that dies takes its server with it.
       prctl(PR_SET_PDEATHSIG, SIGTERM);
-      execl(xvfb.c_str(), "Xvfb", name.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24",
-            static_cast<char*>(nullptr));
+      // Room for an editor at twice its size, and for the pointer beyond it.
+      execl(xvfb.c_str(), "Xvfb", name.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
+            "1600x1000x24", static_cast<char*>(nullptr));
       _exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
