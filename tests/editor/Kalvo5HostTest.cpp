@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "EditorHostFixture.h"
-#include "XdndSource.h"
 #include "plugin/Kalvo5Params.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScratchFolder.h"
+#include "support/XdndSource.h"
 
 namespace editortest {
 namespace {
@@ -207,7 +207,7 @@ TEST_F(Kalvo5Host, PresetArrowsStepThroughTheFactoryPresetsAndADroppedFileLoads)
   std::ofstream(file) << PresetDocument("From a file",
                                         "<Param name=\"Type\" val=\"1\" />\n"
                                         "<Param name=\"EBU RefLevel\" val=\"-31\" />\n");
-  XdndSource source(display, "file://" + std::string(Scratch()) + "/Dropped%20preset.vrs\r\n");
+  testsupport::XdndSource source(display, "file://" + std::string(Scratch()) + "/Dropped%20preset.vrs\r\n");
   const Window editor = EditorWindow();
   EXPECT_EQ(source.AwareVersion(editor), 5);
   source.EnterAt(editor, Px(300), Px(19));

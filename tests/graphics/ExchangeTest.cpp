@@ -1,5 +1,6 @@
 // The clipboard and dropped files: the window against other X clients.
 #include "X11TestSupport.h"
+#include "support/XdndSource.h"
 
 #include <X11/Xatom.h>
 
@@ -145,90 +146,41 @@ TEST_F(Exchange, DroppedFilesArriveWithTheirPaths) {
   auto window = OpenChild(120, 90);
   ASSERT_TRUE(window);
   const auto dropTarget = static_cast<::Window>(window->Id());
-  const Atom uriList = Intern(mHost, "text/uri-list"), copy = Intern(mHost, "XdndActionCopy");
-  const ::Window source = XCreateSimpleWindow(mHost, DefaultRootWindow(mHost), 300, 300, 10, 10, 0, 0, 0);
-  XSetSelectionOwner(mHost, Intern(mHost, "XdndSelection"), source, CurrentTime);
+  testsupport::XdndSource source(
+      mHost,
+      "# a comment\r\nfile:///tmp/Kalvo5%20Presets/Loud.kvp\r\nhttp://example.com/x\r\n"
+      "file://localhost/home/u/a%25b.kvp\r\n");
+  EXPECT_EQ(source.AwareVersion(dropTarget), 5);
+  const auto serve = [&] { source.Serve(); };
 
-  // XdndAware, version 5.
-  Atom type = None;
-  std::string aware;
-  {
-    unsigned char* data = nullptr;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    XGetWindowProperty(mHost, dropTarget, Intern(mHost, "XdndAware"), 0, 1, False, XA_ATOM, &type, &format,
-                       &count, &remaining, &data);
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(*reinterpret_cast<long*>(data), 5);
-    XFree(data);
-  }
-
-  auto send = [&](const char* message, long l1, long l2, long l3, long l4) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = dropTarget;
-    event.xclient.message_type = Intern(mHost, message);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(source);
-    event.xclient.data.l[1] = l1;
-    event.xclient.data.l[2] = l2;
-    event.xclient.data.l[3] = l3;
-    event.xclient.data.l[4] = l4;
-    XSendEvent(mHost, dropTarget, False, NoEventMask, &event);
-    XFlush(mHost);
-  };
-  std::vector<XClientMessageEvent> replies;
-  std::string answered;
-  auto serveSource = [&] {
-    XEvent event;
-    while (XCheckTypedWindowEvent(mHost, source, ClientMessage, &event)) replies.push_back(event.xclient);
-    if (XCheckTypedWindowEvent(mHost, source, SelectionRequest, &event)) {
-      char* target = XGetAtomName(mHost, event.xselectionrequest.target);
-      answered = target != nullptr ? target : "";
-      if (target != nullptr) XFree(target);
-      Answer(mHost, event.xselectionrequest, uriList,
-             "# a comment\r\nfile:///tmp/Kalvo5%20Presets/Loud.kvp\r\nhttp://example.com/x\r\n"
-             "file://localhost/home/u/a%25b.kvp\r\n");
-    }
-  };
-  auto hasReply = [&](const char* name) {
-    for (const auto& r : replies) {
-      if (r.message_type == Intern(mHost, name)) return true;
-    }
-    return false;
-  };
-
-  send("XdndEnter", 5l << 24, static_cast<long>(uriList), 0, 0);
-  send("XdndPosition", 0, (40l << 16) | 30l, CurrentTime, static_cast<long>(copy));
+  source.EnterAt(dropTarget, 40, 30);
   PumpUntil(
-      *window, [&](const auto&) { return hasReply("XdndStatus"); }, serveSource);
-  ASSERT_TRUE(hasReply("XdndStatus"));
-  EXPECT_EQ(replies.back().data.l[1] & 1, 1);  // accepted
-  EXPECT_EQ(static_cast<Atom>(replies.back().data.l[4]), copy);
+      *window, [&](const auto&) { return source.Replied("XdndStatus"); }, serve);
+  ASSERT_TRUE(source.Replied("XdndStatus"));
+  EXPECT_TRUE(source.Accepted("XdndStatus"));
+  EXPECT_EQ(source.LastAction(), source.Intern("XdndActionCopy"));
 
-  send("XdndDrop", 0, CurrentTime, 0, 0);
+  source.Drop(dropTarget);
   auto events = PumpUntil(
-      *window, [&](const auto& e) { return Has(e, Kind::Drop) && hasReply("XdndFinished"); }, serveSource);
-  EXPECT_EQ(answered, "text/uri-list");
+      *window, [&](const auto& e) { return Has(e, Kind::Drop) && source.Replied("XdndFinished"); }, serve);
+  EXPECT_EQ(source.AskedFor(), "text/uri-list");
   auto drops = OfKind(events, Kind::Drop);
   ASSERT_EQ(drops.size(), 1u);
   EXPECT_EQ(drops[0].paths, (std::vector<std::string>{"/tmp/Kalvo5 Presets/Loud.kvp", "/home/u/a%b.kvp"}));
   EXPECT_EQ(drops[0].x, 40.0f);
   EXPECT_EQ(drops[0].y, 30.0f);
-  ASSERT_TRUE(hasReply("XdndFinished"));
-  EXPECT_EQ(replies.back().data.l[1] & 1, 1);
+  EXPECT_TRUE(source.Accepted("XdndFinished"));
 
   // A drag of something other than files is refused and drops nothing.
-  replies.clear();
-  send("XdndEnter", 5l << 24, static_cast<long>(Intern(mHost, "text/plain")), 0, 0);
-  send("XdndPosition", 0, (40l << 16) | 30l, CurrentTime, static_cast<long>(copy));
-  send("XdndDrop", 0, CurrentTime, 0, 0);
+  source.ForgetReplies();
+  source.EnterAt(dropTarget, 40, 30, "text/plain");
+  source.Drop(dropTarget);
   events = PumpUntil(
-      *window, [&](const auto&) { return hasReply("XdndFinished"); }, serveSource);
+      *window, [&](const auto&) { return source.Replied("XdndFinished"); }, serve);
   EXPECT_FALSE(Has(events, Kind::Drop));
-  ASSERT_TRUE(hasReply("XdndStatus"));
-  EXPECT_EQ(replies.front().data.l[1] & 1, 0);
-  EXPECT_EQ(replies.back().data.l[1] & 1, 0);
+  ASSERT_TRUE(source.Replied("XdndStatus"));
+  EXPECT_FALSE(source.Accepted("XdndStatus"));
+  EXPECT_FALSE(source.Accepted("XdndFinished"));
 }
 
 TEST(UriList, OnlyLocalFileAddressesBecomePaths) {

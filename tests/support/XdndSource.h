@@ -13,7 +13,7 @@
 #include <X11/Xlib.h>
 // clang-format on
 
-namespace editortest {
+namespace testsupport {
 
 class XdndSource {
  public:
@@ -38,9 +38,10 @@ class XdndSource {
     return version;
   }
 
-  // Enter and one position (root coordinates) over the target.
-  void EnterAt(Window target, int x, int y) {
-    Send(target, "XdndEnter", 5l << 24, static_cast<long>(Intern("text/uri-list")), 0, 0);
+  // Enter and one position (root coordinates) over the target, offering
+  // data of `type`.
+  void EnterAt(Window target, int x, int y, const char* type = "text/uri-list") {
+    Send(target, "XdndEnter", 5l << 24, static_cast<long>(Intern(type)), 0, 0);
     Send(target, "XdndPosition", 0, (static_cast<long>(x) << 16) | y, CurrentTime,
          static_cast<long>(Intern("XdndActionCopy")));
   }
@@ -63,6 +64,12 @@ class XdndSource {
       if (reply->message_type == Intern(message)) return (reply->data.l[1] & 1) != 0;
     return false;
   }
+  // The action the latest reply named (XdndStatus: the accepted action).
+  Atom LastAction() const { return mReplies.empty() ? 0 : static_cast<Atom>(mReplies.back().data.l[4]); }
+  // The data type the target asked for; empty before it asked.
+  const std::string& AskedFor() const { return mAskedFor; }
+  void ForgetReplies() { mReplies.clear(); }
+  Atom Intern(const char* name) { return XInternAtom(mDisplay, name, False); }
   bool Replied(const char* message) {
     for (const auto& reply : mReplies)
       if (reply.message_type == Intern(message)) return true;
@@ -70,8 +77,6 @@ class XdndSource {
   }
 
  private:
-  Atom Intern(const char* name) { return XInternAtom(mDisplay, name, False); }
-
   void Send(Window target, const char* message, long l1, long l2, long l3, long l4) {
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -95,6 +100,10 @@ class XdndSource {
     reply.xselection.target = request.target;
     reply.xselection.time = request.time;
     reply.xselection.property = 0;  // refused unless it asks for the file list
+    if (char* name = XGetAtomName(mDisplay, request.target)) {
+      mAskedFor = name;
+      XFree(name);
+    }
     if (request.target == Intern("text/uri-list")) {
       XChangeProperty(mDisplay, request.requestor, request.property, request.target, 8, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(mUriList.data()),
@@ -109,6 +118,7 @@ class XdndSource {
   std::string mUriList;
   Window mWindow = 0;
   std::vector<XClientMessageEvent> mReplies;
+  std::string mAskedFor;
 };
 
-}  // namespace editortest
+}  // namespace testsupport
