@@ -35,12 +35,17 @@ std::vector<std::string> WrapText(const std::string& text, float maxWidth,
 }
 
 std::string ShortenMiddle(const std::string& text, int n) {
-  if (n <= 6 || static_cast<int>(text.size()) < n) return text;
+  // Counted in characters, not bytes: a UTF-8 name is never cut inside one.
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+  const std::size_t count = starts.size();
+  if (n <= 6 || count < static_cast<std::size_t>(n)) return text;
   const std::size_t head = static_cast<std::size_t>(n / 2);
   const std::size_t tail = static_cast<std::size_t>(n) - head;
-  std::string result = text.substr(0, head) + text.substr(text.size() - tail);
-  result.replace(head - 2, 5, " ... ");
-  return result;
+  // The first head and the last tail characters, with the two before the
+  // middle and the three after it replaced by " ... ".
+  return text.substr(0, starts[head - 2]) + " ... " + text.substr(starts[count - tail + 3]);
 }
 
 }  // namespace igraphics

@@ -175,6 +175,9 @@ TEST_F(Entry, UnboundControlGetsTheText) {
 TEST(ShortenMiddle, KeepsShortTextsAndCutsLongOnes) {
   EXPECT_EQ(ShortenMiddle("123456789", 10), "123456789");
   EXPECT_EQ(ShortenMiddle("abcdefghij", 10), "abc ... ij");
+  // Characters, not bytes: "é" and "ö" are two bytes each in UTF-8.
+  EXPECT_EQ(ShortenMiddle("Réglage Dialogue Köln 2024", 19), "Réglage ... ln 2024");
+  EXPECT_EQ(ShortenMiddle("Réglage Dialogue", 19), "Réglage Dialogue");
   EXPECT_EQ(ShortenMiddle("abcdefghijklmnop", 10), "abc ... op");
   EXPECT_EQ(ShortenMiddle("abcdefghijklmnop", 6), "abcdefghijklmnop");
   EXPECT_EQ(ShortenMiddle("abcdefghijklmnop", 7).size(), 7u);
