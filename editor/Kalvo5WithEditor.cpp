@@ -53,6 +53,19 @@ void Kalvo5WithEditor::EditorPixelSize(int& width, int& height) const {
   height = static_cast<int>(std::lround((g ? g->Height() : kEditorHeight) * scale));
 }
 
+bool Kalvo5WithEditor::WriteEditorSnapshot(const std::string& path, double scale) {
+  mDrawingSnapshot = true;
+  const bool written = EditorBinding::WriteEditorSnapshot(path, scale);
+  mDrawingSnapshot = false;
+  return written;
+}
+
+double Kalvo5WithEditor::EditorDrawScale() const {
+  // While a snapshot is drawn, the window's scale is the picture's: the
+  // editor scale the plug-in takes from it stays the user's.
+  return mDrawingSnapshot ? GetParam(kGUIScale)->GetValue() : EditorBinding::EditorDrawScale();
+}
+
 void Kalvo5WithEditor::RefreshEditor() {
   if (!mEditorOpen.load() || !GetUI() || !mLayoutDone) return;
   ShowUpdateAvailability();

@@ -27,6 +27,9 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   void OnEditorOpened() override;
   // At the "GUI Scale" while closed.
   void EditorPixelSize(int& width, int& height) const override;
+  // A picture at its own scale; the user's editor scale stays as it is.
+  bool WriteEditorSnapshot(const std::string& path, double scale) override;
+  double EditorDrawScale() const override;
 
   // Fills an empty editor window with every control (nothing on a filled one).
   void LayoutEditor(igraphics::IGraphics& g);
@@ -85,6 +88,7 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   EditorTextStyles mStyles;
   std::vector<int> mRMSPageControls, mEBUPageControls, mDIALPageControls;
   bool mLayoutDone = false;
+  bool mDrawingSnapshot = false;
   std::string mChangeLogURL, mManualURL, mDataFolderURL;
 };
 

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "Kalvo5EditorFixture.h"
 
@@ -114,6 +115,25 @@ TEST_F(Kalvo5Pixels, EveryPageAtThreeScalesAndTheLeqMScale) {
   Draw();
   EXPECT_GT(Changed(numbered, 404, 100, 590, 330), 50);
   EXPECT_EQ(Changed(numbered, 13, 250, 125, 285), 0);  // a read-out that stays
+}
+
+TEST_F(Kalvo5Pixels, ASnapshotLeavesTheEditorScaleAlone) {
+  plugin->hostValues.clear();
+  const std::string path = test::TestDataHome() + "/snapshot.png";
+  ASSERT_TRUE(plugin->WriteEditorSnapshot(path, 2.0));
+  EXPECT_EQ(plugin->GetParam(kGUIScale)->GetValue(), 1.0);
+  EXPECT_FALSE(plugin->HostHeard(kGUIScale));
+  EXPECT_EQ(g->GetDrawScale(), 1.0f);
+
+  // The same with the editor closed: a window made for the picture only.
+  plugin->GetEditorSession().Close();
+  g = nullptr;
+  ASSERT_TRUE(plugin->WriteEditorSnapshot(path, 3.0));
+  EXPECT_EQ(plugin->GetParam(kGUIScale)->GetValue(), 1.0);
+  EXPECT_FALSE(plugin->HostHeard(kGUIScale));
+  EXPECT_FALSE(plugin->GetEditorSession().IsOpen());
+  ASSERT_TRUE(plugin->GetEditorSession().OpenOffscreen());
+  g = plugin->GetUI();
 }
 
 }  // namespace
