@@ -63,16 +63,113 @@ void MeasurePower(EBUAnalyzer& a, double z) {
   FeedEndedBlocks(a);
 }
 
-// The windows through a piece's weighted squares, in runs cut at every event
-// of either window.
+// A loudness window's state copied out for a run of samples, so the compiler
+// keeps it in registers (the ring's stores cannot alias it); the steps are
+// those of StepLoudnessWindow.
+struct WindowRun {
+  double* ring;
+  int length, pos, hop, count;
+  bool full, newBlock;
+  double sum, passSum, mean, blockMax, blockMin;
+  double prevSum = 0.0;
+
+  explicit WindowRun(LoudnessWindow& w)
+      : ring(w.values.ring.data()),
+        length(w.values.length),
+        pos(w.values.pos),
+        hop(w.hop),
+        count(w.count),
+        full(w.values.full),
+        newBlock(w.newBlock),
+        sum(w.values.sum),
+        passSum(w.values.passSum),
+        mean(w.mean),
+        blockMax(w.blockMax),
+        blockMin(w.blockMin) {}
+
+  void StoreTo(LoudnessWindow& w) const {
+    w.values.pos = pos;
+    w.count = count;
+    w.values.full = full;
+    w.newBlock = newBlock;
+    w.values.sum = sum;
+    w.values.passSum = passSum;
+    w.mean = mean;
+    w.blockMax = blockMax;
+    w.blockMin = blockMin;
+  }
+
+  // The samples until the window's next event: a block end or, while the
+  // ring fills, its first wrap. Runs are cut there, so inside a run only the
+  // sums change.
+  int ToEvent() const {
+    const int toBlock = hop - count;
+    return !full && length - pos < toBlock ? length - pos : toBlock;
+  }
+
+  // PushSlidingSum's steps; prevSum keeps the sum after the sample before.
+  [[gnu::always_inline]] void Push(double z) {
+    prevSum = sum;
+    const double old = full ? ring[pos] : 0.0;
+    ring[pos] = z;
+    sum += z;
+    if (full) {
+      sum -= old;
+      if (sum < 0.0) sum = 0.0;
+    }
+    passSum += z;
+    if (++pos >= length) {
+      pos = 0;
+      full = true;
+      sum = passSum;
+      passSum = 0.0;
+    }
+  }
+
+  // What StepLoudnessWindow does besides the sums, for a run of `steps`
+  // pushes that ended at an event or at the end of the block; fullBefore is
+  // whether the ring was full when the run began. Only the last two samples
+  // of the run can change the extremes, and the mean is the last sample's,
+  // each computed as the per-sample step computes it.
+  void Settle(int steps, bool fullBefore) {
+    count += steps;
+    newBlock = count >= hop;
+    if (newBlock) count = 0;
+    const double next = sum / static_cast<double>(length);
+    const double previous = prevSum / static_cast<double>(length);  // the mean before the last sample
+    if (!full) {
+      blockMax = blockMin = next;
+    } else {
+      if (!fullBefore && steps >= 2) blockMax = blockMin = previous;  // the sample before still filled
+      if (newBlock) {
+        if (previous > blockMax) blockMax = previous;
+        if (previous < blockMin) blockMin = previous;
+      }
+    }
+    mean = next;
+  }
+};
+
+// The windows through a piece's weighted squares on copies the compiler
+// keeps in registers, in runs cut at every event of either window: inside a
+// run there are no calls and no divisions.
 void MeasurePowerRuns(EBUAnalyzer& a, const double* z, int n) {
+  WindowRun momentary(a.momentary);
+  WindowRun shortTerm(a.shortTerm);
   for (int k = 0; k < n;) {
-    const int steps =
-        std::min({n - k, LoudnessWindowToEvent(a.momentary), LoudnessWindowToEvent(a.shortTerm)});
-    StepLoudnessWindowRun(a.momentary, z + k, steps);
-    StepLoudnessWindowRun(a.shortTerm, z + k, steps);
+    const bool momentaryFull = momentary.full;
+    const bool shortTermFull = shortTerm.full;
+    const int end = std::min({n, k + momentary.ToEvent(), k + shortTerm.ToEvent()});
+    const int steps = end - k;
+    for (; k < end; ++k) {
+      momentary.Push(z[k]);
+      shortTerm.Push(z[k]);
+    }
+    momentary.Settle(steps, momentaryFull);
+    shortTerm.Settle(steps, shortTermFull);
+    momentary.StoreTo(a.momentary);
+    shortTerm.StoreTo(a.shortTerm);
     FeedEndedBlocks(a);
-    k += steps;
   }
 }
 

@@ -70,21 +70,6 @@ inline void StepLoudnessWindow(LoudnessWindow& w, double z) {
   w.mean = mean;
 }
 
-// The values the window takes before its next event: a block end or the
-// wrap of its ring (at least 1 while it has memory).
-inline int LoudnessWindowToEvent(const LoudnessWindow& w) {
-  const int toBlock = w.hop - w.count;
-  const int toWrap = w.values.length - w.values.pos;
-  return toWrap < toBlock ? toWrap : toBlock;
-}
-
-// Run form of StepLoudnessWindow: `steps` values (1 ... ToEvent) at once,
-// leaving the window as that many per-sample steps would, to within
-// floating-point rounding: the run's values are summed side by side and the
-// sum is clamped at 0 once per run (only rounding can take it below). Mean,
-// extremes and newBlock are those after the last value.
-void StepLoudnessWindowRun(LoudnessWindow& w, const double* z, int steps);
-
 // Block-updated form: blockValue and the extremes change only when a block
 // ends.
 inline void StepLoudnessWindowBlocks(LoudnessWindow& w, double z) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <vector>
 
 #include "engine/MeanSquareWindow.h"
@@ -129,35 +128,6 @@ TEST(LoudnessWindow, SilenceAfterLoudProgrammeReadsExactlyZero) {
     for (int i = 0; i < 400; ++i) StepLoudnessWindow(w, 0.0);
     EXPECT_EQ(w.mean, 0.0) << seed;
   }
-}
-
-// The run form in runs of random length up to each event against the
-// per-sample form, through the filling, many wraps and block ends, and a
-// long silence after loud noise (where only rounding could take the sum
-// below 0).
-TEST(LoudnessWindow, RunFormFollowsThePerSampleForm) {
-  std::vector<double> z = Squares(3, 1.0, 6000);
-  z.insert(z.end(), 2000, 0.0);
-  LoudnessWindow perSample, run;
-  ASSERT_TRUE(InitLoudnessWindow(perSample, 1000.0, 400.0, 0.9));  // N 400, hop 39: wraps between blocks
-  ASSERT_TRUE(InitLoudnessWindow(run, 1000.0, 400.0, 0.9));
-  std::mt19937 rng(5);
-  for (std::size_t k = 0; k < z.size();) {
-    const int most = std::min(LoudnessWindowToEvent(run), static_cast<int>(z.size() - k));
-    ASSERT_GE(most, 1);
-    const int steps = std::uniform_int_distribution<int>(1, most)(rng);
-    StepLoudnessWindowRun(run, z.data() + k, steps);
-    for (int i = 0; i < steps; ++i) StepLoudnessWindow(perSample, z[k + static_cast<std::size_t>(i)]);
-    k += static_cast<std::size_t>(steps);
-    ASSERT_EQ(run.newBlock, perSample.newBlock) << k;
-    ASSERT_EQ(run.count, perSample.count) << k;
-    ASSERT_EQ(run.values.pos, perSample.values.pos) << k;
-    ASSERT_EQ(run.values.full, perSample.values.full) << k;
-    ASSERT_NEAR(run.mean, perSample.mean, 1e-13) << k;
-    ASSERT_NEAR(run.blockMax, perSample.blockMax, 1e-13) << k;
-    ASSERT_NEAR(run.blockMin, perSample.blockMin, 1e-13) << k;
-  }
-  EXPECT_EQ(run.mean, 0.0);
 }
 
 TEST(MeanSquareWindow, SlidingMeanWithMaximumAndBlocksEvery100Ms) {
