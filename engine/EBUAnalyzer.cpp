@@ -64,8 +64,7 @@ void MeasurePower(EBUAnalyzer& a, double z) {
 }
 
 // A loudness window's state copied out for a run of samples, so the compiler
-// keeps it in registers (the ring's stores cannot alias it); the steps are
-// those of StepLoudnessWindow.
+// keeps it in registers (the ring's stores cannot alias it).
 struct WindowRun {
   double* ring;
   int length, pos, hop, count;
@@ -99,33 +98,22 @@ struct WindowRun {
     w.blockMin = blockMin;
   }
 
-  // The samples until the window's next event: a block end or, while the
-  // ring fills, its first wrap. Runs are cut there, so inside a run only the
-  // sums change.
+  // The samples until the window's next event: a block end or the wrap of
+  // its ring. Runs are cut there, so inside a run only the sums change.
   int ToEvent() const {
     const int toBlock = hop - count;
-    return !full && length - pos < toBlock ? length - pos : toBlock;
+    return length - pos < toBlock ? length - pos : toBlock;
   }
 
-  // PushSlidingSum's steps; prevSum keeps the sum after the sample before.
-  [[gnu::always_inline]] void Push(double z) {
-    prevSum = sum;
-    const double old = full ? ring[pos] : 0.0;
-    ring[pos] = z;
-    sum += z;
-    if (full) {
-      sum -= old;
-      if (sum < 0.0) sum = 0.0;
-    }
-    passSum += z;
-    if (++pos >= length) {
-      pos = 0;
-      full = true;
-      sum = passSum;
-      passSum = 0.0;
-    }
+  // After a run that ended at the ring's end: every stored value was added
+  // in this pass, so the running sum restarts from them (as PushSlidingSum
+  // does).
+  void Wrap() {
+    pos = 0;
+    full = true;
+    sum = passSum;
+    passSum = 0.0;
   }
-
   // What StepLoudnessWindow does besides the sums, for a run of `steps`
   // pushes that ended at an event or at the end of the block; fullBefore is
   // whether the ring was full when the run began. Only the last two samples
@@ -150,6 +138,52 @@ struct WindowRun {
   }
 };
 
+// Both windows through `steps` values up to their next event, in one loop
+// so that their recursions run side by side; kFullA and kFullB say whether
+// each ring was full (its values then replace stored ones). These are
+// PushSlidingSum's steps with the leaving value taken from the new one
+// before either meets the sum, so each sum waits for one add per value: it
+// differs from the per-sample form's in rounding only, and the same way at
+// every block split.
+template <bool kFullA, bool kFullB>
+void PushRuns(WindowRun& a, WindowRun& b, const double* z, int steps) {
+  double* slotA = a.ring + a.pos;
+  double* slotB = b.ring + b.pos;
+  double sumA = a.sum, sumB = b.sum, passA = a.passSum, passB = b.passSum;
+  double beforeA = sumA, beforeB = sumB;
+  for (int k = 0; k < steps; ++k) {
+    const double v = z[k];
+    beforeA = sumA;
+    beforeB = sumB;
+    if constexpr (kFullA) {
+      sumA += v - slotA[k];
+      sumA = sumA < 0.0 ? 0.0 : sumA;
+    } else {
+      sumA += v;
+    }
+    if constexpr (kFullB) {
+      sumB += v - slotB[k];
+      sumB = sumB < 0.0 ? 0.0 : sumB;
+    } else {
+      sumB += v;
+    }
+    slotA[k] = v;
+    slotB[k] = v;
+    passA += v;
+    passB += v;
+  }
+  a.prevSum = beforeA;
+  b.prevSum = beforeB;
+  a.sum = sumA;
+  b.sum = sumB;
+  a.passSum = passA;
+  b.passSum = passB;
+  a.pos += steps;
+  b.pos += steps;
+  if (a.pos >= a.length) a.Wrap();
+  if (b.pos >= b.length) b.Wrap();
+}
+
 // The windows through a piece's weighted squares on copies the compiler
 // keeps in registers, in runs cut at every event of either window: inside a
 // run there are no calls and no divisions.
@@ -159,12 +193,16 @@ void MeasurePowerRuns(EBUAnalyzer& a, const double* z, int n) {
   for (int k = 0; k < n;) {
     const bool momentaryFull = momentary.full;
     const bool shortTermFull = shortTerm.full;
-    const int end = std::min({n, k + momentary.ToEvent(), k + shortTerm.ToEvent()});
-    const int steps = end - k;
-    for (; k < end; ++k) {
-      momentary.Push(z[k]);
-      shortTerm.Push(z[k]);
-    }
+    const int steps = std::min({n - k, momentary.ToEvent(), shortTerm.ToEvent()});
+    if (momentaryFull && shortTermFull)
+      PushRuns<true, true>(momentary, shortTerm, z + k, steps);
+    else if (momentaryFull)
+      PushRuns<true, false>(momentary, shortTerm, z + k, steps);
+    else if (shortTermFull)
+      PushRuns<false, true>(momentary, shortTerm, z + k, steps);
+    else
+      PushRuns<false, false>(momentary, shortTerm, z + k, steps);
+    k += steps;
     momentary.Settle(steps, momentaryFull);
     shortTerm.Settle(steps, shortTermFull);
     momentary.StoreTo(a.momentary);
@@ -299,10 +337,15 @@ void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeak
     const int filtered = ProcessKWeightingBankBlock(a.kWeighting, extent, in, y, n);
     for (int c = 0; c < filtered; ++c) a.filterIdle[c] = c < count ? 0 : a.filterIdle[c] + n;
 
+    // The weighted squares of the layout and of the channels still fading; a
+    // channel filtered only because it shares a register with one of them
+    // has settled, and its residue is dropped. The first channel's terms
+    // are stored as they are (0 + t is t).
     double* z = a.power;
     if (measuring) {
-      for (int k = 0; k < n; ++k) z[k] = 0.0;
-      for (int c = 0; c < filtered; ++c) {
+      const double g0 = extent > 0 ? weights.g[0] : 0.0;
+      for (int k = 0; k < n; ++k) z[k] = g0 * (y[0][k] * y[0][k]);
+      for (int c = 1; c < extent; ++c) {
         const double g = weights.g[c];
         const double* yc = y[c];
         for (int k = 0; k < n; ++k) z[k] += g * (yc[k] * yc[k]);

@@ -63,6 +63,8 @@ double LargestOf(const double* x, int n, double from) {
 // is max(P, fall^4 e + Q), with P and Q from the samples alone (two pairs
 // as in UpdateEnvelopeMeterPair, then the pairs composed the same way), so
 // the recursion takes one multiply, one add and one maximum per four.
+// (The envelope is cut to 0 below 1e-30 at the end of the run rather than
+// sample by sample; the two differ by less than that.)
 bool StaysDark(const ChannelPeakMeter& m, double largest) {
   return m.light == 0.0 && m.peak <= 1.0 && largest <= 1.0;
 }
@@ -88,11 +90,13 @@ void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitu
       const double q2 = x[2] * fallRest[i] + x[3] * rest[i];
       const double p = std::max(p2, p1 * fall2[i] + q2);
       const double q = q1 * fall2[i] + q2;
-      const double next = std::max(p, e[i] * fall4[i] + q);
-      e[i] = next < 1e-30 ? 0.0 : next;
+      e[i] = std::max(p, e[i] * fall4[i] + q);
     }
   }
-  for (int i = 0; i < kWays; ++i) m[i].peak = e[i];
+  // The cut to 0 once per run keeps it out of the recursion: within a run
+  // the envelope falls by far less than a decibel, never near the denormal
+  // range.
+  for (int i = 0; i < kWays; ++i) m[i].peak = e[i] < 1e-30 ? 0.0 : e[i];
   for (; k < n; ++k)
     for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
 }
