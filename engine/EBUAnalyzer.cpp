@@ -211,8 +211,8 @@ void MeasurePowerRuns(EBUAnalyzer& a, const double* z, int n) {
   }
 }
 
-// The meters, then, when measuring, the windows
-// (run by run when they have their memory, else step by step).
+// The meters, then, when measuring, the windows (run by run when they have
+// their memory, else step by step).
 void MetersAndWindows(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
                       int count, const double* z, bool measuring, int n) {
   UpdateEnvelopeMetersBlock(meters, magnitudes, count, n);
