@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "EnvelopeMeterBlock.h"
 #include "LevelScale.h"
 #include "SimdVector.h"
 
@@ -41,11 +42,9 @@ void UpdateMeter(ChannelPeakMeter& m, double magnitude) {
   UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(m, magnitude);
 }
 
-// A window step of one weighted square, the integrator and the range meter
-// fed at block ends.
-void MeasurePower(EBUAnalyzer& a, double z) {
-  StepLoudnessWindow(a.momentary, z);
-  StepLoudnessWindow(a.shortTerm, z);
+// The integrator and the range meter take the blocks the windows' latest
+// step ended.
+void FeedEndedBlocks(EBUAnalyzer& a) {
   // The blocks ending while the 400 ms window still fills (100, 200, 300 ms)
   // give an early estimate; the first complete block replaces them.
   if (a.momentary.newBlock) {
@@ -57,41 +56,15 @@ void MeasurePower(EBUAnalyzer& a, double z) {
   if (a.shortTerm.newBlock && a.shortTerm.values.full) UpdateLoudnessRangeMeter(a.range, a.shortTerm.mean);
 }
 
-// UpdateChannelPeakMeterOf<Envelope> with its two random comparisons as
-// maxima, which compile to instructions rather than branches that noise
-// mispredicts half the time: when the magnitude is at most the peak, the
-// envelope's fall lies between them; when it is above, below it. The fall
-// is regrouped as peak * fall + magnitude * rest (rest = 1 - fall), so the
-// recursion through peak waits for one multiply and one add; it differs from
-// the per-sample form's in rounding only.
-[[gnu::always_inline]] inline void UpdateEnvelopeMeter(ChannelPeakMeter& m, double magnitude, double rest) {
-  m.maxHold = std::max(m.maxHold, magnitude);
-  const double peak = std::max(magnitude, m.peak * m.fall + magnitude * rest);
-  m.peak = peak < 1e-30 ? 0.0 : peak;
-  UpdateClipLight(m);
-}
-
-// Two samples, a then b. The envelope after b comes straight from the one
-// before a: fall^2 e + (fall rest a + rest b), at least a fall + rest b and
-// b (the factor fall >= 0 moves into the maximum), so the recursion takes
-// one multiply, one add and one maximum per two samples. The envelope after
-// a is worked out beside it for the clip light. (Below 1e-30, where the
-// per-sample form cuts the envelope to 0, the two differ by less than that.)
-[[gnu::always_inline]] inline void UpdateEnvelopeMeterPair(ChannelPeakMeter& m, double a, double b,
-                                                           double rest, double fall2, double fallRest) {
-  m.maxHold = std::max(std::max(m.maxHold, a), b);
-  const double e = m.peak;
-  const double first = std::max(a, e * m.fall + a * rest);
-  const double second = std::max(std::max(b, a * m.fall + b * rest), e * fall2 + (a * fallRest + b * rest));
-  m.peak = first < 1e-30 ? 0.0 : first;
-  UpdateClipLight(m);
-  m.peak = second < 1e-30 ? 0.0 : second;
-  UpdateClipLight(m);
+// A window step of one weighted square.
+void MeasurePower(EBUAnalyzer& a, double z) {
+  StepLoudnessWindow(a.momentary, z);
+  StepLoudnessWindow(a.shortTerm, z);
+  FeedEndedBlocks(a);
 }
 
 // A loudness window's state copied out for a run of samples, so the compiler
-// keeps it in registers (the ring's stores cannot alias it); the steps are
-// those of StepLoudnessWindow.
+// keeps it in registers (the ring's stores cannot alias it).
 struct WindowRun {
   double* ring;
   int length, pos, hop, count;
@@ -125,33 +98,22 @@ struct WindowRun {
     w.blockMin = blockMin;
   }
 
-  // The samples until the window's next event: a block end or, while the
-  // ring fills, its first wrap. Runs are cut there, so inside a run only the
-  // sums change.
+  // The samples until the window's next event: a block end or the wrap of
+  // its ring. Runs are cut there, so inside a run only the sums change.
   int ToEvent() const {
     const int toBlock = hop - count;
-    return !full && length - pos < toBlock ? length - pos : toBlock;
+    return length - pos < toBlock ? length - pos : toBlock;
   }
 
-  // PushSlidingSum's steps; prevSum keeps the sum after the sample before.
-  [[gnu::always_inline]] void Push(double z) {
-    prevSum = sum;
-    const double old = full ? ring[pos] : 0.0;
-    ring[pos] = z;
-    sum += z;
-    if (full) {
-      sum -= old;
-      if (sum < 0.0) sum = 0.0;
-    }
-    passSum += z;
-    if (++pos >= length) {
-      pos = 0;
-      full = true;
-      sum = passSum;
-      passSum = 0.0;
-    }
+  // After a run that ended at the ring's end: every stored value was added
+  // in this pass, so the running sum restarts from them (as PushSlidingSum
+  // does).
+  void Wrap() {
+    pos = 0;
+    full = true;
+    sum = passSum;
+    passSum = 0.0;
   }
-
   // What StepLoudnessWindow does besides the sums, for a run of `steps`
   // pushes that ended at an event or at the end of the block; fullBefore is
   // whether the ring was full when the run began. Only the last two samples
@@ -176,104 +138,90 @@ struct WindowRun {
   }
 };
 
-// kWays meters through a run of magnitudes each and, with kWindows, the
-// loudness windows through the run's weighted squares z, all on copies the
-// compiler keeps in registers: every recursion from sample to sample then
-// waits for no memory, and the recursions run side by side.
-template <int kWays, bool kWindows>
-void MeterAndWindowRuns(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
-                        const double* z, int n) {
-  ChannelPeakMeter m[kWays > 0 ? kWays : 1];
-  double rest[kWays > 0 ? kWays : 1];
-  double fall2[kWays > 0 ? kWays : 1];
-  double fallRest[kWays > 0 ? kWays : 1];
-  for (int i = 0; i < kWays; ++i) {
-    m[i] = *meters[i];
-    rest[i] = 1.0 - m[i].fall;
-    fall2[i] = m[i].fall * m[i].fall;
-    fallRest[i] = m[i].fall * rest[i];
+// Both windows through `steps` values up to their next event, in one loop
+// so that their recursions run side by side; kFullA and kFullB say whether
+// each ring was full (its values then replace stored ones). These are
+// PushSlidingSum's steps with the leaving value taken from the new one
+// before either meets the sum, so each sum waits for one add per value: it
+// differs from the per-sample form's in rounding only, and the same way at
+// every block split.
+template <bool kFullA, bool kFullB>
+void PushRuns(WindowRun& a, WindowRun& b, const double* z, int steps) {
+  double* slotA = a.ring + a.pos;
+  double* slotB = b.ring + b.pos;
+  double sumA = a.sum, sumB = b.sum, passA = a.passSum, passB = b.passSum;
+  double beforeA = sumA, beforeB = sumB;
+  for (int k = 0; k < steps; ++k) {
+    const double v = z[k];
+    beforeA = sumA;
+    beforeB = sumB;
+    if constexpr (kFullA) {
+      sumA += v - slotA[k];
+      sumA = sumA < 0.0 ? 0.0 : sumA;
+    } else {
+      sumA += v;
+    }
+    if constexpr (kFullB) {
+      sumB += v - slotB[k];
+      sumB = sumB < 0.0 ? 0.0 : sumB;
+    } else {
+      sumB += v;
+    }
+    slotA[k] = v;
+    slotB[k] = v;
+    passA += v;
+    passB += v;
   }
+  a.prevSum = beforeA;
+  b.prevSum = beforeB;
+  a.sum = sumA;
+  b.sum = sumB;
+  a.passSum = passA;
+  b.passSum = passB;
+  a.pos += steps;
+  b.pos += steps;
+  if (a.pos >= a.length) a.Wrap();
+  if (b.pos >= b.length) b.Wrap();
+}
+
+// The windows through a piece's weighted squares on copies the compiler
+// keeps in registers, in runs cut at every event of either window: inside a
+// run there are no calls and no divisions.
+void MeasurePowerRuns(EBUAnalyzer& a, const double* z, int n) {
   WindowRun momentary(a.momentary);
   WindowRun shortTerm(a.shortTerm);
   for (int k = 0; k < n;) {
-    // Up to the next event of either window: no calls and no divisions
-    // inside the loop, so its state stays in registers.
-    int end = n;
     const bool momentaryFull = momentary.full;
     const bool shortTermFull = shortTerm.full;
-    if constexpr (kWindows) end = std::min({n, k + momentary.ToEvent(), k + shortTerm.ToEvent()});
-    const int steps = end - k;
-    for (; k + 1 < end; k += 2) {
-      for (int i = 0; i < kWays; ++i)
-        UpdateEnvelopeMeterPair(m[i], magnitudes[i][k], magnitudes[i][k + 1], rest[i], fall2[i], fallRest[i]);
-      if constexpr (kWindows) {
-        momentary.Push(z[k]);
-        shortTerm.Push(z[k]);
-        momentary.Push(z[k + 1]);
-        shortTerm.Push(z[k + 1]);
-      }
-    }
-    for (; k < end; ++k) {
-      for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
-      if constexpr (kWindows) {
-        momentary.Push(z[k]);
-        shortTerm.Push(z[k]);
-      }
-    }
-    if constexpr (kWindows) {
-      momentary.Settle(steps, momentaryFull);
-      shortTerm.Settle(steps, shortTermFull);
-      if (momentary.newBlock) {
-        if (momentary.full)
-          UpdateGatedIntegrator(a.integrator, momentary.mean);
-        else
-          UpdateGatedIntegratorEarly(a.integrator, momentary.mean);
-      }
-      if (shortTerm.newBlock && shortTerm.full) UpdateLoudnessRangeMeter(a.range, shortTerm.mean);
-    }
-  }
-  for (int i = 0; i < kWays; ++i) *meters[i] = m[i];
-  if constexpr (kWindows) {
+    const int steps = std::min({n - k, momentary.ToEvent(), shortTerm.ToEvent()});
+    if (momentaryFull && shortTermFull)
+      PushRuns<true, true>(momentary, shortTerm, z + k, steps);
+    else if (momentaryFull)
+      PushRuns<true, false>(momentary, shortTerm, z + k, steps);
+    else if (shortTermFull)
+      PushRuns<false, true>(momentary, shortTerm, z + k, steps);
+    else
+      PushRuns<false, false>(momentary, shortTerm, z + k, steps);
+    k += steps;
+    momentary.Settle(steps, momentaryFull);
+    shortTerm.Settle(steps, shortTermFull);
     momentary.StoreTo(a.momentary);
     shortTerm.StoreTo(a.shortTerm);
+    FeedEndedBlocks(a);
   }
 }
 
-// The meters in groups of up to three, the last group with the windows
-// (when measuring and the windows have their memory; otherwise the windows
-// step one by one).
+// The meters, then, when measuring, the windows (run by run when they have
+// their memory, else step by step).
 void MetersAndWindows(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
                       int count, const double* z, bool measuring, int n) {
-  const bool windows = measuring && a.momentary.values.length > 0 && a.shortTerm.values.length > 0;
-  for (; count > 3; count -= 3, meters += 3, magnitudes += 3)
-    MeterAndWindowRuns<3, false>(a, meters, magnitudes, z, n);
-  switch (count * 2 + (windows ? 1 : 0)) {
-    case 0:
-      break;
-    case 1:
-      MeterAndWindowRuns<0, true>(a, meters, magnitudes, z, n);
-      break;
-    case 2:
-      MeterAndWindowRuns<1, false>(a, meters, magnitudes, z, n);
-      break;
-    case 3:
-      MeterAndWindowRuns<1, true>(a, meters, magnitudes, z, n);
-      break;
-    case 4:
-      MeterAndWindowRuns<2, false>(a, meters, magnitudes, z, n);
-      break;
-    case 5:
-      MeterAndWindowRuns<2, true>(a, meters, magnitudes, z, n);
-      break;
-    case 6:
-      MeterAndWindowRuns<3, false>(a, meters, magnitudes, z, n);
-      break;
-    default:
-      MeterAndWindowRuns<3, true>(a, meters, magnitudes, z, n);
-      break;
-  }
-  if (measuring && !windows)
+  UpdateEnvelopeMetersBlock(meters, magnitudes, count, n);
+  if (!measuring) return;
+  if (a.momentary.values.length > 0 && a.shortTerm.values.length > 0) {
+    MeasurePowerRuns(a, z, n);
+  } else {
     for (int k = 0; k < n; ++k) MeasurePower(a, z[k]);
+  }
 }
 
 // The true peak and meter of a channel fed zeros stay as they are once the
@@ -389,10 +337,15 @@ void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeak
     const int filtered = ProcessKWeightingBankBlock(a.kWeighting, extent, in, y, n);
     for (int c = 0; c < filtered; ++c) a.filterIdle[c] = c < count ? 0 : a.filterIdle[c] + n;
 
+    // The weighted squares of the layout and of the channels still fading; a
+    // channel filtered only because it shares a register with one of them
+    // has settled, and its residue is dropped. The first channel's terms
+    // are stored as they are (0 + t is t).
     double* z = a.power;
     if (measuring) {
-      for (int k = 0; k < n; ++k) z[k] = 0.0;
-      for (int c = 0; c < filtered; ++c) {
+      const double g0 = extent > 0 ? weights.g[0] : 0.0;
+      for (int k = 0; k < n; ++k) z[k] = g0 * (y[0][k] * y[0][k]);
+      for (int c = 1; c < extent; ++c) {
         const double g = weights.g[c];
         const double* yc = y[c];
         for (int k = 0; k < n; ++k) z[k] += g * (yc[k] * yc[k]);

@@ -72,8 +72,9 @@ void MeasureEBU(EBUAnalyzer& analyzer, LoudnessChannelConfig config, bool measur
 // Block form of MeterEBU and MeasureEBU together: `frames` samples of the
 // layout's channels, x[c] for c below its channel count (the others take 0),
 // with the same readings, sample for sample, to within floating-point
-// rounding (the K-weighting residue of channels that left the layout is
-// dropped once it has faded below 1e-40 in power).
+// rounding (the K-weighting residue of channels outside the layout is
+// dropped once it has faded below 1e-40 in power); the loudness readings
+// are the same at every split of the samples into calls.
 void ProcessEBUBlock(EBUAnalyzer& analyzer, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
                      const double* const* x, int frames);
 

@@ -1,0 +1,153 @@
+#include "EnvelopeMeterBlock.h"
+
+#include <algorithm>
+
+#include "SimdVector.h"
+
+namespace kalvo5 {
+namespace {
+
+// UpdateChannelPeakMeterOf<Envelope> with its two random comparisons as
+// maxima, which compile to instructions rather than branches that noise
+// mispredicts half the time: when the magnitude is at most the peak, the
+// envelope's fall lies between them; when it is above, below it. The fall
+// is regrouped as peak * fall + magnitude * rest (rest = 1 - fall), so the
+// recursion through peak waits for one multiply and one add; it differs from
+// the per-sample form's in rounding only.
+[[gnu::always_inline]] inline void UpdateEnvelopeMeter(ChannelPeakMeter& m, double magnitude, double rest) {
+  m.maxHold = std::max(m.maxHold, magnitude);
+  const double peak = std::max(magnitude, m.peak * m.fall + magnitude * rest);
+  m.peak = peak < 1e-30 ? 0.0 : peak;
+  UpdateClipLight(m);
+}
+
+// Two samples, a then b. The envelope after b comes straight from the one
+// before a: fall^2 e + (fall rest a + rest b), at least a fall + rest b and
+// b (the factor fall >= 0 moves into the maximum), so the recursion takes
+// one multiply, one add and one maximum per two samples. The envelope after
+// a is worked out beside it for the clip light. (Below 1e-30, where the
+// per-sample form cuts the envelope to 0, the two differ by less than that.)
+[[gnu::always_inline]] inline void UpdateEnvelopeMeterPair(ChannelPeakMeter& m, double a, double b,
+                                                           double rest, double fall2, double fallRest) {
+  m.maxHold = std::max(std::max(m.maxHold, a), b);
+  const double e = m.peak;
+  const double first = std::max(a, e * m.fall + a * rest);
+  const double second = std::max(std::max(b, a * m.fall + b * rest), e * fall2 + (a * fallRest + b * rest));
+  m.peak = first < 1e-30 ? 0.0 : first;
+  UpdateClipLight(m);
+  m.peak = second < 1e-30 ? 0.0 : second;
+  UpdateClipLight(m);
+}
+
+// The largest of `from` and x[0 ... n-1], in two-lane registers.
+double LargestOf(const double* x, int n, double from) {
+  using simd::Vec2;
+  Vec2 top0 = {from, from};
+  Vec2 top1 = top0;
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    top0 = simd::Max(top0, simd::Load<Vec2>(x + k));
+    top1 = simd::Max(top1, simd::Load<Vec2>(x + k + 2));
+  }
+  const Vec2 top = simd::Max(top0, top1);
+  double largest = std::max(top[0], top[1]);
+  for (; k < n; ++k) largest = std::max(largest, x[k]);
+  return largest;
+}
+
+// A run through which a meter's clip light stays dark: it is dark now and
+// neither its envelope nor any magnitude of the run is above full scale, so
+// no envelope value of the run can be either (each lies between the one
+// before and the magnitude). Then only the last envelope matters, and four
+// samples compose into one step of the recursion: the envelope after them
+// is max(P, fall^4 e + Q), with P and Q from the samples alone (two pairs
+// as in UpdateEnvelopeMeterPair, then the pairs composed the same way), so
+// the recursion takes one multiply, one add and one maximum per four.
+// (The envelope is cut to 0 below 1e-30 at the end of the run rather than
+// sample by sample; the two differ by less than that.)
+bool StaysDark(const ChannelPeakMeter& m, double largest) {
+  return m.light == 0.0 && m.peak <= 1.0 && largest <= 1.0;
+}
+
+template <int kWays>
+void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitudes, int n) {
+  double fall[kWays], rest[kWays], fall2[kWays], fall4[kWays], fallRest[kWays], e[kWays];
+  for (int i = 0; i < kWays; ++i) {
+    fall[i] = m[i].fall;
+    rest[i] = 1.0 - fall[i];
+    fall2[i] = fall[i] * fall[i];
+    fall4[i] = fall2[i] * fall2[i];
+    fallRest[i] = fall[i] * rest[i];
+    e[i] = m[i].peak;
+  }
+  int k = 0;
+  for (; k + 3 < n; k += 4) {
+    for (int i = 0; i < kWays; ++i) {
+      const double* x = magnitudes[i] + k;
+      const double p1 = std::max(x[1], x[0] * fall[i] + x[1] * rest[i]);
+      const double q1 = x[0] * fallRest[i] + x[1] * rest[i];
+      const double p2 = std::max(x[3], x[2] * fall[i] + x[3] * rest[i]);
+      const double q2 = x[2] * fallRest[i] + x[3] * rest[i];
+      const double p = std::max(p2, p1 * fall2[i] + q2);
+      const double q = q1 * fall2[i] + q2;
+      e[i] = std::max(p, e[i] * fall4[i] + q);
+    }
+  }
+  // The cut to 0 once per run keeps it out of the recursion: within a run
+  // the envelope falls by far less than a decibel, never near the denormal
+  // range.
+  for (int i = 0; i < kWays; ++i) m[i].peak = e[i] < 1e-30 ? 0.0 : e[i];
+  for (; k < n; ++k)
+    for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
+}
+
+// kWays meters through a run of magnitudes each, on copies the compiler
+// keeps in registers: every recursion from sample to sample then waits for
+// no memory, and the recursions run side by side.
+template <int kWays>
+void MeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes, int n) {
+  ChannelPeakMeter m[kWays];
+  bool dark = true;
+  for (int i = 0; i < kWays; ++i) {
+    m[i] = *meters[i];
+    const double largest = LargestOf(magnitudes[i], n, m[i].maxHold);
+    dark = dark && StaysDark(m[i], largest);
+    m[i].maxHold = largest;
+  }
+  if (dark) {
+    DarkEnvelopeRuns<kWays>(m, magnitudes, n);
+  } else {
+    double rest[kWays];
+    double fall2[kWays];
+    double fallRest[kWays];
+    for (int i = 0; i < kWays; ++i) {
+      rest[i] = 1.0 - m[i].fall;
+      fall2[i] = m[i].fall * m[i].fall;
+      fallRest[i] = m[i].fall * rest[i];
+    }
+    int k = 0;
+    for (; k + 1 < n; k += 2)
+      for (int i = 0; i < kWays; ++i)
+        UpdateEnvelopeMeterPair(m[i], magnitudes[i][k], magnitudes[i][k + 1], rest[i], fall2[i], fallRest[i]);
+    for (; k < n; ++k)
+      for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
+  }
+  for (int i = 0; i < kWays; ++i) *meters[i] = m[i];
+}
+
+}  // namespace
+
+void UpdateEnvelopeMetersBlock(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count,
+                               int n) {
+  // In groups of up to three, whose recursions run side by side.
+  for (; count > 0; count -= 3, meters += 3, magnitudes += 3) {
+    if (count == 1)
+      MeterRuns<1>(meters, magnitudes, n);
+    else if (count == 2)
+      MeterRuns<2>(meters, magnitudes, n);
+    else
+      MeterRuns<3>(meters, magnitudes, n);
+  }
+}
+
+}  // namespace kalvo5
