@@ -14,15 +14,7 @@ class IBBitmapControlVt : public igraphics::IControl, public igraphics::IBitmapB
   // No value prompt on a right click, no reset on a double click.
   void OnMouseDown(float, float, const igraphics::MouseMods&) override {}
   void OnMouseDoubleClick(float, float, const igraphics::MouseMods&) override {}
-  void OnScaleChanged() override;
   void Draw(igraphics::IGraphics& g) override { DrawBitmap(g, *this); }
 };
-
-// The rectangle of one frame of `bitmap` with its top left corner at (x, y).
-igraphics::Rect FrameBounds(float x, float y, const igraphics::Bitmap& bitmap);
-
-// Loads the bitmap again for the window's current scale; keeps the old one
-// when that fails.
-void ReloadBitmapForScale(igraphics::IControl& control, igraphics::IBitmapBase& holder);
 
 }  // namespace kalvo5

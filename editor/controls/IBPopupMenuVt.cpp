@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "IBBitmapControlVt.h"
 #include "framework/iplug/IParam.h"
+#include "menus/BitmapFrames.h"
 
 namespace kalvo5 {
 
 IBPopupMenuVt::IBPopupMenuVt(int x, int /*y*/, int paramIdx, const igraphics::Bitmap& bitmap)
-    : igraphics::IControl(FrameBounds(static_cast<float>(x), kRowTop, bitmap), paramIdx),
+    : igraphics::IControl(FrameBounds(bitmap, static_cast<float>(x), kRowTop), paramIdx),
       igraphics::IBitmapBase(bitmap) {
   DisablePrompt(false);
   SetDblAsSingleClick(true);
@@ -24,7 +24,5 @@ void IBPopupMenuVt::OnMouseWheel(float, float, const igraphics::MouseMods&, floa
   SetControlValue(std::clamp(entry / (param->GetMax() - param->GetMin()), 0.0, 1.0), 0);
   MarkDirty(true);
 }
-
-void IBPopupMenuVt::OnScaleChanged() { ReloadBitmapForScale(*this, *this); }
 
 }  // namespace kalvo5

@@ -16,7 +16,6 @@ class IBPopupMenuVt : public igraphics::IControl, public igraphics::IBitmapBase 
 
   void OnMouseDown(float x, float y, const igraphics::MouseMods& mods) override;
   void OnMouseWheel(float x, float y, const igraphics::MouseMods& mods, float delta) override;
-  void OnScaleChanged() override;
   void Draw(igraphics::IGraphics& g) override { DrawBitmap(g, *this); }
 };
 

@@ -1,11 +1,11 @@
 #include "IBPushControlVt.h"
 
-#include "IBBitmapControlVt.h"
+#include "menus/BitmapFrames.h"
 
 namespace kalvo5 {
 
 IBPushControlVt::IBPushControlVt(int x, int y, int paramIdx, const igraphics::Bitmap& bitmap)
-    : igraphics::IBSwitchControl(FrameBounds(static_cast<float>(x), static_cast<float>(y), bitmap), bitmap,
+    : igraphics::IBSwitchControl(FrameBounds(bitmap, static_cast<float>(x), static_cast<float>(y)), bitmap,
                                  paramIdx) {
   mNumStates = 2;
 }

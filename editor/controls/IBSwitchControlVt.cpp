@@ -1,11 +1,11 @@
 #include "IBSwitchControlVt.h"
 
-#include "IBBitmapControlVt.h"
+#include "menus/BitmapFrames.h"
 
 namespace kalvo5 {
 
 IBSwitchControlVt::IBSwitchControlVt(float x, float y, const igraphics::Bitmap& bitmap, int paramIdx)
-    : igraphics::ISwitchControlBase(FrameBounds(x, y, bitmap), paramIdx), igraphics::IBitmapBase(bitmap) {}
+    : igraphics::ISwitchControlBase(FrameBounds(bitmap, x, y), paramIdx), igraphics::IBitmapBase(bitmap) {}
 
 void IBSwitchControlVt::OnMouseDown(float, float, const igraphics::MouseMods& mods) {
   mMods = mods;
@@ -20,7 +20,5 @@ void IBSwitchControlVt::OnMouseUp(float, float, const igraphics::MouseMods&) {
   mMouseDown = false;
   MarkDirty(false);
 }
-
-void IBSwitchControlVt::OnScaleChanged() { ReloadBitmapForScale(*this, *this); }
 
 }  // namespace kalvo5

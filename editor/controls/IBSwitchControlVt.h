@@ -13,7 +13,6 @@ class IBSwitchControlVt : public igraphics::ISwitchControlBase, public igraphics
 
   void OnMouseDown(float x, float y, const igraphics::MouseMods& mods) override;
   void OnMouseUp(float x, float y, const igraphics::MouseMods& mods) override;
-  void OnScaleChanged() override;
   void Draw(igraphics::IGraphics& g) override { DrawBitmap(g, *this); }
 
  private:

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "editor/menus/BitmapFrames.h"
+#include "framework/igraphics/IBitmapBase.h"
 #include "framework/igraphics/IGraphics.h"
 #include "framework/igraphics/TextLayout.h"
 #include "plugin/Kalvo5.h"
@@ -111,6 +112,13 @@ void IBPresetMenuNewVt::OnMouseOut() {
 }
 
 void IBPresetMenuNewVt::OnResized() { MarkDirty(false); }
+
+void IBPresetMenuNewVt::OnScaleChanged() {
+  igraphics::IGraphics* g = GetUI();
+  if (!g) return;
+  mArea.previousBitmap = igraphics::ReloadedForScale(*g, mArea.previousBitmap);
+  mArea.nextBitmap = igraphics::ReloadedForScale(*g, mArea.nextBitmap);
+}
 
 void IBPresetMenuNewVt::OnDrop(const char* path) {
   if (!path || !*path || std::strlen(path) > kMaxChosenPathLength) return;

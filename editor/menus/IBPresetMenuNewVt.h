@@ -42,6 +42,8 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   void OnMouseOut() override;
   void OnDrop(const char* path) override;
   void OnResized() override;
+  // The arrows' bitmaps again at the window's new bitmap scale.
+  void OnScaleChanged() override;
   void OnMenuChoice(igraphics::PopupMenu* menu, int slot) override;
   void Draw(igraphics::IGraphics& g) override;
 

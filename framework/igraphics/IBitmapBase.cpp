@@ -25,6 +25,14 @@ Rect IBitmapBase::FrameRect(const Bitmap& bitmap, const Rect& bounds, int frame,
   return {left, top, left + static_cast<float>(fw), top + static_cast<float>(fh)};
 }
 
+Bitmap ReloadedForScale(IGraphics& g, const Bitmap& bitmap) {
+  if (bitmap.name.empty()) return bitmap;
+  Bitmap reloaded = g.LoadBitmapResource(bitmap.name, bitmap.frames, bitmap.framesHorizontal);
+  return reloaded.IsValid() ? reloaded : bitmap;
+}
+
+void IBitmapBase::ReloadBitmap(IGraphics& g) { mBitmap = ReloadedForScale(g, mBitmap); }
+
 void IBitmapBase::DrawBitmap(IGraphics& g, const IControl& control) const {
   int srcX = 0, srcY = 0;
   const int frame = FrameFor(mBitmap.frames, control.GetValue(0));

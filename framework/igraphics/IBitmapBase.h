@@ -5,6 +5,12 @@
 
 namespace igraphics {
 
+class IGraphics;
+
+// The same bitmap at the window's current bitmap scale (itself when it has no
+// name or cannot be loaded again).
+Bitmap ReloadedForScale(IGraphics& g, const Bitmap& bitmap);
+
 class IBitmapBase {
  public:
   explicit IBitmapBase(const Bitmap& bitmap) : mBitmap(bitmap) {}
@@ -18,6 +24,9 @@ class IBitmapBase {
   // Draws the frame for the control's slot-0 value.
   void DrawBitmap(IGraphics& g, const IControl& control) const;
 
+  // Loads the bitmap again at the window's bitmap scale; keeps the old one
+  // when that fails. The window calls it when the scale it needs changes.
+  void ReloadBitmap(IGraphics& g);
   const Bitmap& GetBitmap() const { return mBitmap; }
   void SetBitmap(const Bitmap& bitmap) { mBitmap = bitmap; }
 

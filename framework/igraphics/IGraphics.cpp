@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "../iplug/IParam.h"
+#include "IBitmapBase.h"
 #include "ICornerResizerControl.h"
 #include "IGEditorDelegate.h"
 #include "IMessageBoxControl.h"
@@ -259,15 +260,21 @@ void IGraphics::ResizeEditor(int width, int height, float scale, bool hostMustFo
   mWidth = width;
   mHeight = height;
   mDrawScale = scale;
-  if (mCornerResizer) mCornerResizer->OnScaleChanged();
+  const bool reload = BitmapScale() != bitmapScale;
+  if (mCornerResizer) {
+    if (reload) ReloadBitmap(*mCornerResizer);
+    mCornerResizer->OnScaleChanged();
+  }
   const double total = GetTotalScale();
   if (hostMustFollow)
     mDelegate.RequestEditorSize(static_cast<int>(std::lround(mWidth * total)),
                                 static_cast<int>(std::lround(mHeight * total)));
   ResizeNativeWindow();
-  const bool reload = BitmapScale() != bitmapScale;
   for (auto& control : mControls) {
-    if (reload) control->OnScaleChanged();
+    if (reload) {
+      ReloadBitmap(*control);
+      control->OnScaleChanged();
+    }
     control->OnResized();
     control->MarkDirty(false);
   }
@@ -298,10 +305,15 @@ void IGraphics::SetScreenScale(double scale) {
                               static_cast<int>(std::lround(mHeight * total)));
   ResizeNativeWindow();
   for (auto& control : mControls) {
+    ReloadBitmap(*control);
     control->OnScaleChanged();
     control->MarkDirty(false);
   }
   ResizeSurface();
+}
+
+void IGraphics::ReloadBitmap(IControl& control) {
+  if (auto* holder = dynamic_cast<IBitmapBase*>(&control)) holder->ReloadBitmap(*this);
 }
 
 // --- Pointer -------------------------------------------------------------

@@ -291,6 +291,8 @@ class IGraphics {
 
  private:
   void ResizeSurface();
+  // A bitmap control's bitmap at the current bitmap scale.
+  void ReloadBitmap(IControl& control);
   void ResizeNativeWindow();
   void InitSpecialControl(IControl& control);
   // The parameters bound to the control's slots, gathered before a call that

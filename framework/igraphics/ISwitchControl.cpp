@@ -39,11 +39,4 @@ IBSwitchControl::IBSwitchControl(const Rect& bounds, const Bitmap& bitmap, int p
                                  ActionFunction action)
     : ISwitchControlBase(bounds, paramIdx, std::move(action), bitmap.frames), IBitmapBase(bitmap) {}
 
-void IBSwitchControl::OnScaleChanged() {
-  IGraphics* g = GetUI();
-  if (!g || mBitmap.name.empty()) return;
-  Bitmap reloaded = g->LoadBitmapResource(mBitmap.name, mBitmap.frames, mBitmap.framesHorizontal);
-  if (reloaded.IsValid()) mBitmap = reloaded;
-}
-
 }  // namespace igraphics

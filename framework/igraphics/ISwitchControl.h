@@ -31,8 +31,6 @@ class IBSwitchControl : public ISwitchControlBase, public IBitmapBase {
                   ActionFunction action = nullptr);
 
   void Draw(IGraphics& g) override { DrawBitmap(g, *this); }
-  // Reloads the bitmap for the screen's scale.
-  void OnScaleChanged() override;
 };
 
 }  // namespace igraphics

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "Kalvo5EditorFixture.h"
+#include "editor/menus/EditorTags.h"
+#include "framework/igraphics/IBitmapBase.h"
 
 namespace kalvo5 {
 namespace {
@@ -93,6 +95,12 @@ TEST_F(Kalvo5Pixels, EveryPageAtThreeScalesAndTheLeqMScale) {
       Draw(scale);
       EXPECT_EQ(g->GetSurface()->WidthPixels(), static_cast<int>(std::lround(616 * scale)));
       EXPECT_EQ(g->GetSurface()->HeightPixels(), static_cast<int>(std::lround(352 * scale)));
+      // Every bitmap is at the resolution the scale needs, none enlarged.
+      const auto& background =
+          dynamic_cast<igraphics::IBitmapBase&>(*g->ControlAt(plugin->Indices().mPkScaleIdx));
+      EXPECT_EQ(background.GetBitmap().scale, static_cast<int>(std::ceil(scale))) << scale;
+      const auto& menuButton = dynamic_cast<igraphics::IBitmapBase&>(*g->ControlWithTag(kTagPluginMenu));
+      EXPECT_EQ(menuButton.GetBitmap().scale, static_cast<int>(std::ceil(scale))) << scale;
       if (scale == 1.0) {
         between = At(200, 212);
         corner = At(12, 340);
