@@ -75,7 +75,8 @@ bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs) {
   InitLoudnessRangeMeter(a.speechRange, -70.0, -144.0, 10.0, 95.0);
   InitLoudnessRangeMeter(a.windowRange, -70.0, -20.0, 10.0, 95.0);
   // The gate stays disabled at unsupported rates, which is not a failure.
-  if (!InitDialogGate(a.gate, fs, a.blockLength) && FindSpeechRate(fs) != nullptr) ok = false;
+  SpeechRoute route;
+  if (!InitDialogGate(a.gate, fs, a.blockLength) && FindSpeechRoute(fs, route)) ok = false;
   ResetDIAL(a);
   return ok;
 }

@@ -44,9 +44,10 @@ struct DIALAnalyzer {
 };
 
 // Designs the K-weighting, obtains all memory (windows, block, gate with its
-// speech detector) and resets. The gate is enabled at 32, 44.1
-// and 48 kHz only; at other rates the dialogue-gated readings keep their
-// reset values. windowMs is clamped to 10 ... 99999 (non-finite: 10000).
+// speech detector) and resets. The gate is enabled at every rate the speech
+// detector takes (FindSpeechRoute); at others (below 8 kHz, or a rate with
+// no small ratio to 16 kHz) the dialogue-gated readings keep their reset
+// values. windowMs is clamped to 10 ... 99999 (non-finite: 10000).
 // False when some memory was not available (that part then stays silent).
 bool InitDIAL(DIALAnalyzer& analyzer, double sampleRate, double windowMs);
 

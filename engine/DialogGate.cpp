@@ -38,14 +38,13 @@ bool InitDialogGate(DialogGate& g, double fs, int blockLength) {
   g.startupBlocks = 0;
   g.delayA.length = 0;
   g.delayB.length = 0;
-  if (FindSpeechRate(fs) == nullptr || blockLength < 1) return false;
-  if (!InitSpeechDetector(g.detector, fs, blockLength)) return false;
+  if (blockLength < 1 || !InitSpeechDetector(g.detector, fs, blockLength)) return false;
 
   std::unique_ptr<float[]> zeros(new (std::nothrow) float[static_cast<std::size_t>(blockLength)]());
   if (zeros == nullptr) return false;
   g.startupBlocks = MeasureStartupBlocks(g.detector, zeros.get(), blockLength);
   // The delay in blocks, computed from samples as the block length and the
-  // rate define a block (the same number at the supported rates).
+  // rate define a block (the same number at every rate).
   const auto rate = static_cast<std::int64_t>(fs);
   const auto delay = static_cast<std::int64_t>(blockLength) * g.startupBlocks / (rate / 10);
   g.delayA.length = g.delayB.length = static_cast<int>(std::min<std::int64_t>(delay, kDialogDelayCapacity));
@@ -62,7 +61,7 @@ void ResetDialogGate(DialogGate& g) {
   g.speechBlocks = 0;
   ClearDelay(g.delayA);
   ClearDelay(g.delayB);
-  if (g.enabled) InitSpeechDetector(g.detector, g.detector.rate->inputRate, g.blockLength);
+  if (g.enabled) InitSpeechDetector(g.detector, g.detector.route.sampleRate, g.blockLength);
 }
 
 DialogGateBlock GateDialogBlock(DialogGate& g, double momentary, double window, const float* samples) {

@@ -34,7 +34,7 @@ inline double PushBlockDelay(BlockDelay& d, double v) {
 }
 
 struct DialogGate {
-  bool enabled = false;  // a supported rate and a working detector
+  bool enabled = false;  // a rate the detector takes, and a working detector
   SpeechDetector detector;
   int blockLength = 0;
 
@@ -61,8 +61,9 @@ inline bool HasValue(const DialogGate& gate) { return gate.speechBlocks > 0; }
 
 // Creates the detector for the rate and block length (100 ms of samples),
 // measures its start-up delay, sizes the delay lines and resets. Returns
-// whether the gate is enabled: only at 32, 44.1 and 48 kHz, and only when
-// the memory could be obtained. Not for the audio thread.
+// whether the gate is enabled: at every rate the detector takes (8 kHz and
+// up; see FindSpeechRoute), and only when the memory could be obtained. Not
+// for the audio thread.
 bool InitDialogGate(DialogGate& gate, double sampleRate, int blockLength);
 
 // Empties the average, the counters and the delay lines and restarts the

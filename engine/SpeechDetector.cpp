@@ -40,6 +40,8 @@ constexpr float kSilenceStep = 1.0f;
 constexpr float kLargestInput = 1.0e6f;
 // Block lengths beyond this are taken in pieces anyway; it bounds the ring.
 constexpr int kLargestBlockLength = 1 << 22;
+// Samples scaled (and halved) at a time, on the stack.
+constexpr int kChunk = 1024;
 
 void Evaluate(SpeechDetector& d) {
   EvaluateSpeechFeatures(d.analysis, d.features);
@@ -90,43 +92,48 @@ int DecideSpeech(const float scores[kSpeechScoreCount]) {
 }
 
 bool InitSpeechDetector(SpeechDetector& d, double sampleRate, int blockLength) {
-  const SpeechRate* rate = FindSpeechRate(sampleRate);
+  SpeechRoute route;
   blockLength = std::clamp(blockLength, 0, kLargestBlockLength);
-  if (rate == nullptr) {
-    d.rate = nullptr;
+  if (!FindSpeechRoute(sampleRate, route)) {
+    d.created = false;
     return false;
   }
 
-  if (d.rate != rate || d.blockLength != blockLength || d.storage == nullptr) {
-    const int polyphaseSize = SpeechPolyphaseSize(*rate);
-    const int capacity = 2 * std::max(blockLength, rate->inputNeeded);
+  if (!d.created || d.route.sampleRate != route.sampleRate || d.blockLength != blockLength) {
+    const SpeechRate& rate = route.row;
+    const int polyphaseSize = SpeechPolyphaseSize(rate);
+    const int halvedBlock = (blockLength + (1 << route.halvings) - 1) >> route.halvings;
+    const int capacity = 2 * std::max(halvedBlock, rate.inputNeeded);
     const std::size_t size = static_cast<std::size_t>(polyphaseSize) + static_cast<std::size_t>(capacity) +
-                             static_cast<std::size_t>(rate->inputNeeded);
-    d.rate = nullptr;
+                             static_cast<std::size_t>(rate.inputNeeded);
+    d.created = false;
     d.storage.reset(new (std::nothrow) float[size]);
+    d.phaseTable.reset(new (std::nothrow) int[static_cast<std::size_t>(SpeechPhaseTableSize(rate))]);
     // The filter is designed in natural order into a buffer needed only here.
-    const std::unique_ptr<float[]> h(new (std::nothrow) float[static_cast<std::size_t>(rate->filter.taps)]);
-    if (d.storage == nullptr || h == nullptr) {
+    const std::unique_ptr<float[]> h(new (std::nothrow) float[static_cast<std::size_t>(rate.filter.taps)]);
+    if (d.storage == nullptr || d.phaseTable == nullptr || h == nullptr) {
       d.storage.reset();
-      d.storageSize = 0;
+      d.phaseTable.reset();
       return false;
     }
-    d.storageSize = size;
     d.polyphase = d.storage.get();
     d.inputRing = d.polyphase + polyphaseSize;
     d.ringCapacity = capacity;
     d.passBuffer = d.inputRing + capacity;
-    DesignResamplingFilter(rate->filter, h.get());
-    ConfigureSpeechResampler(d.resampler, *rate, h.get(), d.polyphase);
+    DesignResamplingFilter(rate.filter, h.get());
+    ConfigureSpeechResampler(d.resampler, rate, h.get(), d.polyphase, d.phaseTable.get());
+    d.halfBand = DesignHalfBand();
     InitSpeechFeatures(d.analysis);
-    d.rate = rate;
+    d.route = route;
     d.blockLength = blockLength;
+    d.created = true;
   }
 
   std::fill(d.inputRing, d.inputRing + d.ringCapacity, 0.0f);
-  std::fill(d.passBuffer, d.passBuffer + rate->inputNeeded, 0.0f);
+  std::fill(d.passBuffer, d.passBuffer + d.route.row.inputNeeded, 0.0f);
   d.ringRead = 0;
   d.ringCount = 0;
+  for (HalfBandDecimator& stage : d.halvings) ResetHalfBand(stage);
   ResetSpeechResampler(d.resampler);
   std::fill(std::begin(d.frame), std::end(d.frame), 0.0f);
   ClearSpeechFeatures(d.analysis);
@@ -139,21 +146,27 @@ bool InitSpeechDetector(SpeechDetector& d, double sampleRate, int blockLength) {
 }
 
 int DetectSpeech(SpeechDetector& d, const float* samples, int count) {
-  if (d.rate == nullptr) return -1;
+  if (!d.created) return -1;
   if (samples == nullptr) return d.decision;
+  float chunk[kChunk];
   while (count > 0) {
     // Passes always leave fewer than inputNeeded samples, at most half the
     // ring, so every round makes room for at least that many.
     const int room = d.ringCapacity - d.ringCount;
-    const int take = std::min(room, count);
-    int write = (d.ringRead + d.ringCount) % d.ringCapacity;
+    const int take = std::min({kChunk, room << d.route.halvings, count});
+    int n = take;
     for (int i = 0; i < take; ++i) {
       const float v = samples[i];
-      d.inputRing[write] =
-          std::isfinite(v) ? std::clamp(v, -kLargestInput, kLargestInput) * kSampleScale : 0.0f;
+      chunk[i] = std::isfinite(v) ? std::clamp(v, -kLargestInput, kLargestInput) * kSampleScale : 0.0f;
+    }
+    for (int stage = 0; stage < d.route.halvings; ++stage)
+      n = DecimateByTwo(d.halvings[stage], d.halfBand, chunk, n, chunk);
+    int write = (d.ringRead + d.ringCount) % d.ringCapacity;
+    for (int i = 0; i < n; ++i) {
+      d.inputRing[write] = chunk[i];
       write = write + 1 == d.ringCapacity ? 0 : write + 1;
     }
-    d.ringCount += take;
+    d.ringCount += n;
     samples += take;
     count -= take;
     RunPasses(d);

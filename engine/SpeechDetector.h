@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "HalfBandDecimator.h"
 #include "SpeechFeatures.h"
 #include "SpeechResampler.h"
 
@@ -39,20 +40,24 @@ float ScoreSpeechFeatures(const float features[kSpeechFeatureCount]);
 int DecideSpeech(const float scores[kSpeechScoreCount]);
 
 struct SpeechDetector {
-  const SpeechRate* rate = nullptr;  // null: not created, DetectSpeech answers -1
+  bool created = false;  // false: DetectSpeech answers -1
+  SpeechRoute route;     // how the input reaches 16 kHz
   int blockLength = 0;
 
   // One block for everything sized by the rate and block length: the
-  // resampler's filter in polyphase order, the input ring and the pass buffer.
+  // resampler's filter in polyphase order, the input ring and the pass
+  // buffer; and the resampler's phase table.
   std::unique_ptr<float[]> storage;
-  std::size_t storageSize = 0;
+  std::unique_ptr<int[]> phaseTable;
   float* polyphase = nullptr;
-  float* inputRing = nullptr;  // samples in 16-bit units
-  int ringCapacity = 0;        // 2 max(blockLength, inputNeeded)
+  float* inputRing = nullptr;  // samples in 16-bit units, at the resampler's rate
+  int ringCapacity = 0;        // 2 max(blockLength halved as the route halves, inputNeeded)
   int ringRead = 0;
   int ringCount = 0;
   float* passBuffer = nullptr;  // inputNeeded samples
 
+  HalfBandDesign halfBand;
+  HalfBandDecimator halvings[kSpeechMaxHalvings];  // the route's first `halvings` stages
   SpeechResampler resampler;
   float frame[kSpeechFrameLength] = {};
   SpeechFeatureState analysis;
@@ -64,12 +69,13 @@ struct SpeechDetector {
   int decision = -1;  // -1 before the first evaluation, then 1 speech or 0
 };
 
-// Puts the detector into its initial state for a rate of 32000, 44100 or
-// 48000 Hz (truncated) and calls of up to blockLength samples. Allocates and
-// designs the filter only when the rate or block length differ from the
-// previous call, so re-initialising for the same rate and block length (as a
-// reset does) is allocation-free. Returns false, leaving the detector
-// unusable, for any other rate or when memory cannot be obtained.
+// Puts the detector into its initial state for a sample rate (truncated; see
+// FindSpeechRoute for the rates it takes) and calls of up to blockLength
+// samples. Allocates and designs the filters only when the rate or block
+// length differ from the previous call, so re-initialising for the same rate
+// and block length (as a reset does) is allocation-free. Returns false,
+// leaving the detector unusable, for a rate without a route or when memory
+// cannot be obtained.
 bool InitSpeechDetector(SpeechDetector& detector, double sampleRate, int blockLength);
 
 // Takes count samples (full scale +-1), runs every complete pass they make

@@ -2,26 +2,60 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <numeric>
 
 namespace kalvo5 {
 
 namespace {
 
-// All three filters share one shape: a 4 ms Kaiser-windowed (beta 4.8)
+// All filters share one shape: a 4 ms Kaiser-windowed (beta 4.8)
 // raised-cosine low-pass whose 6 dB point sits just below the 8 kHz Nyquist
 // limit of the output. Flat within 0.001 dB to 6 kHz, at least 87 dB down
 // above 8.3 kHz. Decimating by 2 from 32 kHz folds 8.3 kHz onto 7.7 kHz, so
 // that filter sits 270 Hz lower.
 constexpr double kWindowBeta = 4.8;
 constexpr double kDcGain = 0.99;
+constexpr double kCutoffHz = 7440.0;
+constexpr double kTransitionHz = 680.0;
 
 constexpr SpeechRate kRates[] = {
     {32000, 1, 2, 2048, {129, 32000.0, 7170.0, 730.0, kWindowBeta, kDcGain}},
     // The prototype runs at 160 x 44.1 kHz; its gain of 160 x 0.99 gives each
     // of its phases the gain 0.99.
-    {44100, 160, 441, 2823, {28225, 160.0 * 44100.0, 7440.0, 680.0, kWindowBeta, 160.0 * kDcGain}},
-    {48000, 1, 3, 3072, {193, 48000.0, 7440.0, 680.0, kWindowBeta, kDcGain}},
+    {44100, 160, 441, 2823, {28225, 160.0 * 44100.0, kCutoffHz, kTransitionHz, kWindowBeta, 160.0 * kDcGain}},
+    {48000, 1, 3, 3072, {193, 48000.0, kCutoffHz, kTransitionHz, kWindowBeta, kDcGain}},
 };
+
+// Below this the band the detector listens to is mostly gone.
+constexpr int kLowestRate = 8000;
+// From here on a rate is halved (while even): the half-band stage keeps
+// 0 ... 0.13 fs, which reaches 8.3 kHz only from 64 kHz up.
+constexpr int kHalvingFrom = 64000;
+// The most taps a derived filter may have (2 MB); 44.056 kHz needs 352481.
+constexpr std::int64_t kMostTaps = std::int64_t{1} << 19;
+
+// The row for any other rate: L / M is 16 kHz / rate in lowest terms, the
+// filter the 48 kHz one's shape, 4 ms long at the prototype rate L x rate.
+// Below 16 kHz the filter also removes the images of interpolation, so it
+// must have fallen off by half the input rate.
+bool DeriveRow(int rate, SpeechRate& row) {
+  const int common = std::gcd(rate, kSpeechOutputRate);
+  const std::int64_t L = kSpeechOutputRate / common;
+  const std::int64_t M = rate / common;
+  const std::int64_t taps = 2 * (L * rate / 500) + 1;
+  // Each output reads ceil(taps / L) samples of the resampler's history.
+  if (taps > kMostTaps || (taps + L - 1) / L > kSpeechResamplerHistory) return false;
+  const double cutoff = std::min(kCutoffHz, 0.5 * rate - 0.5 * kTransitionHz);
+  row.inputRate = rate;
+  row.interpolation = static_cast<int>(L);
+  row.decimation = static_cast<int>(M);
+  row.inputNeeded = static_cast<int>((M * kSpeechPassOutputs + L - 1) / L);
+  row.filter = {
+      static_cast<int>(taps),          static_cast<double>(L * rate), cutoff, kTransitionHz, kWindowBeta,
+      static_cast<double>(L) * kDcGain};
+  return true;
+}
 
 // Taps of phase Q: h[Q + jL] for j = 0, 1, ... while below taps.
 int PhaseLength(int phase, int L, int taps) { return phase < taps ? (taps - phase + L - 1) / L : 0; }
@@ -42,12 +76,23 @@ float DotProduct(const float* x, const float* t, int count) {
 
 }  // namespace
 
-const SpeechRate* FindSpeechRate(double sampleRate) {
-  if (!std::isfinite(sampleRate)) return nullptr;
-  const double rate = std::trunc(sampleRate);
+bool FindSpeechRoute(double sampleRate, SpeechRoute& route) {
+  if (!std::isfinite(sampleRate) || sampleRate < kLowestRate) return false;
+  const double truncated = std::trunc(sampleRate);
+  if (truncated > static_cast<double>(kHalvingFrom << kSpeechMaxHalvings)) return false;
+  route.sampleRate = static_cast<int>(truncated);
+  route.halvings = 0;
+  int rate = route.sampleRate;
+  while (rate >= kHalvingFrom && rate % 2 == 0 && route.halvings < kSpeechMaxHalvings) {
+    rate /= 2;
+    ++route.halvings;
+  }
   for (const SpeechRate& row : kRates)
-    if (rate == row.inputRate) return &row;
-  return nullptr;
+    if (rate == row.inputRate) {
+      route.row = row;
+      return true;
+    }
+  return DeriveRow(rate, route.row);
 }
 
 int SpeechPolyphaseSize(const SpeechRate& rate) {
@@ -57,20 +102,22 @@ int SpeechPolyphaseSize(const SpeechRate& rate) {
   return size;
 }
 
-void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const float* h, float* polyphase) {
-  r.interpolation = std::clamp(rate.interpolation, 1, kSpeechMaxInterpolation);
+void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const float* h, float* polyphase,
+                              int* phaseStart) {
+  r.interpolation = std::max(rate.interpolation, 1);
   r.decimation = rate.decimation;
   r.inputNeeded = rate.inputNeeded;
   r.taps = rate.filter.taps;
   int start = 0;
   for (int phase = 0; phase <= r.interpolation; ++phase) {
     const int count = PhaseLength(phase, r.interpolation, r.taps);
-    r.phaseStart[phase] = start;
+    phaseStart[phase] = start;
     for (int j = 0; j < count; ++j) polyphase[start + count - 1 - j] = h[phase + j * r.interpolation];
     start += count;
   }
-  r.phaseStart[r.interpolation + 1] = start;
+  phaseStart[r.interpolation + 1] = start;
   r.polyphase = polyphase;
+  r.phaseStart = phaseStart;
   ResetSpeechResampler(r);
 }
 

@@ -11,8 +11,9 @@ inline constexpr int kSpeechOutputRate = 16000;
 inline constexpr int kSpeechPassOutputs = 1024;  // one analysis frame
 inline constexpr int kSpeechResamplerHistory = 256;
 
-// One supported input rate. inputNeeded = ceil(M * 1024 / L): the input
-// samples one pass takes at most.
+// The resampler's row for one input rate: interpolate by L, low-pass,
+// decimate by M. inputNeeded = ceil(M * 1024 / L): the input samples one pass
+// takes at most.
 struct SpeechRate {
   int inputRate = 0;
   int interpolation = 1;  // L
@@ -21,12 +22,23 @@ struct SpeechRate {
   ResamplingFilterDesign filter;  // taps at inputRate * L
 };
 
-// The row for trunc(sampleRate) among 32000, 44100 and 48000 Hz, or null:
-// no other rate is supported.
-const SpeechRate* FindSpeechRate(double sampleRate);
+// How one sample rate reaches 16 kHz: `halvings` 2:1 half-band stages, then
+// the resampler row at the rate they leave.
+struct SpeechRoute {
+  int sampleRate = 0;  // trunc of the rate asked for
+  int halvings = 0;
+  SpeechRate row;
+};
 
-// The largest interpolation factor L of the rate table.
-inline constexpr int kSpeechMaxInterpolation = 160;
+inline constexpr int kSpeechMaxHalvings = 3;
+
+// The route for trunc(sampleRate). 32, 44.1 and 48 kHz have filters of their
+// own; 64 kHz and more are halved down to below 64 kHz while even (88.2 and
+// 176.4 kHz reach the 44.1 kHz row, 96 and 192 kHz the 48 kHz row); any other
+// rate from 8 kHz up gets a row derived from its ratio to 16 kHz. False for
+// rates below 8 kHz, non-finite ones, and rates whose ratio to 16 kHz needs
+// a filter too large to hold (a prime-like rate such as 44101 Hz).
+bool FindSpeechRoute(double sampleRate, SpeechRoute& route);
 
 struct SpeechResampler {
   int interpolation = 1;
@@ -37,9 +49,10 @@ struct SpeechResampler {
   // The filter h in polyphase order: for each phase Q = 0 ... L, the taps
   // h[Q + jL] (j = 0, 1, ... while below taps) stored last j first, so that
   // they line up with the history read oldest first. Phase Q occupies
-  // polyphase[phaseStart[Q] ... phaseStart[Q + 1] - 1]. Owned by the caller.
+  // polyphase[phaseStart[Q] ... phaseStart[Q + 1] - 1]. Both owned by the
+  // caller.
   const float* polyphase = nullptr;
-  int phaseStart[kSpeechMaxInterpolation + 2] = {};
+  const int* phaseStart = nullptr;
 
   // The latest input samples. Each is stored twice, at w and w + 256, so the
   // newest ones are always contiguous, newest at w + 256.
@@ -51,14 +64,17 @@ struct SpeechResampler {
   bool started = false;
 };
 
-// Floats of caller storage the polyphase form of a rate's filter needs.
+// Floats of caller storage the polyphase form of a rate's filter needs, and
+// ints for the phase table (L + 2).
 int SpeechPolyphaseSize(const SpeechRate& rate);
+inline int SpeechPhaseTableSize(const SpeechRate& rate) { return rate.interpolation + 2; }
 
 // Binds the resampler to a rate row, rearranges the rate's designed filter h
-// (rate.filter.taps values) into `polyphase` (SpeechPolyphaseSize values,
-// which must outlive the resampler) and resets it. Not for the audio thread.
+// (rate.filter.taps values) into `polyphase` (SpeechPolyphaseSize values) and
+// `phaseStart` (SpeechPhaseTableSize values), both of which must outlive the
+// resampler, and resets it. Not for the audio thread.
 void ConfigureSpeechResampler(SpeechResampler& resampler, const SpeechRate& rate, const float* h,
-                              float* polyphase);
+                              float* polyphase, int* phaseStart);
 
 // Back to the state after configuration: history zero, phase 0, no carry.
 void ResetSpeechResampler(SpeechResampler& resampler);

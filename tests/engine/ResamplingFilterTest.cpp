@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/HalfBandDecimator.h"
 #include "engine/SpeechResampler.h"
 
 namespace kalvo5 {
@@ -101,11 +102,17 @@ constexpr Expected kExpected[] = {
     {48000, 193, 0.99, 7300.0, 7450.0, 8100.0, 1u << 16},
 };
 
+SpeechRate RowFor(double rate) {
+  SpeechRoute route;
+  EXPECT_TRUE(FindSpeechRoute(rate, route));
+  return route.row;
+}
+
 TEST(ResamplingFilter, EachRateGetsASymmetricLowPassMeetingEveryRequirement) {
   for (const Expected& e : kExpected) {
     SCOPED_TRACE(e.rate);
-    const SpeechRate* row = FindSpeechRate(e.rate);
-    ASSERT_NE(row, nullptr);
+    const SpeechRate found = RowFor(e.rate);
+    const SpeechRate* row = &found;
     ASSERT_EQ(row->filter.taps, e.taps);
     std::vector<float> h(static_cast<std::size_t>(e.taps));
     DesignResamplingFilter(row->filter, h.data());
@@ -134,8 +141,8 @@ TEST(ResamplingFilter, EachRateGetsASymmetricLowPassMeetingEveryRequirement) {
 // Each of the prototype's 160 phases is the filter one output instant sees:
 // all of them must pass DC at 0.99, or the level would depend on the phase.
 TEST(ResamplingFilter, EveryPhaseOfThePrototypeHasTheSameGain) {
-  const SpeechRate* row = FindSpeechRate(44100);
-  ASSERT_NE(row, nullptr);
+  const SpeechRate found = RowFor(44100);
+  const SpeechRate* row = &found;
   std::vector<float> h(static_cast<std::size_t>(row->filter.taps));
   DesignResamplingFilter(row->filter, h.data());
   for (int phase = 0; phase < row->interpolation; ++phase) {
@@ -144,6 +151,23 @@ TEST(ResamplingFilter, EveryPhaseOfThePrototypeHasTheSameGain) {
       sum += static_cast<double>(h[static_cast<std::size_t>(k)]);
     ASSERT_NEAR(20.0 * std::log10(sum / 0.99), 0.0, 0.001) << phase;
   }
+}
+
+// The 2:1 stage in front of the resampler at 64 kHz and up: flat where the
+// detector listens (to 8.3 kHz at 64 kHz) and at least 90 dB down where
+// halving would fold onto that band.
+TEST(ResamplingFilter, TheHalfBandStageKeepsTheSpeechBandAndRejectsWhatWouldFoldOntoIt) {
+  std::vector<float> h(kHalfBandTaps);
+  HalfBandTaps(DesignHalfBand(), h.data());
+  double dc = 0.0;
+  for (std::size_t i = 0; i < h.size(); ++i) {
+    ASSERT_EQ(h[i], h[h.size() - 1 - i]) << i;
+    dc += static_cast<double>(h[i]);
+  }
+  EXPECT_NEAR(dc, 1.0, 1e-6);
+  const Response r = MeasureResponse(h, 1.0, 1u << 16);
+  EXPECT_LE(r.WorstDeviationUpTo(0.13), 0.001);
+  EXPECT_LE(r.HighestFrom(0.37), -90.0);
 }
 
 }  // namespace

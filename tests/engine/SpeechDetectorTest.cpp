@@ -166,19 +166,26 @@ TEST(SpeechDetector, ReinitialisingForTheSameRateReusesItsMemoryAndForgetsEveryt
   ExpectSameState(*d, *fresh);
 }
 
-TEST(SpeechDetector, RefusesUnsupportedRates) {
-  for (double rate : {0.0, -48000.0, 16000.0, 22050.0, 47999.9, 88200.0, 96000.0, std::nan(""), HUGE_VAL}) {
+// Every rate from 8 kHz up has a route to 16 kHz, unless its ratio to 16 kHz
+// would need an absurdly large filter.
+TEST(SpeechDetector, TakesEveryRateWithARouteAndRefusesTheRest) {
+  for (double rate : {0.0, -48000.0, 7999.0, 44101.0, 96001.0, std::nan(""), HUGE_VAL}) {
     SpeechDetector d;
     EXPECT_FALSE(InitSpeechDetector(d, rate, 4800)) << rate;
     const std::vector<float> x(4800, 0.5f);
     EXPECT_EQ(DetectSpeech(d, x.data(), 4800), -1);
   }
+  for (double rate : {8000.0, 11025.0, 16000.0, 22050.0, 47952.0, 88200.0, 96000.0, 176400.0, 192000.0}) {
+    SpeechDetector d;
+    EXPECT_TRUE(InitSpeechDetector(d, rate, static_cast<int>(rate / 10))) << rate;
+  }
   // Rates are truncated.
   SpeechDetector truncated;
   EXPECT_TRUE(InitSpeechDetector(truncated, 44100.7, 4410));
+  EXPECT_EQ(truncated.route.row.inputRate, 44100);
   // A detector that had a rate gives it up.
   auto d = MakeDetector(48000);
-  EXPECT_FALSE(InitSpeechDetector(*d, 96000, 9600));
+  EXPECT_FALSE(InitSpeechDetector(*d, 4000, 400));
   const std::vector<float> x(4800, 0.5f);
   EXPECT_EQ(DetectSpeech(*d, x.data(), 4800), -1);
 }
