@@ -157,13 +157,22 @@ constexpr const char* kHostNames[] = {
 
 static_assert(sizeof(kHostNames) / sizeof(kHostNames[0]) == 68);
 
-}  // namespace
-
-int IdentifyHost(std::string_view productString) {
-  // Only A-Z are lowered, whatever the locale.
-  std::string lowered(productString);
+// Only A-Z are lowered, whatever the locale.
+std::string Lowered(std::string_view text) {
+  std::string lowered(text);
   for (char& c : lowered)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lowered;
+}
+
+}  // namespace
+
+bool HostSendsIntegerRangeValues(std::string_view productString) {
+  return Lowered(productString).find("qtractor") != std::string::npos;
+}
+
+int IdentifyHost(std::string_view productString) {
+  const std::string lowered = Lowered(productString);
   for (const HostKey& entry : kHostKeys)
     if (lowered.find(entry.key) != std::string::npos) return entry.id;
   return kHostUnknown;

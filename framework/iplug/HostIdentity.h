@@ -31,6 +31,13 @@ enum EHost : int {
 // product string; 0 when none is (also for an empty string).
 int IdentifyHost(std::string_view productString);
 
+// Whether the host takes the integer range of a parameter
+// (kVstParameterUsesIntegerMinMax) as the range of the values it sends to
+// setParameter, which takes 0 ... 1: Qtractor's generic panel does, so a list
+// described to it that way can reach only its last entries. Such a host is
+// told only the normalized range, stepped entry by entry.
+bool HostSendsIntegerRangeValues(std::string_view productString);
+
 // "Unknown" for 0, -1 and every id without a name.
 const char* HostDisplayName(int hostId);
 

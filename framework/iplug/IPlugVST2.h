@@ -142,6 +142,7 @@ class IPlugVST2 : public IPlugAPIBase, public IPlugProcessor {
   vst2::ERect mEditorRect{};
   bool mIOChangeInProgress = false;
   bool mEditorClosing = false;
+  bool mHostSendsIntegerValues = false;  // see HostSendsIntegerRangeValues
 
   // Host buffer pointers moved to the start of one slice of an over-long
   // block, one per channel, sized at construction.

@@ -171,6 +171,7 @@ void IPlugVST2::OpenFromHost() {
       version = static_cast<int>((decimal / 10000) * 65536 + ((decimal % 10000) / 100) * 256 + decimal % 100);
     }
     SetHost(product, version);
+    mHostSendsIntegerValues = HostSendsIntegerRangeValues(product);
 
     switch (GetHost()) {
       case kHostForte:
@@ -256,6 +257,15 @@ vst2::VstIntPtr IPlugVST2::DispatchParam(vst2::VstInt32 opcode, vst2::VstInt32 i
           break;
         case ParamKind::Int:
         case ParamKind::Enum:
+          if (mHostSendsIntegerValues) {
+            // One normalized step per entry.
+            const double span = param->GetMax() - param->GetMin();
+            props->flags = vst2::kVstParameterUsesFloatStep;
+            props->stepFloat = span > 0.0 ? static_cast<float>(1.0 / span) : 1.0f;
+            props->smallStepFloat = props->stepFloat;
+            props->largeStepFloat = props->stepFloat;
+            break;
+          }
           props->flags = vst2::kVstParameterUsesIntegerMinMax | vst2::kVstParameterUsesIntStep;
           props->minInteger = static_cast<vst2::VstInt32>(param->GetMin());
           props->maxInteger = static_cast<vst2::VstInt32>(param->GetMax());

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,55 @@ TEST(Kalvo5Module, ParametersAsTheHostSeesThem) {
   ASSERT_EQ(plug.Dispatch(vst2::effGetInputProperties, 5, 0, &pin), 1);
   EXPECT_STREQ(pin.label, "Input 6");
   EXPECT_EQ(pin.flags, vst2::kVstPinIsActive);
+}
+
+// The displays a host's generic panel can reach for one parameter, stepping
+// over the range the parameter's properties give it. Qtractor's rule: with
+// kVstParameterUsesIntegerMinMax it sends minInteger ... maxInteger as they
+// are; otherwise 0 ... 1, here in steps of stepFloat (or 1/1000).
+std::set<std::string> ReachableDisplays(const Kalvo5Instance& plug, int index, bool integerRangeAsValues) {
+  vst2::VstParameterProperties props{};
+  plug.Dispatch(vst2::effGetParameterProperties, index, 0, &props);
+  std::vector<float> values;
+  if (integerRangeAsValues && (props.flags & vst2::kVstParameterUsesIntegerMinMax) != 0) {
+    for (int v = props.minInteger; v <= props.maxInteger; ++v) values.push_back(static_cast<float>(v));
+  } else {
+    const bool stepped = (props.flags & vst2::kVstParameterUsesFloatStep) != 0 && props.stepFloat > 0.0f;
+    const int steps = stepped ? static_cast<int>(1.0f / props.stepFloat + 0.5f) : 1000;
+    for (int k = 0; k <= steps; ++k) values.push_back(static_cast<float>(k) / static_cast<float>(steps));
+  }
+  std::set<std::string> displays;
+  for (float v : values) {
+    plug.Set(index, v);
+    displays.insert(plug.Display(index));
+  }
+  return displays;
+}
+
+// Every entry of every list parameter can be chosen in Qtractor's generic
+// panel, which reads the integer range as the range of the values it sends;
+// other hosts keep the integer description.
+TEST(Kalvo5Module, EveryListEntryIsReachableInQtractorsPanel) {
+  RecordingHost qtractor;
+  qtractor.productString = "Qtractor";
+  Kalvo5Instance plug(qtractor);
+  plug.Dispatch(vst2::effOpen);
+  RecordingHost other;
+  Kalvo5Instance reference(other);
+  reference.Dispatch(vst2::effOpen);
+  int lists = 0;
+  for (int index = 0; index < kNumParams; ++index) {
+    vst2::VstParameterProperties props{};
+    reference.Dispatch(vst2::effGetParameterProperties, index, 0, &props);
+    if ((props.flags & vst2::kVstParameterUsesIntegerMinMax) == 0) continue;
+    ++lists;
+    EXPECT_EQ(ReachableDisplays(plug, index, true), ReachableDisplays(reference, index, false))
+        << plug.Text(vst2::effGetParamName, index);
+  }
+  EXPECT_GE(lists, 10);
+  vst2::VstParameterProperties props{};
+  plug.Dispatch(vst2::effGetParameterProperties, kType, 0, &props);
+  EXPECT_STREQ(props.label, "Type");
 }
 
 TEST(Kalvo5Module, StateChunkRestoresEveryParameterInANewInstance) {
