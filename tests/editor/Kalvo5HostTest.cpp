@@ -84,6 +84,20 @@ class Kalvo5Host : public HostedEditor {
     ASSERT_EQ(Get(kOnlineUpdateCheck), 0.0f);
   }
 
+  // The session saved and the plug-in made anew from it, as a host that
+  // reloads the session does.
+  void ReloadSession() {
+    void* data = nullptr;
+    const vst2::VstIntPtr size = Dispatch(vst2::effGetChunk, 1, 0, &data);
+    ASSERT_GT(size, 0);
+    std::string session(static_cast<const char*>(data), static_cast<std::size_t>(size));
+    Dispatch(vst2::effClose);
+    effect = host.Attach(reinterpret_cast<vst2::PluginEntryProc>(dlsym(module, "VSTPluginMain")));
+    ASSERT_NE(effect, nullptr);
+    Dispatch(vst2::effOpen);
+    Dispatch(vst2::effSetChunk, 1, size, session.data());
+  }
+
   static const std::string& Scratch() { return testsupport::ProgramScratchFolder("kalvo5-editor-tests"); }
 
   float Get(int index) { return effect->getParameter(effect, index); }
@@ -225,6 +239,29 @@ TEST_F(Kalvo5Host, PresetArrowsStepThroughTheFactoryPresetsAndADroppedFileLoads)
   EXPECT_EQ(Text(vst2::effGetProgramName), "From a file");
   EXPECT_EQ(Get(kType), 0.5f);
   EXPECT_EQ(Text(vst2::effGetParamDisplay, kEBURefLevel), "-31.0");
+}
+
+TEST_F(Kalvo5Host, PresetArrowsGoOnFromThePresetOfAReopenedEditorOrReloadedSession) {
+  auto step = [&](double arrowX) {
+    ClickAt(arrowX, 19);
+    Idle(40);
+  };
+  ASSERT_TRUE(Open());
+  Idle(100);
+  for (int i = 0; i < 4; ++i) step(463);
+  ASSERT_EQ(Text(vst2::effGetProgramName), "LU -16 (-16LUFS)");
+  Dispatch(vst2::effEditClose);
+  ASSERT_TRUE(Open());
+  Idle(100);
+  step(463);
+  EXPECT_EQ(Text(vst2::effGetProgramName), "LU -14 (-14LUFS)");
+
+  Dispatch(vst2::effEditClose);
+  ReloadSession();
+  ASSERT_TRUE(Open());
+  Idle(100);
+  step(435);
+  EXPECT_EQ(Text(vst2::effGetProgramName), "LU -16 (-16LUFS)");
 }
 
 TEST_F(Kalvo5Host, CornerResizerScalesByDraggingAndTogglesByDoubleClicks) {
