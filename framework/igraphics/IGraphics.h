@@ -170,8 +170,9 @@ class IGraphics {
   bool TooltipsEnabled() const { return mTooltipsEnabled; }
   // No multi-touch digitizer here: stays off.
   bool EnableMultiTouch(bool /*on*/) { return false; }
-  // The tooltip currently drawn ("" when none).
-  const std::string& ShownTooltip() const { return mTooltipText; }
+  // The tooltip shown: the mouse-over control's current tooltip text ("" when
+  // none shows).
+  std::string ShownTooltip() const;
 
   // --- Sizes and scales ----------------------------------------------------
   void ResizeEditor(int width, int height, float scale, bool hostMustFollow);
@@ -300,6 +301,8 @@ class IGraphics {
   static std::vector<int> BoundParams(const IControl& control);
   void EndGestures(const std::vector<int>& params);
   void HandleWindowEvent(const graphics::WindowEvent& event);
+  // A message box, menu or text entry takes the mouse.
+  bool ModalShowing() const;
   void UpdateTooltip();
   void HideTooltip();
   void DrawTooltip();
@@ -362,7 +365,9 @@ class IGraphics {
 
   std::chrono::steady_clock::time_point mLastMoveTime;
   bool mPointerInside = false;
-  std::string mTooltipText;
+  // The mouse-over control's tooltip shows, with the text it has at each
+  // drawing.
+  bool mTooltipShown = false;
   float mTooltipX = 0.0f, mTooltipY = 0.0f;
 };
 
