@@ -129,6 +129,18 @@ void X11Window::Translate(XEvent& event, std::vector<WindowEvent>& events) {
         mHeight = event.xconfigure.height;
       }
       break;
+    case UnmapNotify:
+      // This window is never unmapped by the editor itself: it or a window
+      // above it went out of sight.
+      if (!mDestroyed) {
+        WindowEvent hidden;
+        hidden.kind = WindowEvent::Kind::Hidden;
+        events.push_back(hidden);
+      }
+      break;
+    case ReparentNotify:
+      if (!mDestroyed) WatchAncestors();
+      break;
     case DestroyNotify:
       if (event.xdestroywindow.window == mWindow && !mDestroyed) {
         mDestroyed = true;

@@ -159,6 +159,11 @@ void IGraphics::EndGestures(const std::vector<int>& params) {
   for (int param : params) mDelegate.EndParamGesture(param);
 }
 
+void IGraphics::AbandonPress() {
+  if (mCaptured) EndGestures(BoundParams(*mCaptured));
+  ReleaseMouseCapture();
+}
+
 // --- Asking the user -----------------------------------------------------
 
 void IGraphics::AskUserForValue(IControl* control, const Rect& anchor, int slot) {
@@ -208,7 +213,21 @@ void IGraphics::DeliverMenuResult(PopupMenu* chosen) {
   EndGestures(params);
 }
 
+void IGraphics::DismissPopupMenu() {
+  if (!PopupMenuShowing()) return;
+  mPopupHost->Dismiss();
+  DeliverMenuResult(nullptr);
+}
+
 bool IGraphics::PopupMenuShowing() const { return mPopupHost && mPopupHost->IsShowing(); }
+
+void IGraphics::DismissTransients() {
+  HideTooltip();
+  DismissPopupMenu();
+  if (TextEntryActive()) CancelTextEntry();
+  AbandonPress();
+  mButtonsDown = false;
+}
 
 bool IGraphics::TextEntryActive() const { return mTextEntry && mTextEntry->IsActive(); }
 

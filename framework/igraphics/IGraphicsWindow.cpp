@@ -106,7 +106,10 @@ bool IGraphics::OpenWindow(std::uintptr_t parent, std::string* error) {
 }
 
 void IGraphics::CloseWindow() {
-  mCaptured = nullptr;
+  // As a desktop dialog is, a path prompt is given up with the window,
+  // telling nobody: whoever asked may be closing too.
+  mPathPrompt.reset();
+  DismissTransients();
   mMouseOver = nullptr;
   mWindow.reset();
 }
@@ -160,7 +163,9 @@ void IGraphics::HandleWindowEvent(const graphics::WindowEvent& event) {
     case Kind::Drop:
       OnDrop(event.paths, x, y);
       break;
+    case Kind::Hidden:
     case Kind::Close:
+      DismissTransients();
       break;
   }
   if (event.kind != Kind::KeyDown && event.kind != Kind::KeyUp && event.kind != Kind::Expose) {

@@ -264,6 +264,47 @@ TEST_F(Kalvo5Host, PresetArrowsGoOnFromThePresetOfAReopenedEditorOrReloadedSessi
   EXPECT_EQ(Text(vst2::effGetProgramName), "LU -16 (-16LUFS)");
 }
 
+// Carla hides its window without closing the editor; other hosts close it.
+// Either way a menu or text entry left open is gone when the editor shows
+// again, and the host hears the end of the setting's gesture.
+TEST_F(Kalvo5Host, HidingOrClosingTheEditorDismissesMenusAndTextEntry) {
+  auto hideAndShow = [&] {
+    XUnmapWindow(display, parent);
+    XSync(display, False);
+    XMapWindow(display, parent);
+    XSync(display, False);
+    Idle(100);
+  };
+  ASSERT_TRUE(Open());
+  Idle(100);
+  auto typeMenuArea = [&] { return Pixels(13, 87, 93, 147); };
+  const auto withoutMenu = typeMenuArea();
+  ClickAt(29, 78);
+  Idle(60);
+  ASSERT_NE(typeMenuArea(), withoutMenu);
+  ASSERT_EQ(Calls(vst2::audioMasterBeginEdit, kType), 1);
+  EXPECT_EQ(Calls(vst2::audioMasterEndEdit, kType), 0);
+  hideAndShow();
+  EXPECT_EQ(typeMenuArea(), withoutMenu);
+  EXPECT_EQ(Calls(vst2::audioMasterEndEdit, kType), 1);
+
+  // "RMS Gain"'s text entry takes no typing after the editor was hidden.
+  const float gain = Get(kRMSGain);
+  DoubleClickAt(225, 78);
+  Idle(60);
+  hideAndShow();
+  for (KeySym key : {XK_7, XK_Return}) Type(key);
+  Idle(60);
+  EXPECT_EQ(Get(kRMSGain), gain);
+
+  ClickAt(29, 78);
+  Idle(60);
+  ASSERT_NE(typeMenuArea(), withoutMenu);
+  Dispatch(vst2::effEditClose);
+  EXPECT_EQ(Calls(vst2::audioMasterEndEdit, kType), 2);
+  EXPECT_EQ(Calls(vst2::audioMasterBeginEdit, kType), 2);
+}
+
 TEST_F(Kalvo5Host, CornerResizerScalesByDraggingAndTogglesByDoubleClicks) {
   ASSERT_TRUE(Open());
   Idle(100);
