@@ -21,6 +21,7 @@ struct WindowEvent {
     Leave,      // the pointer left the window
     Expose,     // part of the window needs drawing again
     Drop,       // files dropped onto the window (paths)
+    Hidden,     // out of sight: the host unmapped its window or one above it
     Close,      // the window system closed the window
   };
   Kind kind = Kind::MouseMove;

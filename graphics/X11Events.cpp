@@ -55,6 +55,12 @@ std::string KeyText(KeySym keysym, const char* lookedUp, int lookedUpLength) {
   return text;
 }
 
+WindowEvent EventOfKind(WindowEvent::Kind kind) {
+  WindowEvent event;
+  event.kind = kind;
+  return event;
+}
+
 void SetModifiers(WindowEvent& event, unsigned int state) {
   event.shift = (state & ShiftMask) != 0;
   event.control = (state & ControlMask) != 0;
@@ -116,11 +122,7 @@ void X11Window::Translate(XEvent& event, std::vector<WindowEvent>& events) {
       if (event.xexpose.window == mWindow) {
         bool pending = false;
         for (const WindowEvent& e : events) pending = pending || e.kind == WindowEvent::Kind::Expose;
-        if (!pending) {
-          WindowEvent expose;
-          expose.kind = WindowEvent::Kind::Expose;
-          events.push_back(expose);
-        }
+        if (!pending) events.push_back(EventOfKind(WindowEvent::Kind::Expose));
       }
       break;
     case ConfigureNotify:
@@ -129,12 +131,18 @@ void X11Window::Translate(XEvent& event, std::vector<WindowEvent>& events) {
         mHeight = event.xconfigure.height;
       }
       break;
+    case UnmapNotify:
+      // This window is never unmapped by the editor itself: it or a window
+      // above it went out of sight.
+      if (!mDestroyed) events.push_back(EventOfKind(WindowEvent::Kind::Hidden));
+      break;
+    case ReparentNotify:
+      if (!mDestroyed) WatchAncestors();
+      break;
     case DestroyNotify:
       if (event.xdestroywindow.window == mWindow && !mDestroyed) {
         mDestroyed = true;
-        WindowEvent close;
-        close.kind = WindowEvent::Kind::Close;
-        events.push_back(close);
+        events.push_back(EventOfKind(WindowEvent::Kind::Close));
       }
       break;
     case MappingNotify:

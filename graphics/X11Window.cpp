@@ -21,6 +21,9 @@ constexpr long kInputEvents = ButtonPressMask | ButtonReleaseMask | PointerMotio
                               KeyReleaseMask | EnterWindowMask | LeaveWindowMask | ExposureMask |
                               StructureNotifyMask;
 constexpr long kXdndVersion = 5;
+// Deeper nesting than any host's window tree; a bound for a tree that
+// changes while it is walked.
+constexpr int kMaxAncestors = 32;
 
 // Xft.dpi from the resource database the desktop sets (96 is an ordinary
 // screen), as a scale in quarter steps between 1 and 4.
@@ -120,7 +123,24 @@ X11Window::X11Window(Display* display, ::Window window, Visual* visual, int dept
   XkbSetDetectableAutoRepeat(mDisplay, True, nullptr);
   mShmAvailable = XShmQueryExtension(mDisplay) != False;
   mScreenScale = ScaleFromResources(mDisplay);
+  WatchAncestors();
   XMapWindow(mDisplay, mWindow);
+}
+
+void X11Window::WatchAncestors() {
+  X11ErrorTrap trap(mDisplay);
+  ::Window window = mWindow;
+  for (int depth = 0; depth < kMaxAncestors; ++depth) {
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(mDisplay, window, &root, &parent, &children, &count) == 0) break;
+    if (children != nullptr) XFree(children);
+    if (parent == 0 || parent == root) break;
+    // Only this connection's selection on the host's window: the host's own
+    // stays as it is.
+    XSelectInput(mDisplay, parent, StructureNotifyMask);
+    window = parent;
+  }
 }
 
 X11Window::~X11Window() {

@@ -45,6 +45,10 @@ class X11Window final : public Window {
   double ScreenScale() const override { return mScreenScale; }
 
  private:
+  // Structure events of every window above this one, up to the root: a host
+  // may hide its window (or one above it) without closing the editor. Again
+  // after any of them moved to another parent.
+  void WatchAncestors();
   // X11Events.cpp
   void Translate(XEvent& event, std::vector<WindowEvent>& events);
   void OnButton(const XButtonEvent& button, bool press, std::vector<WindowEvent>& events);

@@ -1,5 +1,7 @@
 #include "plugin/PresetStore.h"
 
+#include <algorithm>
+
 namespace kalvo5 {
 
 void StorePresetValues(iplug::IPluginBase& plugin, const IXMLParameters& xml, std::span<double> values,
@@ -12,7 +14,31 @@ void StorePresetValues(iplug::IPluginBase& plugin, const IXMLParameters& xml, st
   xml.WritePresetState(plugin, values, entry.chunk, entry.name);
 }
 
+const iplug::PresetEntry* PresetStore::Stored(int position) const {
+  return position < NFactory() ? Factory(position) : User(position - NFactory());
+}
+
+int PresetStore::Find(std::string_view name) const {
+  for (int position = 0; position < NStored(); ++position)
+    if (name == Stored(position)->name) return position;
+  return -1;
+}
+
+int PresetStore::CurrentPosition(std::string_view currentName) const {
+  if (NStored() == 0) return 0;
+  const int last = std::clamp(mLastApplied, 0, NStored() - 1);
+  if (currentName == Stored(last)->name) return last;
+  const int found = Find(currentName);
+  return found >= 0 ? found : last;
+}
+
+void PresetStore::NoteApplied(const iplug::PresetEntry& entry) {
+  for (int position = 0; position < NStored(); ++position)
+    if (Stored(position) == &entry) mLastApplied = position;
+}
+
 void ApplyStoredPreset(iplug::IPlugAPIBase& plugin, PresetStore& store, const iplug::PresetEntry& entry) {
+  store.NoteApplied(entry);
   store.mMenuRecall = true;
   plugin.CopyPresetInto(entry, 0);
   plugin.LoadPreset(0);

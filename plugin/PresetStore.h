@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "framework/iplug/IPlugAPIBase.h"
@@ -30,6 +31,21 @@ class PresetStore {
   const iplug::PresetEntry* Factory(int index) const { return At(mFactory, index); }
   const iplug::PresetEntry* User(int index) const { return At(mUser, index); }
 
+  // Every stored preset by position: the factory list followed by the user
+  // list. Null outside.
+  int NStored() const { return NFactory() + NUser(); }
+  const iplug::PresetEntry* Stored(int position) const;
+  // The first position holding a preset of that name; -1 when none does.
+  int Find(std::string_view name) const;
+  // Where the plug-in's current preset, named `currentName`, stands among
+  // the stored presets: the one applied last while it still has that name
+  // (names may repeat), else the first of that name. A current preset that
+  // is not stored (a file's, the Init entry's) leaves the position at the
+  // one applied last; 0 before any.
+  int CurrentPosition(std::string_view currentName) const;
+  // Remembers the entry, when it is a stored one, as the one applied last.
+  void NoteApplied(const iplug::PresetEntry& entry);
+
   iplug::PresetEntry& Init() { return mInit; }
   const iplug::PresetEntry& Init() const { return mInit; }
 
@@ -50,6 +66,7 @@ class PresetStore {
   EntryList mFactory;
   EntryList mUser;
   iplug::PresetEntry mInit;
+  int mLastApplied = 0;
 };
 
 // Completes an entry from values (NParams of them): every value still at the
@@ -60,7 +77,7 @@ void StorePresetValues(iplug::IPluginBase& plugin, const IXMLParameters& xml, st
 
 // Applies a stored entry the way the preset menu does: copied into slot 0 and
 // restored from there with only the named parameters changing; the host is
-// told to refresh its preset display.
+// told to refresh its preset display, and the store remembers the entry.
 void ApplyStoredPreset(iplug::IPlugAPIBase& plugin, PresetStore& store, const iplug::PresetEntry& entry);
 
 }  // namespace kalvo5

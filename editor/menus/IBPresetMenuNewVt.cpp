@@ -1,7 +1,7 @@
 #include "editor/menus/IBPresetMenuNewVt.h"
 
-#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "editor/menus/BitmapFrames.h"
 #include "framework/igraphics/IBitmapBase.h"
@@ -52,11 +52,7 @@ void IBPresetMenuNewVt::ApplyStoredPreset(const iplug::PresetEntry& entry) {
   kalvo5::ApplyStoredPreset(mPlugin, mStore, entry);
 }
 
-int IBPresetMenuNewVt::NStored() const { return mStore.NFactory() + mStore.NUser(); }
-
-const iplug::PresetEntry* IBPresetMenuNewVt::StoredAt(int position) const {
-  return position < mStore.NFactory() ? mStore.Factory(position) : mStore.User(position - mStore.NFactory());
-}
+int IBPresetMenuNewVt::PresetPosition() const { return mStore.CurrentPosition(CurrentName()); }
 
 // --- Clicks -------------------------------------------------------------------
 
@@ -80,18 +76,10 @@ void IBPresetMenuNewVt::OnMouseDown(float x, float y, const igraphics::MouseMods
 }
 
 void IBPresetMenuNewVt::Step(int delta) {
-  const int n = NStored();
-  if (n <= 0) {
-    mPresetPosition = 0;
-    return;
-  }
-  const int target = std::clamp(mPresetPosition, 0, n - 1) + delta;
-  if (target < 0 || target >= n) {
-    mPresetPosition = target < 0 ? 0 : n - 1;
-    return;
-  }
-  mPresetPosition = target;
-  if (const iplug::PresetEntry* entry = StoredAt(target)) ApplyStoredPreset(*entry);
+  // A user preset restored with the host's session is known once the data
+  // folder has been read.
+  if (mStore.Find(CurrentName()) < 0) SendCommand(mCommands.rescan);
+  if (const iplug::PresetEntry* entry = mStore.Stored(PresetPosition() + delta)) ApplyStoredPreset(*entry);
 }
 
 void IBPresetMenuNewVt::OnMouseUp(float /*x*/, float /*y*/, const igraphics::MouseMods& /*mods*/) {
@@ -209,17 +197,11 @@ void IBPresetMenuNewVt::ChooseFactory(int category, int item) {
   const std::vector<int>& indices = mCategoryIndices[static_cast<std::size_t>(category)];
   if (item < 0 || item >= static_cast<int>(indices.size())) return;
   const int f = indices[static_cast<std::size_t>(item)];
-  if (const iplug::PresetEntry* entry = mStore.Factory(f)) {
-    ApplyStoredPreset(*entry);
-    mPresetPosition = f;
-  }
+  if (const iplug::PresetEntry* entry = mStore.Factory(f)) ApplyStoredPreset(*entry);
 }
 
 void IBPresetMenuNewVt::ChooseUser(int item) {
-  const iplug::PresetEntry* entry = mStore.User(item);
-  if (!entry) return;
-  mPresetPosition = mStore.NFactory() + item;
-  ApplyStoredPreset(*entry);
+  if (const iplug::PresetEntry* entry = mStore.User(item)) ApplyStoredPreset(*entry);
 }
 
 // Every parameter returns to its default: the Init entry is restored

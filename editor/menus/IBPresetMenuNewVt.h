@@ -56,8 +56,9 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   // The file chosen in the last dialog or dropped last; the load and save
   // commands read it. Empty while a dialog is open and after a cancel.
   const std::string& ChosenPath() const { return mChosenPath; }
-  // Position in the factory list followed by the user list.
-  int PresetPosition() const { return mPresetPosition; }
+  // Where the plug-in's current preset stands in the factory list followed
+  // by the user list; the arrows step from there.
+  int PresetPosition() const;
   // The menu as last built.
   const igraphics::PopupMenu& Menu() const { return mMenu; }
   // The current preset's name as shown (cut in the middle) and whole.
@@ -65,10 +66,8 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   std::string CurrentName() const;
 
  private:
-  int NStored() const;
-  const iplug::PresetEntry* StoredAt(int position) const;
-  // Moves the position by one (-1 or +1) and applies the entry there,
-  // unless the move would leave the stored presets.
+  // Applies the stored preset one before (-1) or after (+1) the current
+  // one; nothing at either end.
   void Step(int delta);
   int AddCommandItem(const char* text);
   void AddCategory(int category);
@@ -92,7 +91,6 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   int mNameLength;
 
   std::string mChosenPath;
-  int mPresetPosition = 0;
   bool mPointerOverMenu = false;
   bool mPreviousPressed = false;
   bool mNextPressed = false;

@@ -111,7 +111,12 @@ class IControl {
   const std::string& GetGroup() const { return mGroup; }
   void SetGroup(std::string group) { mGroup = std::move(group); }
   const std::string& GetTooltip() const { return mTooltip; }
-  void SetTooltipText(std::string text) { mTooltip = std::move(text); }
+  // A changed text is drawn again, in a tooltip that shows.
+  void SetTooltipText(std::string text) {
+    if (text == mTooltip) return;
+    mTooltip = std::move(text);
+    mDirty = true;
+  }
   const TextStyle& GetTextStyle() const { return mTextStyle; }
   const Blend& GetBlend() const { return mBlend; }
   int GetTextEntryLength() const { return mTextEntryLength; }

@@ -159,6 +159,11 @@ void IGraphics::EndGestures(const std::vector<int>& params) {
   for (int param : params) mDelegate.EndParamGesture(param);
 }
 
+void IGraphics::AbandonPress() {
+  if (mCaptured) EndGestures(BoundParams(*mCaptured));
+  ReleaseMouseCapture();
+}
+
 // --- Asking the user -----------------------------------------------------
 
 void IGraphics::AskUserForValue(IControl* control, const Rect& anchor, int slot) {
@@ -184,6 +189,7 @@ void IGraphics::AskUserForValue(IControl* control, const Rect& anchor, int slot)
 }
 
 void IGraphics::ShowPopupMenu(IControl* control, const PopupMenu& menu, const Rect& anchor, int slot) {
+  HideTooltip();
   ReleaseMouseCapture();
   if (mCursorHidden) HideMouseCursor(false);
   mMenuRequester = control;
@@ -198,6 +204,8 @@ void IGraphics::DeliverMenuResult(PopupMenu* chosen) {
   const int slot = mMenuSlot;
   mMenuRequester = nullptr;
   mFullRedraw = true;
+  // The tooltip of the control under the pointer waits for a new rest.
+  mLastMoveTime = std::chrono::steady_clock::now();
   if (!requester) return;
   // The choice may rebuild the editor and take the requester with it.
   const std::vector<int> params = BoundParams(*requester);
@@ -205,13 +213,28 @@ void IGraphics::DeliverMenuResult(PopupMenu* chosen) {
   EndGestures(params);
 }
 
+void IGraphics::DismissPopupMenu() {
+  if (!PopupMenuShowing()) return;
+  mPopupHost->Dismiss();
+  DeliverMenuResult(nullptr);
+}
+
 bool IGraphics::PopupMenuShowing() const { return mPopupHost && mPopupHost->IsShowing(); }
+
+void IGraphics::DismissTransients() {
+  HideTooltip();
+  DismissPopupMenu();
+  if (TextEntryActive()) CancelTextEntry();
+  AbandonPress();
+  mButtonsDown = false;
+}
 
 bool IGraphics::TextEntryActive() const { return mTextEntry && mTextEntry->IsActive(); }
 
 void IGraphics::ShowTextEntry(IControl* control, const TextStyle& style, const Rect& bounds,
                               const std::string& text, int slot) {
   if (!control) return;
+  HideTooltip();
   // There are no native edit fields here: a window without a host gets one.
   if (!mTextEntry) AddTextEntry(style);
   mTextEntryRequester = control;

@@ -68,6 +68,8 @@ class IGraphics {
   // --- The native window ---------------------------------------------------
   // Opens the child window of `parent` (an X11 window id), draws and presents.
   bool OpenWindow(std::uintptr_t parent, std::string* error = nullptr);
+  // Dismisses what was open in the window (DismissTransients), then closes
+  // it. A path prompt typed in the editor is given up without an answer.
   void CloseWindow();
   bool WindowIsOpen() const { return mWindow != nullptr; }
   // The host's idle call: window events, tooltips, animations, then drawing
@@ -135,6 +137,12 @@ class IGraphics {
   IControl* TextEntryRequester() const { return mTextEntryRequester; }
   bool TextEntryActive() const;
   bool PopupMenuShowing() const;
+  // Closes what lives only while the editor is in sight: the tooltip, a
+  // menu (its control learns that nothing was chosen), a text entry
+  // (cancelled) and a press whose release will not arrive (the pressed
+  // control's gestures end). When the editor closes and when the host hides
+  // it without closing it.
+  void DismissTransients();
 
   // --- Mouse and keys (editor units) ----------------------------------------
   void OnMouseDown(float x, float y, const MouseMods& mods);
@@ -170,8 +178,9 @@ class IGraphics {
   bool TooltipsEnabled() const { return mTooltipsEnabled; }
   // No multi-touch digitizer here: stays off.
   bool EnableMultiTouch(bool /*on*/) { return false; }
-  // The tooltip currently drawn ("" when none).
-  const std::string& ShownTooltip() const { return mTooltipText; }
+  // The tooltip shown: the mouse-over control's current tooltip text ("" when
+  // none shows).
+  std::string ShownTooltip() const;
 
   // --- Sizes and scales ----------------------------------------------------
   void ResizeEditor(int width, int height, float scale, bool hostMustFollow);
@@ -299,7 +308,13 @@ class IGraphics {
   // may destroy the control.
   static std::vector<int> BoundParams(const IControl& control);
   void EndGestures(const std::vector<int>& params);
+  // A press whose release this window will not see: the captured control's
+  // gestures end now rather than never, and the capture goes.
+  void AbandonPress();
+  void DismissPopupMenu();
   void HandleWindowEvent(const graphics::WindowEvent& event);
+  // A message box, menu or text entry takes the mouse.
+  bool ModalShowing() const;
   void UpdateTooltip();
   void HideTooltip();
   void DrawTooltip();
@@ -362,7 +377,9 @@ class IGraphics {
 
   std::chrono::steady_clock::time_point mLastMoveTime;
   bool mPointerInside = false;
-  std::string mTooltipText;
+  // The mouse-over control's tooltip shows, with the text it has at each
+  // drawing.
+  bool mTooltipShown = false;
   float mTooltipX = 0.0f, mTooltipY = 0.0f;
 };
 

@@ -27,19 +27,15 @@ bool IsLocalFileAddress(const std::string& address) { return address.rfind("file
 int IGraphics::ShowMessageBox(const std::string& text, const std::string& caption, int type,
                               MessageBoxCompletion completion) {
   // The box takes the mouse: a control pressed on the way here never gets
-  // its release, so its gestures end now rather than never.
-  if (mCaptured) EndGestures(BoundParams(*mCaptured));
-  ReleaseMouseCapture();
+  // its release.
+  AbandonPress();
   if (mMessageBox) {
     // One at a time: the next shows when this one is answered.
     mPendingMessages.push_back({text, caption, type, std::move(completion)});
     return kResultNone;
   }
   HideTooltip();
-  if (PopupMenuShowing()) {
-    mPopupHost->Dismiss();
-    DeliverMenuResult(nullptr);
-  }
+  DismissPopupMenu();
   if (TextEntryActive()) CancelTextEntry();
   const Rect editor{0.0f, 0.0f, static_cast<float>(mWidth), static_cast<float>(mHeight)};
   mMessageBox =

@@ -138,7 +138,7 @@ void IGraphics::OnMouseOver(float x, float y, const MouseMods& mods) {
   mLastY = y;
   // Menus, entries and message boxes follow the pointer whatever the hover
   // setting.
-  if (mMessageBox || PopupMenuShowing() || TextEntryActive()) {
+  if (ModalShowing()) {
     IControl* modal = GetMouseControl(x, y, false);
     if (modal) modal->OnMouseOver(x, y, mods);
     return;
@@ -154,7 +154,7 @@ void IGraphics::OnMouseOver(float x, float y, const MouseMods& mods) {
   }
   if (moved) {
     mLastMoveTime = std::chrono::steady_clock::now();
-    if (!mTooltipText.empty()) HideTooltip();
+    HideTooltip();
   }
   if (control) control->OnMouseOver(x, y, mods);
 }
@@ -192,18 +192,26 @@ void IGraphics::EnableTooltips(bool on) {
   if (!on) HideTooltip();
 }
 
+bool IGraphics::ModalShowing() const { return mMessageBox || PopupMenuShowing() || TextEntryActive(); }
+
+std::string IGraphics::ShownTooltip() const {
+  return mTooltipShown && mMouseOver ? mMouseOver->GetTooltip() : std::string();
+}
+
 void IGraphics::HideTooltip() {
-  if (mTooltipText.empty()) return;
-  mTooltipText.clear();
+  if (!mTooltipShown) return;
+  mTooltipShown = false;
   mFullRedraw = true;
 }
 
+// A tooltip never covers a menu, text entry or message box: they hide it
+// when they open, and it waits for them to close.
 void IGraphics::UpdateTooltip() {
   if (!mTooltipsEnabled || !mMouseOverEnabled || !mPointerInside || mButtonsDown || !mMouseOver) return;
-  if (!mTooltipText.empty() || mMouseOver->GetTooltip().empty()) return;
+  if (mTooltipShown || ModalShowing() || mMouseOver->GetTooltip().empty()) return;
   const auto rest = std::chrono::steady_clock::now() - mLastMoveTime;
   if (rest < std::chrono::milliseconds(kTooltipDelayMs)) return;
-  mTooltipText = mMouseOver->GetTooltip();
+  mTooltipShown = true;
   mTooltipX = mLastX;
   mTooltipY = mLastY;
   mFullRedraw = true;

@@ -46,7 +46,8 @@ bool IGraphics::Draw() {
 }
 
 void IGraphics::DrawTooltip() {
-  if (mTooltipText.empty()) return;
+  const std::string text = ShownTooltip();
+  if (text.empty()) return;
   TextStyle style;
   style.size = 12.0f;
   style.align = HAlign::Near;
@@ -54,7 +55,7 @@ void IGraphics::DrawTooltip() {
   const float maxWidth = kTooltipMaxWidthPixels / static_cast<float>(GetTotalScale());
   const float padding = 4.0f;
   const float lineHeight = style.size * 1.25f;
-  const auto lines = WrapText(mTooltipText, maxWidth - 2.0f * padding,
+  const auto lines = WrapText(text, maxWidth - 2.0f * padding,
                               [&](const std::string& s) { return MeasureText(style, s).W(); });
   float width = 0.0f;
   for (const auto& line : lines) width = std::max(width, MeasureText(style, line).W());
@@ -105,7 +106,10 @@ bool IGraphics::OpenWindow(std::uintptr_t parent, std::string* error) {
 }
 
 void IGraphics::CloseWindow() {
-  mCaptured = nullptr;
+  // As a desktop dialog is, a path prompt is given up with the window,
+  // telling nobody: whoever asked may be closing too.
+  mPathPrompt.reset();
+  DismissTransients();
   mMouseOver = nullptr;
   mWindow.reset();
 }
@@ -159,7 +163,9 @@ void IGraphics::HandleWindowEvent(const graphics::WindowEvent& event) {
     case Kind::Drop:
       OnDrop(event.paths, x, y);
       break;
+    case Kind::Hidden:
     case Kind::Close:
+      DismissTransients();
       break;
   }
   if (event.kind != Kind::KeyDown && event.kind != Kind::KeyUp && event.kind != Kind::Expose) {

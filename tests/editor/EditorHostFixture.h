@@ -174,11 +174,13 @@ class HostedEditor : public ::testing::Test {
     return pixel;
   }
 
-  int Automations(int index) {
+  // Host callbacks of one kind about one parameter.
+  int Calls(vst2::VstInt32 opcode, int index) {
     int n = 0;
-    for (const auto& call : host.CallsOf(vst2::audioMasterAutomate)) n += call.index == index ? 1 : 0;
+    for (const auto& call : host.CallsOf(opcode)) n += call.index == index ? 1 : 0;
     return n;
   }
+  int Automations(int index) { return Calls(vst2::audioMasterAutomate, index); }
 
   graphicstest::XvfbServer xvfb;
   Display* display = nullptr;

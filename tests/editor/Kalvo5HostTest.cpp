@@ -84,6 +84,20 @@ class Kalvo5Host : public HostedEditor {
     ASSERT_EQ(Get(kOnlineUpdateCheck), 0.0f);
   }
 
+  // The session saved and the plug-in made anew from it, as a host that
+  // reloads the session does.
+  void ReloadSession() {
+    void* data = nullptr;
+    const vst2::VstIntPtr size = Dispatch(vst2::effGetChunk, 1, 0, &data);
+    ASSERT_GT(size, 0);
+    std::string session(static_cast<const char*>(data), static_cast<std::size_t>(size));
+    Dispatch(vst2::effClose);
+    effect = host.Attach(reinterpret_cast<vst2::PluginEntryProc>(dlsym(module, "VSTPluginMain")));
+    ASSERT_NE(effect, nullptr);
+    Dispatch(vst2::effOpen);
+    Dispatch(vst2::effSetChunk, 1, size, session.data());
+  }
+
   static const std::string& Scratch() { return testsupport::ProgramScratchFolder("kalvo5-editor-tests"); }
 
   float Get(int index) { return effect->getParameter(effect, index); }
@@ -225,6 +239,70 @@ TEST_F(Kalvo5Host, PresetArrowsStepThroughTheFactoryPresetsAndADroppedFileLoads)
   EXPECT_EQ(Text(vst2::effGetProgramName), "From a file");
   EXPECT_EQ(Get(kType), 0.5f);
   EXPECT_EQ(Text(vst2::effGetParamDisplay, kEBURefLevel), "-31.0");
+}
+
+TEST_F(Kalvo5Host, PresetArrowsGoOnFromThePresetOfAReopenedEditorOrReloadedSession) {
+  auto step = [&](double arrowX) {
+    ClickAt(arrowX, 19);
+    Idle(40);
+  };
+  ASSERT_TRUE(Open());
+  Idle(100);
+  for (int i = 0; i < 4; ++i) step(463);
+  ASSERT_EQ(Text(vst2::effGetProgramName), "LU -16 (-16LUFS)");
+  Dispatch(vst2::effEditClose);
+  ASSERT_TRUE(Open());
+  Idle(100);
+  step(463);
+  EXPECT_EQ(Text(vst2::effGetProgramName), "LU -14 (-14LUFS)");
+
+  Dispatch(vst2::effEditClose);
+  ReloadSession();
+  ASSERT_TRUE(Open());
+  Idle(100);
+  step(435);
+  EXPECT_EQ(Text(vst2::effGetProgramName), "LU -16 (-16LUFS)");
+}
+
+// Carla hides its window without closing the editor; other hosts close it.
+// Either way a menu or text entry left open is gone when the editor shows
+// again, and the host hears the end of the setting's gesture.
+TEST_F(Kalvo5Host, HidingOrClosingTheEditorDismissesMenusAndTextEntry) {
+  auto hideAndShow = [&] {
+    XUnmapWindow(display, parent);
+    XSync(display, False);
+    XMapWindow(display, parent);
+    XSync(display, False);
+    Idle(100);
+  };
+  ASSERT_TRUE(Open());
+  Idle(100);
+  auto typeMenuArea = [&] { return Pixels(13, 87, 93, 147); };
+  const auto withoutMenu = typeMenuArea();
+  ClickAt(29, 78);
+  Idle(60);
+  ASSERT_NE(typeMenuArea(), withoutMenu);
+  ASSERT_EQ(Calls(vst2::audioMasterBeginEdit, kType), 1);
+  EXPECT_EQ(Calls(vst2::audioMasterEndEdit, kType), 0);
+  hideAndShow();
+  EXPECT_EQ(typeMenuArea(), withoutMenu);
+  EXPECT_EQ(Calls(vst2::audioMasterEndEdit, kType), 1);
+
+  // "RMS Gain"'s text entry takes no typing after the editor was hidden.
+  const float gain = Get(kRMSGain);
+  DoubleClickAt(225, 78);
+  Idle(60);
+  hideAndShow();
+  for (KeySym key : {XK_7, XK_Return}) Type(key);
+  Idle(60);
+  EXPECT_EQ(Get(kRMSGain), gain);
+
+  ClickAt(29, 78);
+  Idle(60);
+  ASSERT_NE(typeMenuArea(), withoutMenu);
+  Dispatch(vst2::effEditClose);
+  EXPECT_EQ(Calls(vst2::audioMasterEndEdit, kType), 2);
+  EXPECT_EQ(Calls(vst2::audioMasterBeginEdit, kType), 2);
 }
 
 TEST_F(Kalvo5Host, CornerResizerScalesByDraggingAndTogglesByDoubleClicks) {

@@ -2,6 +2,7 @@
 // across openings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -37,6 +38,40 @@ TEST(EditorHover, OverOutAndTooltipAfterTheRest) {
   editor.ui->OnMouseOut();
   EXPECT_FALSE(b->GetMouseIsOver());
   EXPECT_EQ(editor.ui->GetMouseOverControl(), nullptr);
+}
+
+TEST(EditorHover, ATooltipShowsItsControlsCurrentTextAndGivesWayToAMenu) {
+  Editor editor;
+  editor.ui->AddPopupMenuHost(TextStyle{});
+  editor.ui->EnableMouseOver(true);
+  struct MenuButton : ProbeControl {
+    using ProbeControl::ProbeControl;
+    void OnMouseDown(float, float, const MouseMods&) override {
+      PopupMenu menu("Mode");
+      menu.AddItem("RMS");
+      GetUI()->ShowPopupMenu(this, menu, GetRect());
+    }
+  };
+  editor.ui->AttachControl(std::make_unique<ProbeControl>(Rect{0, 0, 616, 352}));
+  IControl* button = editor.ui->AttachControl(std::make_unique<MenuButton>(Rect{10, 10, 100, 30}));
+  button->SetTooltipText("Preset menu: LUFS EBU R128");
+  editor.ui->OnMouseOver(20, 20, {});
+  std::this_thread::sleep_for(std::chrono::milliseconds(kTooltipDelayMs + 50));
+  editor.ui->OnIdle();
+  ASSERT_EQ(editor.ui->ShownTooltip(), "Preset menu: LUFS EBU R128");
+
+  button->SetTooltipText("Preset menu: LU EBU R128");
+  EXPECT_EQ(editor.ui->ShownTooltip(), "Preset menu: LU EBU R128");
+  EXPECT_TRUE(editor.ui->OnIdle());
+  const auto& texts = editor.surface->texts;
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Preset menu: LU EBU R128"), texts.end());
+
+  // The pointer rests where it pressed, long past the tooltip's delay.
+  editor.ui->OnMouseDown(20, 20, Left());
+  editor.ui->OnMouseUp(20, 20, Left());
+  ASSERT_TRUE(editor.ui->PopupMenuShowing());
+  editor.ui->OnIdle();
+  EXPECT_EQ(editor.ui->ShownTooltip(), "");
 }
 
 TEST(EditorMenus, HoverOpensSubmenuAndItsChoiceIsDelivered) {

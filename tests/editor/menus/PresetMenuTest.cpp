@@ -108,6 +108,20 @@ TEST_F(PresetMenuTest, ArrowsStepThroughFactoryThenUserPresetsAndStopAtTheEnds) 
   EXPECT_EQ(presetMenu().PresetPosition(), lastFactory - 2);
 }
 
+TEST_F(PresetMenuTest, ArrowsGoOnFromAUserPresetRestoredWithTheSession) {
+  SaveUserPreset("Mine");
+  Click(kMenuX, kY);
+  Choose(0, 16);  // "User" > "Mine"
+  ASSERT_EQ(CurrentName(), "Mine");
+  iplug::ByteChunk session;
+  ASSERT_TRUE(plugin->WriteState(session));
+
+  Open(true);
+  ASSERT_GT(plugin->ReadState(session, 0), 0);
+  Click(kPreviousX, kY);
+  EXPECT_EQ(CurrentName(), "Netflix 2020 LKFS");
+}
+
 TEST_F(PresetMenuTest, AStoredPresetKeepsTheEditorAndEngineOptionsButResetToDefaultDoesNot) {
   Set(kGUIScale, 2.0);
   Set(kToggleTooltips, 0.0);
@@ -130,7 +144,8 @@ TEST_F(PresetMenuTest, AStoredPresetKeepsTheEditorAndEngineOptionsButResetToDefa
   EXPECT_EQ(Value(kToggleTooltips), 1.0);
   EXPECT_EQ(Value(kTruePeak), 1.0);
   EXPECT_EQ(Value(kEBUDelta), 0.0);
-  EXPECT_EQ(presetMenu().PresetPosition(), 2);
+  EXPECT_EQ(CurrentName(), "Init");
+  EXPECT_EQ(presetMenu().PresetPosition(), 0);  // the arrows go on from the "Init" shown
 
   Click(kMenuX, kY);
   Choose(8);  // "Init", straight in the main menu
