@@ -7,11 +7,12 @@ namespace iplug {
 
 namespace {
 
-// Scratch buffers reserve this many samples up front, so that block-size
-// changes up to it never allocate.
-constexpr std::size_t kReservedFrames = 8192;
+// Process calls running on this thread, whatever the instance.
+thread_local int tProcessCalls = 0;
 
 }  // namespace
+
+bool IPlugProcessor::InProcessCallOnThisThread() { return tProcessCalls > 0; }
 
 IPlugProcessor::IPlugProcessor(const PluginConfig& config)
     : mPluginType(config.pluginType),
@@ -26,18 +27,46 @@ IPlugProcessor::IPlugProcessor(const PluginConfig& config)
     const auto count = static_cast<std::size_t>(counts[direction]);
     mChannels[direction].resize(count);
     mPointers[direction].assign(count, nullptr);
-    for (std::size_t i = 0; i < count; ++i) {
-      ChannelData& channel = mChannels[direction][i];
-      channel.scratch.reserve(kReservedFrames);
-      channel.slot = &mPointers[direction][i];
-      PointAtScratch(channel);
-    }
+    for (std::size_t i = 0; i < count; ++i) mChannels[direction][i].slot = &mPointers[direction][i];
   }
 }
 
-IPlugProcessor::~IPlugProcessor() = default;
+IPlugProcessor::~IPlugProcessor() { delete mScratch.exchange(nullptr); }
 
-void IPlugProcessor::PointAtScratch(ChannelData& channel) { *channel.slot = channel.scratch.data(); }
+void IPlugProcessor::PointAtScratch(ChannelData& channel) { *channel.slot = channel.scratch; }
+
+double* IPlugProcessor::ScratchOf(const ScratchBuffers& buffers, ERoute direction, int channel) const {
+  const int index = (direction == kInput ? 0 : MaxNChannels(kInput)) + channel;
+  return buffers.samples.get() + static_cast<std::ptrdiff_t>(index) * buffers.frames;
+}
+
+void IPlugProcessor::BeginProcessCall() {
+  ++tProcessCalls;
+  if (mCallDepth++ > 0) return;
+  // Counted before the buffers are read: a thread that replaces them and
+  // then finds no call running knows every later call reads the new ones.
+  mCallsRunning.fetch_add(1, std::memory_order_seq_cst);
+  mActive = mScratch.load(std::memory_order_seq_cst);
+  for (ERoute direction : {kInput, kOutput}) {
+    for (int i = 0; i < MaxNChannels(direction); ++i)
+      mChannels[direction][static_cast<std::size_t>(i)].scratch =
+          mActive ? ScratchOf(*mActive, direction, i) : nullptr;
+  }
+}
+
+void IPlugProcessor::EndProcessCall() {
+  --tProcessCalls;
+  if (--mCallDepth > 0) return;
+  mActive = nullptr;
+  mCallsEnded.fetch_add(1, std::memory_order_seq_cst);
+  mCallsRunning.fetch_sub(1, std::memory_order_seq_cst);
+}
+
+void IPlugProcessor::FreeUnusedScratch() {
+  const bool idle = mCallsRunning.load(std::memory_order_seq_cst) == 0;
+  const std::uint64_t ended = mCallsEnded.load(std::memory_order_seq_cst);
+  std::erase_if(mRetiredScratch, [&](const RetiredScratch& r) { return idle || ended > r.callsEndedBefore; });
+}
 
 void IPlugProcessor::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
   const int nIn = NChannelsConnected(kInput);
@@ -54,31 +83,40 @@ void IPlugProcessor::ProcessAudioBlock(double** inputs, double** outputs, int nF
 
 void IPlugProcessor::ProcessBuffers(float** inputs, float** outputs, int nFrames, bool accumulate) {
   if (nFrames < 0) return;
-  if (nFrames > mBlockSize) ResizeBuffers(nFrames);
+  if (mCallDepth == 0 && nFrames > GetBlockSize()) ResizeBuffers(nFrames);
+  BeginProcessCall();
+  nFrames = std::min(nFrames, ProcessCallFrames());
   BindInputBuffers(inputs, nFrames);
   BindOutputBuffers(outputs, nFrames, accumulate);
   ProcessAudioBlock(InputPointers(), OutputPointers(), nFrames);
   WriteOutputBuffers(nFrames, accumulate);
+  EndProcessCall();
 }
 
 void IPlugProcessor::ProcessBuffers(double** inputs, double** outputs, int nFrames) {
   if (nFrames < 0) return;
-  if (nFrames > mBlockSize) ResizeBuffers(nFrames);
+  if (mCallDepth == 0 && nFrames > GetBlockSize()) ResizeBuffers(nFrames);
+  BeginProcessCall();
+  nFrames = std::min(nFrames, ProcessCallFrames());
   BindInputBuffers(inputs);
   BindOutputBuffers(outputs);
   ProcessAudioBlock(InputPointers(), OutputPointers(), nFrames);
+  EndProcessCall();
 }
 
 void IPlugProcessor::BindInputBuffers(float* const* host, int nFrames) {
-  const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, mBlockSize));
+  const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
   std::size_t next = 0;
   for (ChannelData& channel : mChannels[kInput]) {
-    if (!channel.connected) continue;
+    if (!channel.connected) {
+      PointAtScratch(channel);
+      continue;
+    }
     const float* source = host ? host[next++] : nullptr;
     if (source) {
-      std::copy(source, source + frames, channel.scratch.begin());
+      std::copy(source, source + frames, channel.scratch);
     } else {
-      std::fill(channel.scratch.begin(), channel.scratch.begin() + static_cast<std::ptrdiff_t>(frames), 0.0);
+      std::fill(channel.scratch, channel.scratch + frames, 0.0);
     }
     PointAtScratch(channel);
   }
@@ -87,24 +125,30 @@ void IPlugProcessor::BindInputBuffers(float* const* host, int nFrames) {
 void IPlugProcessor::BindInputBuffers(double* const* host) {
   std::size_t next = 0;
   for (ChannelData& channel : mChannels[kInput]) {
-    if (!channel.connected) continue;
+    if (!channel.connected) {
+      PointAtScratch(channel);
+      continue;
+    }
     double* buffer = host ? host[next++] : nullptr;
-    *channel.slot = buffer ? buffer : channel.scratch.data();
+    *channel.slot = buffer ? buffer : channel.scratch;
   }
 }
 
 void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool accumulate) {
-  const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, mBlockSize));
+  const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
   std::size_t next = 0;
   for (ChannelData& channel : mChannels[kOutput]) {
-    if (!channel.connected) continue;
+    if (!channel.connected) {
+      PointAtScratch(channel);
+      continue;
+    }
     channel.hostBuffer32 = host ? host[next++] : nullptr;
     // Start from the host's content (or zeros to add), so an output the
     // plug-in does not write passes this block's data, never an old block.
     if (channel.hostBuffer32 && !accumulate) {
-      std::copy(channel.hostBuffer32, channel.hostBuffer32 + frames, channel.scratch.begin());
+      std::copy(channel.hostBuffer32, channel.hostBuffer32 + frames, channel.scratch);
     } else {
-      std::fill(channel.scratch.begin(), channel.scratch.begin() + static_cast<std::ptrdiff_t>(frames), 0.0);
+      std::fill(channel.scratch, channel.scratch + frames, 0.0);
     }
     PointAtScratch(channel);
   }
@@ -113,14 +157,17 @@ void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool acc
 void IPlugProcessor::BindOutputBuffers(double* const* host) {
   std::size_t next = 0;
   for (ChannelData& channel : mChannels[kOutput]) {
-    if (!channel.connected) continue;
+    if (!channel.connected) {
+      PointAtScratch(channel);
+      continue;
+    }
     double* buffer = host ? host[next++] : nullptr;
-    *channel.slot = buffer ? buffer : channel.scratch.data();
+    *channel.slot = buffer ? buffer : channel.scratch;
   }
 }
 
 void IPlugProcessor::WriteOutputBuffers(int nFrames, bool accumulate) {
-  const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, mBlockSize));
+  const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
   for (ChannelData& channel : mChannels[kOutput]) {
     if (!channel.connected || !channel.hostBuffer32) continue;
     for (std::size_t n = 0; n < frames; ++n) {
@@ -131,14 +178,19 @@ void IPlugProcessor::WriteOutputBuffers(int nFrames, bool accumulate) {
 }
 
 void IPlugProcessor::ResizeBuffers(int maxFrames) {
-  if (maxFrames <= 0 || maxFrames == mBlockSize) return;
-  for (auto& channels : mChannels) {
-    for (ChannelData& channel : channels) {
-      channel.scratch.resize(static_cast<std::size_t>(maxFrames), 0.0);
-      PointAtScratch(channel);
-    }
-  }
-  mBlockSize = maxFrames;
+  if (maxFrames <= 0) return;
+  FreeUnusedScratch();
+  const ScratchBuffers* current = mScratch.load(std::memory_order_acquire);
+  if (current && current->frames == maxFrames) return;
+  auto fresh = std::make_unique<ScratchBuffers>();
+  fresh->frames = maxFrames;
+  const auto channels = static_cast<std::size_t>(MaxNChannels(kInput) + MaxNChannels(kOutput));
+  fresh->samples =
+      std::make_unique<double[]>(std::max<std::size_t>(channels, 1) * static_cast<std::size_t>(maxFrames));
+  ScratchBuffers* replaced = mScratch.exchange(fresh.release(), std::memory_order_seq_cst);
+  mBlockSize.store(maxFrames, std::memory_order_relaxed);
+  if (replaced) mRetiredScratch.push_back({std::unique_ptr<ScratchBuffers>(replaced), mCallsEnded.load()});
+  FreeUnusedScratch();
 }
 
 void IPlugProcessor::ConnectChannels(ERoute direction, int first, int count, bool connected) {
@@ -147,10 +199,14 @@ void IPlugProcessor::ConnectChannels(ERoute direction, int first, int count, boo
   const int end = std::min(total, first + std::max(0, count));
   for (int i = begin; i < end; ++i) {
     ChannelData& channel = mChannels[direction][static_cast<std::size_t>(i)];
+    // A channel leaving reads silence from its buffer from now on. Hosts
+    // change the layout between process calls, not during one.
     if (channel.connected && !connected) {
-      std::fill(channel.scratch.begin(), channel.scratch.end(), 0.0);
+      if (ScratchBuffers* buffers = mScratch.load(std::memory_order_acquire)) {
+        double* scratch = ScratchOf(*buffers, direction, i);
+        std::fill(scratch, scratch + buffers->frames, 0.0);
+      }
       channel.hostBuffer32 = nullptr;
-      PointAtScratch(channel);
     }
     channel.connected = connected;
   }
@@ -176,7 +232,7 @@ const ChannelData* IPlugProcessor::GetChannel(ERoute direction, int channel) con
 }
 
 void IPlugProcessor::SetSampleRate(double sampleRate) {
-  if (std::isfinite(sampleRate) && sampleRate > 0.0) mSampleRate = sampleRate;
+  if (std::isfinite(sampleRate) && sampleRate > 0.0) mSampleRate.store(sampleRate, std::memory_order_relaxed);
 }
 
 }  // namespace iplug

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ struct ChannelData {
   bool connected = true;
   double** slot = nullptr;        // this channel's entry in the pointer array of its direction
   float* hostBuffer32 = nullptr;  // outputs on the 32-bit path: where the result goes
-  std::vector<double> scratch;    // sized to the maximum block size
+  double* scratch = nullptr;      // during a process call: its buffer of the block size
   std::string label;
 };
 
@@ -51,9 +52,22 @@ class IPlugProcessor {
   // double precision and converts the connected outputs back (added to the
   // host's content when accumulating). An output the plug-in leaves alone
   // keeps the host's content (zeros are added when accumulating).
+  // Outside a process call a block longer than the buffers first makes them
+  // longer, on the calling thread.
   void ProcessBuffers(float** inputs, float** outputs, int nFrames, bool accumulate);
   // Runs one block directly on the host's 64-bit buffers.
   void ProcessBuffers(double** inputs, double** outputs, int nFrames);
+
+  // A host's process call (audio thread): the scratch buffers in place at
+  // its start serve the whole call, and are not freed before it ends, even
+  // when the host announces another block size meanwhile. Calls nest.
+  void BeginProcessCall();
+  void EndProcessCall();
+  // The frames the buffers of the running call hold.
+  int ProcessCallFrames() const { return mActive ? mActive->frames : 0; }
+  // Whether this thread is inside a process call (of any instance): the
+  // audio thread, where nothing may allocate or wait.
+  static bool InProcessCallOnThisThread();
 
   // Buffer binding, the steps of ProcessBuffers. The host's buffers are taken
   // in order by the connected channels only.
@@ -65,7 +79,10 @@ class IPlugProcessor {
   double** InputPointers() { return mPointers[kInput].data(); }
   double** OutputPointers() { return mPointers[kOutput].data(); }
 
-  // Sets the maximum block size; sizes <= 0 are ignored.
+  // Sets the maximum block size; sizes <= 0 are ignored. New buffers are
+  // obtained here (not on the audio thread) and take the place of the old
+  // ones at the next process call; the old ones are freed once no process
+  // call can be using them.
   void ResizeBuffers(int maxFrames);
   // Marks channels first ... first + count - 1 (bounded by the channel count).
   // A disconnected channel reads and writes its own cleared scratch buffer.
@@ -81,9 +98,9 @@ class IPlugProcessor {
   const ChannelData* GetChannel(ERoute direction, int channel) const;
 
   // Stream facts. SetSampleRate ignores rates that are not finite or <= 0.
-  double GetSampleRate() const { return mSampleRate; }
+  double GetSampleRate() const { return mSampleRate.load(std::memory_order_relaxed); }
   void SetSampleRate(double sampleRate);
-  int GetBlockSize() const { return mBlockSize; }
+  int GetBlockSize() const { return mBlockSize.load(std::memory_order_relaxed); }
   int GetLatency() const { return mLatency.load(); }
   int GetTailSize() const { return 0; }
   bool GetRenderingOffline() const { return mRenderingOffline; }
@@ -96,15 +113,38 @@ class IPlugProcessor {
   bool DoesMPE() const { return mMPE; }
 
  private:
+  // The scratch buffers of every channel, of one block size, zeroed.
+  struct ScratchBuffers {
+    int frames = 0;
+    std::unique_ptr<double[]> samples;  // inputs, then outputs, channel after channel
+  };
+  // A set replaced while a process call may still use it.
+  struct RetiredScratch {
+    std::unique_ptr<ScratchBuffers> buffers;
+    std::uint64_t callsEndedBefore = 0;
+  };
+
   void PointAtScratch(ChannelData& channel);
+  double* ScratchOf(const ScratchBuffers& buffers, ERoute direction, int channel) const;
+  void FreeUnusedScratch();
 
   int mPluginType;
   bool mMidiIn;
   bool mMidiOut;
   bool mMPE;
   std::atomic<int> mLatency;
-  double mSampleRate = 48000.0;
-  int mBlockSize = 0;
+  std::atomic<double> mSampleRate{48000.0};
+  std::atomic<int> mBlockSize{0};
+
+  // The buffers in place (owned), those of the running call (audio thread),
+  // and the count of calls running and ended, which tells when a replaced
+  // set is free.
+  std::atomic<ScratchBuffers*> mScratch{nullptr};
+  ScratchBuffers* mActive = nullptr;
+  int mCallDepth = 0;
+  std::atomic<int> mCallsRunning{0};
+  std::atomic<std::uint64_t> mCallsEnded{0};
+  std::vector<RetiredScratch> mRetiredScratch;  // the threads that resize
   bool mRenderingOffline = false;
   TimeInfo mTimeInfo;
   std::vector<IOConfig> mIOConfigs;

@@ -57,16 +57,20 @@ void IPlugVST2::PrepareBlock() {
 template <typename Sample>
 void IPlugVST2::ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, bool accumulate) {
   if (nFrames <= 0) return;
+  // The buffers taken here serve the whole call, whatever block size the
+  // host announces meanwhile.
+  BeginProcessCall();
   PrepareBlock();
-  if (nFrames <= GetBlockSize()) {
+  const int prepared = ProcessCallFrames();
+  if (nFrames <= prepared) {
     ProcessSlice(inputs, outputs, nFrames, accumulate);
-  } else {
+  } else if (prepared > 0) {
     // Longer than the host announced: the buffers and the measurement stay
     // as prepared (growing them here would allocate on the audio thread and
     // restart the measurement); the block runs in consecutive slices of the
     // prepared size over the host's buffers.
     SlicePointers<Sample>& slice = Slice(static_cast<Sample*>(nullptr));
-    for (int offset = 0; offset < nFrames; offset += GetBlockSize()) {
+    for (int offset = 0; offset < nFrames; offset += prepared) {
       // The host passes one buffer per connected channel.
       const auto move = [offset](Sample** host, std::vector<Sample*>& moved, int count) {
         for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
@@ -75,11 +79,12 @@ void IPlugVST2::ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, boo
       };
       ProcessSlice(move(inputs, slice.inputs, NChannelsConnected(kInput)),
                    move(outputs, slice.outputs, NChannelsConnected(kOutput)),
-                   std::min(GetBlockSize(), nFrames - offset), accumulate);
+                   std::min(prepared, nFrames - offset), accumulate);
     }
   }
   SendQueuedSysEx();
   OnBlockEnd();
+  EndProcessCall();
 }
 
 template <typename Sample>

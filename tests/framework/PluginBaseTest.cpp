@@ -139,12 +139,14 @@ TEST_F(PluginBase, SixtyFourBitBuffersBindConnectedChannelsInOrder) {
     host[i].assign(8, i + 1.0);
     pointers[i] = host[i].data();
   }
+  plugin.BeginProcessCall();
   plugin.BindInputBuffers(pointers);
   double** inputs = plugin.InputPointers();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(inputs[i], host[i].data());
   // The disconnected channels read their own cleared scratch buffers.
-  EXPECT_EQ(inputs[4], plugin.GetChannel(iplug::kInput, 4)->scratch.data());
+  EXPECT_EQ(inputs[4], plugin.GetChannel(iplug::kInput, 4)->scratch);
   EXPECT_EQ(inputs[5][7], 0.0);
+  plugin.EndProcessCall();
   EXPECT_EQ(plugin.NChannelsConnected(iplug::kInput), 4);
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <vector>
 
 #include "Kalvo5TestSupport.h"
 #include "support/Signals.h"
@@ -84,6 +85,49 @@ TEST(ThreadSafety, AudioParametersMatchResetAndTicksRunConcurrently) {
     EXPECT_TRUE(std::isfinite(plugin->GetParam(i)->GetValue()));
   }
   plugin.reset();
+}
+
+// A host that announces a new block size or rate while its audio thread is
+// inside a process call (against the rules, but it happens): the buffers of
+// the running call stay valid until it ends, and the measurement goes on.
+TEST(ThreadSafety, BlockSizeAndRateChangesDuringProcessingLeaveTheRunningCallItsBuffers) {
+  UseTestDataHome();
+  auto plugin = std::make_unique<CountingKalvo5>();
+  vst2::AEffect& effect = plugin->GetEffect();
+  const auto dispatch = [&effect](vst2::VstInt32 opcode, vst2::VstIntPtr value, float opt) {
+    return effect.dispatcher(&effect, opcode, 0, value, nullptr, opt);
+  };
+  dispatch(vst2::effOpen, 0, 0.0f);
+  dispatch(vst2::effSetSampleRate, 0, 48000.0f);
+  dispatch(vst2::effSetBlockSize, 512, 0.0f);
+  dispatch(vst2::effMainsChanged, 1, 0.0f);
+
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0};
+  std::thread audio([&] {
+    constexpr int kFrames = 4096;  // often longer than announced: processed in slices
+    std::vector<float> buffers[6];
+    float* channels[6];
+    for (int c = 0; c < 6; ++c) {
+      buffers[c] = std::vector<float>(kFrames, 0.25f);
+      channels[c] = buffers[c].data();
+    }
+    for (long n = 0; !stop.load(); ++n) {
+      effect.processReplacing(&effect, channels, channels, n % 2 == 0 ? kFrames : 300);
+      blocks.fetch_add(1);
+    }
+  });
+  for (int n = 0; n < 24; ++n) {
+    dispatch(vst2::effSetBlockSize, n % 2 == 0 ? 64 : 8192, 0.0f);
+    if (n % 4 == 0) dispatch(vst2::effSetSampleRate, 0, n % 8 == 0 ? 44100.0f : 48000.0f);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  stop = true;
+  audio.join();
+  EXPECT_GT(blocks.load(), 20);
+  EXPECT_TRUE(std::isfinite(plugin->ReadMeasurement(kTypeRMS).rms.integrated));
+  dispatch(vst2::effClose, 0, 0.0f);
+  plugin.release();  // effClose deleted it
 }
 
 }  // namespace
