@@ -43,7 +43,7 @@ void BM_RMSAnalyzer(benchmark::State& state) {
   const auto mode = static_cast<kalvo5::WeightingMode>(state.range(0));
   const std::vector<double> frames = Frames();
   auto analyzer = std::make_unique<kalvo5::RMSAnalyzer>();
-  kalvo5::InitRMS(*analyzer, 10.0, 10000.0, 48000.0);
+  kalvo5::InitRMS(*analyzer, 10.0, 10000.0, 48000.0, 10000.0);
   kalvo5::WeightingFilter filters[kAnalyzerChannels];
   for (auto& f : filters) kalvo5::DesignWeighting(mode, 48000.0, f);
   const auto config = kalvo5::RMSChannelConfig::Stereo;

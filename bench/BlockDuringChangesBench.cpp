@@ -1,8 +1,8 @@
-// The audio thread's longest wait for the measurement lock while another
-// thread keeps switching "Dial S-Window" between 50000 and 99999 ms, which
-// doubles and halves the window's memory ("longest_wait_us"; a 64-frame block
-// lasts 1333 us at 48 kHz). Each block first takes and lets go of the lock
-// as the block itself then does, timing how long the taking took.
+// The audio thread's longest block while another thread keeps switching
+// "Dial S-Window" between 50000 and 99999 ms, which doubles and halves the
+// window's memory ("longest_block_us"; a 64-frame block lasts 1333 us at
+// 48 kHz). The memory is obtained off the audio thread and exchanged there
+// without waiting, so the longest block stays near the usual one.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -44,15 +44,13 @@ void LongestBlockWhileTheDialogueWindowChanges(benchmark::State& state) {
   double longestUs = 0.0;
   RunBlocks<double>(state, 2, 64, 48000.0, [&](double** in, double** out, int n) {
     const auto start = std::chrono::steady_clock::now();
-    plugin->MeasurementLock().lock();
-    const std::chrono::duration<double, std::micro> waited = std::chrono::steady_clock::now() - start;
-    plugin->MeasurementLock().unlock();
-    longestUs = std::max(longestUs, waited.count());
     plugin->ProcessAudioBlock(in, out, n);
+    const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+    longestUs = std::max(longestUs, took.count());
   });
   stop = true;
   changer.join();
-  state.counters["longest_wait_us"] = longestUs;
+  state.counters["longest_block_us"] = longestUs;
 }
 
 BENCHMARK(LongestBlockWhileTheDialogueWindowChanges)->MinTime(2.0)->UseRealTime();

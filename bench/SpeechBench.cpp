@@ -37,7 +37,14 @@ void BM_DetectSpeech(benchmark::State& state) {
   }
   SetRealTime(state, samples, rate);
 }
-BENCHMARK(BM_DetectSpeech)->Arg(22050)->Arg(32000)->Arg(44100)->Arg(48000)->Arg(96000)->Arg(192000)->ArgName("rate");
+BENCHMARK(BM_DetectSpeech)
+    ->Arg(22050)
+    ->Arg(32000)
+    ->Arg(44100)
+    ->Arg(48000)
+    ->Arg(96000)
+    ->Arg(192000)
+    ->ArgName("rate");
 
 // Per sample frame, as the block driver calls it: meters with true peak,
 // then the measurement, on "2.0" with the default 10 s window.

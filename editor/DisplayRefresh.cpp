@@ -43,15 +43,13 @@ void Kalvo5WithEditor::FormatReadout(int position, bool offsetOn, bool valid, in
 bool Kalvo5WithEditor::ReadForDisplay(MeasurementReadings& readings) {
   const int type = Settings().GetInt(kType);
   if (type != kTypeRMS && type != kTypeEBU && type != kTypeDIAL) return false;
-  return TryReadMeasurement(type, readings);
+  readings = ReadMeasurement(type);
+  return true;
 }
 
 void Kalvo5WithEditor::RefreshMeters() {
   MeasurementReadings r;
-  if (!ReadForDisplay(r)) {
-    mMetersDirty.store(true);  // the audio thread held the lock: next tick
-    return;
-  }
+  if (!ReadForDisplay(r)) return;
   const bool dial = Settings().GetInt(kType) == kTypeDIAL;
   for (int k = 0; k < kAnalyzerChannels; ++k) {
     const ChannelMeterReading& c = r.channels[k];
@@ -63,10 +61,7 @@ void Kalvo5WithEditor::RefreshMeters() {
 
 void Kalvo5WithEditor::RefreshReadouts() {
   MeasurementReadings r;
-  if (!ReadForDisplay(r)) {
-    mReadoutsDirty.store(true);
-    return;
-  }
+  if (!ReadForDisplay(r)) return;
   const SettingsMirror& s = Settings();
   switch (s.GetInt(kType)) {
     case kTypeRMS: {

@@ -77,8 +77,8 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
                          int channelParam, int gainParam, int refParam, int offsetParam);
   void AttachLoudnessReadouts(igraphics::IGraphics& g, std::vector<int>& page, int (&indices)[14], bool dial,
                               const int (&matches)[4]);
-  // A snapshot of the current type's readings; false when the audio thread
-  // holds the lock or the type measures nothing.
+  // The current type's readings as the audio thread published them; false
+  // when the type measures nothing.
   bool ReadForDisplay(MeasurementReadings& readings);
   void SetPageHidden(const std::vector<int>& page, bool hidden);
   void UpdateControlValue(int position, double value);

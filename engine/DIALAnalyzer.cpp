@@ -59,7 +59,11 @@ void CompleteBlock(DIALAnalyzer& a) {
 
 }  // namespace
 
-bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs) {
+int DIALWindowRingSamples(double fs, double ms) {
+  return SamplesFor(std::isfinite(ms) ? ClampWindowMs(ms) : kDefaultWindowMs, fs);
+}
+
+bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs, bool withWindowRing) {
   a.sampleRate = fs;
   a.windowMs = std::isfinite(windowMs) ? ClampWindowMs(windowMs) : kDefaultWindowMs;
   for (int c = 0; c < kAnalyzerChannels; ++c) {
@@ -68,7 +72,11 @@ bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs) {
   }
   InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::HighPassFirst, kAntiDenormal);
   bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
-  ok = InitLoudnessWindow(a.sWindow, fs, a.windowMs, OverlapFor(a.windowMs)) && ok;
+  if (withWindowRing) {
+    ok = InitLoudnessWindow(a.sWindow, fs, a.windowMs, OverlapFor(a.windowMs)) && ok;
+  } else {
+    a.sWindow = LoudnessWindow{};
+  }
   a.blockLength = SamplesFor(100.0, fs);
   ok = a.block.Allocate(static_cast<std::size_t>(a.blockLength)) && ok;
   if (a.block.size() == 0) a.blockLength = 0;

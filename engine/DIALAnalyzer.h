@@ -49,7 +49,16 @@ struct DIALAnalyzer {
 // no small ratio to 16 kHz) the dialogue-gated readings keep their reset
 // values. windowMs is clamped to 10 ... 99999 (non-finite: 10000).
 // False when some memory was not available (that part then stays silent).
-bool InitDIAL(DIALAnalyzer& analyzer, double sampleRate, double windowMs);
+// Without withWindowRing the adjustable window gets no memory yet (and
+// measures nothing) until SetDIALWindow brings it.
+bool InitDIAL(DIALAnalyzer& analyzer, double sampleRate, double windowMs, bool withWindowRing = true);
+
+// The ring length (samples) the adjustable window needs for ms at the rate,
+// and the one it has.
+int DIALWindowRingSamples(double sampleRate, double ms);
+inline int DIALWindowCapacity(const DIALAnalyzer& analyzer) {
+  return static_cast<int>(analyzer.sWindow.values.ring.size());
+}
 
 // Re-creates the adjustable window with ms (clamped to 10 ... 99999) and
 // overlap 1 - 100/ms, so that its blocks come about every 100 ms whatever

@@ -32,7 +32,30 @@ ChannelRange ActiveChannels(int type, int config) {
   }
 }
 
+double ClampRMSWindowMs(double ms) {
+  return std::isfinite(ms) ? std::clamp(ms, kMinWindowMs, kMaxWindowMs) : 600.0;
+}
+
 }  // namespace
+
+RingSizes RingSizesFor(double sampleRate, const AnalyzerSetup& setup) {
+  RingSizes sizes;
+  sizes.rmsWindow = RMSWindowRingSamples(sampleRate, ClampRMSWindowMs(setup.rmsWindowMs));
+  if (setup.type == kAnalyzerDIAL) sizes.dialWindow = DIALWindowRingSamples(sampleRate, setup.dialWindowMs);
+  return sizes;
+}
+
+bool ObtainRings(RingMemory& m, double sampleRate, const RingSizes& need, const RingSizes& have) {
+  m.sampleRate = sampleRate;
+  bool ok = true;
+  const auto obtain = [&ok](FixedArray<double>& ring, int length, int current) {
+    if (length > current) ok = ring.Allocate(static_cast<std::size_t>(length)) && ok;
+  };
+  obtain(m.rmsWindow, need.rmsWindow, have.rmsWindow);
+  obtain(m.rmsLongWindow, need.rmsWindow, have.rmsWindow);
+  obtain(m.dialWindow, need.dialWindow, have.dialWindow);
+  return ok;
+}
 
 bool MeasurementDriver::Pacer::Advance(std::int64_t frames) {
   count += frames;
@@ -47,12 +70,36 @@ void MeasurementDriver::Init(double sampleRate, const AnalyzerSetup& setup) {
   mReadouts = {PeriodSamples(kReadoutRefreshMs, mSampleRate), 0};
   mAutomation = {PeriodSamples(kAutomationIntervalMs, mSampleRate), 0};
 
-  InitRMS(mRms, kMinWindowMs, kMaxWindowMs, mSampleRate);
+  InitRMS(mRms, kMinWindowMs, kMaxWindowMs, mSampleRate, ClampRMSWindowMs(setup.rmsWindowMs));
   SetRMSWindow(setup.rmsWindowMs);
   SetRMSMeterMode(setup.rmsMeterMode);
   InitEBU(mEbu, mSampleRate);
-  InitDIAL(mDial, mSampleRate, setup.dialWindowMs);
+  InitDIAL(mDial, mSampleRate, setup.dialWindowMs, setup.type == kAnalyzerDIAL);
   DesignWeightings(setup.weightingMode);
+}
+
+RingSizes MeasurementDriver::Capacities() const {
+  return {std::min(RMSWindowCapacity(mRms), static_cast<int>(mRms.longWindow.values.ring.size())),
+          DIALWindowCapacity(mDial)};
+}
+
+void MeasurementDriver::AdoptRings(RingMemory& memory) {
+  if (memory.sampleRate != mSampleRate) return;
+  if (memory.rmsWindow.size() > 0 || memory.rmsLongWindow.size() > 0)
+    AdoptRMSRings(mRms, memory.rmsWindow, memory.rmsLongWindow);
+  if (memory.dialWindow.size() > static_cast<std::size_t>(DIALWindowCapacity(mDial)))
+    kalvo5::SetDIALWindow(mDial, mDial.windowMs, memory.dialWindow);
+}
+
+bool MeasurementDriver::Configure(const AnalyzerSetup& setup) {
+  Reset();
+  if (!Covers(Capacities(), RingSizesFor(mSampleRate, setup))) return false;
+  SetRMSWindow(setup.rmsWindowMs);
+  SetRMSMeterMode(setup.rmsMeterMode);
+  DesignWeightings(setup.weightingMode);
+  FixedArray<double> none;
+  kalvo5::SetDIALWindow(mDial, setup.dialWindowMs, none);
+  return true;
 }
 
 void MeasurementDriver::Reset() {
@@ -71,16 +118,6 @@ void MeasurementDriver::SetRMSMeterMode(int mode) {
 void MeasurementDriver::DesignWeightings(int weightingMode) {
   for (WeightingFilter& filter : mWeighting)
     DesignWeighting(static_cast<WeightingMode>(weightingMode), mSampleRate, filter);
-}
-
-void MeasurementDriver::SetDIALWindow(double ms) { kalvo5::SetDIALWindow(mDial, ms); }
-
-FixedArray<double> MeasurementDriver::DIALWindowMemoryFor(double ms) const {
-  return kalvo5::DIALWindowMemoryFor(mDial, ms);
-}
-
-void MeasurementDriver::SetDIALWindow(double ms, FixedArray<double>& spare) {
-  kalvo5::SetDIALWindow(mDial, ms, spare);
 }
 
 void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool truePeak,

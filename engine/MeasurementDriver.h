@@ -26,7 +26,31 @@ struct AnalyzerSetup {
   int rmsMeterMode = 0;           // "RMS Meter Mode"
   int weightingMode = 0;          // "RMS Weighting Filer Mode"
   double dialWindowMs = 10000.0;  // "Dial S-Window"
+  int type = kAnalyzerRMS;        // "Type": the DIAL window holds memory only while DIAL is chosen
 };
+
+// The lengths (samples) of the rings that follow a setting: the RMS window
+// (and the Leq(M) long window, as long) and the DIAL window.
+struct RingSizes {
+  int rmsWindow = 0;
+  int dialWindow = 0;
+};
+inline bool Covers(const RingSizes& have, const RingSizes& need) {
+  return have.rmsWindow >= need.rmsWindow && have.dialWindow >= need.dialWindow;
+}
+RingSizes RingSizesFor(double sampleRate, const AnalyzerSetup& setup);
+
+// Rings obtained off the audio thread for one rate, put in place by
+// MeasurementDriver::AdoptRings; empty ones are not needed.
+struct RingMemory {
+  double sampleRate = 0.0;
+  FixedArray<double> rmsWindow;
+  FixedArray<double> rmsLongWindow;
+  FixedArray<double> dialWindow;
+};
+// Obtains (and touches) the rings of `need` that are longer than `have`.
+// False when some memory was not available. Never on the audio thread.
+bool ObtainRings(RingMemory& memory, double sampleRate, const RingSizes& need, const RingSizes& have);
 
 // What one block reads of the plug-in's settings.
 struct BlockSettings {
@@ -55,21 +79,23 @@ inline constexpr double kAutomationIntervalMs = 50.0;
 class MeasurementDriver {
  public:
   // Creates the analyzers for the rate with the given window, meter mode,
-  // weighting and dialogue window; restarts the pacing counters. Rates that
-  // are not finite or <= 0 keep the previous rate.
+  // weighting and dialogue window, with the rings the setup needs
+  // (RingSizesFor); restarts the pacing counters. Rates that are not finite
+  // or <= 0 keep the previous rate. Allocates: never on the audio thread.
   void Init(double sampleRate, const AnalyzerSetup& setup);
   // Clears all meters and readings of the three analyzers and the filters.
   void Reset();
 
-  // Re-configuration by the parameter reactions.
-  void SetRMSWindow(double ms);
-  void SetRMSMeterMode(int mode);
-  void DesignWeightings(int weightingMode);
-  void SetDIALWindow(double ms);
-  // The dialogue window in two steps (see DIALAnalyzer.h): memory obtained
-  // before the lock, put in place under it.
-  FixedArray<double> DIALWindowMemoryFor(double ms) const;
-  void SetDIALWindow(double ms, FixedArray<double>& spare);
+  // The lengths of the rings in place.
+  RingSizes Capacities() const;
+  // Puts the longer rings of `memory` in place when it was obtained for this
+  // rate; the replaced ones leave in `memory`, to be freed elsewhere. The
+  // analyzers concerned are reset. Allocation-free.
+  void AdoptRings(RingMemory& memory);
+  // Resets, then applies the setup's window, meter mode, weighting and
+  // dialogue window. When the rings in place are too short for it, only
+  // resets and returns false: adopt longer ones first. Allocation-free.
+  bool Configure(const AnalyzerSetup& setup);
 
   // One block. inputs has nIn channels, outputs nOut (each at most 6 are
   // used); a missing input reads as 0, a missing output is not written.
@@ -90,6 +116,10 @@ class MeasurementDriver {
     // Counts frames; true when the period was reached.
     bool Advance(std::int64_t frames);
   };
+
+  void SetRMSWindow(double ms);
+  void SetRMSMeterMode(int mode);
+  void DesignWeightings(int weightingMode);
 
   void MeasureSample(int type, int config, bool measuring, bool truePeak,
                      const double (&m)[kAnalyzerChannels]);

@@ -77,14 +77,15 @@ void LeqMStep(RMSAnalyzer& a, double v) {
 
 }  // namespace
 
-bool InitRMS(RMSAnalyzer& a, double minWindowMs, double maxWindowMs, double fs) {
+bool InitRMS(RMSAnalyzer& a, double minWindowMs, double maxWindowMs, double fs, double capacityMs) {
   if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
   a.minWindowMs = minWindowMs;
   a.maxWindowMs = maxWindowMs;
-  bool ok = AllocateSlidingSum(a.window, SamplesFor(maxWindowMs, fs));
+  const double ringMs = std::max(capacityMs, kAES17WindowMs);
+  bool ok = AllocateSlidingSum(a.window, SamplesFor(ringMs, fs));
   ok = InitMeanSquareWindow(a.shortWindow, fs, kLeqMShortWindowMs, kLeqMShortWindowMs) && ok;
-  ok = InitMeanSquareWindow(a.longWindow, fs, kAES17WindowMs, maxWindowMs) && ok;
+  ok = InitMeanSquareWindow(a.longWindow, fs, kAES17WindowMs, ringMs) && ok;
   ok = InitGatedIntegrator(a.leqMIntegrator, kLeqMIntegratorCapacity, kSilenceDb, kSilenceDb, kSilenceDb) &&
        ok;
   ApplyWindow(a, kAES17WindowMs);
@@ -97,6 +98,15 @@ bool InitRMS(RMSAnalyzer& a, double minWindowMs, double maxWindowMs, double fs) 
   for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Decay);
   ResetRMS(a);
   return ok;
+}
+
+int RMSWindowRingSamples(double fs, double ms) { return SamplesFor(std::max(ms, kAES17WindowMs), fs); }
+
+void AdoptRMSRings(RMSAnalyzer& a, FixedArray<double>& window, FixedArray<double>& longWindow) {
+  if (window.size() > a.window.ring.size()) a.window.ring.swap(window);
+  if (longWindow.size() > a.longWindow.values.ring.size()) a.longWindow.values.ring.swap(longWindow);
+  ApplyWindow(a, a.windowMs);
+  ResetRMS(a);
 }
 
 void SetRMSWindow(RMSAnalyzer& a, double ms) {

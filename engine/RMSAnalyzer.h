@@ -73,14 +73,33 @@ struct RMSAnalyzer {
   GatedIntegrator leqMIntegrator;
 };
 
-// Sets the window limits (10 and 10000 ms), obtains every ring for the rate,
-// the window 600 ms with "SUM", and resets. False when memory was not
-// available (the analyzer then measures nothing but peaks), and false,
-// changing nothing, for a rate that is not finite and positive.
-bool InitRMS(RMSAnalyzer& analyzer, double minWindowMs, double maxWindowMs, double sampleRate);
+// Sets the window limits (10 and 10000 ms), obtains every ring for the rate
+// (the two whose length follows the window for windows of up to capacityMs;
+// at least the 600 ms AES17 window), the window 600 ms with "SUM", and
+// resets. False when memory was not available (the analyzer then measures
+// nothing but peaks), and false, changing nothing, for a rate that is not
+// finite and positive.
+bool InitRMS(RMSAnalyzer& analyzer, double minWindowMs, double maxWindowMs, double sampleRate,
+             double capacityMs);
+
+// The ring length (samples) the window and the Leq(M) long window need for a
+// window of ms at the rate: at least the 600 ms of AES17.
+int RMSWindowRingSamples(double sampleRate, double ms);
+
+// The current ring length of the window (its long window has the same).
+inline int RMSWindowCapacity(const RMSAnalyzer& analyzer) {
+  return static_cast<int>(analyzer.window.ring.size());
+}
+
+// Puts longer rings in place (window, long window; each only when longer than
+// the current one, the replaced ring leaving in the argument), re-applies the
+// window length to them and resets. Allocation-free: the rings come from
+// elsewhere.
+void AdoptRMSRings(RMSAnalyzer& analyzer, FixedArray<double>& window, FixedArray<double>& longWindow);
 
 // Ignored unless minWindowMs <= ms <= maxWindowMs and ms differs from the
-// current window; otherwise sets the window and resets.
+// current window; otherwise sets the window and resets. A window longer than
+// the rings is cut to them: see RMSWindowRingSamples.
 void SetRMSWindow(RMSAnalyzer& analyzer, double ms);
 
 // Stores the method. "AES17" adds 3.0103 dB to the RMS levels and measures

@@ -32,7 +32,8 @@ iplug::PluginConfig Kalvo5Config() {
   return config;
 }
 
-Kalvo5::Kalvo5(const iplug::InstanceInfo& info) : iplug::IPlugVST2(info, Kalvo5Config()) {
+Kalvo5::Kalvo5(const iplug::InstanceInfo& info)
+    : iplug::IPlugVST2(info, Kalvo5Config()), mMeasurement(GetSampleRate(), mSettings.Setup()) {
   InitPaths(GetProductName());
   InstallManual(mDataFolder);
   SetNamedParamTable(NamedParamTable);
@@ -40,8 +41,6 @@ Kalvo5::Kalvo5(const iplug::InstanceInfo& info) : iplug::IPlugVST2(info, Kalvo5C
 
   mSampleRate = GetSampleRate();
   mBlockSize = GetBlockSize();
-  mInputCount = NChannelsConnected(iplug::kInput);
-  mOutputCount = NChannelsConnected(iplug::kOutput);
 
   // Every parameter starts at its mirror field, so both begin equal.
   double defaults[kNumParams];
@@ -49,90 +48,80 @@ Kalvo5::Kalvo5(const iplug::InstanceInfo& info) : iplug::IPlugVST2(info, Kalvo5C
   DefineParameters(*this, defaults);
   MakeFactoryPresets(*this, *this, mPresetStore);
 
-  InitMeasurement();
   // The default preset file, when there is one, replaces the defaults.
   if (!mPresetFolder.empty()) {
     std::string defaultName;
     _LoadPresetXML(*this, JoinPath(mPresetFolder, "default.vrs"), defaultName, PresetLoadMode::Direct);
   }
   mSettings.Set(kGUIScale, GetParam(kGUIScale)->GetValue());
+  PrepareMeasurement();
 
+  MemoryWorker::Register(&mUpkeep);
   EnableTimerTicks();
 }
 
 Kalvo5::~Kalvo5() {
-  // No tick may reach a plug-in that is being taken apart.
+  // No tick and no background work may reach a plug-in that is being taken
+  // apart.
   StopTimer();
+  MemoryWorker::Unregister(&mUpkeep);
 }
 
-void Kalvo5::InitMeasurement() {
-  mMeasurement.Init(mSampleRate, mSettings.Setup());
-  mLatency.store(0);
+void Kalvo5::RequestMeasurementChange() {
+  mMeasurement.RequestApply();
+  mUpkeep.WorkWanted();
 }
 
-void Kalvo5::ResetMeasurement() { mMeasurement.Reset(); }
+void Kalvo5::PrepareMeasurement() {
+  mMeasurement.Prepare(mSettings.Setup());
+  mMeasurement.FreeRetired();
+}
 
 void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
   if (GetHost() == iplug::kHostProTools && GetLatency() != mLatency.load()) ChangeLatency(mLatency.load());
-  std::lock_guard<std::mutex> lock(mMeasurementLock);
+  MeasurementDriver& driver = mMeasurement.BeginBlock([this] { return mSettings.Setup(); });
   const BlockSettings settings = mSettings.ForBlock();
-  const BlockRequests requests = mMeasurement.Process(inputs, NChannelsConnected(iplug::kInput), outputs,
-                                                      NChannelsConnected(iplug::kOutput), nFrames, settings,
-                                                      GetTimeInfo().transportIsRunning, mEditorOpen.load());
+  const BlockRequests requests =
+      driver.Process(inputs, NChannelsConnected(iplug::kInput), outputs, NChannelsConnected(iplug::kOutput),
+                     nFrames, settings, GetTimeInfo().transportIsRunning, mEditorOpen.load());
   if (requests.metersDirty) mMetersDirty.store(true);
   if (requests.readoutsDirty) mReadoutsDirty.store(true);
   if (requests.automationDue) mAutomationDue.store(true);
   mProcessedSinceStop.store(true);
+  const MeasurementReadings& readings = mMeasurement.Publish(settings.type);
   // While a write is due, every slice of the process call refreshes the
   // values, so the host gets those of the call's end.
-  if (mAutomationDue.load()) mDueOutputs = OutputValuesFor(settings.type, mMeasurement.Read(settings.type));
+  if (mAutomationDue.load()) mDueOutputs = OutputValuesFor(settings.type, readings);
+  // What the audio thread let go of (a replaced driver or rings) is freed
+  // by the memory worker.
+  if (mMeasurement.HasRetired()) mUpkeep.WorkWanted();
 }
 
 void Kalvo5::ResetProcessing() {
-  // A new rate or block size re-creates the analyzers. The new ones are
-  // built (their memory obtained and mapped) before the lock, exchanged with
-  // the running ones under it (pointer swaps and copies of fixed size), and
-  // the old ones are freed after it: the audio thread never waits on an
-  // allocation or a free.
+  // A new rate or block size re-creates the analyzers: the new driver is
+  // built here and put in place by the audio thread at its next block; the
+  // old one is freed later, off the audio thread. The audio thread itself
+  // (offline rendering switched on or off) changes neither.
+  if (InProcessCallOnThisThread()) return;
   const bool changed = GetSampleRate() != mSampleRate || GetBlockSize() != mBlockSize;
-  std::unique_ptr<MeasurementDriver> replaced;
   if (changed) {
-    replaced = std::make_unique<MeasurementDriver>();
-    replaced->Init(GetSampleRate(), mSettings.Setup());
+    mSampleRate = GetSampleRate();
+    mBlockSize = GetBlockSize();
+    mMeasurement.Rebuild(mSampleRate, [this] { return mSettings.Setup(); });
+    mLatency.store(0);
   }
-  {
-    std::lock_guard<std::mutex> lock(mMeasurementLock);
-    if (changed) {
-      mSampleRate = GetSampleRate();
-      mBlockSize = GetBlockSize();
-      std::swap(mMeasurement, *replaced);
-      mLatency.store(0);
-    }
-    mInputCount = NChannelsConnected(iplug::kInput);
-    mOutputCount = NChannelsConnected(iplug::kOutput);
-  }
-  // The host is never called with the lock held.
   if (changed && GetHost() != iplug::kHostUninit && GetLatency() != mLatency.load())
     ChangeLatency(mLatency.load());
 }
 
 void Kalvo5::SetActive(bool active) {
-  std::lock_guard<std::mutex> lock(mMeasurementLock);
-  if (active && GetHost() == iplug::kHostIzotopeRX && mSettings.GetInt(kSync) != 0 &&
+  if (!active) return;
+  if (GetHost() == iplug::kHostIzotopeRX && mSettings.GetInt(kSync) != 0 &&
       mSettings.GetInt(kNoResetOnSync) == 0)
-    ResetMeasurement();
-}
-
-MeasurementReadings Kalvo5::ReadMeasurement(int type) {
-  std::lock_guard<std::mutex> lock(mMeasurementLock);
-  return mMeasurement.Read(type);
-}
-
-bool Kalvo5::TryReadMeasurement(int type, MeasurementReadings& readings) {
-  std::unique_lock<std::mutex> lock(mMeasurementLock, std::try_to_lock);
-  if (!lock.owns_lock()) return false;
-  readings = mMeasurement.Read(type);
-  return true;
+    RequestMeasurementChange();
+  // Audio starts now: a setting that needs memory is complete from its first
+  // block (an offline render runs faster than the memory worker looks).
+  PrepareMeasurement();
 }
 
 void Kalvo5::OnEditorOpened() {

@@ -5,20 +5,20 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <optional>
 
 #include "DataFolders.h"
 #include "IXMLParameters.h"
 #include "IXMLPreset.h"
 #include "Kalvo5Params.h"
+#include "MeasurementExchange.h"
+#include "MemoryWorker.h"
 #include "OutputAutomation.h"
 #include "ParameterTable.h"
 #include "PluginMixins.h"
 #include "PresetStore.h"
 #include "SettingsMirror.h"
 #include "UpdateCheckFlow.h"
-#include "engine/MeasurementDriver.h"
 #include "framework/iplug/IPlugVST2.h"
 
 namespace kalvo5 {
@@ -52,10 +52,14 @@ class Kalvo5 : public iplug::IPlugVST2,
   bool WriteState(iplug::ByteChunk& chunk) override;
   int ReadState(const iplug::ByteChunk& chunk, int startPos) override;
 
-  // The block driver's set-up and reset: every caller except the
-  // constructor holds the measurement lock.
-  void InitMeasurement();
-  void ResetMeasurement();
+  // Asks the audio thread for a reset and a re-configuration from the
+  // settings at its next block, and the memory worker for the memory they
+  // need. Any thread; allocation-free.
+  void RequestMeasurementChange();
+  // Obtains that memory now, on this thread: where a host thread may
+  // allocate and the measurement should be complete before audio starts
+  // (activation, a loaded state). Not on the audio thread.
+  void PrepareMeasurement();
 
   // The plug-in's own way to change a parameter: store, tell the host and
   // the editor, react. Nothing happens when the value is the current one.
@@ -67,16 +71,13 @@ class Kalvo5 : public iplug::IPlugVST2,
   void WriteOutputParams(const OutputValues& values);
   void WriteOutputParam(int index, double value);
 
-  // A copy of the current readings of one analyzer type; waits for the
-  // measurement lock.
-  MeasurementReadings ReadMeasurement(int type);
-  // The same for the editor's refresh, which must never wait on the audio
-  // thread: false, leaving `readings` alone, while the lock is taken (the
-  // refresh is skipped once).
-  bool TryReadMeasurement(int type, MeasurementReadings& readings);
+  // The readings of one analyzer type as the audio thread published them
+  // at the end of its latest block (those of a reset measurement while a
+  // requested reset is still to come, and for a type not measured). Any
+  // thread; never waits.
+  MeasurementReadings ReadMeasurement(int type) const { return mMeasurement.Read(type); }
 
   const SettingsMirror& Settings() const { return mSettings; }
-  std::mutex& MeasurementLock() { return mMeasurementLock; }
 
   // Request flags, set by the audio thread and the reactions, consumed by
   // the idle handler.
@@ -108,7 +109,7 @@ class Kalvo5 : public iplug::IPlugVST2,
   void ShowAboutInfo();
 
  private:
-  void ApplyParamChange(bool reconfigure, bool redrawScales);
+  void ApplyParamChange(bool redrawScales);
   void UpdateAnalyzerView() { mAnalyzerViewChanged.store(true); }
   void Match(int trigger);
   void OnCommand(int code);
@@ -120,18 +121,26 @@ class Kalvo5 : public iplug::IPlugVST2,
   // with the editor open.
   void RunIdleDialogs();
 
+  // What the memory worker does for this instance.
+  class Upkeep : public MemoryWorker::Client {
+   public:
+    explicit Upkeep(Kalvo5& plugin) : mPlugin(plugin) {}
+
+   private:
+    void DoBackgroundWork() override { mPlugin.PrepareMeasurement(); }
+    Kalvo5& mPlugin;
+  };
+
   SettingsMirror mSettings;
   PresetStore mPresetStore;
   UpdateCheckFlow mUpdateChecks;
-  std::mutex mMeasurementLock;
-  MeasurementDriver mMeasurement;  // guarded by mMeasurementLock
+  MeasurementExchange mMeasurement;
+  Upkeep mUpkeep{*this};
 
-  // Stream facts the analyzers were built for (written under the measurement
-  // lock, on the thread that sets the rate and block size).
+  // Stream facts the analyzers were built for (the thread that sets the
+  // rate and block size).
   double mSampleRate = 0.0;
   int mBlockSize = 0;
-  int mInputCount = 0;
-  int mOutputCount = 0;
   std::atomic<int> mLatency{0};  // always 0: the measurement adds no delay
 
   // The output values due at the end of the current process call (audio

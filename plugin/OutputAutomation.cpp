@@ -68,12 +68,7 @@ void Kalvo5::OnProcessingStopped() {
   // The last part-period of the programme is sent too, once per stop.
   if (!mProcessedSinceStop.exchange(false) || mSettings.GetInt(kWriteAutomationData) != 1) return;
   const int type = mSettings.GetInt(kType);
-  OutputValues values;
-  {
-    std::lock_guard<std::mutex> lock(mMeasurementLock);
-    values = OutputValuesFor(type, mMeasurement.Read(type));
-  }
-  WriteOutputParams(values);
+  WriteOutputParams(OutputValuesFor(type, ReadMeasurement(type)));
 }
 
 void Kalvo5::WriteOutputParams(const OutputValues& values) {

@@ -73,12 +73,28 @@ double MenuScaleForEntry(int n, const iplug::IParam& scale) {
   return scale.GetDefault();
 }
 
+// How deep this thread is in reactions to host changes. Hosts call
+// setParameter on their audio thread too, so what such a change sets off
+// (Match setting a gain included) must not allocate or wait; the other
+// sources come from the host's GUI or main thread (the editor, program and
+// state loads, effOpen).
+thread_local int tHostChangeDepth = 0;
+
+struct HostChangeScope {
+  explicit HostChangeScope(bool host) : counted(host) { tHostChangeDepth += counted ? 1 : 0; }
+  ~HostChangeScope() { tHostChangeDepth -= counted ? 1 : 0; }
+  HostChangeScope(const HostChangeScope&) = delete;
+  HostChangeScope& operator=(const HostChangeScope&) = delete;
+  bool counted;
+};
+
 }  // namespace
 
 void Kalvo5::OnParamChange(int index, ParamSource source, int /*sampleOffset*/) {
   if (source != ParamSource::Reset && source != ParamSource::Host && source != ParamSource::PresetRecall &&
       source != ParamSource::Editor)
     return;
+  const HostChangeScope scope(source == ParamSource::Host);
   const iplug::IParam* param = GetParam(index);
   if (param) {
     if (source == ParamSource::Host && !param->CanAutomate()) return;
@@ -104,7 +120,7 @@ void Kalvo5::OnParamChange(int index, ParamSource source, int /*sampleOffset*/) 
       case kDIALChannelConfig:
         if (changed) {
           mSettings.SetInt(index, number);
-          ApplyParamChange(false, true);
+          ApplyParamChange(true);
         }
         break;
       case kSync:
@@ -133,20 +149,20 @@ void Kalvo5::OnParamChange(int index, ParamSource source, int /*sampleOffset*/) 
       case kRMSWFilterMode:
         if (changed) {
           mSettings.SetInt(index, number);
-          ApplyParamChange(true, true);
+          ApplyParamChange(true);
         }
         break;
       case kRMSWindow:
       case kDIALWindow:
         if (value != mSettings.Get(index)) {
           mSettings.Set(index, value);
-          ApplyParamChange(true, false);
+          ApplyParamChange(false);
         }
         break;
       case kReset:
         if (changed) {
           mSettings.SetInt(index, number);
-          if (number == 1) ApplyParamChange(false, false);
+          if (number == 1) ApplyParamChange(false);
         }
         break;
       case kNoResetOnSync:
@@ -212,24 +228,14 @@ void Kalvo5::SetEditorScale(double scale, bool resizeWindow) {
   SetParamFromPlugin(kGUIScale, scale);
 }
 
-void Kalvo5::ApplyParamChange(bool reconfigure, bool redrawScales) {
-  // The lock is held only for resets and re-configuration in place: memory
-  // a longer dialogue window needs is obtained before it, and the memory it
-  // replaces is freed after it (with windowMemory).
-  FixedArray<double> windowMemory;
-  if (reconfigure) windowMemory = mMeasurement.DIALWindowMemoryFor(mSettings.Get(kDIALWindow));
-  {
-    std::lock_guard<std::mutex> lock(mMeasurementLock);
-    ResetMeasurement();
-    if (reconfigure) {
-      mMeasurement.SetRMSWindow(mSettings.Get(kRMSWindow));
-      mMeasurement.SetRMSMeterMode(mSettings.GetInt(kRMSMode));
-      mMeasurement.DesignWeightings(mSettings.GetInt(kRMSWFilterMode));
-      mMeasurement.SetDIALWindow(mSettings.Get(kDIALWindow), windowMemory);
-    }
-    mMetersDirty.store(true);
-    mReadoutsDirty.store(true);
-  }
+void Kalvo5::ApplyParamChange(bool redrawScales) {
+  // The audio thread resets and re-configures the measurement at its next
+  // block, with memory obtained here when this thread may, else by the
+  // memory worker.
+  RequestMeasurementChange();
+  if (tHostChangeDepth == 0) PrepareMeasurement();
+  mMetersDirty.store(true);
+  mReadoutsDirty.store(true);
   if (redrawScales) UpdateAnalyzerView();
 }
 
@@ -244,7 +250,7 @@ void Kalvo5::Match(int trigger) {
     mSettings.Set(rule.gainIndex, gain);
     SetParamFromPlugin(rule.gainIndex, gain);
     mSettings.Set(rule.gainIndex, GetParam(rule.gainIndex)->GetValue());
-    ApplyParamChange(false, false);
+    ApplyParamChange(false);
     return;
   }
 }

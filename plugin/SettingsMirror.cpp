@@ -18,6 +18,7 @@ AnalyzerSetup SettingsMirror::Setup() const {
   setup.rmsMeterMode = GetInt(kRMSMode);
   setup.weightingMode = GetInt(kRMSWFilterMode);
   setup.dialWindowMs = Get(kDIALWindow);
+  setup.type = GetInt(kType);
   return setup;
 }
 

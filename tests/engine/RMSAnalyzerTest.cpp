@@ -20,7 +20,7 @@ using Frame = std::array<double, kAnalyzerChannels>;
 
 std::unique_ptr<RMSAnalyzer> MakeAnalyzer(RMSMeterMode mode = RMSMeterMode::Sum) {
   auto a = std::make_unique<RMSAnalyzer>();
-  EXPECT_TRUE(InitRMS(*a, 10.0, 10000.0, kRate));
+  EXPECT_TRUE(InitRMS(*a, 10.0, 10000.0, kRate, 10000.0));
   SetRMSMeterMode(*a, mode);
   return a;
 }
@@ -256,7 +256,7 @@ TEST(RMSAnalyzer, RatesThatAreNotFiniteAndPositiveChangeNothing) {
   auto a = MakeAnalyzer();
   Driver{*a}.Run(FullScaleSine(1.0), {0});
   for (double rate : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN(), HUGE_VAL})
-    EXPECT_FALSE(InitRMS(*a, 10.0, 10000.0, rate));
+    EXPECT_FALSE(InitRMS(*a, 10.0, 10000.0, rate, 10000.0));
   EXPECT_EQ(a->window.length, 28800);
   EXPECT_EQ(RMSMomentary(*a), -3.0);
 }

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <future>
 #include <limits>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "Kalvo5TestSupport.h"
 #include "engine/EBUAnalyzer.h"
@@ -243,37 +240,21 @@ TEST_F(PluginTest, FilesWithFewerChannelsThanTheLayoutReadAsItsMissingChannelsSi
 }
 
 // The editor's one view of the measurement: the readings with the active
-// analyzer's meter columns, taken without ever waiting on the audio thread.
-TEST_F(PluginTest, ReadingsCarryTheMeterColumnsAndAreSkippedWhileTheLockIsTaken) {
+// analyzer's meter columns, as the audio thread published them.
+TEST_F(PluginTest, ReadingsCarryTheMeterColumns) {
   plugin->EditorSets(kType, kTypeEBU);
   plugin->EditorSets(kTruePeak, 0);
   Audio in(2, 4800), out(2, 4800);  // channel 1 silent
   in[0] = Sine(1000.0, kRate, 0.5, 4800);
   in[0][100] = 1.5;  // one clipping sample
   Feed(*plugin, in, out, 256);
-  MeasurementReadings r;
-  ASSERT_TRUE(plugin->TryReadMeasurement(kTypeEBU, r));
+  const MeasurementReadings r = plugin->ReadMeasurement(kTypeEBU);
   EXPECT_DOUBLE_EQ(r.channels[0].maxHold, 1.5);
   EXPECT_GT(r.channels[0].peak, 0.4);
   EXPECT_GT(r.channels[0].clipLight, 0.0);
   EXPECT_EQ(r.channels[1].maxHold, 0.0);
   EXPECT_EQ(r.channels[1].clipLight, 0.0);
   EXPECT_EQ(r.sampleRate, kRate);
-
-  // Another thread (the audio thread) holds the lock: the read is skipped.
-  std::promise<void> taken, done;
-  std::thread holder([&] {
-    std::lock_guard<std::mutex> held(plugin->MeasurementLock());
-    taken.set_value();
-    done.get_future().wait();
-  });
-  taken.get_future().wait();
-  MeasurementReadings untouched;
-  untouched.sampleRate = -1.0;
-  EXPECT_FALSE(plugin->TryReadMeasurement(kTypeEBU, untouched));
-  EXPECT_EQ(untouched.sampleRate, -1.0);
-  done.set_value();
-  holder.join();
 }
 
 TEST_F(PluginTest, EveryRateAndBlockSizeRuns) {

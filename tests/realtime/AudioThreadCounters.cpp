@@ -1,6 +1,7 @@
 #include "AudioThreadCounters.h"
 
 #include <pthread.h>
+#include <time.h>
 
 #include <atomic>
 #include <cstddef>
@@ -24,6 +25,13 @@ thread_local bool tCounting = false;
 std::atomic<long> gAllocations{0};
 std::atomic<long> gFrees{0};
 std::atomic<long> gLocks{0};
+std::atomic<long> gLongestLockNs{0};
+
+long NowNs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec * 1000000000L + t.tv_nsec;
+}
 
 void CountAllocation() {
   if (tCounting) gAllocations.fetch_add(1, std::memory_order_relaxed);
@@ -33,7 +41,9 @@ void CountAllocation() {
 
 void CountOnThisThread(bool on) { tCounting = on; }
 
-Counts TakeCounts() { return {gAllocations.exchange(0), gFrees.exchange(0), gLocks.exchange(0)}; }
+Counts TakeCounts() {
+  return {gAllocations.exchange(0), gFrees.exchange(0), gLocks.exchange(0), gLongestLockNs.exchange(0)};
+}
 
 }  // namespace realtime
 
@@ -71,8 +81,15 @@ void free(void* pointer) {
 }
 
 int pthread_mutex_lock(pthread_mutex_t* mutex) {
-  if (realtime::tCounting) realtime::gLocks.fetch_add(1, std::memory_order_relaxed);
-  return CLibraryMutexLock(mutex);
+  if (!realtime::tCounting) return CLibraryMutexLock(mutex);
+  realtime::gLocks.fetch_add(1, std::memory_order_relaxed);
+  const long start = realtime::NowNs();
+  const int result = CLibraryMutexLock(mutex);
+  const long waited = realtime::NowNs() - start;
+  long longest = realtime::gLongestLockNs.load(std::memory_order_relaxed);
+  while (waited > longest && !realtime::gLongestLockNs.compare_exchange_weak(longest, waited)) {
+  }
+  return result;
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@ struct Counts {
   long allocations = 0;
   long frees = 0;
   long locks = 0;
+  long longestLockNs = 0;  // the longest single pthread_mutex_lock call
 };
 
 // Switches counting on or off for the calling thread only.

@@ -3,14 +3,18 @@
 // and an over-long block neither restarts nor disturbs the measurement.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -183,6 +187,133 @@ TEST(AudioThread, NeverAllocatesOrFreesWhileAnotherThreadChangesTheMeasurement) 
   // One measurement lock per slice of the prepared size, nothing else.
   EXPECT_LE(counted.locks, blocks.load() * 5);
   EXPECT_LE(faults, 4);  // memory is mapped when obtained, off this thread
+}
+
+// A host automating "Dial S-Window" from its audio thread, up to the longest
+// window (38 MB of memory at 48 kHz): every setParameter call is quick and
+// allocation-free, and the memory worker brings the memory so that the
+// window takes effect within 100 ms of real-time audio.
+TEST(AudioThread, DialogueWindowAutomationOnTheAudioThreadNeverAllocatesAndSoonTakesEffect) {
+  const Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << dlerror();
+  plugin.SetText(kWriteAutomationData, "On");
+  plugin.SetText(kType, "DIAL");
+  Buffers buffers(kBlock);
+  const float silentWindow = 0.0f;  // "OUT:DIAL SL" at -144
+  std::chrono::steady_clock::duration longestSet{};
+  long framesUntilMeasured = -1;
+  ::realtime::Counts counted;
+  std::thread audio([&] {
+    for (int n = 0; n < 40; ++n) plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock);
+    ::realtime::TakeCounts();
+    ::realtime::CountOnThisThread(true);
+    // A ramp from 10 s to the longest window over 200 blocks.
+    for (int n = 0; n <= 200; ++n) {
+      const auto start = std::chrono::steady_clock::now();
+      plugin.Set(kDIALWindow, 0.1f + 0.9f * static_cast<float>(n) / 200.0f);
+      longestSet = std::max(longestSet, std::chrono::steady_clock::now() - start);
+      plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock);
+    }
+    QuietHost::automated[kOutDIALSL].store(silentWindow);
+    // Then audio in real time, until the window has measured one 100 ms hop.
+    const auto blockTime = std::chrono::microseconds(1000000 * kBlock / static_cast<int>(kRate));
+    auto due = std::chrono::steady_clock::now();
+    for (long frames = 0; frames < static_cast<long>(kRate); frames += kBlock) {
+      plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock);
+      if (QuietHost::automated[kOutDIALSL].load() > silentWindow) {
+        framesUntilMeasured = frames + kBlock;
+        break;
+      }
+      due += blockTime;
+      ::realtime::CountOnThisThread(false);
+      std::this_thread::sleep_until(due);
+      ::realtime::CountOnThisThread(true);
+    }
+    ::realtime::CountOnThisThread(false);
+    counted = ::realtime::TakeCounts();
+  });
+  audio.join();
+  std::printf("audio thread: %ld allocations, longest setParameter %.1f us, window measuring after %.0f ms\n",
+              counted.allocations, std::chrono::duration<double, std::micro>(longestSet).count(),
+              1000.0 * static_cast<double>(framesUntilMeasured) / double{kRate});
+  EXPECT_EQ(counted.allocations, 0);
+  EXPECT_EQ(counted.frees, 0);
+  EXPECT_LT(longestSet, std::chrono::milliseconds(1));
+  // At most 100 ms until the memory came, then the window's first 100 ms hop
+  // and the next 50 ms automation write.
+  ASSERT_GT(framesUntilMeasured, 0);
+  EXPECT_LE(framesUntilMeasured, static_cast<long>(0.25 * double{kRate}) + kBlock);
+}
+
+// The host's GUI thread loads states and programs one after the other while
+// audio runs: the audio thread never waits for the measurement lock longer
+// than it takes another thread to exchange a few pointers.
+TEST(AudioThread, LoadingStatesAndProgramsNeverMakesTheAudioThreadWait) {
+  const Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << dlerror();
+  // States that differ in everything a load reconfigures.
+  std::vector<std::vector<char>> states;
+  const char* settings[][3] = {{"DIAL", "99999", "10000"}, {"EBU", "10000", "3000"}, {"RMS", "50000", "600"}};
+  for (const auto& s : settings) {
+    plugin.SetText(kType, s[0]);
+    plugin.SetText(kDIALWindow, s[1]);
+    plugin.SetText(kRMSWindow, s[2]);
+    void* data = nullptr;
+    const auto size = plugin.Dispatch(vst2::effGetChunk, 1, 0, &data);
+    ASSERT_GT(size, 0);
+    states.emplace_back(static_cast<char*>(data), static_cast<char*>(data) + size);
+  }
+  Buffers buffers(kBlock);
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0};
+  ::realtime::Counts counted;
+  std::chrono::steady_clock::duration longest{};
+  std::thread audio([&] {
+    for (int n = 0; n < 40; ++n) plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock);
+    ::realtime::TakeCounts();
+    while (!stop.load()) {
+      const auto start = std::chrono::steady_clock::now();
+      ::realtime::CountOnThisThread(true);
+      plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock);
+      ::realtime::CountOnThisThread(false);
+      longest = std::max(longest, std::chrono::steady_clock::now() - start);
+      blocks.fetch_add(1);
+    }
+    counted = ::realtime::TakeCounts();
+  });
+  for (int n = 0; n < 60; ++n) {
+    std::vector<char>& state = states[static_cast<std::size_t>(n) % states.size()];
+    plugin.Dispatch(vst2::effSetChunk, n % 2, static_cast<vst2::VstIntPtr>(state.size()), state.data());
+    plugin.Dispatch(vst2::effSetProgram, 0, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  stop = true;
+  audio.join();
+  std::printf("audio thread: %ld blocks, %ld allocations, longest lock wait %.1f us, longest block %.1f us\n",
+              blocks.load(), counted.allocations, 1e-3 * static_cast<double>(counted.longestLockNs),
+              std::chrono::duration<double, std::micro>(longest).count());
+  EXPECT_GT(blocks.load(), 100);
+  EXPECT_EQ(counted.allocations, 0);
+  EXPECT_LT(counted.longestLockNs, 50000);
+}
+
+// What one instance holds at 48 kHz with the default settings (RMS, a 600 ms
+// window): the rings of the analyzers the current type does not use, and of
+// windows longer than the settings ask for, are obtained only when needed.
+TEST(AudioThread, AnInstanceWithDefaultSettingsHoldsAtMostEightMegabytes) {
+  const Plugin warmUp;  // process-wide caches and the memory worker
+  ASSERT_TRUE(warmUp.Loaded()) << dlerror();
+  const auto used = [] {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+  };
+  constexpr int kInstances = 4;
+  const double before = used();
+  std::vector<std::unique_ptr<Plugin>> plugins;
+  for (int n = 0; n < kInstances; ++n) plugins.push_back(std::make_unique<Plugin>());
+  const double perInstance = (used() - before) / kInstances;
+  std::printf("one instance: %.2f MB\n", perInstance / 1e6);
+  EXPECT_LE(perInstance, 8e6);
 }
 
 // The integrated loudness of a programme goes on through a block longer than

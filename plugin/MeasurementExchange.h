@@ -1,0 +1,126 @@
+// The measurement between the threads. The audio thread owns the running
+// block driver and is the only thread that touches it; every other thread
+// asks for changes and reads what the audio thread publishes:
+//
+// - RequestApply (any thread): a reset and a re-configuration from the
+//   current settings, done by the audio thread at the start of its next
+//   block. setParameter may run on the audio thread, so asking never
+//   allocates or waits.
+// - Prepare, Rebuild (threads that may allocate: the host's GUI or main
+//   thread, the plug-in's memory worker): the longer rings a setting needs,
+//   or a whole new driver for a new rate or block size, obtained here and
+//   left in a mailbox; the audio thread puts them in place at its next block
+//   with a pointer exchange, and leaves what they replaced on a list that
+//   FreeRetired empties on another thread.
+// - Read (any thread): the readings the audio thread published at the end of
+//   its latest block; while a requested reset is still to be done there,
+//   the readings of a reset measurement.
+//
+// The audio thread never waits for another thread: it takes no lock at all.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "engine/MeasurementDriver.h"
+#include "engine/MeasurementReadings.h"
+#include "framework/iplug/SnapshotChannel.h"
+
+namespace kalvo5 {
+
+class MeasurementExchange {
+ public:
+  // Builds the first driver for the rate and setup (allocates).
+  MeasurementExchange(double sampleRate, const AnalyzerSetup& setup);
+  ~MeasurementExchange();
+  MeasurementExchange(const MeasurementExchange&) = delete;
+  MeasurementExchange& operator=(const MeasurementExchange&) = delete;
+
+  // Any thread.
+  void RequestApply() { mRequested.fetch_add(1, std::memory_order_acq_rel); }
+  MeasurementReadings Read(int type) const;
+
+  // Threads that may allocate; never the audio thread. Prepare returns false
+  // when memory was not available (the setting then waits for a later try).
+  bool Prepare(const AnalyzerSetup& setup);
+  // The setup is read (`setup` called) once the rebuild counts as requested,
+  // so a setting changed meanwhile is applied again at the audio thread.
+  template <typename SetupSource>
+  void Rebuild(double sampleRate, SetupSource setup) {
+    std::lock_guard<std::mutex> lock(mPrepareLock);
+    // Readers see a reset measurement from here until the new driver runs.
+    const std::uint32_t serial = mRequested.fetch_add(1, std::memory_order_acq_rel) + 1;
+    InstallRebuilt(sampleRate, serial, setup());
+  }
+  void FreeRetired();
+
+  // The audio thread, at the start of a block: puts a rebuilt driver or
+  // prepared rings in place, does a requested reset and re-configuration
+  // (with the setup the settings hold now: `setup` is called only then), and
+  // returns the driver to run. Allocation-free.
+  template <typename SetupSource>
+  MeasurementDriver& BeginBlock(SetupSource setup) {
+    if (PreparedDriver* next = mNextDriver.exchange(nullptr, std::memory_order_acq_rel)) AdoptDriver(next);
+    const std::uint32_t wanted = mRequested.load(std::memory_order_acquire);
+    if (wanted != mApplied) {
+      mApplied = wanted;
+      mConfigurePending = true;
+    }
+    if (mConfigurePending) Configure(setup());
+    return mCurrent->driver;
+  }
+  // The audio thread, at the end of a block: publishes the readings of the
+  // type it measured, and returns them. Allocation-free.
+  const MeasurementReadings& Publish(int type);
+  // Something waits to be freed by FreeRetired. Any thread.
+  bool HasRetired() const { return mRetired.load(std::memory_order_relaxed) != nullptr; }
+
+ private:
+  // What the audio thread lets go of, freed on another thread.
+  struct Retired {
+    virtual ~Retired() = default;
+    Retired* next = nullptr;
+  };
+  struct PreparedDriver : Retired {
+    MeasurementDriver driver;
+    std::uint32_t serial = 0;  // the requests it already reflects
+  };
+  struct PreparedRings : Retired {
+    RingMemory memory;
+  };
+  // What readers see: the readings of one type, and the request they follow.
+  struct Snapshot {
+    MeasurementReadings readings;
+    int type = -1;
+    std::uint32_t serial = 0;
+  };
+
+  void InstallRebuilt(double sampleRate, std::uint32_t serial, const AnalyzerSetup& setup);
+  void AdoptDriver(PreparedDriver* next);
+  void Configure(const AnalyzerSetup& setup);
+  void Retire(Retired* item);
+
+  // Audio thread (and the constructor).
+  std::unique_ptr<PreparedDriver> mCurrent;
+  std::uint32_t mApplied = 0;
+  bool mConfigurePending = false;
+  Snapshot mPublished;
+
+  std::atomic<std::uint32_t> mRequested{0};
+  std::atomic<PreparedDriver*> mNextDriver{nullptr};
+  std::atomic<PreparedRings*> mNextRings{nullptr};
+  std::atomic<Retired*> mRetired{nullptr};
+  iplug::SnapshotChannel<Snapshot> mReadings;
+  std::atomic<double> mSampleRate;  // of the newest driver, for the readings of a reset measurement
+
+  // What the driver in place, or about to be, has: the rings Prepare need
+  // not obtain again. Guarded by mPrepareLock, which the audio thread never
+  // takes.
+  std::mutex mPrepareLock;
+  double mProvidedRate = 0.0;
+  RingSizes mProvided;
+};
+
+}  // namespace kalvo5
