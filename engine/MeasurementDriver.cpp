@@ -38,6 +38,12 @@ double ClampRMSWindowMs(double ms) {
 
 }  // namespace
 
+ChannelRange ProcessedChannels(const BlockSettings& settings) {
+  if (settings.allOutputs) return {0, kAnalyzerChannels};
+  const bool knownType = settings.type >= kAnalyzerRMS && settings.type <= kAnalyzerDIAL;
+  return ActiveChannels(settings.type, knownType ? settings.config : 0);
+}
+
 RingSizes RingSizesFor(double sampleRate, const AnalyzerSetup& setup) {
   RingSizes sizes;
   sizes.rmsWindow = RMSWindowRingSamples(sampleRate, ClampRMSWindowMs(setup.rmsWindowMs));

@@ -64,6 +64,11 @@ struct BlockSettings {
   bool writeAutomation = false;  // "WriteAutomationData"
 };
 
+// The channels a block with these settings reads and writes: the measured
+// ones, or all six when every output passes its input. The others are left
+// alone (outputs keep what the host put there).
+ChannelRange ProcessedChannels(const BlockSettings& settings);
+
 // What one block asks of the plug-in's idle handler.
 struct BlockRequests {
   bool metersDirty = false;

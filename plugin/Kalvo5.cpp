@@ -80,7 +80,8 @@ void Kalvo5::PrepareMeasurement() {
 void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
   if (GetHost() == iplug::kHostProTools && GetLatency() != mLatency.load()) ChangeLatency(mLatency.load());
   MeasurementDriver& driver = mMeasurement.BeginBlock([this] { return mSettings.Setup(); });
-  const BlockSettings settings = mSettings.ForBlock();
+  const BlockSettings settings = mNextBlock ? *mNextBlock : mSettings.ForBlock();
+  mNextBlock.reset();
   const BlockRequests requests =
       driver.Process(inputs, NChannelsConnected(iplug::kInput), outputs, NChannelsConnected(iplug::kOutput),
                      nFrames, settings, GetTimeInfo().transportIsRunning, mEditorOpen.load());
@@ -95,6 +96,14 @@ void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
   // What the audio thread let go of (a replaced driver or rings) is freed
   // by the memory worker.
   if (mMeasurement.HasRetired()) mUpkeep.WorkWanted();
+}
+
+iplug::ChannelSpan Kalvo5::ChannelsOfNextBlock() {
+  // The block then runs with these very settings, so the channels it
+  // touches are the ones bound for it.
+  mNextBlock = mSettings.ForBlock();
+  const ChannelRange used = ProcessedChannels(*mNextBlock);
+  return {used.first, used.count};
 }
 
 void Kalvo5::ResetProcessing() {

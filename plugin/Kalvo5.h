@@ -44,6 +44,7 @@ class Kalvo5 : public iplug::IPlugVST2,
   void OnEditorOpened() override;
   void OnEditorClosed() override;
   void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override;
+  iplug::ChannelSpan ChannelsOfNextBlock() override;
   void OnBlockEnd() override;
   void OnProcessingStopped() override;
   void ResetProcessing() override;
@@ -143,9 +144,11 @@ class Kalvo5 : public iplug::IPlugVST2,
   int mBlockSize = 0;
   std::atomic<int> mLatency{0};  // always 0: the measurement adds no delay
 
-  // The output values due at the end of the current process call (audio
-  // thread only).
+  // The output values due at the end of the current process call, and the
+  // settings of the next block, taken when the framework asked which
+  // channels it uses (audio thread only).
   OutputValues mDueOutputs;
+  std::optional<BlockSettings> mNextBlock;
   // Audio arrived since processing last stopped: the final values are due
   // at the next stop.
   std::atomic<bool> mProcessedSinceStop{false};

@@ -55,11 +55,13 @@ bool MeasurementExchange::Prepare(const AnalyzerSetup& setup) {
     delete earlier;
   }
   mNextRings.store(rings.release(), std::memory_order_release);
-  mProvided = {std::max(mProvided.rmsWindow, need.rmsWindow), std::max(mProvided.dialWindow, need.dialWindow)};
+  mProvided = {std::max(mProvided.rmsWindow, need.rmsWindow),
+               std::max(mProvided.dialWindow, need.dialWindow)};
   return true;
 }
 
-void MeasurementExchange::InstallRebuilt(double sampleRate, std::uint32_t serial, const AnalyzerSetup& setup) {
+void MeasurementExchange::InstallRebuilt(double sampleRate, std::uint32_t serial,
+                                         const AnalyzerSetup& setup) {
   std::unique_ptr<PreparedDriver> next(new (std::nothrow) PreparedDriver);
   if (!next) return;  // the running driver stays, reset by the request
   next->serial = serial;
@@ -111,7 +113,8 @@ void MeasurementExchange::Configure(const AnalyzerSetup& setup) {
 
 void MeasurementExchange::Retire(Retired* item) {
   item->next = mRetired.load(std::memory_order_relaxed);
-  while (!mRetired.compare_exchange_weak(item->next, item, std::memory_order_release, std::memory_order_relaxed)) {
+  while (!mRetired.compare_exchange_weak(item->next, item, std::memory_order_release,
+                                         std::memory_order_relaxed)) {
   }
 }
 

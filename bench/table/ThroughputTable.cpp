@@ -1,9 +1,12 @@
 // Prints the plug-in's throughput beside libebur128's, for the EBU analyzer
 // in the layouts 1.0, 2.0 and 5.1 with true peak on and off. The plug-in runs
-// whole, through the VST 2 process callback with 32-bit buffers; libebur128
-// measures I, LRA, M, S and true or sample peak on the same material. Each
-// round times both on the same material one after the other (alternating
-// which goes first), in thread CPU time; the table shows the medians.
+// whole, through the VST 2 process callback with 32-bit buffers, in two
+// hosts' ways: one that announces the layout with effSetSpeakerArrangement
+// ("arranged"), and one that never does and hands it all six buffers each
+// way, the unused ones silent ("all six"). libebur128 measures I, LRA, M, S
+// and true or sample peak on the same material. Each round times both on
+// the same material one after the other (alternating which goes first), in
+// thread CPU time; the table shows the medians.
 //
 //   kalvo5_throughput_table [--seconds S] [--rounds R] [--block N] [--only LAYOUT]
 #include <ebur128.h>
@@ -55,27 +58,32 @@ vst2::VstIntPtr QuietHost(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32,
 
 iplug::IPlugVST2* MakeKalvo5(const iplug::InstanceInfo& info) { return new Kalvo5(info); }
 
-// Seconds of thread CPU time the plug-in needs for the material.
-double TimePlugin(const Layout& layout, bool truePeak, const std::vector<std::vector<float>>& planar,
-                  int block) {
+// Seconds of thread CPU time the plug-in needs for the material: the
+// layout's channels, then silent ones up to the buffers the host passes.
+double TimePlugin(const Layout& layout, bool truePeak, bool arranged,
+                  const std::vector<std::vector<float>>& planar, int block) {
   vst2::AEffect* effect = iplug::CreateVST2Effect(&QuietHost, &MakeKalvo5);
   auto dispatch = [effect](vst2::VstInt32 opcode, vst2::VstIntPtr value = 0, void* ptr = nullptr,
                            float opt = 0) { return effect->dispatcher(effect, opcode, 0, value, ptr, opt); };
   dispatch(vst2::effOpen);
   dispatch(vst2::effSetSampleRate, 0, nullptr, static_cast<float>(kRate));
   dispatch(vst2::effSetBlockSize, block);
-  vst2::VstSpeakerArrangement arrangement{};
-  arrangement.numChannels = layout.channels;
-  dispatch(vst2::effSetSpeakerArrangement, reinterpret_cast<vst2::VstIntPtr>(&arrangement), &arrangement);
+  if (arranged) {
+    vst2::VstSpeakerArrangement arrangement{};
+    arrangement.numChannels = layout.channels;
+    dispatch(vst2::effSetSpeakerArrangement, reinterpret_cast<vst2::VstIntPtr>(&arrangement), &arrangement);
+  }
   effect->setParameter(effect, kType, 0.5f);  // "EBU"
   effect->setParameter(effect, kEBUChannelConfig, layout.configValue);
   effect->setParameter(effect, kTruePeak, truePeak ? 1.0f : 0.0f);
   dispatch(vst2::effMainsChanged, 1);
 
   const std::size_t frames = planar[0].size();
-  std::vector<std::vector<float>> outputs(planar.size(), std::vector<float>(static_cast<std::size_t>(block)));
-  std::vector<float*> in(planar.size()), out(planar.size());
-  for (std::size_t c = 0; c < planar.size(); ++c) out[c] = outputs[c].data();
+  const std::size_t buffers = arranged ? planar.size() : 6;
+  const std::vector<float> silence(static_cast<std::size_t>(block), 0.0f);
+  std::vector<std::vector<float>> outputs(buffers, std::vector<float>(static_cast<std::size_t>(block)));
+  std::vector<float*> in(buffers, const_cast<float*>(silence.data())), out(buffers);
+  for (std::size_t c = 0; c < buffers; ++c) out[c] = outputs[c].data();
   const double start = ThreadSeconds();
   for (std::size_t n = 0; n + static_cast<std::size_t>(block) <= frames;
        n += static_cast<std::size_t>(block)) {
@@ -147,7 +155,8 @@ int main(int argc, char** argv) {
 
   std::printf("EBU, 48 kHz, %.0f s of noise, blocks of %d, median of %d paired rounds (thread CPU time)\n",
               seconds, block, rounds);
-  std::printf("%-7s %-4s %16s %16s %8s\n", "layout", "TP", "plug-in (x RT)", "libebur128 (x RT)", "ratio");
+  std::printf("%-7s %-4s %-9s %16s %16s %8s\n", "layout", "TP", "host", "plug-in (x RT)", "libebur128 (x RT)",
+              "ratio");
   for (const Layout& layout : kLayouts) {
     if (!only.empty() && only != layout.name) continue;
     const std::vector<std::vector<float>> planar(material.begin(), material.begin() + layout.channels);
@@ -157,23 +166,25 @@ int main(int argc, char** argv) {
         interleaved[n * static_cast<std::size_t>(layout.channels) + static_cast<std::size_t>(c)] =
             planar[static_cast<std::size_t>(c)][n];
     for (const bool truePeak : {true, false}) {
-      std::vector<double> ours, theirs, ratios;
-      for (int r = 0; r < rounds; ++r) {
-        double a = 0.0, b = 0.0;
-        if (r % 2 == 0) {
-          a = TimePlugin(layout, truePeak, planar, block);
-          b = TimeLibebur128(layout, truePeak, interleaved, block);
-        } else {
-          b = TimeLibebur128(layout, truePeak, interleaved, block);
-          a = TimePlugin(layout, truePeak, planar, block);
+      for (const bool arranged : {true, false}) {
+        std::vector<double> ours, theirs, ratios;
+        for (int r = 0; r < rounds; ++r) {
+          double a = 0.0, b = 0.0;
+          if (r % 2 == 0) {
+            a = TimePlugin(layout, truePeak, arranged, planar, block);
+            b = TimeLibebur128(layout, truePeak, interleaved, block);
+          } else {
+            b = TimeLibebur128(layout, truePeak, interleaved, block);
+            a = TimePlugin(layout, truePeak, arranged, planar, block);
+          }
+          ours.push_back(seconds / a);
+          theirs.push_back(seconds / b);
+          ratios.push_back(b / a);
         }
-        ours.push_back(seconds / a);
-        theirs.push_back(seconds / b);
-        ratios.push_back(b / a);
+        std::printf("%-7s %-4s %-9s %16.1f %16.1f %7.2fx\n", layout.name, truePeak ? "on" : "off",
+                    arranged ? "arranged" : "all six", Median(ours), Median(theirs), Median(ratios));
+        std::fflush(stdout);
       }
-      std::printf("%-7s %-4s %16.1f %16.1f %7.2fx\n", layout.name, truePeak ? "on" : "off", Median(ours),
-                  Median(theirs), Median(ratios));
-      std::fflush(stdout);
     }
   }
   std::error_code ignored;

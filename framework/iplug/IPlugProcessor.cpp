@@ -86,8 +86,9 @@ void IPlugProcessor::ProcessBuffers(float** inputs, float** outputs, int nFrames
   if (mCallDepth == 0 && nFrames > GetBlockSize()) ResizeBuffers(nFrames);
   BeginProcessCall();
   nFrames = std::min(nFrames, ProcessCallFrames());
-  BindInputBuffers(inputs, nFrames);
-  BindOutputBuffers(outputs, nFrames, accumulate);
+  const ChannelSpan used = ChannelsOfNextBlock();
+  BindInputBuffers(inputs, nFrames, used);
+  BindOutputBuffers(outputs, nFrames, accumulate, used);
   ProcessAudioBlock(InputPointers(), OutputPointers(), nFrames);
   WriteOutputBuffers(nFrames, accumulate);
   EndProcessCall();
@@ -104,21 +105,20 @@ void IPlugProcessor::ProcessBuffers(double** inputs, double** outputs, int nFram
   EndProcessCall();
 }
 
-void IPlugProcessor::BindInputBuffers(float* const* host, int nFrames) {
+void IPlugProcessor::BindInputBuffers(float* const* host, int nFrames, ChannelSpan used) {
   const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
   std::size_t next = 0;
-  for (ChannelData& channel : mChannels[kInput]) {
-    if (!channel.connected) {
-      PointAtScratch(channel);
-      continue;
-    }
+  for (int i = 0; i < MaxNChannels(kInput); ++i) {
+    ChannelData& channel = mChannels[kInput][static_cast<std::size_t>(i)];
+    PointAtScratch(channel);
+    if (!channel.connected) continue;
     const float* source = host ? host[next++] : nullptr;
+    if (!used.Contains(i)) continue;
     if (source) {
       std::copy(source, source + frames, channel.scratch);
     } else {
       std::fill(channel.scratch, channel.scratch + frames, 0.0);
     }
-    PointAtScratch(channel);
   }
 }
 
@@ -134,15 +134,17 @@ void IPlugProcessor::BindInputBuffers(double* const* host) {
   }
 }
 
-void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool accumulate) {
+void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool accumulate, ChannelSpan used) {
   const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
   std::size_t next = 0;
-  for (ChannelData& channel : mChannels[kOutput]) {
-    if (!channel.connected) {
-      PointAtScratch(channel);
-      continue;
-    }
-    channel.hostBuffer32 = host ? host[next++] : nullptr;
+  for (int i = 0; i < MaxNChannels(kOutput); ++i) {
+    ChannelData& channel = mChannels[kOutput][static_cast<std::size_t>(i)];
+    PointAtScratch(channel);
+    channel.hostBuffer32 = nullptr;
+    if (!channel.connected) continue;
+    float* buffer = host ? host[next++] : nullptr;
+    if (!used.Contains(i)) continue;
+    channel.hostBuffer32 = buffer;
     // Start from the host's content (or zeros to add), so an output the
     // plug-in does not write passes this block's data, never an old block.
     if (channel.hostBuffer32 && !accumulate) {
@@ -150,7 +152,6 @@ void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool acc
     } else {
       std::fill(channel.scratch, channel.scratch + frames, 0.0);
     }
-    PointAtScratch(channel);
   }
 }
 

@@ -15,6 +15,13 @@
 
 namespace iplug {
 
+// Channels first ... first + count - 1 of each direction.
+struct ChannelSpan {
+  int first = 0;
+  int count = 0;
+  bool Contains(int channel) const { return channel >= first && channel < first + count; }
+};
+
 // One channel of one direction.
 struct ChannelData {
   bool connected = true;
@@ -47,6 +54,11 @@ class IPlugProcessor {
   virtual void OnProcessingStopped() {}
   // The plug-in's latency changed; the host binding also tells the host.
   virtual void ChangeLatency(int samples) { mLatency.store(samples); }
+  // The channels the next ProcessAudioBlock reads and writes, asked on the
+  // audio thread just before it. On the 32-bit path the others are neither
+  // converted nor written back: their outputs keep the host's content, as
+  // an output the plug-in leaves alone does. The default is every channel.
+  virtual ChannelSpan ChannelsOfNextBlock() { return {0, kMaxChannelSpan}; }
 
   // Runs one block on the host's 32-bit buffers: binds them, processes in
   // double precision and converts the connected outputs back (added to the
@@ -70,10 +82,13 @@ class IPlugProcessor {
   static bool InProcessCallOnThisThread();
 
   // Buffer binding, the steps of ProcessBuffers. The host's buffers are taken
-  // in order by the connected channels only.
-  void BindInputBuffers(float* const* host, int nFrames);
+  // in order by the connected channels only; on the 32-bit path only those
+  // in `used` are converted.
+  static constexpr int kMaxChannelSpan = 1 << 20;
+  void BindInputBuffers(float* const* host, int nFrames, ChannelSpan used = {0, kMaxChannelSpan});
   void BindInputBuffers(double* const* host);
-  void BindOutputBuffers(float* const* host, int nFrames, bool accumulate);
+  void BindOutputBuffers(float* const* host, int nFrames, bool accumulate,
+                         ChannelSpan used = {0, kMaxChannelSpan});
   void BindOutputBuffers(double* const* host);
   void WriteOutputBuffers(int nFrames, bool accumulate);
   double** InputPointers() { return mPointers[kInput].data(); }
