@@ -11,8 +11,8 @@ namespace {
 
 class SndFileSource final : public AudioSource {
  public:
-  // streamed: the header's length is a placeholder (a stream whose writer
-  // could not know it), so the length counts as unknown.
+  // streamed: the stream announces no length (raw samples, or a header whose
+  // writer could not know it), so the length counts as unknown.
   SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path, bool streamed = false)
       : file_(file), info_(info), path_(std::move(path)), streamed_(streamed) {}
   ~SndFileSource() override { sf_close(file_); }
@@ -147,13 +147,16 @@ std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std
     error = "unsupported channel count or sample rate on standard input";
     return nullptr;
   }
-  // A writer that cannot seek back (ffmpeg into a pipe) leaves the largest
-  // size a RIFF header can hold, 4 GiB - 1, in place of the data's length;
-  // libsndfile notes the size it read in its log.
+  // Raw samples announce no length: libsndfile's frame count for them is
+  // what the largest file would hold. A writer that cannot seek back (ffmpeg
+  // into a pipe) leaves the largest size a RIFF header can hold, 4 GiB - 1,
+  // in place of the data's length; libsndfile notes the size it read in its
+  // log.
+  const bool raw = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RAW;
   std::string log(4096, '\0');
   sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
   const bool placeholder = log.find("\ndata : 4294967295") != std::string::npos;
-  return std::make_unique<SndFileSource>(file, info, "-", placeholder);
+  return std::make_unique<SndFileSource>(file, info, "-", raw || placeholder);
 }
 
 std::unique_ptr<AudioSource> MakeReferenceSignal() { return std::make_unique<ReferenceSource>(); }

@@ -28,11 +28,11 @@ MeterRun RunMeter(const std::vector<std::string>& args) {
   return run;
 }
 
-MeterRun RunMeterProgram(const std::string& args, const std::string& environment) {
+MeterRun RunMeterProgram(const std::string& args, const std::string& prefix) {
   TempFolder folder;
   const std::string errFile = folder.Path("stderr.txt");
   const std::string command =
-      environment + " '" + std::string(KALVO5_METER_PROGRAM) + "' " + args + " 2>'" + errFile + "'";
+      prefix + " '" + std::string(KALVO5_METER_PROGRAM) + "' " + args + " 2>'" + errFile + "'";
   MeterRun run;
   std::FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;

@@ -17,8 +17,9 @@ struct MeterRun {
 MeterRun RunMeter(const std::vector<std::string>& args);
 
 // Runs the meter program itself through the shell; out holds its standard
-// output and err its standard error.
-MeterRun RunMeterProgram(const std::string& args, const std::string& environment = "");
+// output and err its standard error. `prefix` goes before the program on the
+// command line: environment settings, or a command piped into it.
+MeterRun RunMeterProgram(const std::string& args, const std::string& prefix = "");
 
 // A folder of its own below the test temporary folder, removed afterwards.
 class TempFolder {
