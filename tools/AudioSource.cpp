@@ -21,6 +21,10 @@ class SndFileSource final : public AudioSource {
   int Channels() const override { return info_.channels; }
   double SampleRate() const override { return info_.samplerate; }
   std::int64_t Frames() const override { return info_.frames >= 0 && !streamed_ ? info_.frames : -1; }
+  bool LengthIsExact() const override {
+    const int container = info_.format & SF_FORMAT_TYPEMASK;
+    return container != SF_FORMAT_OGG && container != SF_FORMAT_MPEG;
+  }
 
   std::int64_t Read(double* const* channels, std::int64_t frames) override {
     const auto count = static_cast<std::size_t>(info_.channels);

@@ -20,6 +20,9 @@ class AudioSource {
   virtual int Channels() const = 0;
   virtual double SampleRate() const = 0;
   virtual std::int64_t Frames() const = 0;  // total length, -1 when unknown
+  // Whether Frames() is the exact length rather than an estimate (the
+  // length of a compressed stream such as Vorbis or MP3 is estimated).
+  virtual bool LengthIsExact() const { return true; }
 
   // Reads up to `frames` frames into channels[0 ... Channels()-1] (each with
   // room for `frames` samples). Returns the number read, 0 at the end, -1

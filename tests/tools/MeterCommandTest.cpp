@@ -426,13 +426,6 @@ TEST(MeterCommand, WritesThePluginOutputAsAudioOfTheTypeItsNameSays) {
   EXPECT_FALSE(std::filesystem::exists(folder.Path("out.mp3")));
 }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST(MeterCommand, OutputsNeverReplaceAnInputAndAppearOnlyWhenComplete) {
   TempFolder folder;
   const std::string input = NoiseFile(folder, 1);

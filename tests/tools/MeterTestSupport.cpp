@@ -81,6 +81,13 @@ void WriteAudio(const std::string& path, int channels, int sampleRate, long fram
   sf_close(file);
 }
 
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate) {
   SF_INFO info{};
   SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);

@@ -37,6 +37,9 @@ class TempFolder {
 void WriteAudio(const std::string& path, int channels, int sampleRate, long frames,
                 const std::function<double(int, long)>& sample, int format = 0);
 
+// A file's bytes; empty when it cannot be read.
+std::string Bytes(const std::string& path);
+
 // Reads an audio file whole, channel by channel.
 std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate = nullptr);
 
