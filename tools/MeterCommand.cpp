@@ -29,9 +29,9 @@ struct Failure {
   std::string message;
 };
 
-// Refuses an audio output of a type it cannot write, and an output that is
-// one of the inputs (or the other output), also through another name, before
-// anything is opened for writing.
+// Refuses an audio output of a type it cannot write, an output the caller
+// may not write, and an output that is one of the inputs (or the other
+// output), also through another name, before anything is opened for writing.
 Failure CheckOutputs(const MeterOptions& options) {
   std::vector<std::pair<std::string, std::string>> inputs;
   for (const auto& file : options.files) inputs.emplace_back("input", file);
@@ -50,6 +50,9 @@ Failure CheckOutputs(const MeterOptions& options) {
   }
   if (!options.snapshotPath.empty()) outputs.emplace_back("--snapshot", options.snapshotPath);
   for (std::size_t o = 0; o < outputs.size(); ++o) {
+    if (const std::string refusal = WriteRefusal(outputs[o].second); !refusal.empty()) {
+      return {kExitOutput, outputs[o].first + ": " + refusal};
+    }
     auto others = inputs;
     others.insert(others.end(), outputs.begin() + static_cast<std::ptrdiff_t>(o) + 1, outputs.end());
     for (const auto& [what, path] : others) {

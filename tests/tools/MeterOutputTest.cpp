@@ -1,0 +1,59 @@
+// The files the meter command writes: what it may replace, how they look.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "MeterTestSupport.h"
+#include "tools/MeterCommand.h"
+
+namespace kalvo5::meter::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPlugin = KALVO5_TEST_PLUGIN;
+
+std::string ToneFile(const TempFolder& folder, int rate = 44100, long frames = 22050) {
+  const std::string path = folder.Path("tone" + std::to_string(rate) + ".wav");
+  WriteAudio(path, 2, rate, frames, [](int, long n) { return 0.25 * ((n / 50) % 2 ? 1.0 : -1.0); });
+  return path;
+}
+
+int Mode(const std::string& path) {
+  struct stat s {};
+  return stat(path.c_str(), &s) == 0 ? static_cast<int>(s.st_mode & 07777) : -1;
+}
+
+// A file the caller may not write is refused as the shell's redirection
+// refuses it, before anything is measured; a file it may write keeps its
+// mode when replaced.
+TEST(MeterOutput, WriteProtectedTargetsAreRefusedAndReplacedFilesKeepTheirMode) {
+  TempFolder folder;
+  fs::permissions(folder.Path(""), fs::perms::all);  // a shared folder others may write in
+  const std::string input = ToneFile(folder);
+  const std::string locked = folder.Path("old.csv");
+  std::ofstream(locked) << "precious\n";
+  chmod(locked.c_str(), 0444);
+  // The superuser may write anything; the test then runs the meter as nobody.
+  const std::string as = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+  const MeterRun run = RunMeterProgram("--plugin '" + kPlugin + "' --csv '" + locked + "' '" + input + "'", as);
+  EXPECT_EQ(run.code, kExitOutput) << run.err;
+  EXPECT_NE(run.err.find("--csv: cannot write " + locked + ": Permission denied"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(Bytes(locked), "precious\n");
+  EXPECT_EQ(Mode(locked), 0444);
+
+  const std::string shared = folder.Path("shared.csv");
+  std::ofstream(shared) << "old\n";
+  chmod(shared.c_str(), 0640);
+  const MeterRun replaced = RunMeter({"--plugin", kPlugin, "--csv", shared, input});
+  ASSERT_EQ(replaced.code, kExitOk) << replaced.err;
+  EXPECT_TRUE(Bytes(shared).starts_with("time,")) << Bytes(shared);
+  EXPECT_EQ(Mode(shared), 0640);
+}
+
+}  // namespace
+}  // namespace kalvo5::meter::test
