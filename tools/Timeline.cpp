@@ -47,7 +47,9 @@ void WriteTimelineCsv(std::ostream& out, const std::vector<TimelineColumn>& colu
   for (const auto& row : rows) {
     std::map<std::pair<int, int>, const std::string*> cells;
     for (const auto& cell : row.cells) cells[{cell.instance, cell.index}] = &cell.text;
-    out << Fixed(row.seconds, 3);
+    // Microseconds: the exact moment of each row, also at rates whose 50 ms
+    // period is no whole number of frames (1102 frames at 22.05 kHz).
+    out << Fixed(row.seconds, 6);
     for (const auto& c : columns) {
       out << ',';
       if (const auto it = cells.find({c.instance, c.index}); it != cells.end()) {

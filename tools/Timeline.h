@@ -37,8 +37,8 @@ TimelineRow TakeTimelineRow(const std::vector<PluginInstance*>& instances, doubl
 std::vector<TimelineColumn> TimelineColumns(const std::vector<PluginInstance*>& instances,
                                             const std::vector<std::string>& labels);
 
-// "time" in seconds and the columns; a cell stays empty until its parameter
-// has been written.
+// "time" in seconds (to the microsecond) and the columns; a cell stays empty
+// until its parameter has been written.
 void WriteTimelineCsv(std::ostream& out, const std::vector<TimelineColumn>& columns,
                       const std::vector<TimelineRow>& rows);
 

@@ -39,7 +39,8 @@ TEST(MeterOutput, WriteProtectedTargetsAreRefusedAndReplacedFilesKeepTheirMode) 
   chmod(locked.c_str(), 0444);
   // The superuser may write anything; the test then runs the meter as nobody.
   const std::string as = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
-  const MeterRun run = RunMeterProgram("--plugin '" + kPlugin + "' --csv '" + locked + "' '" + input + "'", as);
+  const MeterRun run =
+      RunMeterProgram("--plugin '" + kPlugin + "' --csv '" + locked + "' '" + input + "'", as);
   EXPECT_EQ(run.code, kExitOutput) << run.err;
   EXPECT_NE(run.err.find("--csv: cannot write " + locked + ": Permission denied"), std::string::npos)
       << run.err;
@@ -53,6 +54,25 @@ TEST(MeterOutput, WriteProtectedTargetsAreRefusedAndReplacedFilesKeepTheirMode) 
   ASSERT_EQ(replaced.code, kExitOk) << replaced.err;
   EXPECT_TRUE(Bytes(shared).starts_with("time,")) << Bytes(shared);
   EXPECT_EQ(Mode(shared), 0640);
+}
+
+// The plug-in's 50 ms period is a whole number of frames (1102 at
+// 22.05 kHz): each row carries the moment its period ended.
+TEST(MeterOutput, TimelineRowsCarryTheirExactTime) {
+  TempFolder folder;
+  const std::string input = ToneFile(folder, 22050, 22050);
+  const std::string csv = folder.Path("t.csv");
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "-t", "EBU", "--csv", csv, input});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::ifstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  int rows = 0;
+  while (std::getline(in, line)) {
+    ++rows;
+    EXPECT_NEAR(std::stod(line), rows * 1102 / 22050.0, 5e-7) << line;
+  }
+  EXPECT_EQ(rows, 22050 / 1102);
 }
 
 }  // namespace

@@ -228,7 +228,7 @@ TEST(MeterEndToEnd, TimelineHasARowPerFiftyMillisecondsWhateverTheBlocks) {
       std::getline(std::stringstream(timeline) >> std::ws, header);
       EXPECT_TRUE(header.starts_with("time,OUT:EBU IL,")) << header;
       EXPECT_EQ(std::count(timeline.begin(), timeline.end(), '\n'), 1 + 240) << precision << ", " << block;
-      EXPECT_NE(timeline.find("\n12.000,"), std::string::npos);
+      EXPECT_NE(timeline.find("\n12.000000,"), std::string::npos);
       // Rows hold the readings at their moment of the audio, not when a
       // thread got round to them.
       if (precision == std::string("64")) {
