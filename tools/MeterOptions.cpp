@@ -7,6 +7,7 @@ namespace kalvo5::meter {
 namespace {
 
 constexpr int kMaxBlockSize = 1 << 20;
+constexpr int kMaxJobs = 1024;
 
 bool ParseBlockSize(std::string_view text, int& value) {
   int v = 0;
@@ -66,8 +67,8 @@ std::string MeterUsage() {
          "      --progress, --no-progress\n"
          "                         progress bar on standard error (default: when it is\n"
          "                         a terminal)\n"
-         "  -j N, --jobs N         measure N files at once (default: one per core);\n"
-         "                         the reports keep the order of the files\n"
+         "  -j N, --jobs N         measure N files at once, 1 to 1024 (default: one per\n"
+         "                         core); the reports keep the order of the files\n"
          "  -r, --recursive        a folder stands for the audio files in it and in its\n"
          "                         subfolders, in name order\n"
          "  -                      standard input: a WAV file, or with --rate and\n"
@@ -76,6 +77,9 @@ std::string MeterUsage() {
          "                         the sample rate and channel count of raw input\n"
          "      --version          the meter's version\n"
          "  -h, --help             this text\n"
+         "\n"
+         "A short option's value may follow it directly (-tEBU, -j4), a long option's\n"
+         "after \"=\" (--type=EBU).\n"
          "\n"
          "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
          "a setting, 4 audio or preset file missing or unreadable, or an unsupported\n"
@@ -98,7 +102,8 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       onlyFiles = true;
       continue;
     }
-    // "--name=value" is the same as "--name value".
+    // "--name=value" is the same as "--name value", and "-xVALUE" the same
+    // as "-x VALUE".
     std::string_view name = arg, inlineValue;
     bool hasInline = false;
     if (arg.starts_with("--")) {
@@ -107,6 +112,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
         inlineValue = arg.substr(eq + 1);
         hasInline = true;
       }
+    } else if (arg.size() > 2) {
+      name = arg.substr(0, 2);
+      inlineValue = arg.substr(2);
+      hasInline = true;
     }
     auto value = [&](std::string& out) {
       if (hasInline) {
@@ -178,8 +187,9 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
                (name == "-j" && (hasInline || AllDigits(i + 1 < argc ? argv[i + 1] : "")))) {
       // "-j" alone still means --json; followed by a number it is --jobs.
       if (!nonEmpty(v)) return false;
-      if (!AllDigits(v) || v.size() > 4 || std::stoi(v) < 1) {
-        error = "option " + std::string(name) + " needs a number of jobs of at least 1, got " + v;
+      if (!AllDigits(v) || v.size() > 4 || std::stoi(v) < 1 || std::stoi(v) > kMaxJobs) {
+        error = "option " + std::string(name) + " needs a number of jobs from 1 to " +
+                std::to_string(kMaxJobs) + ", got " + v;
         return false;
       }
       options.jobs = std::stoi(v);

@@ -85,6 +85,22 @@ TEST(MeterOptions, ParsesEveryOptionInBothSpellings) {
   }
 }
 
+TEST(MeterOptions, TakesValuesAttachedToShortOptionsAndNamesTheJobsRange) {
+  const char* attached[] = {"m", "-j1", "-tEBU", "-b256", "-sGain=3", "a.wav"};
+  MeterOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseMeterOptions(static_cast<int>(std::size(attached)), attached, o, error)) << error;
+  EXPECT_EQ(o.jobs, 1);
+  EXPECT_EQ(o.format, OutputFormat::kTable);
+  EXPECT_EQ(o.type, "EBU");
+  EXPECT_EQ(o.blockSize, 256);
+  EXPECT_EQ(o.settings, (std::vector<std::pair<std::string, std::string>>{{"Gain", "3"}}));
+
+  const char* many[] = {"m", "-j", "65536", "a.wav"};
+  EXPECT_FALSE(ParseMeterOptions(static_cast<int>(std::size(many)), many, o, error));
+  EXPECT_NE(error.find("from 1 to 1024, got 65536"), std::string::npos) << error;
+}
+
 TEST(HostContext, AutomationCountsOnlyFromInsideTheHostsCallsOnItsOwnThread) {
   HostContext host;
   host.Automation().Reset(8);
