@@ -163,6 +163,11 @@ std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std
   return std::make_unique<SndFileSource>(file, info, "-", raw || placeholder);
 }
 
+std::unique_ptr<AudioSource> OpenSource(const std::string& path, int rawRate, int rawChannels,
+                                        std::string& error) {
+  return path == "-" ? OpenStandardInput(rawRate, rawChannels, error) : OpenAudioFile(path, error);
+}
+
 std::unique_ptr<AudioSource> MakeReferenceSignal() { return std::make_unique<ReferenceSource>(); }
 
 }  // namespace kalvo5::meter

@@ -45,6 +45,10 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
 // interleaved, in the machine's byte order.
 std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std::string& error);
 
+// A file by its path, or standard input for "-" (see OpenStandardInput).
+std::unique_ptr<AudioSource> OpenSource(const std::string& path, int rawRate, int rawChannels,
+                                        std::string& error);
+
 // 20 s of a 1 kHz sine at -23 dBFS peak on both channels of a stereo signal
 // at 48 kHz: an EBU loudness meter reads -23.0 LUFS integrated.
 std::unique_ptr<AudioSource> MakeReferenceSignal();

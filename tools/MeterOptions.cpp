@@ -254,18 +254,6 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
     error = "--total needs audio files";
     return false;
   }
-  if (!options.audioOutputPath.empty() && options.files.size() > 1) {
-    error = "--output takes one audio file at a time";
-    return false;
-  }
-  if (!options.snapshotPath.empty() && options.files.size() > 1) {
-    error = "--snapshot takes one audio file at a time";
-    return false;
-  }
-  if (!options.timelinePath.empty() && options.files.size() > 1) {
-    error = "--csv takes one audio file at a time";
-    return false;
-  }
   if (options.timelinePath == "-" && options.format == OutputFormat::kJson) {
     error = "--csv - and --json cannot share standard output";
     return false;

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "tools/AudioFileWriter.h"
+#include "tools/ExitCode.h"
 #include "tools/InstanceSetup.h"
 #include "tools/KnownPlugins.h"
-#include "tools/MeterCommand.h"
 #include "tools/OutputFile.h"
 #include "tools/PluginFacts.h"
 #include "tools/PluginInstance.h"
@@ -24,11 +24,6 @@ namespace fs = std::filesystem;
 
 // The analyzer types measured side by side when none is asked for.
 const std::vector<std::string> kAllTypes = {"RMS", "EBU", "DIAL"};
-
-struct Failure {
-  int code = kExitOk;
-  std::string message;
-};
 
 // What one source is measured with: the instances, one per analyzer type,
 // and what each was set to.
@@ -163,7 +158,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   Measurement m;
   const Failure prepared = Prepare(job, source, m);
   description = m.description;
-  if (prepared.code != kExitOk) return prepared;
+  if (prepared.Failed()) return prepared;
   const bool useDouble = m.doublePrecision;
 
   std::unique_ptr<AudioFileWriter> writer;

@@ -75,7 +75,6 @@ TEST(MeterOptions, ParsesEveryOptionInBothSpellings) {
                                        {"m", "--block-size"},
                                        {"m", "--precision", "16"},
                                        {"m", "--json=yes"},
-                                       {"m", "-o", "x.wav", "a.wav", "b.wav"},
                                        {"m", "--set", "=3"},
                                        {"m", "-t", ""},
                                        {"m", "--plugin="},

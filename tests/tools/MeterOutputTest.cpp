@@ -56,6 +56,29 @@ TEST(MeterOutput, WriteProtectedTargetsAreRefusedAndReplacedFilesKeepTheirMode) 
   EXPECT_EQ(Mode(shared), 0640);
 }
 
+// Outputs that only one file can fill are refused for a folder of several
+// files too, before anything is written.
+TEST(MeterOutput, SingleFileOutputsAreRefusedForSeveralFilesAlsoThroughAFolder) {
+  TempFolder folder;
+  fs::create_directories(folder.Path("lib"));
+  const std::string one = ToneFile(folder);
+  fs::copy_file(one, folder.Path("lib/a.wav"));
+  fs::copy_file(one, folder.Path("lib/b.wav"));
+  for (const char* option : {"--output", "--csv", "--snapshot"}) {
+    const std::string output = folder.Path("out.wav");
+    for (const auto& files : {std::vector<std::string>{"-r", folder.Path("lib")}, {one, one}}) {
+      std::vector<std::string> args = {"--plugin", kPlugin, option, output};
+      args.insert(args.end(), files.begin(), files.end());
+      const MeterRun run = RunMeter(args);
+      EXPECT_EQ(run.code, kExitUsage) << option;
+      EXPECT_NE(run.err.find(std::string(option) + " takes one audio file at a time, got 2"),
+                std::string::npos)
+          << run.err;
+      EXPECT_FALSE(fs::exists(output)) << option;
+    }
+  }
+}
+
 // The plug-in's 50 ms period is a whole number of frames (1102 at
 // 22.05 kHz): each row carries the moment its period ended.
 TEST(MeterOutput, TimelineRowsCarryTheirExactTime) {

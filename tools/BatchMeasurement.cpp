@@ -1,0 +1,46 @@
+#include "tools/BatchMeasurement.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "tools/AudioSource.h"
+#include "tools/ExitCode.h"
+#include "tools/SourceMeasurement.h"
+
+namespace kalvo5::meter {
+
+std::vector<FileOutcome> MeasureFiles(const BatchJob& job, const std::vector<std::string>& files,
+                                      std::size_t workers) {
+  const MeterOptions& options = job.options;
+  const std::size_t count = files.empty() ? 1 : files.size();
+  std::vector<FileOutcome> outcomes(count);
+  workers = std::clamp<std::size_t>(workers, 1, count);
+  MeterOptions workerOptions = options;
+  if (workers > 1) workerOptions.progress = ProgressMode::kOff;  // one bar per file would interleave
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    const MeasureJob measure{workerOptions, job.library, job.presetChunk, job.progress, job.out};
+    for (std::size_t i = next++; i < count; i = next++) {
+      FileOutcome& o = outcomes[i];
+      auto source = files.empty() ? MakeReferenceSignal()
+                                  : OpenSource(files[i], options.rawRate, options.rawChannels, o.error);
+      if (!source) {
+        o.code = kExitInput;
+        o.report.source = files[i];
+        continue;
+      }
+      o.code = MeasureSource(measure, *source, o.report, o.description, o.error);
+    }
+  };
+  if (workers == 1) {
+    work();
+  } else {
+    std::vector<std::thread> threads;
+    for (std::size_t w = 0; w < workers; ++w) threads.emplace_back(work);
+    for (auto& t : threads) t.join();
+  }
+  return outcomes;
+}
+
+}  // namespace kalvo5::meter
