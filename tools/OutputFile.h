@@ -2,7 +2,9 @@
 // in the target's folder and renamed over the target only when complete.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace kalvo5::meter {
@@ -18,8 +20,9 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // Where to write.
+  // Where to write, and where the file goes when complete.
   const std::string& TemporaryPath() const { return temporary_; }
+  const std::string& Target() const { return target_; }
   // Renames the temporary file over the target. False with a message.
   bool Commit(std::string& error);
 
@@ -30,6 +33,11 @@ class PendingFile {
   int mode_;  // the replaced file's permission bits; -1 for a new file
   bool committed_ = false;
 };
+
+// Writes a text file through a PendingFile; `write` fills it. False with a
+// message that says why it could not be written.
+bool WriteTextFile(const std::string& path, const std::function<void(std::ostream&)>& write,
+                   std::string& error);
 
 // Why the caller may not write an output at `path`, as the shell's
 // redirection would refuse it: an existing file without write permission

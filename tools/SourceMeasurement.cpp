@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "tools/AudioFileWriter.h"
@@ -137,19 +136,12 @@ AnalyzerReport Report(const PluginInstance& plugin, const std::string& type, con
 }
 
 bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector<TimelineColumn>& columns,
-                   const std::vector<TimelineRow>& rows) {
-  if (path == "-") {
-    WriteTimelineCsv(out, columns, rows);
-    return static_cast<bool>(out);
-  }
-  std::string error;
-  auto pending = PendingFile::Create(path, error);
-  if (!pending) return false;
-  std::ofstream file(pending->TemporaryPath(), std::ios::binary);
-  if (!file) return false;
-  WriteTimelineCsv(file, columns, rows);
-  file.close();
-  return !file.fail() && pending->Commit(error);
+                   const std::vector<TimelineRow>& rows, std::string& error) {
+  const auto write = [&](std::ostream& to) { WriteTimelineCsv(to, columns, rows); };
+  if (path != "-") return WriteTextFile(path, write, error);
+  write(out);
+  error = "cannot write the timeline to standard output";
+  return static_cast<bool>(out);
 }
 
 Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
@@ -186,7 +178,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   const std::vector<PluginInstance*> instances = m.Pointers();
   RenderResult result = Render(instances, source, render);
   if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
-  if (writer && !writer->Close()) return {kExitOutput, "cannot write audio file " + options.audioOutputPath};
+  if (std::string error; writer && !writer->Close(error)) return {kExitOutput, "--output: " + error};
 
   report.source = source.Description();
   report.sampleRate = source.SampleRate();
@@ -204,9 +196,10 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
                                 " automation values from outside the host's calls; they were ignored");
     }
   }
-  if (!options.timelinePath.empty() &&
-      !WriteTimeline(options.timelinePath, job.out, TimelineColumns(instances, m.types), result.timeline)) {
-    return {kExitOutput, "cannot write timeline " + options.timelinePath};
+  if (std::string error; !options.timelinePath.empty() &&
+                         !WriteTimeline(options.timelinePath, job.out, TimelineColumns(instances, m.types),
+                                        result.timeline, error)) {
+    return {kExitOutput, "--csv: " + error};
   }
   if (!options.snapshotPath.empty()) {
     for (std::size_t i = 0; i < instances.size(); ++i) {

@@ -79,6 +79,15 @@ TEST(MeterOutput, SingleFileOutputsAreRefusedForSeveralFilesAlsoThroughAFolder) 
   }
 }
 
+TEST(MeterOutput, AnOutputThatCannotBeWrittenSaysWhy) {
+  TempFolder folder;
+  const std::string csv = folder.Path("no/such/folder/t.csv");
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "--csv", csv, ToneFile(folder)});
+  EXPECT_EQ(run.code, kExitOutput);
+  EXPECT_NE(run.err.find("--csv: cannot create " + csv + ": No such file or directory"), std::string::npos)
+      << run.err;
+}
+
 // The plug-in's 50 ms period is a whole number of frames (1102 at
 // 22.05 kHz): each row carries the moment its period ended.
 TEST(MeterOutput, TimelineRowsCarryTheirExactTime) {
