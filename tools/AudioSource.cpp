@@ -111,7 +111,8 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
     return nullptr;
   }
   if (std::filesystem::is_directory(path, ec)) {
-    error = "not an audio file (a folder): " + path;
+    error = "not an audio file (a folder): " + path +
+            "; with --recursive (-r) a folder stands for the audio files in it and its subfolders";
     return nullptr;
   }
   SF_INFO info{};
@@ -143,7 +144,11 @@ std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std
   }
   SNDFILE* file = sf_open_fd(0, SFM_READ, &info, SF_FALSE);
   if (file == nullptr) {
-    error = std::string("cannot read audio from standard input: ") + sf_strerror(nullptr);
+    // Most types need a file libsndfile can seek in; a pipe carries WAV or
+    // raw samples.
+    error = std::string("cannot read audio from standard input (") + sf_strerror(nullptr) +
+            "): standard input takes a WAV file, or raw 32-bit float samples with --rate and --channels; "
+            "name a file of another type";
     return nullptr;
   }
   if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) {

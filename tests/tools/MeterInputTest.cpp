@@ -55,5 +55,26 @@ TEST(MeterInput, AnEstimatedLengthThatDiffersFromTheDecodedOneIsNoDamage) {
   EXPECT_NE(run.out.find("\"damaged\": false"), std::string::npos) << run.out;
 }
 
+// A FLAC stream cannot be read through a pipe, and a folder needs
+// --recursive: both say what to do instead.
+TEST(MeterInput, InputsThatCannotBeReadSayWhatWould) {
+  TempFolder folder;
+  const std::string flac = folder.Path("a.flac");
+  WriteAudio(
+      flac, 2, 44100, 4410, [](int, long) { return 0.1; }, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  MeterRun run = RunMeterProgram("--plugin '" + kPlugin + "' -", "cat '" + flac + "' |");
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(
+      run.err.find("standard input takes a WAV file, or raw 32-bit float samples with --rate and --channels"),
+      std::string::npos)
+      << run.err;
+
+  run = RunMeter({"--plugin", kPlugin, folder.Path("")});
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("with --recursive (-r) a folder stands for the audio files in it"),
+            std::string::npos)
+      << run.err;
+}
+
 }  // namespace
 }  // namespace kalvo5::meter::test
