@@ -138,11 +138,9 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
       continue;
     }
     if (o.code != kExitOk) return fail(o.code, o.error);
-    if (o.report.damaged) {
-      damaged = true;
-      for (const auto& w : o.report.warnings)
-        err << "kalvo5-meter: warning: " << o.report.source << ": " << w << '\n';
-    }
+    damaged = damaged || o.report.damaged;
+    for (const auto& w : o.report.warnings)
+      err << "kalvo5-meter: warning: " << o.report.source << ": " << w << '\n';
     reports.push_back(o.report);
   }
   if (description.path.empty()) description = outcomes.front().description;

@@ -171,11 +171,7 @@ void WriteTableResult(std::ostream& out, const FileReport& file) {
 
 std::string MeasureName(const std::string& name, const std::string& type) {
   std::string rest = name.starts_with("OUT:") ? name.substr(4) : name;
-  if (!type.empty() && rest.size() > type.size() && rest[type.size()] == ' ' &&
-      SameText(rest.substr(0, type.size()), type)) {
-    rest = rest.substr(type.size() + 1);
-  }
-  return rest;
+  return StartsWithWord(rest, type) ? rest.substr(type.size() + 1) : rest;
 }
 
 bool DisplayedNumber(const std::string& display, double& number) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "tools/AudioFileWriter.h"
+#include "tools/ChannelLayout.h"
 #include "tools/ExitCode.h"
 #include "tools/InstanceSetup.h"
 #include "tools/KnownPlugins.h"
@@ -32,6 +33,7 @@ struct Measurement {
   std::vector<std::unique_ptr<PluginInstance>> instances;
   std::vector<std::string> types;         // empty text: the type was left alone
   std::vector<std::vector<int>> touched;  // parameters set, per instance
+  std::vector<std::string> warnings;      // about the settings
   std::vector<PluginInstance*> Pointers() const {
     std::vector<PluginInstance*> out;
     for (const auto& i : instances) out.push_back(i.get());
@@ -54,6 +56,21 @@ std::string SnapshotPathFor(const std::string& path, const std::string& type, st
   if (count < 2 || type.empty()) return path;
   const fs::path p(path);
   return (p.parent_path() / (p.stem().string() + "-" + type + p.extension().string())).string();
+}
+
+// Warns when the command line sets the channel configuration of the type
+// measured to another number of channels than the file has.
+void WarnOfLayouts(const PluginInstance& plugin, const MeterOptions& options, int channels,
+                   const std::string& type, std::vector<std::string>& warnings) {
+  for (const auto& [name, text] : options.settings) {
+    if (!type.empty() && !StartsWithWord(name, type)) continue;
+    const int index = plugin.FindParameter(name);
+    if (index < 0) continue;
+    const std::string warning = LayoutMismatch(name, plugin.ParameterDisplay(index), channels);
+    if (!warning.empty() && std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) {
+      warnings.push_back(warning);
+    }
+  }
 }
 
 // Creates and sets up the instances. The first one also tells what the
@@ -94,6 +111,7 @@ Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m
     setup.type = m.types[i];
     std::vector<int> touched;
     if (!SetUpInstance(*plugin, setup, touched, error)) return {kExitPlugin, error};
+    WarnOfLayouts(*plugin, options, source.Channels(), m.types[i], m.warnings);
     m.touched.push_back(std::move(touched));
     m.instances.push_back(std::move(plugin));
   }
@@ -186,7 +204,8 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.frames = result.frames;
   report.blockSize = options.blockSize;
   report.doublePrecision = useDouble;
-  report.warnings = result.damage;
+  report.warnings = m.warnings;
+  report.warnings.insert(report.warnings.end(), result.damage.begin(), result.damage.end());
   report.damaged = !result.damage.empty();
   for (std::size_t i = 0; i < instances.size(); ++i) {
     report.analyzers.push_back(Report(*instances[i], m.types[i], m.touched[i], options.allParameters));

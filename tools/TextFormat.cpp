@@ -19,6 +19,11 @@ bool SameText(const std::string& a, const std::string& b) {
          });
 }
 
+bool StartsWithWord(const std::string& text, const std::string& word) {
+  return !word.empty() && text.size() > word.size() && text[word.size()] == ' ' &&
+         SameText(text.substr(0, word.size()), word);
+}
+
 std::string Fixed(double value, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);

@@ -11,6 +11,10 @@ std::string Trimmed(const std::string& text);
 // Equal after trimming, ignoring letter case.
 bool SameText(const std::string& a, const std::string& b);
 
+// Whether `text` starts with the word `word` (ignoring letter case) and a
+// space: "Dial Channel Config" starts with "DIAL".
+bool StartsWithWord(const std::string& text, const std::string& word);
+
 // "%.*f" in the C locale's notation.
 std::string Fixed(double value, int decimals);
 

@@ -157,10 +157,18 @@ TEST(MeterCommand, ParametersAreSetByNameAndDisplayedText) {
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_EQ(JsonDisplays(run.out, "settings").at("Gain"), "-12.35");
 
-  // The file's layout can be overridden explicitly.
+  // The file's layout can be overridden explicitly, with a warning when it
+  // measures another number of channels than the file has.
   run = RunMeter(With({"--set", "EBU Channel Config=5.1", file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_EQ(JsonDisplays(run.out, "settings").at("EBU Channel Config"), "5.1");
+  EXPECT_NE(run.err.find("warning: " + file + ": EBU Channel Config 5.1 measures 6 channels; the file has 2"),
+            std::string::npos)
+      << run.err;
+  run = RunMeter(With({"-t", "EBU", "--set", "EBU Channel Config=1.0", file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("EBU Channel Config 1.0 measures 1 of the file's 2 channels"), std::string::npos)
+      << run.out;
 }
 
 TEST(MeterCommand, RefusedSettingsFailWithTheirReason) {
