@@ -127,23 +127,25 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
 
   PluginDescription description;
   std::vector<FileReport> reports;
-  std::vector<const FileOutcome*> unreadable;
-  bool damaged = false;
+  std::size_t unreadable = 0, measured = 0, damaged = 0;
   for (const FileOutcome& o : outcomes) {
     if (!o.description.path.empty() && description.path.empty()) description = o.description;
     // A file that cannot be read is listed at the end; the plug-in refusing
     // a setting or an output that cannot be written ends the run.
+    if (o.code != kExitOk && o.code != kExitInput) return fail(o.code, o.error);
+    reports.push_back(o.report);
     if (o.code == kExitInput) {
-      unreadable.push_back(&o);
+      reports.back().error = o.error;
+      ++unreadable;
       continue;
     }
-    if (o.code != kExitOk) return fail(o.code, o.error);
-    damaged = damaged || o.report.damaged;
+    ++measured;
+    if (o.report.damaged) ++damaged;
     for (const auto& w : o.report.warnings)
       err << "kalvo5-meter: warning: " << o.report.source << ": " << w << '\n';
-    reports.push_back(o.report);
   }
-  if (description.path.empty()) description = outcomes.front().description;
+  // Nothing read: the plug-in is described by an instance of its own.
+  if (description.path.empty()) description = DescribeLibrary(*library);
 
   std::unique_ptr<FileReport> total;
   if (options.total) {
@@ -164,23 +166,25 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   if (options.timelinePath != "-") {
     if (options.format == OutputFormat::kJson) {
       WriteJson(out, description, reports, total.get());
-    } else {
+    } else if (measured > 0) {
       WriteTable(out, description, reports, total.get());
     }
   }
   if (files.size() > 1 && options.format == OutputFormat::kTable && options.timelinePath != "-") {
-    out << '\n'
-        << files.size() << " files: " << reports.size() << " measured, " << unreadable.size()
-        << " could not be read\n";
+    out << '\n' << files.size() << " files: " << measured << " measured";
+    if (damaged > 0) out << " (" << damaged << " damaged)";
+    out << ", " << unreadable << " could not be read\n";
   }
   out.flush();
   if (!out) return fail(kExitOutput, "cannot write the results");
-  for (const FileOutcome* o : unreadable) err << "kalvo5-meter: " << o->error << '\n';
-  if (!unreadable.empty()) {
-    err << "kalvo5-meter: " << unreadable.size() << " of " << files.size() << " files could not be read\n";
+  for (const FileReport& r : reports) {
+    if (!r.error.empty()) err << "kalvo5-meter: " << r.error << '\n';
+  }
+  if (unreadable > 0) {
+    err << "kalvo5-meter: " << unreadable << " of " << files.size() << " files could not be read\n";
     return kExitInput;
   }
-  return damaged ? kExitDamaged : kExitOk;
+  return damaged > 0 ? kExitDamaged : kExitOk;
 }
 
 int MeterMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::FILE* progress) {

@@ -106,13 +106,17 @@ void WriteJsonAnalyzer(std::ostream& out, const AnalyzerReport& analyzer, const 
   WriteJsonReadings(out, analyzer.values, indent, true);
 }
 
-// One measured source as a JSON object whose closing brace is indented by
-// `indent`.
+// One source as a JSON object whose closing brace is indented by `indent`.
 void WriteJsonResult(std::ostream& out, const FileReport& file, const std::string& indent) {
   const std::string in = indent + "  ";
   out << "{\n"
       << in << "\"source\": " << JsonString(file.source) << ",\n"
-      << in << "\"sampleRate\": " << Fixed(file.sampleRate, 0) << ",\n"
+      << in << "\"status\": " << JsonString(StatusText(file.Status())) << ",\n";
+  if (file.Status() == FileStatus::kUnreadable) {
+    out << in << "\"error\": " << JsonString(file.error) << "\n" << indent << "}";
+    return;
+  }
+  out << in << "\"sampleRate\": " << Fixed(file.sampleRate, 0) << ",\n"
       << in << "\"channels\": " << file.channels << ",\n"
       << in << "\"frames\": " << file.frames << ",\n"
       << in << "\"seconds\": " << Fixed(static_cast<double>(file.frames) / file.sampleRate, 6) << ",\n"
@@ -169,6 +173,26 @@ void WriteTableResult(std::ostream& out, const FileReport& file) {
 
 }  // namespace
 
+const char* StatusText(FileStatus status) {
+  switch (status) {
+    case FileStatus::kOk:
+      return "ok";
+    case FileStatus::kDamaged:
+      return "damaged";
+    case FileStatus::kNoAudio:
+      return "no audio";
+    case FileStatus::kUnreadable:
+      return "unreadable";
+  }
+  return "";
+}
+
+FileStatus FileReport::Status() const {
+  if (!error.empty()) return FileStatus::kUnreadable;
+  if (damaged) return FileStatus::kDamaged;
+  return frames == 0 ? FileStatus::kNoAudio : FileStatus::kOk;
+}
+
 std::string MeasureName(const std::string& name, const std::string& type) {
   std::string rest = name.starts_with("OUT:") ? name.substr(4) : name;
   return StartsWithWord(rest, type) ? rest.substr(type.size() + 1) : rest;
@@ -187,7 +211,9 @@ void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::v
   out << (plugin.name.empty() ? plugin.product : plugin.name);
   if (!plugin.vendor.empty()) out << " by " << plugin.vendor;
   out << " (" << plugin.path << ", entry " << plugin.entry << ")\n";
-  for (const auto& file : files) WriteTableResult(out, file);
+  for (const auto& file : files) {
+    if (file.Status() != FileStatus::kUnreadable) WriteTableResult(out, file);
+  }
   if (total != nullptr) WriteTableResult(out, *total);
 }
 

@@ -24,7 +24,7 @@ struct ParameterReading {
 };
 
 // The version of the JSON document's layout; raised whenever a key changes.
-inline constexpr int kJsonSchemaVersion = 1;
+inline constexpr int kJsonSchemaVersion = 2;
 
 // What one plug-in instance reported.
 struct AnalyzerReport {
@@ -33,8 +33,16 @@ struct AnalyzerReport {
   std::vector<ParameterReading> values;    // the plug-in's reported values
 };
 
+// What became of a file: measured (possibly damaged), without audio, or
+// not read at all.
+enum class FileStatus { kOk, kDamaged, kNoAudio, kUnreadable };
+
+// "ok", "damaged", "no audio", "unreadable".
+const char* StatusText(FileStatus status);
+
 struct FileReport {
   std::string source;
+  std::string error;  // why the file could not be read; empty when it was
   double sampleRate = 0.0;
   int channels = 0;
   std::int64_t frames = 0;
@@ -45,9 +53,13 @@ struct FileReport {
   std::vector<AnalyzerReport> analyzers;
   std::vector<std::string> warnings;
   bool damaged = false;  // the audio could not all be read as it should (see warnings)
+
+  FileStatus Status() const;
 };
 
-// The report of every file, and of their total when there is one.
+// The report of every file, and of their total when there is one. The
+// table leaves out the files that could not be read (their errors go to
+// standard error); the JSON lists them with their error.
 void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
                 const FileReport* total = nullptr);
 void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,

@@ -3,6 +3,18 @@
 #include <filesystem>
 
 namespace kalvo5::meter {
+namespace {
+
+// What the plug-in's file tells: its path, entry point and name.
+PluginDescription DescribeFile(const PluginLibrary& library) {
+  PluginDescription d;
+  d.path = library.Path();
+  d.entry = library.EntryName();
+  d.name = std::filesystem::path(library.Path()).stem().string();
+  return d;
+}
+
+}  // namespace
 
 ParameterReading ReadParameter(const PluginInstance& plugin, int index) {
   return {
@@ -10,17 +22,20 @@ ParameterReading ReadParameter(const PluginInstance& plugin, int index) {
 }
 
 PluginDescription DescribePlugin(const PluginLibrary& library, const PluginInstance& plugin) {
-  PluginDescription d;
-  d.path = library.Path();
-  d.entry = library.EntryName();
-  d.name = plugin.EffectName();
+  PluginDescription d = DescribeFile(library);
+  if (std::string name = plugin.EffectName(); !name.empty()) d.name = std::move(name);
   d.vendor = plugin.VendorName();
   d.product = plugin.ProductName();
-  if (d.name.empty()) d.name = std::filesystem::path(library.Path()).stem().string();
   d.parameters = plugin.ParameterCount();
   d.inputs = plugin.InputCount();
   d.outputs = plugin.OutputCount();
   return d;
+}
+
+PluginDescription DescribeLibrary(const PluginLibrary& library) {
+  std::string error;
+  if (const auto plugin = PluginInstance::Create(library, error)) return DescribePlugin(library, *plugin);
+  return DescribeFile(library);
 }
 
 }  // namespace kalvo5::meter

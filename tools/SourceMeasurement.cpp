@@ -7,6 +7,7 @@
 #include "tools/AudioFileWriter.h"
 #include "tools/ChannelLayout.h"
 #include "tools/ExitCode.h"
+#include "tools/InstanceReport.h"
 #include "tools/InstanceSetup.h"
 #include "tools/KnownPlugins.h"
 #include "tools/OutputFile.h"
@@ -118,41 +119,6 @@ Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m
   return {};
 }
 
-// A level (dBFS, dBTP, LUFS, LKFS) that shows what the bottom of its range
-// shows (-144 dBFS for silence, -70 LUFS for an integrated loudness with
-// nothing above the absolute gate) measured nothing. Known only from
-// plug-ins that tell the display of a value.
-bool IsLevelAtItsFloor(const PluginInstance& plugin, const ParameterReading& reading) {
-  static const char* const kLevelUnits[] = {"dBFS", "dBTP", "LUFS", "LKFS"};
-  if (std::none_of(std::begin(kLevelUnits), std::end(kLevelUnits),
-                   [&](const char* unit) { return reading.label == unit; })) {
-    return false;
-  }
-  const auto floor = plugin.DisplayOfValueIfAnswered(reading.index, 0.0f);
-  return floor && Trimmed(*floor) == Trimmed(reading.display);
-}
-
-// What one instance reported: what the plug-in wrote as automation, or
-// every parameter when asked or when it wrote nothing.
-AnalyzerReport Report(const PluginInstance& plugin, const std::string& type, const std::vector<int>& touched,
-                      bool allParameters) {
-  AnalyzerReport report;
-  report.type = type;
-  for (int index : touched) report.settings.push_back(ReadParameter(plugin, index));
-  std::vector<int> reported = plugin.Host().Automation().WrittenIndices();
-  if (allParameters || reported.empty()) {
-    reported.clear();
-    for (int i = 0; i < plugin.ParameterCount(); ++i) reported.push_back(i);
-  }
-  for (int index : reported) {
-    report.values.push_back(ReadParameter(plugin, index));
-    if (IsLevelAtItsFloor(plugin, report.values.back())) {
-      report.values.back().noValue = "at the bottom of its range: no signal, or nothing above the gate";
-    }
-  }
-  return report;
-}
-
 bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector<TimelineColumn>& columns,
                    const std::vector<TimelineRow>& rows, std::string& error) {
   const auto write = [&](std::ostream& to) { WriteTimelineCsv(to, columns, rows); };
@@ -208,7 +174,8 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.warnings.insert(report.warnings.end(), result.damage.begin(), result.damage.end());
   report.damaged = !result.damage.empty();
   for (std::size_t i = 0; i < instances.size(); ++i) {
-    report.analyzers.push_back(Report(*instances[i], m.types[i], m.touched[i], options.allParameters));
+    report.analyzers.push_back(ReportInstance(*instances[i], m.types[i], m.touched[i],
+                                              {result.frames, source.SampleRate()}, options.allParameters));
     if (const int stray = instances[i]->Host().StrayAutomationWrites(); stray > 0) {
       report.warnings.push_back((m.types[i].empty() ? "" : m.types[i] + ": ") + "the plug-in wrote " +
                                 std::to_string(stray) +

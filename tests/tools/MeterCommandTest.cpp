@@ -46,7 +46,7 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   EXPECT_EQ(values.at("OUT:Rate"), "48000");
   EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s
   EXPECT_EQ(values.at("OUT:Peak"), "-23.0000");
-  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 1,\n")) << run.out;
+  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 2,\n")) << run.out;
   EXPECT_NE(run.out.find("\"entry\": \"VSTPluginMain\""), std::string::npos);
   EXPECT_NE(run.out.find("\"channels\": 2"), std::string::npos);
   // The host switched the plug-in's automation output on and set the layout
