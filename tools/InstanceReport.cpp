@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tools/KnownPlugins.h"
 #include "tools/PluginFacts.h"
 #include "tools/TextFormat.h"
 
@@ -57,6 +58,10 @@ AnalyzerReport ReportInstance(const PluginInstance& plugin, const std::string& t
     ParameterReading reading = ReadParameter(plugin, index);
     if (facts.frames == 0) {
       reading.noValue = "no audio: the file holds no frames";
+    } else if (std::string why = NoMeasurementReason(plugin, reading.name, facts.frames, facts.sampleRate);
+               !why.empty()) {
+      reading.noValue = std::move(why);
+      reading.estimate = true;
     } else if (IsLevelAtItsFloor(plugin, reading)) {
       reading.noValue = "at the bottom of its range: no signal, or nothing above the gate";
     }

@@ -21,6 +21,9 @@ struct ParameterReading {
   // Why the reading holds no value although its display shows a number
   // (a level at the bottom of its range); empty otherwise.
   std::string noValue;
+  // The display shows an early estimate, not a measurement: the table shows
+  // noValue in its place.
+  bool estimate = false;
 };
 
 // The version of the JSON document's layout; raised whenever a key changes.

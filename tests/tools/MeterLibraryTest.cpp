@@ -16,7 +16,8 @@ const std::string kPlugin = KALVO5_TEST_PLUGIN;
 
 std::string ToneFile(const TempFolder& folder, const std::string& name, long frames = 22050) {
   const std::string path = folder.Path(name);
-  WriteAudio(path, 2, 44100, frames, [](int, long n) { return 0.25 * std::sin(0.05 * static_cast<double>(n)); });
+  WriteAudio(path, 2, 44100, frames,
+             [](int, long n) { return 0.25 * std::sin(0.05 * static_cast<double>(n)); });
   return path;
 }
 
@@ -37,17 +38,20 @@ TEST(MeterLibrary, EveryFileIsReportedWithWhatBecameOfIt) {
   const std::string tone = ToneFile(folder, "tone.wav");
   MeterRun run = RunMeter({"--plugin", kPlugin, "--json", "-t", "EBU", missing, empty, tone});
   EXPECT_EQ(run.code, kExitInput);
-  EXPECT_NE(run.out.find("\"status\": \"unreadable\",\n      \"error\": \"audio file not found: " + missing + "\""),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find("\"status\": \"unreadable\",\n      \"error\": \"audio file not found: " + missing + "\""),
+      std::string::npos)
       << run.out;
   EXPECT_EQ(Count(run.out, "\"status\": \"no audio\""), 1u) << run.out;
   // The five output readings of the plug-in, not its every parameter.
-  EXPECT_EQ(Count(run.out, "\"value\": null, \"reason\": \"no audio: the file holds no frames\""), 5u) << run.out;
+  EXPECT_EQ(Count(run.out, "\"value\": null, \"reason\": \"no audio: the file holds no frames\""), 5u)
+      << run.out;
   EXPECT_EQ(Count(run.out, "\"name\": \"Shape\""), 0u) << run.out;
   EXPECT_EQ(Count(run.out, "\"status\": \"ok\""), 1u) << run.out;
 
   run = RunMeter({"--plugin", kPlugin, "--json", missing});
-  EXPECT_NE(run.out.find("\"name\": \"Test Meter\", \"vendor\": \"Kalvo5 Tests\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"name\": \"Test Meter\", \"vendor\": \"Kalvo5 Tests\""), std::string::npos)
+      << run.out;
   run = RunMeter({"--plugin", kPlugin, missing});
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("audio file not found"), std::string::npos);
@@ -57,11 +61,13 @@ TEST(MeterLibrary, TheClosingCountNamesDamagedFiles) {
   TempFolder folder;
   const std::string nan = folder.Path("nan.wav");
   WriteAudio(
-      nan, 1, 44100, 4410, [](int, long n) { return n == 9 ? std::numeric_limits<double>::quiet_NaN() : 0.1; },
+      nan, 1, 44100, 4410,
+      [](int, long n) { return n == 9 ? std::numeric_limits<double>::quiet_NaN() : 0.1; },
       SF_FORMAT_WAV | SF_FORMAT_FLOAT);
   const MeterRun run = RunMeter({"--plugin", kPlugin, "-t", "EBU", nan, ToneFile(folder, "tone.wav")});
   EXPECT_EQ(run.code, kExitDamaged);
-  EXPECT_NE(run.out.find("2 files: 2 measured (1 damaged), 0 could not be read"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("2 files: 2 measured (1 damaged), 0 could not be read"), std::string::npos)
+      << run.out;
 }
 
 }  // namespace

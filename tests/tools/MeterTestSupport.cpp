@@ -129,6 +129,13 @@ std::map<std::string, std::string> JsonDisplays(const std::string& json, const s
   return displays;
 }
 
+std::string JsonReading(const std::string& json, const std::string& name) {
+  const auto at = json.find("\"name\": \"" + name + "\"");
+  if (at == std::string::npos) return {};
+  const auto from = json.rfind('{', at);
+  return json.substr(from, json.find('}', at) + 1 - from);
+}
+
 std::vector<std::string> TableRow(const std::string& table, const std::string& name) {
   const std::string start = "\n  " + name + " ";
   const auto at = table.find(start);

@@ -49,6 +49,9 @@ std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleR
 std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section,
                                                 const std::string& type = "");
 
+// The JSON object of the first reading named `name`, as one line.
+std::string JsonReading(const std::string& json, const std::string& name);
+
 // The words after `name` on the first table line that starts with it.
 std::vector<std::string> TableRow(const std::string& table, const std::string& name);
 

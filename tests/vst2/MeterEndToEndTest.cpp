@@ -169,11 +169,9 @@ TEST(MeterEndToEnd, SilenceHasNoLoudnessValueInJson) {
   const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--type", "EBU", file});
   ASSERT_EQ(run.code, meter::kExitOk) << run.err;
   for (const char* name : {"OUT:EBU IL", "OUT:EBU ML Max", "OUT:EBU TP Max"}) {
-    const auto at = run.out.find(std::string("\"name\": \"") + name + "\"");
-    ASSERT_NE(at, std::string::npos) << name;
-    const std::string line = run.out.substr(at, run.out.find('\n', at) - at);
-    EXPECT_NE(line.find("\"value\": null, \"reason\": \"at the bottom of its range"), std::string::npos)
-        << line;
+    const std::string reading = meter::test::JsonReading(run.out, name);
+    EXPECT_NE(reading.find("\"value\": null, \"reason\": \"at the bottom of its range"), std::string::npos)
+        << name << ": " << reading;
   }
 }
 

@@ -1,0 +1,53 @@
+// Kalvo5.so measured by the meter command as a loudness engineer uses it for
+// deliveries.
+#include <sndfile.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "../tools/MeterTestSupport.h"
+#include "Kalvo5Module.h"
+#include "tools/MeterCommand.h"
+
+namespace kalvo5::vst2test {
+namespace {
+
+using meter::test::JsonReading;
+using meter::test::MeterRun;
+using meter::test::RunMeter;
+using meter::test::TempFolder;
+using meter::test::WriteAudio;
+
+// A stereo 997 Hz sine with this peak level: -3 dB more reads as its LUFS.
+std::string Tone(const TempFolder& folder, const std::string& name, int rate, long frames, double peakDb) {
+  const std::string path = folder.Path(name);
+  const double amplitude = std::pow(10.0, peakDb / 20.0);
+  WriteAudio(
+      path, 2, rate, frames,
+      [&](int, long n) { return amplitude * std::sin(2.0 * std::numbers::pi * 997.0 * static_cast<double>(n) / rate); },
+      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  return path;
+}
+
+// The integrated loudness needs one complete 400 ms block; at 11.025 kHz
+// the first one ends at 5510 frames (five 1102-frame hops), not at 4410.
+TEST(MeterDelivery, AProgrammeWithoutACompleteMomentaryBlockHasNoIntegratedLoudness) {
+  TempFolder folder;
+  struct Case {
+    int rate;
+    long frames;
+    bool measured;
+  };
+  for (const Case c : {Case{48000, 14400, false}, Case{11025, 5509, false}, Case{11025, 5510, true}}) {
+    const std::string file = Tone(folder, "short.wav", c.rate, c.frames, -20.0);
+    const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "-t", "EBU", file});
+    ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+    const std::string il = JsonReading(run.out, "OUT:EBU IL");
+    const bool noValue =
+        il.find("\"value\": null, \"reason\": \"no measurement: no complete 400 ms block") != std::string::npos;
+    EXPECT_EQ(noValue, !c.measured) << c.rate << " Hz, " << c.frames << " frames: " << il;
+  }
+}
+
+}  // namespace
+}  // namespace kalvo5::vst2test
