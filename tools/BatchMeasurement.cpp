@@ -16,11 +16,8 @@ std::vector<FileOutcome> MeasureFiles(const BatchJob& job, const std::vector<std
   const std::size_t count = files.empty() ? 1 : files.size();
   std::vector<FileOutcome> outcomes(count);
   workers = std::clamp<std::size_t>(workers, 1, count);
-  MeterOptions workerOptions = options;
-  if (workers > 1) workerOptions.progress = ProgressMode::kOff;  // one bar per file would interleave
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    const MeasureJob measure{workerOptions, job.library, job.presetChunk, job.progress, job.out};
     for (std::size_t i = next++; i < count; i = next++) {
       FileOutcome& o = outcomes[i];
       auto source = files.empty() ? MakeReferenceSignal()
@@ -28,9 +25,13 @@ std::vector<FileOutcome> MeasureFiles(const BatchJob& job, const std::vector<std
       if (!source) {
         o.code = kExitInput;
         o.report.source = files[i];
+        job.progress.Finish(i);
         continue;
       }
+      const MeasureJob measure{options, job.library, job.presetChunk, job.out,
+                               job.progress.FramesDone(i, source->SampleRate(), source->Frames())};
       o.code = MeasureSource(measure, *source, o.report, o.description, o.error);
+      job.progress.Finish(i);
     }
   };
   if (workers == 1) {

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "tools/BatchProgress.h"
 #include "tools/MeterOptions.h"
 #include "tools/MeterReport.h"
 #include "tools/PluginLibrary.h"
@@ -25,8 +25,8 @@ struct BatchJob {
   const MeterOptions& options;
   const PluginLibrary& library;
   const std::vector<std::uint8_t>& presetChunk;  // empty: no preset file
-  std::FILE* progress;                           // the progress bar's stream
   std::ostream& out;                             // the timeline when it goes to standard output
+  BatchProgress& progress;
 };
 
 // One outcome per file, in the order of `files` whatever order they finish

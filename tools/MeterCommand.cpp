@@ -1,11 +1,13 @@
 #include "tools/MeterCommand.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "tools/AudioSource.h"
 #include "tools/BatchMeasurement.h"
+#include "tools/BatchProgress.h"
 #include "tools/ConcatenatedSource.h"
 #include "tools/FileList.h"
 #include "tools/MeterReport.h"
@@ -122,8 +124,15 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
                                          : std::max(1u, std::thread::hardware_concurrency());
   if (!options.timelinePath.empty() || !options.audioOutputPath.empty() || !options.snapshotPath.empty())
     workers = 1;
+  const bool showProgress = options.progress == ProgressMode::kOn ||
+                            (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
+  const std::string label = files.empty()       ? "reference signal"
+                            : files.size() == 1 ? std::filesystem::path(files.front()).filename().string()
+                                                : std::to_string(files.size()) + " files";
+  BatchProgress bar(progress, showProgress, std::max<std::size_t>(files.size(), 1), label);
   const std::vector<FileOutcome> outcomes =
-      MeasureFiles({options, *library, presetChunk, progress, out}, files, workers);
+      MeasureFiles({options, *library, presetChunk, out, bar}, files, workers);
+  bar.Clear();
 
   PluginDescription description;
   std::vector<FileReport> reports;
@@ -157,7 +166,9 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     totalOptions.timelinePath.clear();
     totalOptions.snapshotPath.clear();
     total = std::make_unique<FileReport>();
-    const MeasureJob totalJob{totalOptions, *library, presetChunk, progress, out};
+    BatchProgress totalBar(progress, showProgress, 1, source->Description());
+    const MeasureJob totalJob{totalOptions, *library, presetChunk, out,
+                              totalBar.FramesDone(0, source->SampleRate(), source->Frames())};
     if (const int code = MeasureSource(totalJob, *source, *total, description, error); code != kExitOk) {
       return fail(code, error);
     }

@@ -13,7 +13,6 @@
 #include "tools/OutputFile.h"
 #include "tools/PluginFacts.h"
 #include "tools/PluginInstance.h"
-#include "tools/ProgressBar.h"
 #include "tools/RenderLoop.h"
 #include "tools/TextFormat.h"
 #include "tools/Timeline.h"
@@ -152,12 +151,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
       return writer->Write(channels, count, frames);
     };
   }
-  const bool showProgress = options.progress == ProgressMode::kOn ||
-                            (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
-  const std::string label =
-      options.files.empty() ? "reference signal" : fs::path(source.Description()).filename().string();
-  ProgressBar bar(job.progress, showProgress, label);
-  render.progress = [&](double fraction) { bar.Update(fraction); };
+  render.progress = job.progress;
 
   const std::vector<PluginInstance*> instances = m.Pointers();
   RenderResult result = Render(instances, source, render);

@@ -70,5 +70,22 @@ TEST(MeterLibrary, TheClosingCountNamesDamagedFiles) {
       << run.out;
 }
 
+// Files measured at once share one bar that counts them.
+TEST(MeterLibrary, ParallelFilesShowOneProgressBarForTheSet) {
+  TempFolder folder;
+  const std::string tone = ToneFile(folder, "tone.wav");
+  std::FILE* stream = std::tmpfile();
+  ASSERT_NE(stream, nullptr);
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "--progress", "-j", "2", tone, tone, tone}, stream);
+  EXPECT_EQ(run.code, kExitOk) << run.err;
+  std::rewind(stream);
+  std::string drawn(4096, '\0');
+  drawn.resize(std::fread(drawn.data(), 1, drawn.size(), stream));
+  std::fclose(stream);
+  EXPECT_NE(drawn.find("\r3 files [##############################] 100%  3/3 files, 0:02 of audio"),
+            std::string::npos)
+      << drawn;
+}
+
 }  // namespace
 }  // namespace kalvo5::meter::test

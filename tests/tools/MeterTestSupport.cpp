@@ -17,12 +17,12 @@ namespace kalvo5::meter::test {
 
 namespace fs = std::filesystem;
 
-MeterRun RunMeter(const std::vector<std::string>& args) {
+MeterRun RunMeter(const std::vector<std::string>& args, std::FILE* progress) {
   std::vector<const char*> argv{"kalvo5-meter"};
   for (const auto& a : args) argv.push_back(a.c_str());
   std::ostringstream out, err;
   MeterRun run;
-  run.code = MeterMain(static_cast<int>(argv.size()), argv.data(), out, err, nullptr);
+  run.code = MeterMain(static_cast<int>(argv.size()), argv.data(), out, err, progress);
   run.out = out.str();
   run.err = err.str();
   return run;

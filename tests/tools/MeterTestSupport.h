@@ -1,6 +1,7 @@
 // Running the meter command in-process and making audio files for it.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -13,8 +14,9 @@ struct MeterRun {
   std::string out, err;
 };
 
-// Runs the meter command with these arguments (program name added).
-MeterRun RunMeter(const std::vector<std::string>& args);
+// Runs the meter command with these arguments (program name added); its
+// progress bar, when enabled, goes to `progress`.
+MeterRun RunMeter(const std::vector<std::string>& args, std::FILE* progress = nullptr);
 
 // Runs the meter program itself through the shell; out holds its standard
 // output and err its standard error. `prefix` goes before the program on the

@@ -24,7 +24,9 @@ std::string Tone(const TempFolder& folder, const std::string& name, int rate, lo
   const double amplitude = std::pow(10.0, peakDb / 20.0);
   WriteAudio(
       path, 2, rate, frames,
-      [&](int, long n) { return amplitude * std::sin(2.0 * std::numbers::pi * 997.0 * static_cast<double>(n) / rate); },
+      [&](int, long n) {
+        return amplitude * std::sin(2.0 * std::numbers::pi * 997.0 * static_cast<double>(n) / rate);
+      },
       SF_FORMAT_WAV | SF_FORMAT_FLOAT);
   return path;
 }
@@ -43,8 +45,8 @@ TEST(MeterDelivery, AProgrammeWithoutACompleteMomentaryBlockHasNoIntegratedLoudn
     const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "-t", "EBU", file});
     ASSERT_EQ(run.code, meter::kExitOk) << run.err;
     const std::string il = JsonReading(run.out, "OUT:EBU IL");
-    const bool noValue =
-        il.find("\"value\": null, \"reason\": \"no measurement: no complete 400 ms block") != std::string::npos;
+    const bool noValue = il.find("\"value\": null, \"reason\": \"no measurement: no complete 400 ms block") !=
+                         std::string::npos;
     EXPECT_EQ(noValue, !c.measured) << c.rate << " Hz, " << c.frames << " frames: " << il;
   }
 }
