@@ -36,7 +36,7 @@ void BatchProgress::Advance(std::size_t item, double fraction, double seconds) {
 }
 
 std::function<void(std::int64_t)> BatchProgress::FramesDone(std::size_t item, double sampleRate,
-                                                             std::int64_t frames) {
+                                                            std::int64_t frames) {
   return [this, item, sampleRate, frames](std::int64_t done) {
     const auto n = static_cast<double>(done);
     Advance(item, frames > 0 ? n / static_cast<double>(frames) : 0.0, n / sampleRate);
@@ -65,7 +65,8 @@ void BatchProgress::Draw(bool now) {
     detail = std::to_string(finished_) + "/" + std::to_string(fractions_.size()) + " files, " + detail;
   }
   // The rest at the pace so far, once the pace means something.
-  if (done > 0.0 && done < 1.0 && elapsed >= 1.0) detail += ", about " + Duration(elapsed * (1.0 - done) / done) + " left";
+  if (done > 0.0 && done < 1.0 && elapsed >= 1.0)
+    detail += ", about " + Duration(elapsed * (1.0 - done) / done) + " left";
   bar_.Update(done, detail, now);
 }
 

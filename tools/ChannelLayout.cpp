@@ -1,5 +1,7 @@
 #include "tools/ChannelLayout.h"
 
+#include <algorithm>
+
 #include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
@@ -32,6 +34,11 @@ std::vector<std::pair<std::string, std::string>> ChannelConfigurationsFor(int ch
     if (layout.channels == channels && !named) result.emplace_back(layout.parameter, layout.text);
   }
   return result;
+}
+
+bool IsChannelConfiguration(const std::string& name) {
+  return std::any_of(std::begin(kLayouts), std::end(kLayouts),
+                     [&](const Layout& layout) { return SameText(name, layout.parameter); });
 }
 
 std::string LayoutMismatch(const std::string& name, const std::string& text, int channels) {

@@ -16,6 +16,9 @@ namespace kalvo5::meter {
 // parameter.
 std::vector<std::pair<std::string, std::string>> ChannelConfigurationsFor(int channels);
 
+// Whether `name` is one of the configuration parameters.
+bool IsChannelConfiguration(const std::string& name);
+
 // A warning when configuration parameter `name` set to `text` measures
 // another number of channels than a file of `channels` channels has; empty
 // when it measures them all, or when `name` is no configuration parameter.

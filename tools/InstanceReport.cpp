@@ -50,10 +50,14 @@ std::vector<int> ReportedParameters(const PluginInstance& plugin, const std::str
 }  // namespace
 
 AnalyzerReport ReportInstance(const PluginInstance& plugin, const std::string& type,
-                              const std::vector<int>& touched, const RenderFacts& facts, bool allParameters) {
+                              const SettingsMade& settings, const RenderFacts& facts, bool allParameters) {
   AnalyzerReport report;
   report.type = type;
-  for (int index : touched) report.settings.push_back(ReadParameter(plugin, index));
+  for (int index : settings.touched) {
+    report.settings.push_back(ReadParameter(plugin, index));
+    report.settings.back().hostOnly =
+        std::find(settings.hostOnly.begin(), settings.hostOnly.end(), index) != settings.hostOnly.end();
+  }
   for (int index : ReportedParameters(plugin, type, facts, allParameters)) {
     ParameterReading reading = ReadParameter(plugin, index);
     if (facts.frames == 0) {

@@ -11,6 +11,13 @@
 
 namespace kalvo5::meter {
 
+// The parameters the run set, and those of them the host set for its own
+// needs only (reported, but not in the table).
+struct SettingsMade {
+  const std::vector<int>& touched;
+  const std::vector<int>& hostOnly;
+};
+
 struct RenderFacts {
   std::int64_t frames = 0;  // frames the instance processed
   double sampleRate = 0.0;
@@ -21,6 +28,6 @@ struct RenderFacts {
 // Without audio there is nothing to read: the plug-in's output parameters
 // ("OUT:...", those of `type` when it names types) hold no value.
 AnalyzerReport ReportInstance(const PluginInstance& plugin, const std::string& type,
-                              const std::vector<int>& touched, const RenderFacts& facts, bool allParameters);
+                              const SettingsMade& settings, const RenderFacts& facts, bool allParameters);
 
 }  // namespace kalvo5::meter

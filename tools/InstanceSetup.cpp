@@ -14,6 +14,12 @@ bool SetsParameter(const InstanceSetup& setup, const std::string& name) {
                      [&](const auto& s) { return SameText(s.first, name); });
 }
 
+bool IsHostSetting(const InstanceSetup& setup, const std::string& name) {
+  if (SetsParameter(setup, name)) return false;
+  if (SameText(name, kAutomationSwitch)) return true;
+  return !setup.type.empty() && IsChannelConfiguration(name) && !StartsWithWord(name, setup.type);
+}
+
 int FindProgram(const PluginInstance& plugin, const std::string& name, std::string& error) {
   std::vector<std::string> names;
   for (int i = 0; i < plugin.ProgramCount(); ++i) {

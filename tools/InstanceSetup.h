@@ -37,4 +37,10 @@ int FindProgram(const PluginInstance& plugin, const std::string& name, std::stri
 // Whether the command line sets this parameter itself.
 bool SetsParameter(const InstanceSetup& setup, const std::string& name);
 
+// Whether the host sets this parameter for its own needs only, which only a
+// plug-in user cares about: the automation output switch, and the channel
+// configuration of an analyzer type other than the one measured (unless the
+// command line sets them).
+bool IsHostSetting(const InstanceSetup& setup, const std::string& name);
+
 }  // namespace kalvo5::meter

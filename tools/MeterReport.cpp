@@ -37,10 +37,18 @@ void WriteRows(std::ostream& out, const std::vector<ParameterReading>& list, std
   for (const auto& p : list) out << "  " << Padded(p.name, width + 2) << Cell(p) << '\n';
 }
 
+// The settings a table shows.
+std::vector<ParameterReading> Shown(const std::vector<ParameterReading>& list) {
+  std::vector<ParameterReading> shown;
+  std::copy_if(list.begin(), list.end(), std::back_inserter(shown),
+               [](const auto& p) { return !p.hostOnly; });
+  return shown;
+}
+
 // Rows of readings side by side, one column per analyzer; `key` names the
 // row a reading belongs to. Rows come in the order they first appear.
 void WriteColumns(std::ostream& out, const std::string& heading, const std::vector<AnalyzerReport>& analyzers,
-                  const std::function<const std::vector<ParameterReading>&(const AnalyzerReport&)>& list,
+                  const std::function<std::vector<ParameterReading>(const AnalyzerReport&)>& list,
                   const std::function<std::string(const ParameterReading&, const AnalyzerReport&)>& key) {
   std::vector<std::string> rows;
   std::vector<std::vector<std::string>> cells;  // [row][analyzer]
@@ -153,20 +161,21 @@ void WriteTableResult(std::ostream& out, const FileReport& file) {
     out << "\n  no audio: the file holds no frames, so there is nothing to measure\n";
   } else if (file.analyzers.size() == 1) {
     const AnalyzerReport& only = file.analyzers.front();
-    const std::size_t width = std::max(NameWidth(only.settings, 8), NameWidth(only.values, 8));
-    if (!only.settings.empty()) {
+    const std::vector<ParameterReading> settings = Shown(only.settings);
+    const std::size_t width = std::max(NameWidth(settings, 8), NameWidth(only.values, 8));
+    if (!settings.empty()) {
       out << '\n';
-      WriteRows(out, only.settings, width);
+      WriteRows(out, settings, width);
     }
     out << '\n';
     if (only.values.empty()) out << "  (the plug-in reported no values)\n";
     WriteRows(out, only.values, width);
   } else {
     WriteColumns(
-        out, "setting", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.settings; },
+        out, "setting", file.analyzers, [](const AnalyzerReport& a) { return Shown(a.settings); },
         [](const ParameterReading& p, const AnalyzerReport&) { return p.name; });
     WriteColumns(
-        out, "reading", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.values; },
+        out, "reading", file.analyzers, [](const AnalyzerReport& a) { return a.values; },
         [](const ParameterReading& p, const AnalyzerReport& a) { return MeasureName(p.name, a.type); });
   }
   for (const auto& w : file.warnings) out << "  warning: " << w << '\n';

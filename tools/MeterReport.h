@@ -24,6 +24,10 @@ struct ParameterReading {
   // The display shows an early estimate, not a measurement: the table shows
   // noValue in its place.
   bool estimate = false;
+  // A setting the host made for its own needs that only a plug-in user cares
+  // about (the automation output switch, the layout of a type not
+  // measured): the JSON lists it, the table does not.
+  bool hostOnly = false;
 };
 
 // The version of the JSON document's layout; raised whenever a key changes.

@@ -61,6 +61,10 @@ std::vector<std::string> SweepDisplays(PluginInstance& plugin, int index) {
   return sweep;
 }
 
+std::vector<std::string> ListTexts(PluginInstance& plugin, int index) {
+  return ListEntries(SweepDisplays(plugin, index));
+}
+
 std::string DescribeChoices(PluginInstance& plugin, int index) {
   const std::vector<std::string> sweep = SweepDisplays(plugin, index);
   const std::vector<std::string> entries = ListEntries(sweep);

@@ -29,6 +29,10 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
 // stays untouched), else by setting each value and putting the old one back.
 std::vector<std::string> SweepDisplays(PluginInstance& plugin, int index);
 
+// The texts of a list parameter (one that shows at most 64 distinct texts
+// over its range), in order; empty for a continuous parameter.
+std::vector<std::string> ListTexts(PluginInstance& plugin, int index);
+
 // What a parameter can be set to: a list's entries ("RMS | EBU | DIAL"), or
 // the range a continuous parameter shows ("-60.00 ... 12.00").
 std::string DescribeChoices(PluginInstance& plugin, int index);

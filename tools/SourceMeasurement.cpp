@@ -11,6 +11,7 @@
 #include "tools/InstanceSetup.h"
 #include "tools/KnownPlugins.h"
 #include "tools/OutputFile.h"
+#include "tools/ParameterSetter.h"
 #include "tools/PluginFacts.h"
 #include "tools/PluginInstance.h"
 #include "tools/RenderLoop.h"
@@ -22,8 +23,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The analyzer types measured side by side when none is asked for.
+// The analyzer types measured side by side with --type all, and the one
+// measured when none is asked for: the loudness people deliver against.
 const std::vector<std::string> kAllTypes = {"RMS", "EBU", "DIAL"};
+constexpr const char* kDefaultType = "EBU";
+constexpr const char* kEveryType = "all";
 
 // What one source is measured with: the instances, one per analyzer type,
 // and what each was set to.
@@ -31,9 +35,10 @@ struct Measurement {
   PluginDescription description;
   bool doublePrecision = true;
   std::vector<std::unique_ptr<PluginInstance>> instances;
-  std::vector<std::string> types;         // empty text: the type was left alone
-  std::vector<std::vector<int>> touched;  // parameters set, per instance
-  std::vector<std::string> warnings;      // about the settings
+  std::vector<std::string> types;          // empty text: the type was left alone
+  std::vector<std::vector<int>> touched;   // parameters set, per instance
+  std::vector<std::vector<int>> hostOnly;  // those of them set for the host's needs only
+  std::vector<std::string> warnings;       // about the settings
   std::vector<PluginInstance*> Pointers() const {
     std::vector<PluginInstance*> out;
     for (const auto& i : instances) out.push_back(i.get());
@@ -41,13 +46,19 @@ struct Measurement {
   }
 };
 
-// The analyzer types to measure: the one asked for; else all three when
-// the plug-in has a type parameter the command line leaves alone.
-std::vector<std::string> TypesFor(const MeterOptions& options, const PluginInstance& first,
+// The analyzer types to measure: the one asked for, or all three for
+// "all"; else EBU when the plug-in has a type parameter that lists it and
+// the command line leaves alone.
+std::vector<std::string> TypesFor(const MeterOptions& options, PluginInstance& first,
                                   const InstanceSetup& setup) {
+  if (SameText(options.type, kEveryType)) return kAllTypes;
   if (!options.type.empty()) return {options.type};
-  if (first.FindParameter(kTypeParameter) < 0 || SetsParameter(setup, kTypeParameter)) return {""};
-  return kAllTypes;
+  const int index = first.FindParameter(kTypeParameter);
+  if (index < 0 || SetsParameter(setup, kTypeParameter)) return {""};
+  const std::vector<std::string> texts = ListTexts(first, index);
+  const bool listed =
+      std::any_of(texts.begin(), texts.end(), [](const auto& t) { return SameText(t, kDefaultType); });
+  return {listed ? kDefaultType : ""};
 }
 
 // The snapshot file of one of `count` instances measured side by side: the
@@ -112,6 +123,10 @@ Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m
     std::vector<int> touched;
     if (!SetUpInstance(*plugin, setup, touched, error)) return {kExitPlugin, error};
     WarnOfLayouts(*plugin, options, source.Channels(), m.types[i], m.warnings);
+    std::vector<int> hostOnly;
+    std::copy_if(touched.begin(), touched.end(), std::back_inserter(hostOnly),
+                 [&](int index) { return IsHostSetting(setup, plugin->ParameterName(index)); });
+    m.hostOnly.push_back(std::move(hostOnly));
     m.touched.push_back(std::move(touched));
     m.instances.push_back(std::move(plugin));
   }
@@ -168,7 +183,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.warnings.insert(report.warnings.end(), result.damage.begin(), result.damage.end());
   report.damaged = !result.damage.empty();
   for (std::size_t i = 0; i < instances.size(); ++i) {
-    report.analyzers.push_back(ReportInstance(*instances[i], m.types[i], m.touched[i],
+    report.analyzers.push_back(ReportInstance(*instances[i], m.types[i], {m.touched[i], m.hostOnly[i]},
                                               {result.frames, source.SampleRate()}, options.allParameters));
     if (const int stray = instances[i]->Host().StrayAutomationWrites(); stray > 0) {
       report.warnings.push_back((m.types[i].empty() ? "" : m.types[i] + ": ") + "the plug-in wrote " +

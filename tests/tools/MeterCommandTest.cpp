@@ -57,10 +57,10 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   EXPECT_EQ(settings.at("Type"), "EBU");
 }
 
-TEST(MeterCommand, WithoutATypeEveryAnalyzerTypeMeasuresTheSameBlocksSideBySide) {
+TEST(MeterCommand, TypeAllMeasuresEveryAnalyzerTypeOnTheSameBlocksSideBySide) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
-  const MeterRun run = RunMeter(With({"-b", "1000", file}));
+  const MeterRun run = RunMeter(With({"--type", "all", "-b", "1000", file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   std::map<std::string, std::string> first;
   for (const char* type : {"RMS", "EBU", "DIAL"}) {
@@ -72,7 +72,7 @@ TEST(MeterCommand, WithoutATypeEveryAnalyzerTypeMeasuresTheSameBlocksSideBySide)
   }
 
   // The table has a column per type.
-  const MeterRun table = RunMeter({"--plugin", kPlugin, "-b", "1000", file});
+  const MeterRun table = RunMeter({"--plugin", kPlugin, "-t", "ALL", "-b", "1000", file});
   ASSERT_EQ(table.code, kExitOk) << table.err;
   EXPECT_EQ(TableRow(table.out, "reading"), (std::vector<std::string>{"RMS", "EBU", "DIAL"})) << table.out;
   EXPECT_EQ(TableRow(table.out, "Frames"), std::vector<std::string>(3, std::to_string(kNoiseFrames)));
@@ -127,7 +127,7 @@ TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsOfAudio) {
   }
 
   // Side by side, a name every type writes is qualified by its type.
-  const MeterRun run = RunMeter(With({"--csv", csv, file}));
+  const MeterRun run = RunMeter(With({"--type", "all", "--csv", csv, file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   std::ifstream in(csv);
   std::string header;
@@ -493,7 +493,7 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
             std::string::npos)
       << run.out;
 
-  run = RunMeter({"--plugin", kPlugin});
+  run = RunMeter({"--plugin", kPlugin, "--type", "all"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Test Meter by Kalvo5 Tests"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("48000 Hz, 2 channels, 20.000 s, blocks of 512 frames, 64-bit processing"),
@@ -504,9 +504,19 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
       std::string::npos)
       << run.out;
 
+  // Without a type: the EBU type's readings, and of the settings only those
+  // of the measurement, not the host's automation switch.
+  run = RunMeter({"--plugin", kPlugin});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("\n  Type                EBU\n  EBU Channel Config  2.0\n\n  OUT:Sum  "),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.find("WriteAutomationData"), std::string::npos) << run.out;
+
   run = RunMeter({"--plugin", kPlugin, "--type", "DIAL"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
-  EXPECT_NE(run.out.find("\n  OUT:Peak             -23.0000  dBFS\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n  Type          DIAL\n\n  OUT:Sum  "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n  OUT:Peak      -23.0000  dBFS\n"), std::string::npos) << run.out;
 }
 
 // A library: many files measured at once give the reports one-by-one
