@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "tools/ParameterSetter.h"
+#include "tools/DisplayNumber.h"
 #include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
@@ -206,14 +206,6 @@ FileStatus FileReport::Status() const {
 std::string MeasureName(const std::string& name, const std::string& type) {
   std::string rest = name.starts_with("OUT:") ? name.substr(4) : name;
   return StartsWithWord(rest, type) ? rest.substr(type.size() + 1) : rest;
-}
-
-bool DisplayedNumber(const std::string& display, double& number) {
-  const std::string t = Trimmed(display);
-  if (!LeadingNumber(t, number)) return false;
-  // Only a display that is nothing but the number counts.
-  const auto end = t.find_first_not_of("+-0123456789.eE", t[0] == '-' || t[0] == '+' ? 1 : 0);
-  return end == std::string::npos;
 }
 
 void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,

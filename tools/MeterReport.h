@@ -85,7 +85,4 @@ void WriteProgramList(std::ostream& out, const PluginDescription& plugin,
 // and the type's own name ("OUT:EBU IL" of type "EBU" is "IL").
 std::string MeasureName(const std::string& name, const std::string& type);
 
-// The number a display shows when the whole text is one number; else false.
-bool DisplayedNumber(const std::string& display, double& number);
-
 }  // namespace kalvo5::meter

@@ -41,13 +41,4 @@ std::string DescribeChoices(PluginInstance& plugin, int index);
 bool SetParameterByName(PluginInstance& plugin, const std::string& name, const std::string& text,
                         std::string& error);
 
-// Whether a display shows `text`: the same words (without letter case and
-// surrounding blanks), or the number `text` starts with as the display
-// rounds it ("-12.35" shows "-12.3456", "600" shows "600.0").
-bool DisplayShows(const std::string& display, const std::string& text);
-
-// The number a display text starts with (leading blanks allowed, a unit may
-// follow); false when it does not start with one.
-bool LeadingNumber(const std::string& text, double& number);
-
 }  // namespace kalvo5::meter

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "tools/DisplayNumber.h"
 #include "tools/HostContext.h"
 #include "tools/MeterOptions.h"
 #include "tools/MeterReport.h"
