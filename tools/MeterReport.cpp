@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <functional>
 
-#include "tools/DisplayNumber.h"
 #include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
@@ -89,16 +88,13 @@ void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& l
   out << "[";
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto& p = list[i];
-    double number = 0.0;
     out << (i ? ",\n" : "\n") << indent << "  {\"index\": " << p.index << ", \"name\": " << JsonString(p.name)
         << ", \"display\": " << JsonString(Trimmed(p.display)) << ", \"label\": " << JsonString(p.label)
         << ", \"value\": ";
     if (!p.noValue.empty()) {
       out << "null, \"reason\": " << JsonString(p.noValue);
-    } else if (DisplayedNumber(p.display, number)) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%.10g", number);
-      out << text;
+    } else if (p.value.value) {
+      out << ValueText(p.value);
     } else {
       out << (readings ? "null, \"reason\": \"the display is not a number\"" : "null");
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/ParameterValue.h"
+
 namespace kalvo5::meter {
 
 struct PluginDescription {
@@ -18,6 +20,7 @@ struct PluginDescription {
 struct ParameterReading {
   int index = 0;
   std::string name, display, label;
+  ValueAtResolution value;  // at full resolution
   // Why the reading holds no value although its display shows a number
   // (a level at the bottom of its range); empty otherwise.
   std::string noValue;

@@ -17,8 +17,14 @@ PluginDescription DescribeFile(const PluginLibrary& library) {
 }  // namespace
 
 ParameterReading ReadParameter(const PluginInstance& plugin, int index) {
-  return {
-      index, plugin.ParameterName(index), plugin.ParameterDisplay(index), plugin.ParameterLabel(index), {}};
+  ParameterReading reading;
+  reading.index = index;
+  reading.name = plugin.ParameterName(index);
+  reading.display = plugin.ParameterDisplay(index);
+  reading.label = plugin.ParameterLabel(index);
+  reading.value =
+      FullResolutionValue(LinearScale::Of(plugin, index), plugin.GetParameter(index), reading.display);
+  return reading;
 }
 
 PluginDescription DescribePlugin(const PluginLibrary& library, const PluginInstance& plugin) {

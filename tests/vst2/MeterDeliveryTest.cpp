@@ -51,5 +51,26 @@ TEST(MeterDelivery, AProgrammeWithoutACompleteMomentaryBlockHasNoIntegratedLoudn
   }
 }
 
+// The value a reading carries is the parameter's own, to 0.01, beside the
+// display rounded to 0.1: in the JSON and in the timeline.
+TEST(MeterDelivery, ReadingsCarryTheirValueAtFullResolutionBesideTheDisplay) {
+  TempFolder folder;
+  const std::string file = Tone(folder, "tone.wav", 48000, 48000, -20.04);
+  const std::string csv = folder.Path("t.csv");
+  const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--csv", csv, file});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  const std::string peak = JsonReading(run.out, "OUT:EBU TP Max");
+  const auto at = peak.find("\"value\": ");
+  ASSERT_NE(at, std::string::npos) << peak;
+  const std::string value = peak.substr(at + 9, peak.find('}') - at - 9);
+  // The true peak, unrounded, shows -19.9 for this tone.
+  EXPECT_EQ(value, "-19.92");
+  EXPECT_NE(peak.find("\"display\": \"-19.9\""), std::string::npos) << peak;
+
+  const std::string timeline = meter::test::Bytes(csv);
+  EXPECT_NE(timeline.find(",OUT:EBU TP Max,OUT:EBU TP Max display,"), std::string::npos) << timeline;
+  EXPECT_NE(timeline.find(",-19.92,-19.9,"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kalvo5::vst2test
