@@ -4,22 +4,9 @@
 #include <cmath>
 #include <numeric>
 
+#include "tools/TextFormat.h"
+
 namespace kalvo5::meter {
-namespace {
-
-// "1:02:03" or "2:03".
-std::string Duration(double seconds) {
-  const auto s = static_cast<long long>(std::llround(std::max(seconds, 0.0)));
-  char text[32];
-  if (s >= 3600) {
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
-  } else {
-    std::snprintf(text, sizeof text, "%lld:%02lld", s / 60, s % 60);
-  }
-  return text;
-}
-
-}  // namespace
 
 BatchProgress::BatchProgress(std::FILE* stream, bool enabled, std::size_t items, std::string label)
     : bar_(stream, enabled, std::move(label)),
@@ -60,13 +47,13 @@ void BatchProgress::Draw(bool now) {
   const double done = std::accumulate(fractions_.begin(), fractions_.end(), 0.0) /
                       static_cast<double>(std::max<std::size_t>(fractions_.size(), 1));
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-  std::string detail = Duration(std::accumulate(seconds_.begin(), seconds_.end(), 0.0)) + " of audio";
+  std::string detail = ClockTime(std::accumulate(seconds_.begin(), seconds_.end(), 0.0)) + " of audio";
   if (fractions_.size() > 1) {
     detail = std::to_string(finished_) + "/" + std::to_string(fractions_.size()) + " files, " + detail;
   }
   // The rest at the pace so far, once the pace means something.
   if (done > 0.0 && done < 1.0 && elapsed >= 1.0)
-    detail += ", about " + Duration(elapsed * (1.0 - done) / done) + " left";
+    detail += ", about " + ClockTime(elapsed * (1.0 - done) / done) + " left";
   bar_.Update(done, detail, now);
 }
 

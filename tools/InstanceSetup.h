@@ -15,6 +15,8 @@ namespace kalvo5::meter {
 
 inline constexpr const char* kTypeParameter = "Type";
 inline constexpr const char* kAutomationSwitch = "WriteAutomationData";
+// The analyzer type of the loudness deliveries are made against.
+inline constexpr const char* kLoudnessType = "EBU";
 
 struct InstanceSetup {
   std::string programName;                                    // empty: the program is left as it is

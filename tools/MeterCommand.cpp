@@ -18,6 +18,7 @@
 #include "tools/PluginLibrary.h"
 #include "tools/PluginSearch.h"
 #include "tools/PresetChunk.h"
+#include "tools/ResultsOutput.h"
 #include "tools/SourceMeasurement.h"
 
 namespace kalvo5::meter {
@@ -136,7 +137,7 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
 
   PluginDescription description;
   std::vector<FileReport> reports;
-  std::size_t unreadable = 0, measured = 0, damaged = 0;
+  std::size_t unreadable = 0, damaged = 0;
   for (const FileOutcome& o : outcomes) {
     if (!o.description.path.empty() && description.path.empty()) description = o.description;
     // A file that cannot be read is listed at the end; the plug-in refusing
@@ -148,7 +149,6 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
       ++unreadable;
       continue;
     }
-    ++measured;
     if (o.report.damaged) ++damaged;
     for (const auto& w : o.report.warnings)
       err << "kalvo5-meter: warning: " << o.report.source << ": " << w << '\n';
@@ -174,21 +174,11 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     }
   }
 
-  if (options.timelinePath != "-") {
-    if (options.format == OutputFormat::kJson) {
-      WriteJson(out, description, reports, total.get());
-    } else if (measured > 0) {
-      WriteTable(out, description, reports, total.get());
-    }
-  }
-  if (files.size() > 1 && options.format == OutputFormat::kTable && options.timelinePath != "-") {
-    out << '\n' << files.size() << " files: " << measured << " measured";
-    if (damaged > 0) out << " (" << damaged << " damaged)";
-    out << ", " << unreadable << " could not be read\n";
-  }
+  const RunResults results{description, std::move(reports), total.get()};
+  if (const Failure f = WriteResults(options, results, out); f.Failed()) return fail(f.code, f.message);
   out.flush();
   if (!out) return fail(kExitOutput, "cannot write the results");
-  for (const FileReport& r : reports) {
+  for (const FileReport& r : results.reports) {
     if (!r.error.empty()) err << "kalvo5-meter: " << r.error << '\n';
   }
   if (unreadable > 0) {

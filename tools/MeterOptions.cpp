@@ -59,6 +59,11 @@ std::string MeterUsage() {
          "                         a PNG file after the run (side by side: FILE with the\n"
          "                         type before the extension, e.g. FILE-EBU.png)\n"
          "      --scale S          the snapshot's scale, 0.5 to 3.0 (default 1.0)\n"
+         "      --summary          the library view: one row per file (for EBU: I, LRA,\n"
+         "                         TP max, M max, S max), its duration and status; the\n"
+         "                         table for several files unless --details\n"
+         "      --summary-csv FILE the library view as CSV (\"-\" for standard output)\n"
+         "      --details          every file's own report, also for several files\n"
          "      --total            also measure all files one after the other as one\n"
          "                         programme (an album), reported after the files\n"
          "  -a, --all              report every parameter, not only the output values\n"
@@ -214,6 +219,14 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       (name == "--rate" ? options.rawRate : options.rawChannels) = std::stoi(v);
     } else if (name == "-c" || name == "--csv") {
       if (!nonEmpty(options.timelinePath)) return false;
+    } else if (name == "--summary-csv") {
+      if (!nonEmpty(options.summaryCsvPath)) return false;
+    } else if (name == "--summary") {
+      if (!flag()) return false;
+      options.summary = true;
+    } else if (name == "--details") {
+      if (!flag()) return false;
+      options.details = true;
     } else if (name == "-o" || name == "--output") {
       if (!nonEmpty(options.audioOutputPath)) return false;
     } else if (name == "--snapshot") {
@@ -255,8 +268,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
     error = "--total needs audio files";
     return false;
   }
-  if (options.timelinePath == "-" && options.format == OutputFormat::kJson) {
-    error = "--csv - and --json cannot share standard output";
+  const int toStandardOutput = (options.timelinePath == "-") + (options.summaryCsvPath == "-") +
+                               (options.format == OutputFormat::kJson);
+  if (toStandardOutput > 1) {
+    error = "only one of --csv -, --summary-csv - and --json can write to standard output";
     return false;
   }
   return true;

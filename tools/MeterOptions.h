@@ -20,7 +20,10 @@ struct MeterOptions {
   std::string programName;  // --preset-name: one of the plug-in's programs
   int blockSize = 512;
   OutputFormat format = OutputFormat::kTable;
-  std::string timelinePath;  // CSV timeline; "-" for standard output
+  std::string timelinePath;    // CSV timeline; "-" for standard output
+  std::string summaryCsvPath;  // --summary-csv: the library view as CSV; "-" for standard output
+  bool summary = false;        // the library view, also for one file
+  bool details = false;        // every file's own report, also for several
   std::string audioOutputPath;
   std::string snapshotPath;    // --snapshot: the editor drawn into a PNG file after the run
   double snapshotScale = 1.0;  // --scale

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "tools/Summary.h"
 #include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
@@ -204,11 +205,13 @@ std::string MeasureName(const std::string& name, const std::string& type) {
   return StartsWithWord(rest, type) ? rest.substr(type.size() + 1) : rest;
 }
 
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-                const FileReport* total) {
+void WriteTableHeading(std::ostream& out, const PluginDescription& plugin) {
   out << (plugin.name.empty() ? plugin.product : plugin.name);
   if (!plugin.vendor.empty()) out << " by " << plugin.vendor;
   out << " (" << plugin.path << ", entry " << plugin.entry << ")\n";
+}
+
+void WriteTableResults(std::ostream& out, const std::vector<FileReport>& files, const FileReport* total) {
   for (const auto& file : files) {
     if (file.Status() != FileStatus::kUnreadable) WriteTableResult(out, file);
   }
@@ -216,7 +219,7 @@ void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::v
 }
 
 void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-               const FileReport* total) {
+               const FileReport* total, const Summary* summary) {
   out << "{\n  \"schemaVersion\": " << kJsonSchemaVersion
       << ",\n  \"plugin\": {\"path\": " << JsonString(plugin.path)
       << ", \"entry\": " << JsonString(plugin.entry) << ", \"name\": " << JsonString(plugin.name)
@@ -231,6 +234,10 @@ void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::ve
   if (total != nullptr) {
     out << ",\n  \"total\": ";
     WriteJsonResult(out, *total, "  ");
+  }
+  if (summary != nullptr) {
+    out << ",\n  \"summary\": ";
+    WriteSummaryJson(out, *summary, "  ");
   }
   out << "\n}\n";
 }

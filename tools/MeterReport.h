@@ -67,13 +67,18 @@ struct FileReport {
   FileStatus Status() const;
 };
 
-// The report of every file, and of their total when there is one. The
-// table leaves out the files that could not be read (their errors go to
-// standard error); the JSON lists them with their error.
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-                const FileReport* total = nullptr);
+struct Summary;
+
+// The table: a line naming the plug-in, then the report of every file and
+// of their total when there is one. The table leaves out the files that
+// could not be read (their errors go to standard error).
+void WriteTableHeading(std::ostream& out, const PluginDescription& plugin);
+void WriteTableResults(std::ostream& out, const std::vector<FileReport>& files, const FileReport* total);
+
+// The JSON document: the plug-in, every file (those not read with their
+// error), the total when there is one, and the summary when given.
 void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-               const FileReport* total = nullptr);
+               const FileReport* total, const Summary* summary);
 // Each parameter with its current display and what it can be set to
 // (`choices`, one per parameter).
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,

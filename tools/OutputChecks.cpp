@@ -26,6 +26,7 @@ Failure CheckOutputs(const MeterOptions& options, const std::vector<std::string>
     return {kExitUsage,
             outputs.front().first + " takes one audio file at a time, got " + std::to_string(files.size())};
   }
+  if (!options.summaryCsvPath.empty()) outputs.emplace_back("--summary-csv", options.summaryCsvPath);
   std::erase_if(outputs, [](const auto& output) { return output.second == "-"; });
   for (std::size_t o = 0; o < outputs.size(); ++o) {
     if (const std::string refusal = WriteRefusal(outputs[o].second); !refusal.empty()) {

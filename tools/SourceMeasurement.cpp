@@ -23,10 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The analyzer types measured side by side with --type all, and the one
-// measured when none is asked for: the loudness people deliver against.
+// The analyzer types measured side by side with --type all. Without a
+// type, kLoudnessType is measured.
 const std::vector<std::string> kAllTypes = {"RMS", "EBU", "DIAL"};
-constexpr const char* kDefaultType = "EBU";
 constexpr const char* kEveryType = "all";
 
 // What one source is measured with: the instances, one per analyzer type,
@@ -57,8 +56,8 @@ std::vector<std::string> TypesFor(const MeterOptions& options, PluginInstance& f
   if (index < 0 || SetsParameter(setup, kTypeParameter)) return {""};
   const std::vector<std::string> texts = ListTexts(first, index);
   const bool listed =
-      std::any_of(texts.begin(), texts.end(), [](const auto& t) { return SameText(t, kDefaultType); });
-  return {listed ? kDefaultType : ""};
+      std::any_of(texts.begin(), texts.end(), [](const auto& t) { return SameText(t, kLoudnessType); });
+  return {listed ? kLoudnessType : ""};
 }
 
 // The snapshot file of one of `count` instances measured side by side: the

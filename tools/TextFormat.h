@@ -18,6 +18,10 @@ bool StartsWithWord(const std::string& text, const std::string& word);
 // "%.*f" in the C locale's notation.
 std::string Fixed(double value, int decimals);
 
+// A duration as a clock shows it, "1:02:03" or "2:03", with `decimals`
+// decimals of the seconds ("2:03.4").
+std::string ClockTime(double seconds, int decimals = 0);
+
 // A JSON string literal, quotes included.
 std::string JsonString(const std::string& text);
 

@@ -76,6 +76,7 @@ TEST(MeterOptions, ParsesEveryOptionInBothSpellings) {
                                        {"m", "--block-size"},
                                        {"m", "--precision", "16"},
                                        {"m", "--json=yes"},
+                                       {"m", "--summary-csv", "-", "--csv", "-"},
                                        {"m", "--set", "=3"},
                                        {"m", "-t", ""},
                                        {"m", "--plugin="},

@@ -539,9 +539,9 @@ TEST(MeterCommand, ManyFilesAreMeasuredInParallelInTheirOrderPastBadOnes) {
   const std::string missing = folder.Path("missing.wav");
 
   const std::vector<std::string> files = {stereo, missing, empty, mono, garbage, stereo};
-  std::vector<std::string> serial = {"--plugin", kPlugin, "-t", "RMS", "--jobs", "1"};
+  std::vector<std::string> serial = {"--plugin", kPlugin, "-t", "RMS", "--details", "--jobs", "1"};
   serial.insert(serial.end(), files.begin(), files.end());
-  std::vector<std::string> parallel = {"--plugin", kPlugin, "-t", "RMS", "-j", "3"};
+  std::vector<std::string> parallel = {"--plugin", kPlugin, "-t", "RMS", "--details", "-j", "3"};
   parallel.insert(parallel.end(), files.begin(), files.end());
   const MeterRun one = RunMeter(serial);
   const MeterRun many = RunMeter(parallel);

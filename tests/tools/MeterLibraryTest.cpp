@@ -36,7 +36,7 @@ TEST(MeterLibrary, EveryFileIsReportedWithWhatBecameOfIt) {
   const std::string missing = folder.Path("missing.wav");
   const std::string empty = ToneFile(folder, "empty.wav", 0);
   const std::string tone = ToneFile(folder, "tone.wav");
-  MeterRun run = RunMeter({"--plugin", kPlugin, "--json", "-t", "EBU", missing, empty, tone});
+  MeterRun run = RunMeter({"--plugin", kPlugin, "--json", "--details", "-t", "EBU", missing, empty, tone});
   EXPECT_EQ(run.code, kExitInput);
   EXPECT_NE(
       run.out.find("\"status\": \"unreadable\",\n      \"error\": \"audio file not found: " + missing + "\""),

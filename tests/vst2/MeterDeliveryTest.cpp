@@ -72,5 +72,45 @@ TEST(MeterDelivery, ReadingsCarryTheirValueAtFullResolutionBesideTheDisplay) {
   EXPECT_NE(timeline.find(",-19.92,-19.9,"), std::string::npos);
 }
 
+// A library: one row per file (I, LRA, TP max, M max, S max, duration,
+// status) and a total row, as a table, as CSV and in the JSON.
+TEST(MeterDelivery, ALibraryIsSummarizedFileByFileWithATotal) {
+  TempFolder folder;
+  const std::string loud = Tone(folder, "loud.wav", 48000, 144000, -20.0);  // -20 LUFS in stereo
+  const std::string quiet = Tone(folder, "quiet.wav", 48000, 144000, -30.0);
+  const std::string missing = folder.Path("missing.wav");
+  const std::string csv = folder.Path("summary.csv");
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--summary-csv", csv, loud, quiet, missing});
+  EXPECT_EQ(run.code, meter::kExitInput) << run.err;
+  using Words = std::vector<std::string>;
+  EXPECT_EQ(meter::test::TableRow(run.out, "file"),
+            (Words{"I", "(LUFS)", "LRA", "(LU)", "TP", "max", "(dBTP)", "M", "max", "(LUFS)", "S", "max",
+                   "(LUFS)", "duration", "status"}))
+      << run.out;
+  EXPECT_EQ(meter::test::TableRow(run.out, loud),
+            (Words{"-20.0", "0.0", "-19.9", "-20.0", "-20.0", "0:03.0", "ok"}))
+      << run.out;
+  EXPECT_EQ(meter::test::TableRow(run.out, missing), (Words{"-", "-", "-", "-", "-", "-", "unreadable"}));
+  EXPECT_EQ(run.out.find("OUT:EBU IL"), std::string::npos) << "no per-file reports\n" << run.out;
+
+  const std::string table = meter::test::Bytes(csv);
+  EXPECT_TRUE(table.starts_with("file,seconds,status,I,I display,LRA,LRA display,TP max,TP max display,"))
+      << table;
+  EXPECT_NE(table.find("\n" + quiet + ",3.000000,ok,-30.00,-30.0,0.00,0.0,"), std::string::npos) << table;
+  EXPECT_NE(table.find("\n" + missing + ",0.000000,unreadable,,,"), std::string::npos) << table;
+
+  // Both files as one programme: the mean of their powers, 2.6 LU above the
+  // quieter.
+  run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--summary", "--total", loud, quiet});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  const std::string summary = run.out.substr(run.out.find("\"summary\": {"));
+  EXPECT_NE(summary.find("{\"name\": \"I\", \"reading\": \"IL\", \"label\": \"LUFS\"}"), std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("\"total\": {\"source\": \"total\", \"status\": \"ok\", \"seconds\": 6.000000, "
+                         "\"I\": {\"value\": -22.60, \"display\": \"-22.6\"}"),
+            std::string::npos)
+      << summary;
+}
+
 }  // namespace
 }  // namespace kalvo5::vst2test
