@@ -45,6 +45,8 @@ class SndFileSource final : public AudioSource {
 
   std::string ReadError() const override { return error_; }
 
+  bool Rewind() override { return !streamed_ && sf_seek(file_, 0, SEEK_SET) == 0; }
+
   bool HeaderClaimsMore() const override {
     if (streamed_) return false;
     // libsndfile trims the length of a RIFF or AIFF file whose data chunk
@@ -92,6 +94,11 @@ class ReferenceSource final : public AudioSource {
     }
     position_ += count;
     return count;
+  }
+
+  bool Rewind() override {
+    position_ = 0;
+    return true;
   }
 
  private:

@@ -30,6 +30,10 @@ class AudioSource {
   virtual std::int64_t Read(double* const* channels, std::int64_t frames) = 0;
   virtual std::string ReadError() const { return {}; }
 
+  // Starts reading from the first frame again; false when the source cannot
+  // (a stream through a pipe).
+  virtual bool Rewind() { return false; }
+
   // Whether the header announces more audio data than the file holds, for
   // formats whose reader trims the length it reports (WAV, AIFF).
   virtual bool HeaderClaimsMore() const { return false; }

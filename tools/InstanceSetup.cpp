@@ -73,6 +73,10 @@ bool SetUpInstance(PluginInstance& plugin, const InstanceSetup& setup, std::vect
     error = "--type: " + error;
     return false;
   }
+  if (!setup.target.empty() && !set(kReferenceLevel, setup.target)) {
+    error = "--target: " + error;
+    return false;
+  }
   for (const auto& [name, text] : setup.settings) {
     if (!set(name, text)) {
       error = "--set " + name + "=" + text + ": " + error;

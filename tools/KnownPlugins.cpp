@@ -30,7 +30,7 @@ std::string NoMeasurementReason(const PluginInstance& plugin, const std::string&
                                 double sampleRate) {
   if (!IsKalvo5(plugin) || (name != "OUT:EBU IL" && name != "OUT:DIAL IL")) return {};
   if (frames >= FirstCompleteBlock(sampleRate)) return {};
-  return "no measurement: no complete 400 ms block (the programme is too short)";
+  return "no measurement: the programme holds no complete 400 ms block";
 }
 
 }  // namespace kalvo5::meter

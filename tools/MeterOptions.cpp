@@ -1,7 +1,11 @@
 #include "tools/MeterOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
+
+#include "tools/DisplayNumber.h"
+#include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
 namespace {
@@ -64,6 +68,11 @@ std::string MeterUsage() {
          "                         table for several files unless --details\n"
          "      --summary-csv FILE the library view as CSV (\"-\" for standard output)\n"
          "      --details          every file's own report, also for several files\n"
+         "      --target LUFS      the gain (in the plug-in's \"EBU Gain\" steps, by its own\n"
+         "                         Match arithmetic) that brings each file's integrated\n"
+         "                         loudness to LUFS, and the true peak it then has; with\n"
+         "                         --output, the audio with that gain (no limiter)\n"
+         "      --ceiling DBTP     the true-peak ceiling --target checks (default -1.0)\n"
          "      --total            also measure all files one after the other as one\n"
          "                         programme (an album), reported after the files\n"
          "  -a, --all              report every parameter, not only the output values\n"
@@ -98,6 +107,7 @@ std::string MeterUsage() {
 
 bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error) {
   bool onlyFiles = false;
+  std::optional<double> ceiling;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg(argv[i]);
     if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -240,6 +250,15 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
         return false;
       }
       options.snapshotScale = scale;
+    } else if (name == "--target" || name == "--ceiling") {
+      double level = 0.0;
+      if (!value(v)) return false;
+      if (!DisplayedNumber(v, level)) {
+        error = "option " + std::string(name) + " needs a level in " +
+                (name == "--target" ? "LUFS" : "dBTP") + ", got \"" + v + "\"";
+        return false;
+      }
+      (name == "--target" ? options.target : ceiling) = level;
     } else if (name == "--total") {
       if (!flag()) return false;
       options.total = true;
@@ -259,6 +278,21 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       error = "unknown option " + std::string(arg);
       return false;
     }
+  }
+  if (ceiling && !options.target) {
+    error = "--ceiling goes with --target";
+    return false;
+  }
+  options.ceiling = ceiling.value_or(options.ceiling);
+  if (options.target && !options.type.empty() && !SameText(options.type, "EBU") &&
+      !SameText(options.type, "all")) {
+    error = "--target matches the EBU integrated loudness; use it with --type EBU or all";
+    return false;
+  }
+  if (options.target && !options.audioOutputPath.empty() &&
+      std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
+    error = "--target with --output reads the audio twice, which standard input cannot give";
+    return false;
   }
   if ((options.rawRate > 0) != (options.rawChannels > 0)) {
     error = "raw input needs both --rate and --channels";

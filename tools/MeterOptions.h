@@ -1,6 +1,7 @@
 // The meter command's command line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +34,10 @@ struct MeterOptions {
   bool listPrograms = false;
   bool allParameters = false;
   bool total = false;  // also measure the files as one programme
+  // --target LUFS: the gain that brings each file's integrated loudness to
+  // it, and whether the true peak then stays at or under --ceiling dBTP.
+  std::optional<double> target;
+  double ceiling = -1.0;
   bool help = false;
   bool version = false;
   int jobs = 0;            // files measured at once; 0: one per core

@@ -112,6 +112,22 @@ void WriteJsonAnalyzer(std::ostream& out, const AnalyzerReport& analyzer, const 
   WriteJsonReadings(out, analyzer.values, indent, true);
 }
 
+// A value and its display as a JSON object, or null.
+std::string JsonValue(const std::optional<ParameterReading>& p) {
+  if (!p) return "null";
+  return "{\"value\": " + (p->value.value ? ValueText(p->value) : "null") +
+         ", \"display\": " + JsonString(Trimmed(p->display)) + ", \"label\": " + JsonString(p->label) + "}";
+}
+
+void WriteJsonTarget(std::ostream& out, const TargetReport& t) {
+  out << "{\"loudness\": " << JsonValue(t.target) << ", \"ceiling\": " << Fixed(t.ceiling, 2)
+      << ", \"gain\": " << JsonValue(t.gain) << ", \"loudnessAfter\": " << JsonNumber(t.loudnessAfter, 2)
+      << ", \"truePeakAfter\": " << JsonNumber(t.truePeakAfter, 2)
+      << ", \"withinCeiling\": " << (t.truePeakAfter ? (t.OverCeiling() ? "false" : "true") : "null");
+  if (!t.noGain.empty()) out << ", \"reason\": " << JsonString(t.noGain);
+  out << "}";
+}
+
 // One source as a JSON object whose closing brace is indented by `indent`.
 void WriteJsonResult(std::ostream& out, const FileReport& file, const std::string& indent) {
   const std::string in = indent + "  ";
@@ -139,12 +155,35 @@ void WriteJsonResult(std::ostream& out, const FileReport& file, const std::strin
     }
     out << "\n" << in << "}";
   }
+  if (file.target) {
+    out << ",\n" << in << "\"target\": ";
+    WriteJsonTarget(out, *file.target);
+  }
   out << ",\n"
       << in << "\"damaged\": " << (file.damaged ? "true" : "false") << ",\n"
       << in << "\"warnings\": [";
   for (std::size_t w = 0; w < file.warnings.size(); ++w)
     out << (w ? ", " : "") << JsonString(file.warnings[w]);
   out << "]\n" << indent << "}";
+}
+
+// What --target found, below the readings.
+void WriteTableTarget(std::ostream& out, const TargetReport& t) {
+  const auto row = [&](const std::string& name, const std::string& text) {
+    out << "  " << Padded(name, 18) << text << '\n';
+  };
+  out << '\n';
+  row("target", (t.target ? Cell(*t.target) : "?") + ", true-peak ceiling " + Fixed(t.ceiling, 1) + " dBTP");
+  if (!t.gain) {
+    row("gain", "none: " + t.noGain);
+    return;
+  }
+  row("gain", Cell(*t.gain) + " (" + t.gain->name + ")");
+  if (t.loudnessAfter) row("I with the gain", Fixed(*t.loudnessAfter, 1) + "  LUFS");
+  if (t.truePeakAfter) {
+    row("TP with the gain", Fixed(*t.truePeakAfter, 1) + "  dBTP, " +
+                                (t.OverCeiling() ? "over" : "at or under") + " the ceiling");
+  }
 }
 
 // One measured source: what it is, then its readings.
@@ -175,6 +214,7 @@ void WriteTableResult(std::ostream& out, const FileReport& file) {
         out, "reading", file.analyzers, [](const AnalyzerReport& a) { return a.values; },
         [](const ParameterReading& p, const AnalyzerReport& a) { return MeasureName(p.name, a.type); });
   }
+  if (file.target) WriteTableTarget(out, *file.target);
   for (const auto& w : file.warnings) out << "  warning: " << w << '\n';
 }
 

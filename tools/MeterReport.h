@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,6 +44,19 @@ struct AnalyzerReport {
   std::vector<ParameterReading> values;    // the plug-in's reported values
 };
 
+// What --target found for a file: the gain that brings its integrated
+// loudness to the target, as the plug-in's own Match sets it, and the true
+// peak the file then has.
+struct TargetReport {
+  std::optional<ParameterReading> target;  // the reference level the plug-in was set to
+  double ceiling = 0.0;                    // dBTP
+  std::optional<ParameterReading> gain;    // the gain after the match; none without a loudness to match
+  std::optional<double> loudnessAfter;     // the integrated loudness with the gain
+  std::optional<double> truePeakAfter;     // dBTP, with the gain; none without a true-peak value
+  std::string noGain;                      // why there is no gain
+  bool OverCeiling() const { return truePeakAfter && *truePeakAfter > ceiling; }
+};
+
 // What became of a file: measured (possibly damaged), without audio, or
 // not read at all.
 enum class FileStatus { kOk, kDamaged, kNoAudio, kUnreadable };
@@ -62,7 +76,8 @@ struct FileReport {
   // side by side, a column or object per type.
   std::vector<AnalyzerReport> analyzers;
   std::vector<std::string> warnings;
-  bool damaged = false;  // the audio could not all be read as it should (see warnings)
+  bool damaged = false;                // the audio could not all be read as it should (see warnings)
+  std::optional<TargetReport> target;  // with --target
 
   FileStatus Status() const;
 };

@@ -10,6 +10,7 @@
 #include "tools/InstanceReport.h"
 #include "tools/InstanceSetup.h"
 #include "tools/KnownPlugins.h"
+#include "tools/LoudnessTarget.h"
 #include "tools/OutputFile.h"
 #include "tools/ParameterSetter.h"
 #include "tools/PluginFacts.h"
@@ -119,6 +120,8 @@ Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m
     }
     plugin->Configure(source.SampleRate(), options.blockSize, m.doublePrecision);
     setup.type = m.types[i];
+    const bool loudness = setup.type.empty() || SameText(setup.type, kLoudnessType);
+    setup.target = options.target && loudness ? Fixed(*options.target, 1) : "";
     std::vector<int> touched;
     if (!SetUpInstance(*plugin, setup, touched, error)) return {kExitPlugin, error};
     WarnOfLayouts(*plugin, options, source.Channels(), m.types[i], m.warnings);
@@ -141,6 +144,49 @@ bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector
   return static_cast<bool>(out);
 }
 
+// The --output writer, fed by `render` with the output of `plugin`.
+Failure AttachWriter(const MeterOptions& options, const PluginInstance& plugin, const AudioSource& source,
+                     std::unique_ptr<AudioFileWriter>& writer, RenderOptions& render) {
+  if (options.audioOutputPath.empty()) return {};
+  std::string error;
+  writer = AudioFileWriter::Create(options.audioOutputPath, std::min(plugin.OutputCount(), source.Channels()),
+                                   source.SampleRate(), error);
+  if (!writer) return {kExitOutput, error};
+  render.output = [&writer](const double* const* channels, int count, std::int64_t frames) {
+    return writer->Write(channels, count, frames);
+  };
+  return {};
+}
+
+// --target: the plug-in's match on the loudness type's instance, and with
+// --output the audio once more through that instance, now with the gain.
+Failure ApplyTarget(const MeterOptions& options, AudioSource& source, Measurement& m, FileReport& report) {
+  const auto at = std::find_if(m.types.begin(), m.types.end(), [](const std::string& type) {
+    return type.empty() || SameText(type, kLoudnessType);
+  });
+  if (at == m.types.end()) return {};
+  const auto i = static_cast<std::size_t>(at - m.types.begin());
+  PluginInstance& plugin = *m.instances[i];
+  TargetReport target;
+  if (std::string error; !MatchTarget(plugin, report.analyzers[i], options.ceiling, target, error)) {
+    return {kExitPlugin, error};
+  }
+  for (auto& warning : TargetWarnings(target)) report.warnings.push_back(std::move(warning));
+  report.target = target;
+  if (options.audioOutputPath.empty()) return {};
+  if (!target.gain) return {kExitOutput, "--output: " + target.noGain + ", so no audio was written"};
+  if (!source.Rewind()) return {kExitOutput, "--output: " + source.Description() + " cannot be read again"};
+  RenderOptions render;
+  render.blockSize = options.blockSize;
+  render.doublePrecision = m.doublePrecision;
+  std::unique_ptr<AudioFileWriter> writer;
+  if (const Failure f = AttachWriter(options, plugin, source, writer, render); f.Failed()) return f;
+  const RenderResult result = Render({&plugin}, source, render);
+  if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
+  if (std::string error; !writer->Close(error)) return {kExitOutput, "--output: " + error};
+  return {};
+}
+
 Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
                 PluginDescription& description) {
   const MeterOptions& options = job.options;
@@ -150,22 +196,17 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   if (prepared.Failed()) return prepared;
   const bool useDouble = m.doublePrecision;
 
-  std::unique_ptr<AudioFileWriter> writer;
   RenderOptions render;
   render.blockSize = options.blockSize;
   render.doublePrecision = useDouble;
   render.timeline = !options.timelinePath.empty();
-  if (!options.audioOutputPath.empty()) {
-    std::string error;
-    writer = AudioFileWriter::Create(options.audioOutputPath,
-                                     std::min(m.instances.front()->OutputCount(), source.Channels()),
-                                     source.SampleRate(), error);
-    if (!writer) return {kExitOutput, error};
-    render.output = [&](const double* const* channels, int count, std::int64_t frames) {
-      return writer->Write(channels, count, frames);
-    };
-  }
   render.progress = job.progress;
+  // With --target the audio is written by a second pass, with the gain.
+  std::unique_ptr<AudioFileWriter> writer;
+  if (!options.target) {
+    if (const Failure f = AttachWriter(options, *m.instances.front(), source, writer, render); f.Failed())
+      return f;
+  }
 
   const std::vector<PluginInstance*> instances = m.Pointers();
   RenderResult result = Render(instances, source, render);
@@ -202,7 +243,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
         return {kExitOutput, "cannot write snapshot " + path + " (the plug-in drew no editor into it)"};
     }
   }
-  return {};
+  return options.target ? ApplyTarget(job.options, source, m, report) : Failure{};
 }
 
 }  // namespace

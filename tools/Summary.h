@@ -22,9 +22,10 @@ struct SummaryColumn {
 struct SummaryRow {
   std::string source;
   FileStatus status = FileStatus::kOk;
-  std::string error;   // why it could not be read
-  double seconds = 0;  // of audio measured
+  std::string error;                                   // why it could not be read
+  double seconds = 0;                                  // of audio measured
   std::vector<std::optional<ParameterReading>> cells;  // per column; none when the file lacks it
+  std::optional<TargetReport> target;                  // with --target
 };
 
 struct Summary {
@@ -32,12 +33,14 @@ struct Summary {
   std::vector<SummaryColumn> columns;
   std::vector<SummaryRow> rows;
   std::optional<SummaryRow> total;
+  bool target = false;  // the rows carry --target's gain, true peak and ceiling verdict
 };
 
 // The summary of `files` (and their total when there is one). Each file
 // contributes its EBU analyzer when it has one, else its first. Kalvo5's
 // types have their own columns; any other plug-in's readings are all
-// columns.
+// columns. With --target, each row also has the gain, the true peak with it
+// and whether that stays at or under the ceiling.
 Summary Summarize(const std::vector<FileReport>& files, const FileReport* total);
 
 // As a table, as CSV (a column of values at full resolution and one of

@@ -81,6 +81,10 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
+std::string JsonNumber(const std::optional<double>& value, int decimals) {
+  return value ? Fixed(*value, decimals) : "null";
+}
+
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
   std::string out = "\"";

@@ -1,6 +1,7 @@
 // Small text helpers the meter command's outputs share.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kalvo5::meter {
@@ -24,6 +25,9 @@ std::string ClockTime(double seconds, int decimals = 0);
 
 // A JSON string literal, quotes included.
 std::string JsonString(const std::string& text);
+
+// A number for JSON with `decimals` decimals, or null.
+std::string JsonNumber(const std::optional<double>& value, int decimals);
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string& text);

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "../tools/MeterTestSupport.h"
@@ -45,8 +46,10 @@ TEST(MeterDelivery, AProgrammeWithoutACompleteMomentaryBlockHasNoIntegratedLoudn
     const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "-t", "EBU", file});
     ASSERT_EQ(run.code, meter::kExitOk) << run.err;
     const std::string il = JsonReading(run.out, "OUT:EBU IL");
-    const bool noValue = il.find("\"value\": null, \"reason\": \"no measurement: no complete 400 ms block") !=
-                         std::string::npos;
+    const bool noValue =
+        il.find(
+            "\"value\": null, \"reason\": \"no measurement: the programme holds no complete 400 ms block") !=
+        std::string::npos;
     EXPECT_EQ(noValue, !c.measured) << c.rate << " Hz, " << c.frames << " frames: " << il;
   }
 }
@@ -110,6 +113,61 @@ TEST(MeterDelivery, ALibraryIsSummarizedFileByFileWithATotal) {
                          "\"I\": {\"value\": -22.60, \"display\": \"-22.6\"}"),
             std::string::npos)
       << summary;
+}
+
+// The value of `key` in a JSON object written on one line.
+std::string JsonField(const std::string& json, const std::string& key) {
+  const auto at = json.find("\"" + key + "\": ");
+  if (at == std::string::npos) return {};
+  const auto from = at + key.size() + 4;
+  return json.substr(from, json.find_first_of(",}", from) - from);
+}
+
+// --target: the gain the plug-in's own Match sets, in its steps, and with
+// -o the audio through the plug-in with that gain, which then reads the
+// target.
+TEST(MeterDelivery, TargetGivesThePluginsMatchGainAndWritesTheGainedAudio) {
+  TempFolder folder;
+  const std::string file = Tone(folder, "tone.wav", 48000, 144000, -20.0);  // -20.0 LUFS, -19.9 dBTP
+  const std::string output = folder.Path("gained.wav");
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--target", "-23", "-o", output, file});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  const std::string target = run.out.substr(run.out.find("\"target\": "));
+  EXPECT_EQ(JsonField(target, "gain"), "{\"value\": -3.00") << target;
+  EXPECT_EQ(JsonField(target, "loudnessAfter"), "-23.00") << target;
+  EXPECT_EQ(JsonField(target, "truePeakAfter"), "-22.88") << target;
+  EXPECT_EQ(JsonField(target, "withinCeiling"), "true") << target;
+
+  const auto in = meter::test::ReadAudio(file), out = meter::test::ReadAudio(output);
+  ASSERT_EQ(out.size(), 2u);
+  ASSERT_EQ(out[0].size(), in[0].size());
+  const double gain = std::pow(10.0, -3.0 / 20.0);
+  for (std::size_t n = 0; n < in[0].size(); n += 101) ASSERT_NEAR(out[1][n], gain * in[1][n], 1e-6) << n;
+  run = RunMeter({"--plugin", Kalvo5Path(), output});
+  EXPECT_EQ(meter::test::TableRow(run.out, "OUT:EBU IL"), (std::vector<std::string>{"-23.0", "LUFS"}))
+      << run.out;
+}
+
+// A true peak over the ceiling is said, not limited; without a loudness to
+// match there is no gain and no gained audio.
+TEST(MeterDelivery, TargetSaysWhenTheCeilingWouldBeExceededAndWhenThereIsNothingToMatch) {
+  TempFolder folder;
+  const std::string file = Tone(folder, "tone.wav", 48000, 144000, -20.0);
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--target", "-1", "--ceiling", "-1.0", file});
+  EXPECT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_NE(run.err.find("the true peak is -0.88 dBTP, over the ceiling of -1.0 dBTP (there is no limiter)"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(meter::test::TableRow(run.out, "TP with the gain"),
+            (std::vector<std::string>{"-0.9", "dBTP,", "over", "the", "ceiling"}))
+      << run.out;
+
+  const std::string brief = Tone(folder, "brief.wav", 48000, 9600, -20.0);
+  const std::string output = folder.Path("gained.wav");
+  run = RunMeter({"--plugin", Kalvo5Path(), "--target", "-23", "-o", output, brief});
+  EXPECT_EQ(run.code, meter::kExitOutput);
+  EXPECT_NE(run.err.find("--output: no integrated loudness to match"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(output));
 }
 
 }  // namespace
