@@ -11,7 +11,8 @@ namespace kalvo5::meter {
 namespace {
 
 // The value of reading `name` ("IL") of the analyzer; none without one.
-std::optional<double> ValueOf(const AnalyzerReport& analyzer, const std::string& name, std::string* why = nullptr) {
+std::optional<double> ValueOf(const AnalyzerReport& analyzer, const std::string& name,
+                              std::string* why = nullptr) {
   for (const auto& p : analyzer.values) {
     if (MeasureName(p.name, analyzer.type) != name) continue;
     if (why != nullptr) *why = p.noValue;
@@ -63,7 +64,8 @@ std::vector<std::string> TargetWarnings(const TargetReport& result) {
   std::vector<std::string> warnings;
   if (result.OverCeiling()) {
     warnings.push_back("with the gain to the target the true peak is " + Fixed(*result.truePeakAfter, 2) +
-                       " dBTP, over the ceiling of " + Fixed(result.ceiling, 1) + " dBTP (there is no limiter)");
+                       " dBTP, over the ceiling of " + Fixed(result.ceiling, 1) +
+                       " dBTP (there is no limiter)");
   }
   const auto target = result.target ? result.target->value.value : std::nullopt;
   if (result.loudnessAfter && target && std::fabs(*result.loudnessAfter - *target) > 0.05) {

@@ -5,10 +5,8 @@
 #include <memory>
 #include <thread>
 
-#include "tools/AudioSource.h"
 #include "tools/BatchMeasurement.h"
 #include "tools/BatchProgress.h"
-#include "tools/ConcatenatedSource.h"
 #include "tools/FileList.h"
 #include "tools/MeterReport.h"
 #include "tools/OutputChecks.h"
@@ -19,7 +17,7 @@
 #include "tools/PluginSearch.h"
 #include "tools/PresetChunk.h"
 #include "tools/ResultsOutput.h"
-#include "tools/SourceMeasurement.h"
+#include "tools/TotalMeasurement.h"
 
 namespace kalvo5::meter {
 namespace {
@@ -38,16 +36,6 @@ void ListPrograms(std::ostream& out, const PluginLibrary& library, const PluginI
   std::vector<std::string> names;
   for (int i = 0; i < plugin.ProgramCount(); ++i) names.push_back(plugin.ProgramName(i));
   WriteProgramList(out, DescribePlugin(library, plugin), names);
-}
-
-// The files again, read one after the other as one programme.
-std::unique_ptr<AudioSource> TotalSource(const std::vector<std::string>& files, std::string& error) {
-  std::vector<std::unique_ptr<AudioSource>> parts;
-  for (const auto& path : files) {
-    parts.push_back(OpenAudioFile(path, error));
-    if (!parts.back()) return nullptr;
-  }
-  return ConcatenateSources(std::move(parts), error);
 }
 
 }  // namespace
@@ -101,23 +89,10 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     presetChunk = FramePresetDocument(document);
   }
 
-  // With --total every file must open before anything is measured: the
-  // total needs them all.
   if (options.total) {
-    std::vector<std::unique_ptr<AudioSource>> sources;
-    int failure = kExitOk;
-    for (const auto& path : files) {
-      auto source = OpenSource(path, options.rawRate, options.rawChannels, error);
-      if (!source) {
-        failure = fail(kExitInput, error);
-        continue;
-      }
-      sources.push_back(std::move(source));
-    }
-    if (failure != kExitOk) return failure;
-    std::vector<const AudioSource*> parts;
-    for (const auto& source : sources) parts.push_back(source.get());
-    if (!CanConcatenate(parts, error)) return fail(kExitInput, error);
+    const std::vector<std::string> problems = TotalProblems(options, files);
+    for (const auto& problem : problems) fail(kExitInput, problem);
+    if (!problems.empty()) return kExitInput;
   }
 
   // The outputs that only one file can fill are written by one worker.
@@ -158,19 +133,11 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
 
   std::unique_ptr<FileReport> total;
   if (options.total) {
-    auto source = TotalSource(files, error);
-    if (!source) return fail(kExitInput, error);
-    // The files' own passes wrote the outputs.
-    MeterOptions totalOptions = options;
-    totalOptions.audioOutputPath.clear();
-    totalOptions.timelinePath.clear();
-    totalOptions.snapshotPath.clear();
     total = std::make_unique<FileReport>();
-    BatchProgress totalBar(progress, showProgress, 1, source->Description());
-    const MeasureJob totalJob{totalOptions, *library, presetChunk, out,
-                              totalBar.FramesDone(0, source->SampleRate(), source->Frames())};
-    if (const int code = MeasureSource(totalJob, *source, *total, description, error); code != kExitOk) {
-      return fail(code, error);
+    if (const Failure f = MeasureTotal(options, files, *library, presetChunk, out, progress, showProgress,
+                                       *total, description);
+        f.Failed()) {
+      return fail(f.code, f.message);
     }
   }
 
