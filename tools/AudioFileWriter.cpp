@@ -60,12 +60,14 @@ bool AudioFileWriter::Write(const double* const* channels, int channelCount, std
   return !failed_;
 }
 
-bool AudioFileWriter::Close() {
+bool AudioFileWriter::Close(std::string& error) {
+  error = "cannot write audio file " + pending_->Target();
   if (file_ == nullptr) return false;
-  if (sf_close(static_cast<SNDFILE*>(file_)) != 0) failed_ = true;
+  SNDFILE* file = static_cast<SNDFILE*>(file_);
   file_ = nullptr;
-  std::string ignored;
-  return !failed_ && pending_->Commit(ignored);
+  if (failed_) error += std::string(": ") + sf_strerror(file);
+  if (sf_close(file) != 0) failed_ = true;
+  return !failed_ && pending_->Commit(error);
 }
 
 }  // namespace kalvo5::meter

@@ -32,8 +32,9 @@ class AudioFileWriter {
   // Appends `frames` frames of `channels` channel buffers; false on a write
   // error.
   bool Write(const double* const* channels, int channelCount, std::int64_t frames);
-  // Flushes, closes and puts the file in place; false when anything failed.
-  bool Close();
+  // Flushes, closes and puts the file in place; false with a message when
+  // anything failed.
+  bool Close(std::string& error);
 
  private:
   AudioFileWriter() = default;

@@ -11,8 +11,8 @@ namespace {
 
 class SndFileSource final : public AudioSource {
  public:
-  // streamed: the header's length is a placeholder (a stream whose writer
-  // could not know it), so the length counts as unknown.
+  // streamed: the stream announces no length (raw samples, or a header whose
+  // writer could not know it), so the length counts as unknown.
   SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path, bool streamed = false)
       : file_(file), info_(info), path_(std::move(path)), streamed_(streamed) {}
   ~SndFileSource() override { sf_close(file_); }
@@ -21,6 +21,10 @@ class SndFileSource final : public AudioSource {
   int Channels() const override { return info_.channels; }
   double SampleRate() const override { return info_.samplerate; }
   std::int64_t Frames() const override { return info_.frames >= 0 && !streamed_ ? info_.frames : -1; }
+  bool LengthIsExact() const override {
+    const int container = info_.format & SF_FORMAT_TYPEMASK;
+    return container != SF_FORMAT_OGG && container != SF_FORMAT_MPEG;
+  }
 
   std::int64_t Read(double* const* channels, std::int64_t frames) override {
     const auto count = static_cast<std::size_t>(info_.channels);
@@ -40,6 +44,8 @@ class SndFileSource final : public AudioSource {
   }
 
   std::string ReadError() const override { return error_; }
+
+  bool Rewind() override { return !streamed_ && sf_seek(file_, 0, SEEK_SET) == 0; }
 
   bool HeaderClaimsMore() const override {
     if (streamed_) return false;
@@ -90,6 +96,11 @@ class ReferenceSource final : public AudioSource {
     return count;
   }
 
+  bool Rewind() override {
+    position_ = 0;
+    return true;
+  }
+
  private:
   static constexpr int kPeriod = 48;
   static constexpr double kRate = 48000.0;
@@ -107,7 +118,8 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
     return nullptr;
   }
   if (std::filesystem::is_directory(path, ec)) {
-    error = "not an audio file (a folder): " + path;
+    error = "not an audio file (a folder): " + path +
+            "; with --recursive (-r) a folder stands for the audio files in it and its subfolders";
     return nullptr;
   }
   SF_INFO info{};
@@ -139,7 +151,11 @@ std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std
   }
   SNDFILE* file = sf_open_fd(0, SFM_READ, &info, SF_FALSE);
   if (file == nullptr) {
-    error = std::string("cannot read audio from standard input: ") + sf_strerror(nullptr);
+    // Most types need a file libsndfile can seek in; a pipe carries WAV or
+    // raw samples.
+    error = std::string("cannot read audio from standard input (") + sf_strerror(nullptr) +
+            "): standard input takes a WAV file, or raw 32-bit float samples with --rate and --channels; "
+            "name a file of another type";
     return nullptr;
   }
   if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) {
@@ -147,13 +163,21 @@ std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std
     error = "unsupported channel count or sample rate on standard input";
     return nullptr;
   }
-  // A writer that cannot seek back (ffmpeg into a pipe) leaves the largest
-  // size a RIFF header can hold, 4 GiB - 1, in place of the data's length;
-  // libsndfile notes the size it read in its log.
+  // Raw samples announce no length: libsndfile's frame count for them is
+  // what the largest file would hold. A writer that cannot seek back (ffmpeg
+  // into a pipe) leaves the largest size a RIFF header can hold, 4 GiB - 1,
+  // in place of the data's length; libsndfile notes the size it read in its
+  // log.
+  const bool raw = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RAW;
   std::string log(4096, '\0');
   sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
   const bool placeholder = log.find("\ndata : 4294967295") != std::string::npos;
-  return std::make_unique<SndFileSource>(file, info, "-", placeholder);
+  return std::make_unique<SndFileSource>(file, info, "-", raw || placeholder);
+}
+
+std::unique_ptr<AudioSource> OpenSource(const std::string& path, int rawRate, int rawChannels,
+                                        std::string& error) {
+  return path == "-" ? OpenStandardInput(rawRate, rawChannels, error) : OpenAudioFile(path, error);
 }
 
 std::unique_ptr<AudioSource> MakeReferenceSignal() { return std::make_unique<ReferenceSource>(); }

@@ -1,5 +1,5 @@
-// The analyzer channel configurations that match a file's channel count, for
-// a plug-in with Kalvo5's channel-configuration parameters.
+// The analyzer channel configurations of a plug-in with Kalvo5's
+// channel-configuration parameters, and the channels each measures.
 #pragma once
 
 #include <string>
@@ -15,5 +15,13 @@ namespace kalvo5::meter {
 // or 6. A channel count without a matching layout gives no entry for that
 // parameter.
 std::vector<std::pair<std::string, std::string>> ChannelConfigurationsFor(int channels);
+
+// Whether `name` is one of the configuration parameters.
+bool IsChannelConfiguration(const std::string& name);
+
+// A warning when configuration parameter `name` set to `text` measures
+// another number of channels than a file of `channels` channels has; empty
+// when it measures them all, or when `name` is no configuration parameter.
+std::string LayoutMismatch(const std::string& name, const std::string& text, int channels);
 
 }  // namespace kalvo5::meter

@@ -35,6 +35,10 @@ class ConcatenatedSource final : public AudioSource {
                                     : "";
   }
 
+  bool LengthIsExact() const override {
+    return std::all_of(parts_.begin(), parts_.end(), [](const auto& part) { return part->LengthIsExact(); });
+  }
+
   bool HeaderClaimsMore() const override {
     return std::any_of(parts_.begin(), parts_.end(),
                        [](const auto& part) { return part->HeaderClaimsMore(); });

@@ -29,7 +29,8 @@ std::vector<std::string> DamageCheck::Findings(const AudioSource& source, std::i
     findings.push_back("the audio data cannot be decoded after " + seconds(failedAt_) + " (" +
                        (reason_.empty() ? "read error" : reason_) + "); the rest is not measured");
   }
-  if (source.Frames() > framesRead) {
+  // An estimated length that differs from what decodes is no damage.
+  if (source.LengthIsExact() && source.Frames() > framesRead) {
     findings.push_back("the file ends before its header says: " + std::to_string(framesRead) + " of " +
                        std::to_string(source.Frames()) + " frames (" + seconds(framesRead) + " of " +
                        seconds(source.Frames()) + ")");

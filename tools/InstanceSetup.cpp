@@ -14,6 +14,12 @@ bool SetsParameter(const InstanceSetup& setup, const std::string& name) {
                      [&](const auto& s) { return SameText(s.first, name); });
 }
 
+bool IsHostSetting(const InstanceSetup& setup, const std::string& name) {
+  if (SetsParameter(setup, name)) return false;
+  if (SameText(name, kAutomationSwitch)) return true;
+  return !setup.type.empty() && IsChannelConfiguration(name) && !StartsWithWord(name, setup.type);
+}
+
 int FindProgram(const PluginInstance& plugin, const std::string& name, std::string& error) {
   std::vector<std::string> names;
   for (int i = 0; i < plugin.ProgramCount(); ++i) {
@@ -65,6 +71,10 @@ bool SetUpInstance(PluginInstance& plugin, const InstanceSetup& setup, std::vect
   if (!setIfPresent(kAutomationSwitch, "On")) return false;
   if (!setup.type.empty() && !set(kTypeParameter, setup.type)) {
     error = "--type: " + error;
+    return false;
+  }
+  if (!setup.target.empty() && !set(kReferenceLevel, setup.target)) {
+    error = "--target: " + error;
     return false;
   }
   for (const auto& [name, text] : setup.settings) {

@@ -6,18 +6,10 @@
 #include <ostream>
 #include <string>
 
+#include "tools/ExitCode.h"
 #include "tools/MeterOptions.h"
 
 namespace kalvo5::meter {
-
-enum ExitCode : int {
-  kExitOk = 0,
-  kExitUsage = 2,
-  kExitPlugin = 3,   // plug-in missing, not loadable, or refusing a setting
-  kExitInput = 4,    // audio or preset file missing, unreadable or unsupported
-  kExitOutput = 5,   // an output file could not be written
-  kExitDamaged = 6,  // measured, but an input was damaged (see the warnings)
-};
 
 // Runs the command. Without --type, a plug-in with an analyzer "Type"
 // parameter is measured with RMS, EBU and DIAL side by side: one instance

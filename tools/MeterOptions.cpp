@@ -1,12 +1,17 @@
 #include "tools/MeterOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
+
+#include "tools/DisplayNumber.h"
+#include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
 namespace {
 
 constexpr int kMaxBlockSize = 1 << 20;
+constexpr int kMaxJobs = 1024;
 
 bool ParseBlockSize(std::string_view text, int& value) {
   int v = 0;
@@ -35,13 +40,13 @@ std::string MeterUsage() {
          "Runs audio files through a VST 2 plug-in (Kalvo5.so unless --plugin says\n"
          "otherwise) as an offline render does, and prints the values the plug-in\n"
          "reports as automation while processing and when processing stops. Without\n"
-         "--type, a plug-in with a \"Type\" parameter is measured with RMS, EBU and\n"
-         "DIAL side by side. Without a file it measures a reference signal: 20 s of a\n"
-         "stereo 1 kHz sine at -23 dBFS (-23.0 LUFS).\n"
+         "--type, a plug-in with a \"Type\" parameter is measured with its EBU type.\n"
+         "Without a file it measures a reference signal: 20 s of a stereo 1 kHz sine\n"
+         "at -23 dBFS (-23.0 LUFS).\n"
          "\n"
          "  -p, --plugin PATH      the VST 2 plug-in (.so) to load\n"
-         "  -t, --type TYPE        analyzer type: RMS, EBU or DIAL (parameter \"Type\");\n"
-         "                         default: all three side by side\n"
+         "  -t, --type TYPE        analyzer type: RMS, EBU or DIAL (parameter \"Type\";\n"
+         "                         default EBU), or \"all\" for the three side by side\n"
          "  -s, --set NAME=TEXT    set a parameter by name to the value it displays as\n"
          "                         TEXT (e.g. --set \"RMS Window=300\"); repeatable\n"
          "  -P, --preset FILE      load a .vrs preset file before the other settings\n"
@@ -58,6 +63,16 @@ std::string MeterUsage() {
          "                         a PNG file after the run (side by side: FILE with the\n"
          "                         type before the extension, e.g. FILE-EBU.png)\n"
          "      --scale S          the snapshot's scale, 0.5 to 3.0 (default 1.0)\n"
+         "      --summary          the library view: one row per file (for EBU: I, LRA,\n"
+         "                         TP max, M max, S max), its duration and status; the\n"
+         "                         table for several files unless --details\n"
+         "      --summary-csv FILE the library view as CSV (\"-\" for standard output)\n"
+         "      --details          every file's own report, also for several files\n"
+         "      --target LUFS      the gain (in the plug-in's \"EBU Gain\" steps, by its own\n"
+         "                         Match arithmetic) that brings each file's integrated\n"
+         "                         loudness to LUFS, and the true peak it then has; with\n"
+         "                         --output, the audio with that gain (no limiter)\n"
+         "      --ceiling DBTP     the true-peak ceiling --target checks (default -1.0)\n"
          "      --total            also measure all files one after the other as one\n"
          "                         programme (an album), reported after the files\n"
          "  -a, --all              report every parameter, not only the output values\n"
@@ -65,9 +80,10 @@ std::string MeterUsage() {
          "                         exit\n"
          "      --progress, --no-progress\n"
          "                         progress bar on standard error (default: when it is\n"
-         "                         a terminal)\n"
-         "  -j N, --jobs N         measure N files at once (default: one per core);\n"
-         "                         the reports keep the order of the files\n"
+         "                         a terminal): one for all the files, with the files\n"
+         "                         finished, the audio measured and the time left\n"
+         "  -j N, --jobs N         measure N files at once, 1 to 1024 (default: one per\n"
+         "                         core); the reports keep the order of the files\n"
          "  -r, --recursive        a folder stands for the audio files in it and in its\n"
          "                         subfolders, in name order\n"
          "  -                      standard input: a WAV file, or with --rate and\n"
@@ -76,6 +92,9 @@ std::string MeterUsage() {
          "                         the sample rate and channel count of raw input\n"
          "      --version          the meter's version\n"
          "  -h, --help             this text\n"
+         "\n"
+         "A short option's value may follow it directly (-tEBU, -j4), a long option's\n"
+         "after \"=\" (--type=EBU).\n"
          "\n"
          "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
          "a setting, 4 audio or preset file missing or unreadable, or an unsupported\n"
@@ -88,6 +107,7 @@ std::string MeterUsage() {
 
 bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options, std::string& error) {
   bool onlyFiles = false;
+  std::optional<double> ceiling;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg(argv[i]);
     if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -98,7 +118,8 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       onlyFiles = true;
       continue;
     }
-    // "--name=value" is the same as "--name value".
+    // "--name=value" is the same as "--name value", and "-xVALUE" the same
+    // as "-x VALUE".
     std::string_view name = arg, inlineValue;
     bool hasInline = false;
     if (arg.starts_with("--")) {
@@ -107,6 +128,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
         inlineValue = arg.substr(eq + 1);
         hasInline = true;
       }
+    } else if (arg.size() > 2) {
+      name = arg.substr(0, 2);
+      inlineValue = arg.substr(2);
+      hasInline = true;
     }
     auto value = [&](std::string& out) {
       if (hasInline) {
@@ -178,8 +203,9 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
                (name == "-j" && (hasInline || AllDigits(i + 1 < argc ? argv[i + 1] : "")))) {
       // "-j" alone still means --json; followed by a number it is --jobs.
       if (!nonEmpty(v)) return false;
-      if (!AllDigits(v) || v.size() > 4 || std::stoi(v) < 1) {
-        error = "option " + std::string(name) + " needs a number of jobs of at least 1, got " + v;
+      if (!AllDigits(v) || v.size() > 4 || std::stoi(v) < 1 || std::stoi(v) > kMaxJobs) {
+        error = "option " + std::string(name) + " needs a number of jobs from 1 to " +
+                std::to_string(kMaxJobs) + ", got " + v;
         return false;
       }
       options.jobs = std::stoi(v);
@@ -203,6 +229,14 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       (name == "--rate" ? options.rawRate : options.rawChannels) = std::stoi(v);
     } else if (name == "-c" || name == "--csv") {
       if (!nonEmpty(options.timelinePath)) return false;
+    } else if (name == "--summary-csv") {
+      if (!nonEmpty(options.summaryCsvPath)) return false;
+    } else if (name == "--summary") {
+      if (!flag()) return false;
+      options.summary = true;
+    } else if (name == "--details") {
+      if (!flag()) return false;
+      options.details = true;
     } else if (name == "-o" || name == "--output") {
       if (!nonEmpty(options.audioOutputPath)) return false;
     } else if (name == "--snapshot") {
@@ -216,6 +250,15 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
         return false;
       }
       options.snapshotScale = scale;
+    } else if (name == "--target" || name == "--ceiling") {
+      double level = 0.0;
+      if (!value(v)) return false;
+      if (!DisplayedNumber(v, level)) {
+        error = "option " + std::string(name) + " needs a level in " +
+                (name == "--target" ? "LUFS" : "dBTP") + ", got \"" + v + "\"";
+        return false;
+      }
+      (name == "--target" ? options.target : ceiling) = level;
     } else if (name == "--total") {
       if (!flag()) return false;
       options.total = true;
@@ -236,6 +279,21 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       return false;
     }
   }
+  if (ceiling && !options.target) {
+    error = "--ceiling goes with --target";
+    return false;
+  }
+  options.ceiling = ceiling.value_or(options.ceiling);
+  if (options.target && !options.type.empty() && !SameText(options.type, "EBU") &&
+      !SameText(options.type, "all")) {
+    error = "--target matches the EBU integrated loudness; use it with --type EBU or all";
+    return false;
+  }
+  if (options.target && !options.audioOutputPath.empty() &&
+      std::find(options.files.begin(), options.files.end(), "-") != options.files.end()) {
+    error = "--target with --output reads the audio twice, which standard input cannot give";
+    return false;
+  }
   if ((options.rawRate > 0) != (options.rawChannels > 0)) {
     error = "raw input needs both --rate and --channels";
     return false;
@@ -244,20 +302,10 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
     error = "--total needs audio files";
     return false;
   }
-  if (!options.audioOutputPath.empty() && options.files.size() > 1) {
-    error = "--output takes one audio file at a time";
-    return false;
-  }
-  if (!options.snapshotPath.empty() && options.files.size() > 1) {
-    error = "--snapshot takes one audio file at a time";
-    return false;
-  }
-  if (!options.timelinePath.empty() && options.files.size() > 1) {
-    error = "--csv takes one audio file at a time";
-    return false;
-  }
-  if (options.timelinePath == "-" && options.format == OutputFormat::kJson) {
-    error = "--csv - and --json cannot share standard output";
+  const int toStandardOutput = (options.timelinePath == "-") + (options.summaryCsvPath == "-") +
+                               (options.format == OutputFormat::kJson);
+  if (toStandardOutput > 1) {
+    error = "only one of --csv -, --summary-csv - and --json can write to standard output";
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
 // The meter command's command line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +21,10 @@ struct MeterOptions {
   std::string programName;  // --preset-name: one of the plug-in's programs
   int blockSize = 512;
   OutputFormat format = OutputFormat::kTable;
-  std::string timelinePath;  // CSV timeline; "-" for standard output
+  std::string timelinePath;    // CSV timeline; "-" for standard output
+  std::string summaryCsvPath;  // --summary-csv: the library view as CSV; "-" for standard output
+  bool summary = false;        // the library view, also for one file
+  bool details = false;        // every file's own report, also for several
   std::string audioOutputPath;
   std::string snapshotPath;    // --snapshot: the editor drawn into a PNG file after the run
   double snapshotScale = 1.0;  // --scale
@@ -30,6 +34,10 @@ struct MeterOptions {
   bool listPrograms = false;
   bool allParameters = false;
   bool total = false;  // also measure the files as one programme
+  // --target LUFS: the gain that brings each file's integrated loudness to
+  // it, and whether the true peak then stays at or under --ceiling dBTP.
+  std::optional<double> target;
+  double ceiling = -1.0;
   bool help = false;
   bool version = false;
   int jobs = 0;            // files measured at once; 0: one per core

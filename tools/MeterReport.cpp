@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "tools/ParameterSetter.h"
+#include "tools/Summary.h"
 #include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
@@ -28,6 +28,7 @@ std::string IndexColumn(int index) {
 }
 
 std::string Cell(const ParameterReading& p) {
+  if (p.estimate) return p.noValue;
   const std::string display = Trimmed(p.display);
   return p.label.empty() ? display : display + "  " + p.label;
 }
@@ -36,10 +37,18 @@ void WriteRows(std::ostream& out, const std::vector<ParameterReading>& list, std
   for (const auto& p : list) out << "  " << Padded(p.name, width + 2) << Cell(p) << '\n';
 }
 
+// The settings a table shows.
+std::vector<ParameterReading> Shown(const std::vector<ParameterReading>& list) {
+  std::vector<ParameterReading> shown;
+  std::copy_if(list.begin(), list.end(), std::back_inserter(shown),
+               [](const auto& p) { return !p.hostOnly; });
+  return shown;
+}
+
 // Rows of readings side by side, one column per analyzer; `key` names the
 // row a reading belongs to. Rows come in the order they first appear.
 void WriteColumns(std::ostream& out, const std::string& heading, const std::vector<AnalyzerReport>& analyzers,
-                  const std::function<const std::vector<ParameterReading>&(const AnalyzerReport&)>& list,
+                  const std::function<std::vector<ParameterReading>(const AnalyzerReport&)>& list,
                   const std::function<std::string(const ParameterReading&, const AnalyzerReport&)>& key) {
   std::vector<std::string> rows;
   std::vector<std::vector<std::string>> cells;  // [row][analyzer]
@@ -80,16 +89,13 @@ void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& l
   out << "[";
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto& p = list[i];
-    double number = 0.0;
     out << (i ? ",\n" : "\n") << indent << "  {\"index\": " << p.index << ", \"name\": " << JsonString(p.name)
         << ", \"display\": " << JsonString(Trimmed(p.display)) << ", \"label\": " << JsonString(p.label)
         << ", \"value\": ";
     if (!p.noValue.empty()) {
       out << "null, \"reason\": " << JsonString(p.noValue);
-    } else if (DisplayedNumber(p.display, number)) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%.10g", number);
-      out << text;
+    } else if (p.value.value) {
+      out << ValueText(p.value);
     } else {
       out << (readings ? "null, \"reason\": \"the display is not a number\"" : "null");
     }
@@ -106,13 +112,33 @@ void WriteJsonAnalyzer(std::ostream& out, const AnalyzerReport& analyzer, const 
   WriteJsonReadings(out, analyzer.values, indent, true);
 }
 
-// One measured source as a JSON object whose closing brace is indented by
-// `indent`.
+// A value and its display as a JSON object, or null.
+std::string JsonValue(const std::optional<ParameterReading>& p) {
+  if (!p) return "null";
+  return "{\"value\": " + (p->value.value ? ValueText(p->value) : "null") +
+         ", \"display\": " + JsonString(Trimmed(p->display)) + ", \"label\": " + JsonString(p->label) + "}";
+}
+
+void WriteJsonTarget(std::ostream& out, const TargetReport& t) {
+  out << "{\"loudness\": " << JsonValue(t.target) << ", \"ceiling\": " << Fixed(t.ceiling, 2)
+      << ", \"gain\": " << JsonValue(t.gain) << ", \"loudnessAfter\": " << JsonNumber(t.loudnessAfter, 2)
+      << ", \"truePeakAfter\": " << JsonNumber(t.truePeakAfter, 2)
+      << ", \"withinCeiling\": " << (t.truePeakAfter ? (t.OverCeiling() ? "false" : "true") : "null");
+  if (!t.noGain.empty()) out << ", \"reason\": " << JsonString(t.noGain);
+  out << "}";
+}
+
+// One source as a JSON object whose closing brace is indented by `indent`.
 void WriteJsonResult(std::ostream& out, const FileReport& file, const std::string& indent) {
   const std::string in = indent + "  ";
   out << "{\n"
       << in << "\"source\": " << JsonString(file.source) << ",\n"
-      << in << "\"sampleRate\": " << Fixed(file.sampleRate, 0) << ",\n"
+      << in << "\"status\": " << JsonString(StatusText(file.Status())) << ",\n";
+  if (file.Status() == FileStatus::kUnreadable) {
+    out << in << "\"error\": " << JsonString(file.error) << "\n" << indent << "}";
+    return;
+  }
+  out << in << "\"sampleRate\": " << Fixed(file.sampleRate, 0) << ",\n"
       << in << "\"channels\": " << file.channels << ",\n"
       << in << "\"frames\": " << file.frames << ",\n"
       << in << "\"seconds\": " << Fixed(static_cast<double>(file.frames) / file.sampleRate, 6) << ",\n"
@@ -129,12 +155,35 @@ void WriteJsonResult(std::ostream& out, const FileReport& file, const std::strin
     }
     out << "\n" << in << "}";
   }
+  if (file.target) {
+    out << ",\n" << in << "\"target\": ";
+    WriteJsonTarget(out, *file.target);
+  }
   out << ",\n"
       << in << "\"damaged\": " << (file.damaged ? "true" : "false") << ",\n"
       << in << "\"warnings\": [";
   for (std::size_t w = 0; w < file.warnings.size(); ++w)
     out << (w ? ", " : "") << JsonString(file.warnings[w]);
   out << "]\n" << indent << "}";
+}
+
+// What --target found, below the readings.
+void WriteTableTarget(std::ostream& out, const TargetReport& t) {
+  const auto row = [&](const std::string& name, const std::string& text) {
+    out << "  " << Padded(name, 18) << text << '\n';
+  };
+  out << '\n';
+  row("target", (t.target ? Cell(*t.target) : "?") + ", true-peak ceiling " + Fixed(t.ceiling, 1) + " dBTP");
+  if (!t.gain) {
+    row("gain", "none: " + t.noGain);
+    return;
+  }
+  row("gain", Cell(*t.gain) + " (" + t.gain->name + ")");
+  if (t.loudnessAfter) row("I with the gain", Fixed(*t.loudnessAfter, 1) + "  LUFS");
+  if (t.truePeakAfter) {
+    row("TP with the gain", Fixed(*t.truePeakAfter, 1) + "  dBTP, " +
+                                (t.OverCeiling() ? "over" : "at or under") + " the ceiling");
+  }
 }
 
 // One measured source: what it is, then its readings.
@@ -148,55 +197,69 @@ void WriteTableResult(std::ostream& out, const FileReport& file) {
     out << "\n  no audio: the file holds no frames, so there is nothing to measure\n";
   } else if (file.analyzers.size() == 1) {
     const AnalyzerReport& only = file.analyzers.front();
-    const std::size_t width = std::max(NameWidth(only.settings, 8), NameWidth(only.values, 8));
-    if (!only.settings.empty()) {
+    const std::vector<ParameterReading> settings = Shown(only.settings);
+    const std::size_t width = std::max(NameWidth(settings, 8), NameWidth(only.values, 8));
+    if (!settings.empty()) {
       out << '\n';
-      WriteRows(out, only.settings, width);
+      WriteRows(out, settings, width);
     }
     out << '\n';
     if (only.values.empty()) out << "  (the plug-in reported no values)\n";
     WriteRows(out, only.values, width);
   } else {
     WriteColumns(
-        out, "setting", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.settings; },
+        out, "setting", file.analyzers, [](const AnalyzerReport& a) { return Shown(a.settings); },
         [](const ParameterReading& p, const AnalyzerReport&) { return p.name; });
     WriteColumns(
-        out, "reading", file.analyzers, [](const AnalyzerReport& a) -> const auto& { return a.values; },
+        out, "reading", file.analyzers, [](const AnalyzerReport& a) { return a.values; },
         [](const ParameterReading& p, const AnalyzerReport& a) { return MeasureName(p.name, a.type); });
   }
+  if (file.target) WriteTableTarget(out, *file.target);
   for (const auto& w : file.warnings) out << "  warning: " << w << '\n';
 }
 
 }  // namespace
 
+const char* StatusText(FileStatus status) {
+  switch (status) {
+    case FileStatus::kOk:
+      return "ok";
+    case FileStatus::kDamaged:
+      return "damaged";
+    case FileStatus::kNoAudio:
+      return "no audio";
+    case FileStatus::kUnreadable:
+      return "unreadable";
+  }
+  return "";
+}
+
+FileStatus FileReport::Status() const {
+  if (!error.empty()) return FileStatus::kUnreadable;
+  if (damaged) return FileStatus::kDamaged;
+  return frames == 0 ? FileStatus::kNoAudio : FileStatus::kOk;
+}
+
 std::string MeasureName(const std::string& name, const std::string& type) {
   std::string rest = name.starts_with("OUT:") ? name.substr(4) : name;
-  if (!type.empty() && rest.size() > type.size() && rest[type.size()] == ' ' &&
-      SameText(rest.substr(0, type.size()), type)) {
-    rest = rest.substr(type.size() + 1);
-  }
-  return rest;
+  return StartsWithWord(rest, type) ? rest.substr(type.size() + 1) : rest;
 }
 
-bool DisplayedNumber(const std::string& display, double& number) {
-  const std::string t = Trimmed(display);
-  if (!LeadingNumber(t, number)) return false;
-  // Only a display that is nothing but the number counts.
-  const auto end = t.find_first_not_of("+-0123456789.eE", t[0] == '-' || t[0] == '+' ? 1 : 0);
-  return end == std::string::npos;
-}
-
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-                const FileReport* total) {
+void WriteTableHeading(std::ostream& out, const PluginDescription& plugin) {
   out << (plugin.name.empty() ? plugin.product : plugin.name);
   if (!plugin.vendor.empty()) out << " by " << plugin.vendor;
   out << " (" << plugin.path << ", entry " << plugin.entry << ")\n";
-  for (const auto& file : files) WriteTableResult(out, file);
+}
+
+void WriteTableResults(std::ostream& out, const std::vector<FileReport>& files, const FileReport* total) {
+  for (const auto& file : files) {
+    if (file.Status() != FileStatus::kUnreadable) WriteTableResult(out, file);
+  }
   if (total != nullptr) WriteTableResult(out, *total);
 }
 
 void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-               const FileReport* total) {
+               const FileReport* total, const Summary* summary) {
   out << "{\n  \"schemaVersion\": " << kJsonSchemaVersion
       << ",\n  \"plugin\": {\"path\": " << JsonString(plugin.path)
       << ", \"entry\": " << JsonString(plugin.entry) << ", \"name\": " << JsonString(plugin.name)
@@ -211,6 +274,10 @@ void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::ve
   if (total != nullptr) {
     out << ",\n  \"total\": ";
     WriteJsonResult(out, *total, "  ");
+  }
+  if (summary != nullptr) {
+    out << ",\n  \"summary\": ";
+    WriteSummaryJson(out, *summary, "  ");
   }
   out << "\n}\n";
 }

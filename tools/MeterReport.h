@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "tools/ParameterValue.h"
 
 namespace kalvo5::meter {
 
@@ -18,13 +21,21 @@ struct PluginDescription {
 struct ParameterReading {
   int index = 0;
   std::string name, display, label;
+  ValueAtResolution value;  // at full resolution
   // Why the reading holds no value although its display shows a number
   // (a level at the bottom of its range); empty otherwise.
   std::string noValue;
+  // The display shows an early estimate, not a measurement: the table shows
+  // noValue in its place.
+  bool estimate = false;
+  // A setting the host made for its own needs that only a plug-in user cares
+  // about (the automation output switch, the layout of a type not
+  // measured): the JSON lists it, the table does not.
+  bool hostOnly = false;
 };
 
 // The version of the JSON document's layout; raised whenever a key changes.
-inline constexpr int kJsonSchemaVersion = 1;
+inline constexpr int kJsonSchemaVersion = 2;
 
 // What one plug-in instance reported.
 struct AnalyzerReport {
@@ -33,8 +44,29 @@ struct AnalyzerReport {
   std::vector<ParameterReading> values;    // the plug-in's reported values
 };
 
+// What --target found for a file: the gain that brings its integrated
+// loudness to the target, as the plug-in's own Match sets it, and the true
+// peak the file then has.
+struct TargetReport {
+  std::optional<ParameterReading> target;  // the reference level the plug-in was set to
+  double ceiling = 0.0;                    // dBTP
+  std::optional<ParameterReading> gain;    // the gain after the match; none without a loudness to match
+  std::optional<double> loudnessAfter;     // the integrated loudness with the gain
+  std::optional<double> truePeakAfter;     // dBTP, with the gain; none without a true-peak value
+  std::string noGain;                      // why there is no gain
+  bool OverCeiling() const { return truePeakAfter && *truePeakAfter > ceiling; }
+};
+
+// What became of a file: measured (possibly damaged), without audio, or
+// not read at all.
+enum class FileStatus { kOk, kDamaged, kNoAudio, kUnreadable };
+
+// "ok", "damaged", "no audio", "unreadable".
+const char* StatusText(FileStatus status);
+
 struct FileReport {
   std::string source;
+  std::string error;  // why the file could not be read; empty when it was
   double sampleRate = 0.0;
   int channels = 0;
   std::int64_t frames = 0;
@@ -44,14 +76,24 @@ struct FileReport {
   // side by side, a column or object per type.
   std::vector<AnalyzerReport> analyzers;
   std::vector<std::string> warnings;
-  bool damaged = false;  // the audio could not all be read as it should (see warnings)
+  bool damaged = false;                // the audio could not all be read as it should (see warnings)
+  std::optional<TargetReport> target;  // with --target
+
+  FileStatus Status() const;
 };
 
-// The report of every file, and of their total when there is one.
-void WriteTable(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-                const FileReport* total = nullptr);
+struct Summary;
+
+// The table: a line naming the plug-in, then the report of every file and
+// of their total when there is one. The table leaves out the files that
+// could not be read (their errors go to standard error).
+void WriteTableHeading(std::ostream& out, const PluginDescription& plugin);
+void WriteTableResults(std::ostream& out, const std::vector<FileReport>& files, const FileReport* total);
+
+// The JSON document: the plug-in, every file (those not read with their
+// error), the total when there is one, and the summary when given.
 void WriteJson(std::ostream& out, const PluginDescription& plugin, const std::vector<FileReport>& files,
-               const FileReport* total = nullptr);
+               const FileReport* total, const Summary* summary);
 // Each parameter with its current display and what it can be set to
 // (`choices`, one per parameter).
 void WriteParameterList(std::ostream& out, const PluginDescription& plugin,
@@ -65,8 +107,5 @@ void WriteProgramList(std::ostream& out, const PluginDescription& plugin,
 // The name a reading has in every analyzer type: without the "OUT:" prefix
 // and the type's own name ("OUT:EBU IL" of type "EBU" is "IL").
 std::string MeasureName(const std::string& name, const std::string& type);
-
-// The number a display shows when the whole text is one number; else false.
-bool DisplayedNumber(const std::string& display, double& number);
 
 }  // namespace kalvo5::meter

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 namespace kalvo5::meter {
 
@@ -20,6 +21,12 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::s
     error = "not a file name: " + path;
     return nullptr;
   }
+  if (const std::string refusal = WriteRefusal(path); !refusal.empty()) {
+    error = refusal;
+    return nullptr;
+  }
+  struct stat existing {};
+  const int mode = stat(path.c_str(), &existing) == 0 ? static_cast<int>(existing.st_mode & 07777) : -1;
   // A hidden name that no reader of the folder takes for a finished file.
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = ".";
@@ -29,7 +36,7 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::s
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       close(fd);
-      return std::unique_ptr<PendingFile>(new PendingFile(path, temporary));
+      return std::unique_ptr<PendingFile>(new PendingFile(path, temporary, mode));
     }
     if (errno != EEXIST) {
       error = "cannot create " + path + ": " + std::strerror(errno);
@@ -45,12 +52,40 @@ PendingFile::~PendingFile() {
 }
 
 bool PendingFile::Commit(std::string& error) {
+  if (mode_ >= 0 && chmod(temporary_.c_str(), static_cast<mode_t>(mode_)) != 0) {
+    error = "cannot write " + target_ + ": " + std::strerror(errno);
+    return false;
+  }
   if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
     error = "cannot write " + target_ + ": " + std::strerror(errno);
     return false;
   }
   committed_ = true;
   return true;
+}
+
+bool WriteTextFile(const std::string& path, const std::function<void(std::ostream&)>& write,
+                   std::string& error) {
+  auto pending = PendingFile::Create(path, error);
+  if (!pending) return false;
+  std::ofstream file(pending->TemporaryPath(), std::ios::binary);
+  if (file) write(file);
+  file.close();
+  if (file.fail()) {
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  return pending->Commit(error);
+}
+
+std::string WriteRefusal(const std::string& path) {
+  struct stat existing {};
+  if (stat(path.c_str(), &existing) != 0) return {};
+  if (S_ISDIR(existing.st_mode)) return "cannot write " + path + ": it is a folder";
+  if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+    return "cannot write " + path + ": " + std::strerror(errno);
+  }
+  return {};
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -2,7 +2,9 @@
 // in the target's folder and renamed over the target only when complete.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace kalvo5::meter {
@@ -10,23 +12,37 @@ namespace kalvo5::meter {
 class PendingFile {
  public:
   // Creates an empty temporary file beside `path`. Null with a message when
-  // the folder cannot take it.
+  // the folder cannot take it or `path` is a file the caller may not write
+  // (WriteRefusal). The finished file keeps the mode of the file it
+  // replaces.
   static std::unique_ptr<PendingFile> Create(const std::string& path, std::string& error);
   ~PendingFile();  // removes the temporary file unless committed
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // Where to write.
+  // Where to write, and where the file goes when complete.
   const std::string& TemporaryPath() const { return temporary_; }
+  const std::string& Target() const { return target_; }
   // Renames the temporary file over the target. False with a message.
   bool Commit(std::string& error);
 
  private:
-  PendingFile(std::string target, std::string temporary)
-      : target_(std::move(target)), temporary_(std::move(temporary)) {}
+  PendingFile(std::string target, std::string temporary, int mode)
+      : target_(std::move(target)), temporary_(std::move(temporary)), mode_(mode) {}
   std::string target_, temporary_;
+  int mode_;  // the replaced file's permission bits; -1 for a new file
   bool committed_ = false;
 };
+
+// Writes a text file through a PendingFile; `write` fills it. False with a
+// message that says why it could not be written.
+bool WriteTextFile(const std::string& path, const std::function<void(std::ostream&)>& write,
+                   std::string& error);
+
+// Why the caller may not write an output at `path`, as the shell's
+// redirection would refuse it: an existing file without write permission
+// for the caller, or a folder. Empty when it may.
+std::string WriteRefusal(const std::string& path);
 
 // Whether two paths name the same existing file (same device and inode, so
 // links count too).

@@ -29,6 +29,10 @@ bool SetParameterFromText(PluginInstance& plugin, int index, const std::string& 
 // stays untouched), else by setting each value and putting the old one back.
 std::vector<std::string> SweepDisplays(PluginInstance& plugin, int index);
 
+// The texts of a list parameter (one that shows at most 64 distinct texts
+// over its range), in order; empty for a continuous parameter.
+std::vector<std::string> ListTexts(PluginInstance& plugin, int index);
+
 // What a parameter can be set to: a list's entries ("RMS | EBU | DIAL"), or
 // the range a continuous parameter shows ("-60.00 ... 12.00").
 std::string DescribeChoices(PluginInstance& plugin, int index);
@@ -36,14 +40,5 @@ std::string DescribeChoices(PluginInstance& plugin, int index);
 // Same, with the parameter named as the plug-in names it.
 bool SetParameterByName(PluginInstance& plugin, const std::string& name, const std::string& text,
                         std::string& error);
-
-// Whether a display shows `text`: the same words (without letter case and
-// surrounding blanks), or the number `text` starts with as the display
-// rounds it ("-12.35" shows "-12.3456", "600" shows "600.0").
-bool DisplayShows(const std::string& display, const std::string& text);
-
-// The number a display text starts with (leading blanks allowed, a unit may
-// follow); false when it does not start with one.
-bool LeadingNumber(const std::string& text, double& number);
 
 }  // namespace kalvo5::meter

@@ -13,4 +13,8 @@ ParameterReading ReadParameter(const PluginInstance& plugin, int index);
 // The plug-in's names, file, entry point and sizes.
 PluginDescription DescribePlugin(const PluginLibrary& library, const PluginInstance& plugin);
 
+// The same from an instance created for it; its file and entry point alone
+// when no instance can be created.
+PluginDescription DescribeLibrary(const PluginLibrary& library);
+
 }  // namespace kalvo5::meter

@@ -18,25 +18,36 @@ ProgressBar::ProgressBar(std::FILE* stream, bool enabled, std::string label)
   if (label_.size() > 40) label_ = "..." + label_.substr(label_.size() - 37);
 }
 
-ProgressBar::~ProgressBar() {
-  if (enabled_ && shown_ >= 0) {
-    std::fprintf(stream_, "\r%*s\r", static_cast<int>(label_.size()) + kWidth + 10, "");
-    std::fflush(stream_);
-  }
+ProgressBar::~ProgressBar() { Clear(); }
+
+void ProgressBar::Clear() {
+  if (!enabled_ || drawnWidth_ == 0) return;
+  std::fprintf(stream_, "\r%*s\r", static_cast<int>(drawnWidth_), "");
+  std::fflush(stream_);
+  drawnWidth_ = 0;
 }
 
-void ProgressBar::Update(double fraction) {
+void ProgressBar::Update(double fraction, const std::string& detail, bool now) {
   if (!enabled_) return;
   const int percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100.0));
-  const auto now = std::chrono::steady_clock::now();
-  if (percent == shown_ || (percent < 100 && now - lastDraw_ < std::chrono::milliseconds(100))) return;
+  const auto time = std::chrono::steady_clock::now();
+  if (percent == shown_ && detail == shownDetail_) return;
+  if (!now && percent < 100 && time - lastDraw_ < std::chrono::milliseconds(100)) return;
   shown_ = percent;
-  lastDraw_ = now;
+  shownDetail_ = detail;
+  lastDraw_ = time;
   const int filled = percent * kWidth / 100;
-  std::fprintf(stream_, "\r%s [%s%s] %3d%%", label_.c_str(),
-               std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), percent);
+  const std::string line = label_ + " [" + std::string(static_cast<std::size_t>(filled), '#') +
+                           std::string(static_cast<std::size_t>(kWidth - filled), '.') + "] " +
+                           (percent < 10    ? "  "
+                            : percent < 100 ? " "
+                                            : "") +
+                           std::to_string(percent) + "%" + (detail.empty() ? "" : "  " + detail);
+  // Spaces over the rest of a longer line drawn before.
+  const int pad = static_cast<int>(drawnWidth_ > line.size() ? drawnWidth_ - line.size() : 0);
+  std::fprintf(stream_, "\r%s%*s", line.c_str(), pad, "");
   std::fflush(stream_);
+  drawnWidth_ = std::max(drawnWidth_, line.size());
 }
 
 bool ProgressBar::StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }

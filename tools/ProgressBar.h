@@ -13,8 +13,12 @@ class ProgressBar {
   ProgressBar(std::FILE* stream, bool enabled, std::string label);
   ~ProgressBar();  // clears the line
 
-  // fraction in 0 ... 1; redraws at most every 100 ms and at 100 %.
-  void Update(double fraction);
+  // fraction in 0 ... 1, `detail` after the percentage; redraws at most
+  // every 100 ms (unless `now`), and at 100 %, and only when something
+  // shown changed.
+  void Update(double fraction, const std::string& detail = {}, bool now = false);
+  // Clears the line.
+  void Clear();
 
   // Whether standard error is a terminal.
   static bool StderrIsTerminal();
@@ -24,6 +28,8 @@ class ProgressBar {
   bool enabled_;
   std::string label_;
   int shown_ = -1;
+  std::string shownDetail_;
+  std::size_t drawnWidth_ = 0;
   std::chrono::steady_clock::time_point lastDraw_{};
 };
 

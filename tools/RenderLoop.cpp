@@ -52,7 +52,6 @@ class Renderer {
   RenderResult Run() {
     RenderResult result;
     DamageCheck damage;
-    const std::int64_t announced = source_.Frames();
     std::int64_t done = 0, nextBoundary = period_;
     for (PluginInstance* plugin : instances_) {
       plugin->Host().BeginRender();
@@ -80,9 +79,7 @@ class Renderer {
         }
       }
       if (!result.error.empty()) break;
-      if (options_.progress && announced > 0) {
-        options_.progress(static_cast<double>(done) / static_cast<double>(announced));
-      }
+      if (options_.progress) options_.progress(done);
     }
     // The plug-ins send their final readings now.
     for (PluginInstance* plugin : instances_) {

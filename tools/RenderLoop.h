@@ -21,10 +21,10 @@ using OutputSink = std::function<bool(const double* const* channels, int channel
 
 struct RenderOptions {
   int blockSize = 512;
-  bool doublePrecision = true;                    // processDoubleReplacing; else processReplacing
-  bool timeline = false;                          // take a timeline row at every automation period
-  std::function<void(double fraction)> progress;  // 0 ... 1, called now and then
-  OutputSink output;                              // optional
+  bool doublePrecision = true;                        // processDoubleReplacing; else processReplacing
+  bool timeline = false;                              // take a timeline row at every automation period
+  std::function<void(std::int64_t frames)> progress;  // frames done so far, called now and then
+  OutputSink output;                                  // optional
 };
 
 struct RenderResult {

@@ -2,17 +2,19 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "tools/AudioFileWriter.h"
+#include "tools/ChannelLayout.h"
+#include "tools/ExitCode.h"
+#include "tools/InstanceReport.h"
 #include "tools/InstanceSetup.h"
 #include "tools/KnownPlugins.h"
-#include "tools/MeterCommand.h"
+#include "tools/LoudnessTarget.h"
 #include "tools/OutputFile.h"
+#include "tools/ParameterSetter.h"
 #include "tools/PluginFacts.h"
 #include "tools/PluginInstance.h"
-#include "tools/ProgressBar.h"
 #include "tools/RenderLoop.h"
 #include "tools/TextFormat.h"
 #include "tools/Timeline.h"
@@ -22,13 +24,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The analyzer types measured side by side when none is asked for.
+// The analyzer types measured side by side with --type all. Without a
+// type, kLoudnessType is measured.
 const std::vector<std::string> kAllTypes = {"RMS", "EBU", "DIAL"};
-
-struct Failure {
-  int code = kExitOk;
-  std::string message;
-};
+constexpr const char* kEveryType = "all";
 
 // What one source is measured with: the instances, one per analyzer type,
 // and what each was set to.
@@ -36,8 +35,10 @@ struct Measurement {
   PluginDescription description;
   bool doublePrecision = true;
   std::vector<std::unique_ptr<PluginInstance>> instances;
-  std::vector<std::string> types;         // empty text: the type was left alone
-  std::vector<std::vector<int>> touched;  // parameters set, per instance
+  std::vector<std::string> types;          // empty text: the type was left alone
+  std::vector<std::vector<int>> touched;   // parameters set, per instance
+  std::vector<std::vector<int>> hostOnly;  // those of them set for the host's needs only
+  std::vector<std::string> warnings;       // about the settings
   std::vector<PluginInstance*> Pointers() const {
     std::vector<PluginInstance*> out;
     for (const auto& i : instances) out.push_back(i.get());
@@ -45,13 +46,19 @@ struct Measurement {
   }
 };
 
-// The analyzer types to measure: the one asked for; else all three when
-// the plug-in has a type parameter the command line leaves alone.
-std::vector<std::string> TypesFor(const MeterOptions& options, const PluginInstance& first,
+// The analyzer types to measure: the one asked for, or all three for
+// "all"; else EBU when the plug-in has a type parameter that lists it and
+// the command line leaves alone.
+std::vector<std::string> TypesFor(const MeterOptions& options, PluginInstance& first,
                                   const InstanceSetup& setup) {
+  if (SameText(options.type, kEveryType)) return kAllTypes;
   if (!options.type.empty()) return {options.type};
-  if (first.FindParameter(kTypeParameter) < 0 || SetsParameter(setup, kTypeParameter)) return {""};
-  return kAllTypes;
+  const int index = first.FindParameter(kTypeParameter);
+  if (index < 0 || SetsParameter(setup, kTypeParameter)) return {""};
+  const std::vector<std::string> texts = ListTexts(first, index);
+  const bool listed =
+      std::any_of(texts.begin(), texts.end(), [](const auto& t) { return SameText(t, kLoudnessType); });
+  return {listed ? kLoudnessType : ""};
 }
 
 // The snapshot file of one of `count` instances measured side by side: the
@@ -60,6 +67,21 @@ std::string SnapshotPathFor(const std::string& path, const std::string& type, st
   if (count < 2 || type.empty()) return path;
   const fs::path p(path);
   return (p.parent_path() / (p.stem().string() + "-" + type + p.extension().string())).string();
+}
+
+// Warns when the command line sets the channel configuration of the type
+// measured to another number of channels than the file has.
+void WarnOfLayouts(const PluginInstance& plugin, const MeterOptions& options, int channels,
+                   const std::string& type, std::vector<std::string>& warnings) {
+  for (const auto& [name, text] : options.settings) {
+    if (!type.empty() && !StartsWithWord(name, type)) continue;
+    const int index = plugin.FindParameter(name);
+    if (index < 0) continue;
+    const std::string warning = LayoutMismatch(name, plugin.ParameterDisplay(index), channels);
+    if (!warning.empty() && std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) {
+      warnings.push_back(warning);
+    }
+  }
 }
 
 // Creates and sets up the instances. The first one also tells what the
@@ -98,63 +120,71 @@ Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m
     }
     plugin->Configure(source.SampleRate(), options.blockSize, m.doublePrecision);
     setup.type = m.types[i];
+    const bool loudness = setup.type.empty() || SameText(setup.type, kLoudnessType);
+    setup.target = options.target && loudness ? Fixed(*options.target, 1) : "";
     std::vector<int> touched;
     if (!SetUpInstance(*plugin, setup, touched, error)) return {kExitPlugin, error};
+    WarnOfLayouts(*plugin, options, source.Channels(), m.types[i], m.warnings);
+    std::vector<int> hostOnly;
+    std::copy_if(touched.begin(), touched.end(), std::back_inserter(hostOnly),
+                 [&](int index) { return IsHostSetting(setup, plugin->ParameterName(index)); });
+    m.hostOnly.push_back(std::move(hostOnly));
     m.touched.push_back(std::move(touched));
     m.instances.push_back(std::move(plugin));
   }
   return {};
 }
 
-// A level (dBFS, dBTP, LUFS, LKFS) that shows what the bottom of its range
-// shows (-144 dBFS for silence, -70 LUFS for an integrated loudness with
-// nothing above the absolute gate) measured nothing. Known only from
-// plug-ins that tell the display of a value.
-bool IsLevelAtItsFloor(const PluginInstance& plugin, const ParameterReading& reading) {
-  static const char* const kLevelUnits[] = {"dBFS", "dBTP", "LUFS", "LKFS"};
-  if (std::none_of(std::begin(kLevelUnits), std::end(kLevelUnits),
-                   [&](const char* unit) { return reading.label == unit; })) {
-    return false;
-  }
-  const auto floor = plugin.DisplayOfValueIfAnswered(reading.index, 0.0f);
-  return floor && Trimmed(*floor) == Trimmed(reading.display);
-}
-
-// What one instance reported: what the plug-in wrote as automation, or
-// every parameter when asked or when it wrote nothing.
-AnalyzerReport Report(const PluginInstance& plugin, const std::string& type, const std::vector<int>& touched,
-                      bool allParameters) {
-  AnalyzerReport report;
-  report.type = type;
-  for (int index : touched) report.settings.push_back(ReadParameter(plugin, index));
-  std::vector<int> reported = plugin.Host().Automation().WrittenIndices();
-  if (allParameters || reported.empty()) {
-    reported.clear();
-    for (int i = 0; i < plugin.ParameterCount(); ++i) reported.push_back(i);
-  }
-  for (int index : reported) {
-    report.values.push_back(ReadParameter(plugin, index));
-    if (IsLevelAtItsFloor(plugin, report.values.back())) {
-      report.values.back().noValue = "at the bottom of its range: no signal, or nothing above the gate";
-    }
-  }
-  return report;
-}
-
 bool WriteTimeline(const std::string& path, std::ostream& out, const std::vector<TimelineColumn>& columns,
-                   const std::vector<TimelineRow>& rows) {
-  if (path == "-") {
-    WriteTimelineCsv(out, columns, rows);
-    return static_cast<bool>(out);
-  }
+                   const std::vector<TimelineRow>& rows, std::string& error) {
+  const auto write = [&](std::ostream& to) { WriteTimelineCsv(to, columns, rows); };
+  if (path != "-") return WriteTextFile(path, write, error);
+  write(out);
+  error = "cannot write the timeline to standard output";
+  return static_cast<bool>(out);
+}
+
+// The --output writer, fed by `render` with the output of `plugin`.
+Failure AttachWriter(const MeterOptions& options, const PluginInstance& plugin, const AudioSource& source,
+                     std::unique_ptr<AudioFileWriter>& writer, RenderOptions& render) {
+  if (options.audioOutputPath.empty()) return {};
   std::string error;
-  auto pending = PendingFile::Create(path, error);
-  if (!pending) return false;
-  std::ofstream file(pending->TemporaryPath(), std::ios::binary);
-  if (!file) return false;
-  WriteTimelineCsv(file, columns, rows);
-  file.close();
-  return !file.fail() && pending->Commit(error);
+  writer = AudioFileWriter::Create(options.audioOutputPath, std::min(plugin.OutputCount(), source.Channels()),
+                                   source.SampleRate(), error);
+  if (!writer) return {kExitOutput, error};
+  render.output = [&writer](const double* const* channels, int count, std::int64_t frames) {
+    return writer->Write(channels, count, frames);
+  };
+  return {};
+}
+
+// --target: the plug-in's match on the loudness type's instance, and with
+// --output the audio once more through that instance, now with the gain.
+Failure ApplyTarget(const MeterOptions& options, AudioSource& source, Measurement& m, FileReport& report) {
+  const auto at = std::find_if(m.types.begin(), m.types.end(), [](const std::string& type) {
+    return type.empty() || SameText(type, kLoudnessType);
+  });
+  if (at == m.types.end()) return {};
+  const auto i = static_cast<std::size_t>(at - m.types.begin());
+  PluginInstance& plugin = *m.instances[i];
+  TargetReport target;
+  if (std::string error; !MatchTarget(plugin, report.analyzers[i], options.ceiling, target, error)) {
+    return {kExitPlugin, error};
+  }
+  for (auto& warning : TargetWarnings(target)) report.warnings.push_back(std::move(warning));
+  report.target = target;
+  if (options.audioOutputPath.empty()) return {};
+  if (!target.gain) return {kExitOutput, "--output: " + target.noGain + ", so no audio was written"};
+  if (!source.Rewind()) return {kExitOutput, "--output: " + source.Description() + " cannot be read again"};
+  RenderOptions render;
+  render.blockSize = options.blockSize;
+  render.doublePrecision = m.doublePrecision;
+  std::unique_ptr<AudioFileWriter> writer;
+  if (const Failure f = AttachWriter(options, plugin, source, writer, render); f.Failed()) return f;
+  const RenderResult result = Render({&plugin}, source, render);
+  if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
+  if (std::string error; !writer->Close(error)) return {kExitOutput, "--output: " + error};
+  return {};
 }
 
 Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
@@ -163,35 +193,25 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   Measurement m;
   const Failure prepared = Prepare(job, source, m);
   description = m.description;
-  if (prepared.code != kExitOk) return prepared;
+  if (prepared.Failed()) return prepared;
   const bool useDouble = m.doublePrecision;
 
-  std::unique_ptr<AudioFileWriter> writer;
   RenderOptions render;
   render.blockSize = options.blockSize;
   render.doublePrecision = useDouble;
   render.timeline = !options.timelinePath.empty();
-  if (!options.audioOutputPath.empty()) {
-    std::string error;
-    writer = AudioFileWriter::Create(options.audioOutputPath,
-                                     std::min(m.instances.front()->OutputCount(), source.Channels()),
-                                     source.SampleRate(), error);
-    if (!writer) return {kExitOutput, error};
-    render.output = [&](const double* const* channels, int count, std::int64_t frames) {
-      return writer->Write(channels, count, frames);
-    };
+  render.progress = job.progress;
+  // With --target the audio is written by a second pass, with the gain.
+  std::unique_ptr<AudioFileWriter> writer;
+  if (!options.target) {
+    if (const Failure f = AttachWriter(options, *m.instances.front(), source, writer, render); f.Failed())
+      return f;
   }
-  const bool showProgress = options.progress == ProgressMode::kOn ||
-                            (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
-  const std::string label =
-      options.files.empty() ? "reference signal" : fs::path(source.Description()).filename().string();
-  ProgressBar bar(job.progress, showProgress, label);
-  render.progress = [&](double fraction) { bar.Update(fraction); };
 
   const std::vector<PluginInstance*> instances = m.Pointers();
   RenderResult result = Render(instances, source, render);
   if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
-  if (writer && !writer->Close()) return {kExitOutput, "cannot write audio file " + options.audioOutputPath};
+  if (std::string error; writer && !writer->Close(error)) return {kExitOutput, "--output: " + error};
 
   report.source = source.Description();
   report.sampleRate = source.SampleRate();
@@ -199,19 +219,22 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.frames = result.frames;
   report.blockSize = options.blockSize;
   report.doublePrecision = useDouble;
-  report.warnings = result.damage;
+  report.warnings = m.warnings;
+  report.warnings.insert(report.warnings.end(), result.damage.begin(), result.damage.end());
   report.damaged = !result.damage.empty();
   for (std::size_t i = 0; i < instances.size(); ++i) {
-    report.analyzers.push_back(Report(*instances[i], m.types[i], m.touched[i], options.allParameters));
+    report.analyzers.push_back(ReportInstance(*instances[i], m.types[i], {m.touched[i], m.hostOnly[i]},
+                                              {result.frames, source.SampleRate()}, options.allParameters));
     if (const int stray = instances[i]->Host().StrayAutomationWrites(); stray > 0) {
       report.warnings.push_back((m.types[i].empty() ? "" : m.types[i] + ": ") + "the plug-in wrote " +
                                 std::to_string(stray) +
                                 " automation values from outside the host's calls; they were ignored");
     }
   }
-  if (!options.timelinePath.empty() &&
-      !WriteTimeline(options.timelinePath, job.out, TimelineColumns(instances, m.types), result.timeline)) {
-    return {kExitOutput, "cannot write timeline " + options.timelinePath};
+  if (std::string error; !options.timelinePath.empty() &&
+                         !WriteTimeline(options.timelinePath, job.out, TimelineColumns(instances, m.types),
+                                        result.timeline, error)) {
+    return {kExitOutput, "--csv: " + error};
   }
   if (!options.snapshotPath.empty()) {
     for (std::size_t i = 0; i < instances.size(); ++i) {
@@ -220,7 +243,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
         return {kExitOutput, "cannot write snapshot " + path + " (the plug-in drew no editor into it)"};
     }
   }
-  return {};
+  return options.target ? ApplyTarget(job.options, source, m, report) : Failure{};
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,9 +19,9 @@ namespace kalvo5::meter {
 struct MeasureJob {
   const MeterOptions& options;
   const PluginLibrary& library;
-  const std::vector<std::uint8_t>& presetChunk;  // empty: no preset file
-  std::FILE* progress;                           // the progress bar's stream
-  std::ostream& out;                             // the timeline when it goes to standard output
+  const std::vector<std::uint8_t>& presetChunk;            // empty: no preset file
+  std::ostream& out;                                       // the timeline when it goes to standard output
+  std::function<void(std::int64_t frames)> progress = {};  // frames measured so far; optional
 };
 
 // Measures `source`. kExitOk with the report, or another exit code with a

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 
 namespace kalvo5::meter {
@@ -19,9 +20,31 @@ bool SameText(const std::string& a, const std::string& b) {
          });
 }
 
+bool StartsWithWord(const std::string& text, const std::string& word) {
+  return !word.empty() && text.size() > word.size() && text[word.size()] == ' ' &&
+         SameText(text.substr(0, word.size()), word);
+}
+
 std::string Fixed(double value, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string ClockTime(double seconds, int decimals) {
+  const double unit = std::pow(10.0, decimals);
+  const double rounded = std::round(std::max(seconds, 0.0) * unit) / unit;
+  const auto whole = static_cast<long long>(rounded);
+  const long long hours = whole / 3600, minutes = whole / 60 % 60;
+  // The seconds with their decimals, two digits before the point.
+  std::string secs = Fixed(rounded - static_cast<double>(whole / 60 * 60), decimals);
+  if (secs.size() < static_cast<std::size_t>(decimals > 0 ? decimals + 3 : 2)) secs = "0" + secs;
+  char text[64];
+  if (hours > 0) {
+    std::snprintf(text, sizeof text, "%lld:%02lld:%s", hours, minutes, secs.c_str());
+  } else {
+    std::snprintf(text, sizeof text, "%lld:%s", minutes, secs.c_str());
+  }
   return text;
 }
 
@@ -56,6 +79,10 @@ std::string JsonString(const std::string& text) {
     }
   }
   return out + "\"";
+}
+
+std::string JsonNumber(const std::optional<double>& value, int decimals) {
+  return value ? Fixed(*value, decimals) : "null";
 }
 
 std::string CsvField(const std::string& text) {

@@ -15,8 +15,8 @@ TimelineRow TakeTimelineRow(const std::vector<PluginInstance*>& instances, doubl
     const PluginInstance& plugin = *instances[i];
     const AutomationRecorder& automation = plugin.Host().Automation();
     for (int index : automation.WrittenIndices()) {
-      row.cells.push_back(
-          {static_cast<int>(i), index, plugin.DisplayOfValue(index, automation.Latest(index))});
+      const float normalized = automation.Latest(index);
+      row.cells.push_back({static_cast<int>(i), index, normalized, plugin.DisplayOfValue(index, normalized)});
     }
   }
   return row;
@@ -28,7 +28,8 @@ std::vector<TimelineColumn> TimelineColumns(const std::vector<PluginInstance*>& 
   std::map<std::string, int> uses;
   for (std::size_t i = 0; i < instances.size(); ++i) {
     for (int index : instances[i]->Host().Automation().WrittenIndices()) {
-      columns.push_back({static_cast<int>(i), index, instances[i]->ParameterName(index)});
+      columns.push_back({static_cast<int>(i), index, instances[i]->ParameterName(index),
+                         LinearScale::Of(*instances[i], index)});
       ++uses[columns.back().name];
     }
   }
@@ -42,16 +43,22 @@ std::vector<TimelineColumn> TimelineColumns(const std::vector<PluginInstance*>& 
 void WriteTimelineCsv(std::ostream& out, const std::vector<TimelineColumn>& columns,
                       const std::vector<TimelineRow>& rows) {
   out << "time";
-  for (const auto& c : columns) out << ',' << CsvField(c.name);
+  for (const auto& c : columns) out << ',' << CsvField(c.name) << ',' << CsvField(c.name + " display");
   out << '\n';
   for (const auto& row : rows) {
-    std::map<std::pair<int, int>, const std::string*> cells;
-    for (const auto& cell : row.cells) cells[{cell.instance, cell.index}] = &cell.text;
-    out << Fixed(row.seconds, 3);
+    std::map<std::pair<int, int>, const TimelineCell*> cells;
+    for (const auto& cell : row.cells) cells[{cell.instance, cell.index}] = &cell;
+    // Microseconds: the exact moment of each row, also at rates whose 50 ms
+    // period is no whole number of frames (1102 frames at 22.05 kHz).
+    out << Fixed(row.seconds, 6);
     for (const auto& c : columns) {
       out << ',';
       if (const auto it = cells.find({c.instance, c.index}); it != cells.end()) {
-        out << CsvField(Trimmed(*it->second));
+        const TimelineCell& cell = *it->second;
+        out << ValueText(FullResolutionValue(c.scale, cell.normalized, cell.text)) << ','
+            << CsvField(Trimmed(cell.text));
+      } else {
+        out << ',';
       }
     }
     out << '\n';

@@ -2,10 +2,12 @@
 // automation, taken at every automation period of the audio.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "tools/ParameterValue.h"
 #include "tools/PluginInstance.h"
 
 namespace kalvo5::meter {
@@ -14,6 +16,7 @@ namespace kalvo5::meter {
 struct TimelineCell {
   int instance = 0;
   int index = 0;
+  float normalized = 0.0f;
   std::string text;
 };
 
@@ -26,6 +29,7 @@ struct TimelineColumn {
   int instance = 0;
   int index = 0;
   std::string name;
+  std::optional<LinearScale> scale;  // for the value at full resolution
 };
 
 // The display of every value each instance has written so far.
@@ -37,8 +41,10 @@ TimelineRow TakeTimelineRow(const std::vector<PluginInstance*>& instances, doubl
 std::vector<TimelineColumn> TimelineColumns(const std::vector<PluginInstance*>& instances,
                                             const std::vector<std::string>& labels);
 
-// "time" in seconds and the columns; a cell stays empty until its parameter
-// has been written.
+// "time" in seconds (to the microsecond) and two columns per parameter: its
+// value at full resolution ("OUT:EBU IL") and its display beside it
+// ("OUT:EBU IL display"); a cell stays empty until its parameter has been
+// written, a value also when the display shows no number.
 void WriteTimelineCsv(std::ostream& out, const std::vector<TimelineColumn>& columns,
                       const std::vector<TimelineRow>& rows);
 

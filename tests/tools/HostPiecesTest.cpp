@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "tools/DisplayNumber.h"
 #include "tools/HostContext.h"
 #include "tools/MeterOptions.h"
 #include "tools/MeterReport.h"
@@ -75,7 +76,10 @@ TEST(MeterOptions, ParsesEveryOptionInBothSpellings) {
                                        {"m", "--block-size"},
                                        {"m", "--precision", "16"},
                                        {"m", "--json=yes"},
-                                       {"m", "-o", "x.wav", "a.wav", "b.wav"},
+                                       {"m", "--summary-csv", "-", "--csv", "-"},
+                                       {"m", "--ceiling", "-1"},
+                                       {"m", "--target", "loud"},
+                                       {"m", "-t", "RMS", "--target", "-23"},
                                        {"m", "--set", "=3"},
                                        {"m", "-t", ""},
                                        {"m", "--plugin="},
@@ -83,6 +87,22 @@ TEST(MeterOptions, ParsesEveryOptionInBothSpellings) {
     MeterOptions q;
     EXPECT_FALSE(ParseMeterOptions(static_cast<int>(bad.size()), bad.data(), q, error)) << bad.back();
   }
+}
+
+TEST(MeterOptions, TakesValuesAttachedToShortOptionsAndNamesTheJobsRange) {
+  const char* attached[] = {"m", "-j1", "-tEBU", "-b256", "-sGain=3", "a.wav"};
+  MeterOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseMeterOptions(static_cast<int>(std::size(attached)), attached, o, error)) << error;
+  EXPECT_EQ(o.jobs, 1);
+  EXPECT_EQ(o.format, OutputFormat::kTable);
+  EXPECT_EQ(o.type, "EBU");
+  EXPECT_EQ(o.blockSize, 256);
+  EXPECT_EQ(o.settings, (std::vector<std::pair<std::string, std::string>>{{"Gain", "3"}}));
+
+  const char* many[] = {"m", "-j", "65536", "a.wav"};
+  EXPECT_FALSE(ParseMeterOptions(static_cast<int>(std::size(many)), many, o, error));
+  EXPECT_NE(error.find("from 1 to 1024, got 65536"), std::string::npos) << error;
 }
 
 TEST(HostContext, AutomationCountsOnlyFromInsideTheHostsCallsOnItsOwnThread) {

@@ -46,7 +46,7 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   EXPECT_EQ(values.at("OUT:Rate"), "48000");
   EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s
   EXPECT_EQ(values.at("OUT:Peak"), "-23.0000");
-  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 1,\n")) << run.out;
+  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 2,\n")) << run.out;
   EXPECT_NE(run.out.find("\"entry\": \"VSTPluginMain\""), std::string::npos);
   EXPECT_NE(run.out.find("\"channels\": 2"), std::string::npos);
   // The host switched the plug-in's automation output on and set the layout
@@ -57,10 +57,10 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   EXPECT_EQ(settings.at("Type"), "EBU");
 }
 
-TEST(MeterCommand, WithoutATypeEveryAnalyzerTypeMeasuresTheSameBlocksSideBySide) {
+TEST(MeterCommand, TypeAllMeasuresEveryAnalyzerTypeOnTheSameBlocksSideBySide) {
   TempFolder folder;
   const std::string file = NoiseFile(folder);
-  const MeterRun run = RunMeter(With({"-b", "1000", file}));
+  const MeterRun run = RunMeter(With({"--type", "all", "-b", "1000", file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   std::map<std::string, std::string> first;
   for (const char* type : {"RMS", "EBU", "DIAL"}) {
@@ -72,7 +72,7 @@ TEST(MeterCommand, WithoutATypeEveryAnalyzerTypeMeasuresTheSameBlocksSideBySide)
   }
 
   // The table has a column per type.
-  const MeterRun table = RunMeter({"--plugin", kPlugin, "-b", "1000", file});
+  const MeterRun table = RunMeter({"--plugin", kPlugin, "-t", "ALL", "-b", "1000", file});
   ASSERT_EQ(table.code, kExitOk) << table.err;
   EXPECT_EQ(TableRow(table.out, "reading"), (std::vector<std::string>{"RMS", "EBU", "DIAL"})) << table.out;
   EXPECT_EQ(TableRow(table.out, "Frames"), std::vector<std::string>(3, std::to_string(kNoiseFrames)));
@@ -109,16 +109,16 @@ TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsOfAudio) {
     std::ifstream in(csv);
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "time,OUT:Sum,OUT:Peak,OUT:Frames,OUT:Problems,OUT:Rate");
+    EXPECT_EQ(line,
+              "time,OUT:Sum,OUT:Sum display,OUT:Peak,OUT:Peak display,OUT:Frames,OUT:Frames display,"
+              "OUT:Problems,OUT:Problems display,OUT:Rate,OUT:Rate display");
     int rows = 0;
     while (std::getline(in, line)) {
       ++rows;
       std::stringstream fields(line);
-      std::string time, sum, peak, frames;
+      std::string time, frames;
       std::getline(fields, time, ',');
-      std::getline(fields, sum, ',');
-      std::getline(fields, peak, ',');
-      std::getline(fields, frames, ',');
+      for (int skip = 0; skip < 5; ++skip) std::getline(fields, frames, ',');
       // Each row holds the values at exactly its moment of the audio.
       EXPECT_EQ(frames, std::to_string(2205 * rows)) << "blocks of " << block << ", row " << rows;
       EXPECT_NEAR(std::stod(time), 0.05 * rows, 1e-9);
@@ -127,14 +127,14 @@ TEST(MeterCommand, TimelineHasOneRowPerFiftyMillisecondsOfAudio) {
   }
 
   // Side by side, a name every type writes is qualified by its type.
-  const MeterRun run = RunMeter(With({"--csv", csv, file}));
+  const MeterRun run = RunMeter(With({"--type", "all", "--csv", csv, file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   std::ifstream in(csv);
   std::string header;
   std::getline(in, header);
-  EXPECT_TRUE(header.starts_with("time,RMS OUT:Sum,RMS OUT:Peak,")) << header;
+  EXPECT_TRUE(header.starts_with("time,RMS OUT:Sum,RMS OUT:Sum display,RMS OUT:Peak,")) << header;
   EXPECT_NE(header.find(",EBU OUT:Sum,"), std::string::npos) << header;
-  EXPECT_TRUE(header.ends_with(",DIAL OUT:Rate")) << header;
+  EXPECT_TRUE(header.ends_with(",DIAL OUT:Rate,DIAL OUT:Rate display")) << header;
 }
 
 TEST(MeterCommand, ParametersAreSetByNameAndDisplayedText) {
@@ -157,10 +157,18 @@ TEST(MeterCommand, ParametersAreSetByNameAndDisplayedText) {
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_EQ(JsonDisplays(run.out, "settings").at("Gain"), "-12.35");
 
-  // The file's layout can be overridden explicitly.
+  // The file's layout can be overridden explicitly, with a warning when it
+  // measures another number of channels than the file has.
   run = RunMeter(With({"--set", "EBU Channel Config=5.1", file}));
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_EQ(JsonDisplays(run.out, "settings").at("EBU Channel Config"), "5.1");
+  EXPECT_NE(run.err.find("warning: " + file + ": EBU Channel Config 5.1 measures 6 channels; the file has 2"),
+            std::string::npos)
+      << run.err;
+  run = RunMeter(With({"-t", "EBU", "--set", "EBU Channel Config=1.0", file}));
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("EBU Channel Config 1.0 measures 1 of the file's 2 channels"), std::string::npos)
+      << run.out;
 }
 
 TEST(MeterCommand, RefusedSettingsFailWithTheirReason) {
@@ -426,13 +434,6 @@ TEST(MeterCommand, WritesThePluginOutputAsAudioOfTheTypeItsNameSays) {
   EXPECT_FALSE(std::filesystem::exists(folder.Path("out.mp3")));
 }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST(MeterCommand, OutputsNeverReplaceAnInputAndAppearOnlyWhenComplete) {
   TempFolder folder;
   const std::string input = NoiseFile(folder, 1);
@@ -492,7 +493,7 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
             std::string::npos)
       << run.out;
 
-  run = RunMeter({"--plugin", kPlugin});
+  run = RunMeter({"--plugin", kPlugin, "--type", "all"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Test Meter by Kalvo5 Tests"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("48000 Hz, 2 channels, 20.000 s, blocks of 512 frames, 64-bit processing"),
@@ -503,9 +504,19 @@ TEST(MeterCommand, ListsParametersAndPrintsAReadableTable) {
       std::string::npos)
       << run.out;
 
+  // Without a type: the EBU type's readings, and of the settings only those
+  // of the measurement, not the host's automation switch.
+  run = RunMeter({"--plugin", kPlugin});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("\n  Type                EBU\n  EBU Channel Config  2.0\n\n  OUT:Sum  "),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.find("WriteAutomationData"), std::string::npos) << run.out;
+
   run = RunMeter({"--plugin", kPlugin, "--type", "DIAL"});
   ASSERT_EQ(run.code, kExitOk) << run.err;
-  EXPECT_NE(run.out.find("\n  OUT:Peak             -23.0000  dBFS\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n  Type          DIAL\n\n  OUT:Sum  "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n  OUT:Peak      -23.0000  dBFS\n"), std::string::npos) << run.out;
 }
 
 // A library: many files measured at once give the reports one-by-one
@@ -528,9 +539,9 @@ TEST(MeterCommand, ManyFilesAreMeasuredInParallelInTheirOrderPastBadOnes) {
   const std::string missing = folder.Path("missing.wav");
 
   const std::vector<std::string> files = {stereo, missing, empty, mono, garbage, stereo};
-  std::vector<std::string> serial = {"--plugin", kPlugin, "-t", "RMS", "--jobs", "1"};
+  std::vector<std::string> serial = {"--plugin", kPlugin, "-t", "RMS", "--details", "--jobs", "1"};
   serial.insert(serial.end(), files.begin(), files.end());
-  std::vector<std::string> parallel = {"--plugin", kPlugin, "-t", "RMS", "-j", "3"};
+  std::vector<std::string> parallel = {"--plugin", kPlugin, "-t", "RMS", "--details", "-j", "3"};
   parallel.insert(parallel.end(), files.begin(), files.end());
   const MeterRun one = RunMeter(serial);
   const MeterRun many = RunMeter(parallel);
@@ -597,7 +608,8 @@ TEST(MeterCommand, ReadsStandardInputAndTellsItsVersion) {
   EXPECT_EQ(fromStream.code, kExitOk) << fromStream.err;  // an unknown length is no damage
   EXPECT_EQ(JsonDisplays(fromStream.out, "values"), JsonDisplays(fromFile.out, "values"));
   const MeterRun fromPipe = RunMeterProgram(base + "- < '" + stereo + "'");
-  const MeterRun fromRaw = RunMeterProgram(base + "--rate 44100 --channels 2 - < '" + raw + "'");
+  // Raw samples through a pipe announce no length at all.
+  const MeterRun fromRaw = RunMeterProgram(base + "--rate 44100 --channels 2 -", "cat '" + raw + "' |");
   ASSERT_EQ(fromFile.code, kExitOk) << fromFile.err;
   EXPECT_EQ(fromPipe.code, kExitOk) << fromPipe.err;
   EXPECT_EQ(fromRaw.code, kExitOk) << fromRaw.err;

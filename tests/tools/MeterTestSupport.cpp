@@ -17,22 +17,22 @@ namespace kalvo5::meter::test {
 
 namespace fs = std::filesystem;
 
-MeterRun RunMeter(const std::vector<std::string>& args) {
+MeterRun RunMeter(const std::vector<std::string>& args, std::FILE* progress) {
   std::vector<const char*> argv{"kalvo5-meter"};
   for (const auto& a : args) argv.push_back(a.c_str());
   std::ostringstream out, err;
   MeterRun run;
-  run.code = MeterMain(static_cast<int>(argv.size()), argv.data(), out, err, nullptr);
+  run.code = MeterMain(static_cast<int>(argv.size()), argv.data(), out, err, progress);
   run.out = out.str();
   run.err = err.str();
   return run;
 }
 
-MeterRun RunMeterProgram(const std::string& args, const std::string& environment) {
+MeterRun RunMeterProgram(const std::string& args, const std::string& prefix) {
   TempFolder folder;
   const std::string errFile = folder.Path("stderr.txt");
   const std::string command =
-      environment + " '" + std::string(KALVO5_METER_PROGRAM) + "' " + args + " 2>'" + errFile + "'";
+      prefix + " '" + std::string(KALVO5_METER_PROGRAM) + "' " + args + " 2>'" + errFile + "'";
   MeterRun run;
   std::FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -81,6 +81,13 @@ void WriteAudio(const std::string& path, int channels, int sampleRate, long fram
   sf_close(file);
 }
 
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate) {
   SF_INFO info{};
   SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
@@ -120,6 +127,13 @@ std::map<std::string, std::string> JsonDisplays(const std::string& json, const s
         part.substr(displayStart, displayEnd - displayStart);
   }
   return displays;
+}
+
+std::string JsonReading(const std::string& json, const std::string& name) {
+  const auto at = json.find("\"name\": \"" + name + "\"");
+  if (at == std::string::npos) return {};
+  const auto from = json.rfind('{', at);
+  return json.substr(from, json.find('}', at) + 1 - from);
 }
 
 std::vector<std::string> TableRow(const std::string& table, const std::string& name) {

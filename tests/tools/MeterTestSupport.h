@@ -1,6 +1,7 @@
 // Running the meter command in-process and making audio files for it.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -13,12 +14,14 @@ struct MeterRun {
   std::string out, err;
 };
 
-// Runs the meter command with these arguments (program name added).
-MeterRun RunMeter(const std::vector<std::string>& args);
+// Runs the meter command with these arguments (program name added); its
+// progress bar, when enabled, goes to `progress`.
+MeterRun RunMeter(const std::vector<std::string>& args, std::FILE* progress = nullptr);
 
 // Runs the meter program itself through the shell; out holds its standard
-// output and err its standard error.
-MeterRun RunMeterProgram(const std::string& args, const std::string& environment = "");
+// output and err its standard error. `prefix` goes before the program on the
+// command line: environment settings, or a command piped into it.
+MeterRun RunMeterProgram(const std::string& args, const std::string& prefix = "");
 
 // A folder of its own below the test temporary folder, removed afterwards.
 class TempFolder {
@@ -36,6 +39,9 @@ class TempFolder {
 void WriteAudio(const std::string& path, int channels, int sampleRate, long frames,
                 const std::function<double(int, long)>& sample, int format = 0);
 
+// A file's bytes; empty when it cannot be read.
+std::string Bytes(const std::string& path);
+
 // Reads an audio file whole, channel by channel.
 std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate = nullptr);
 
@@ -44,6 +50,9 @@ std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleR
 // when the result holds several side by side.
 std::map<std::string, std::string> JsonDisplays(const std::string& json, const std::string& section,
                                                 const std::string& type = "");
+
+// The JSON object of the first reading named `name`, as one line.
+std::string JsonReading(const std::string& json, const std::string& name);
 
 // The words after `name` on the first table line that starts with it.
 std::vector<std::string> TableRow(const std::string& table, const std::string& name);

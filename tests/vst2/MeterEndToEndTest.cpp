@@ -169,11 +169,9 @@ TEST(MeterEndToEnd, SilenceHasNoLoudnessValueInJson) {
   const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--type", "EBU", file});
   ASSERT_EQ(run.code, meter::kExitOk) << run.err;
   for (const char* name : {"OUT:EBU IL", "OUT:EBU ML Max", "OUT:EBU TP Max"}) {
-    const auto at = run.out.find(std::string("\"name\": \"") + name + "\"");
-    ASSERT_NE(at, std::string::npos) << name;
-    const std::string line = run.out.substr(at, run.out.find('\n', at) - at);
-    EXPECT_NE(line.find("\"value\": null, \"reason\": \"at the bottom of its range"), std::string::npos)
-        << line;
+    const std::string reading = meter::test::JsonReading(run.out, name);
+    EXPECT_NE(reading.find("\"value\": null, \"reason\": \"at the bottom of its range"), std::string::npos)
+        << name << ": " << reading;
   }
 }
 
@@ -228,7 +226,7 @@ TEST(MeterEndToEnd, TimelineHasARowPerFiftyMillisecondsWhateverTheBlocks) {
       std::getline(std::stringstream(timeline) >> std::ws, header);
       EXPECT_TRUE(header.starts_with("time,OUT:EBU IL,")) << header;
       EXPECT_EQ(std::count(timeline.begin(), timeline.end(), '\n'), 1 + 240) << precision << ", " << block;
-      EXPECT_NE(timeline.find("\n12.000,"), std::string::npos);
+      EXPECT_NE(timeline.find("\n12.000000,"), std::string::npos);
       // Rows hold the readings at their moment of the audio, not when a
       // thread got round to them.
       if (precision == std::string("64")) {
@@ -239,7 +237,7 @@ TEST(MeterEndToEnd, TimelineHasARowPerFiftyMillisecondsWhateverTheBlocks) {
   }
 }
 
-TEST(MeterEndToEnd, MainJobReadsTheReferenceSignalInEveryTypeSideBySide) {
+TEST(MeterEndToEnd, MainJobReadsTheReferenceSignalAsEbuAndEveryTypeOnRequest) {
   // The plug-in lands one folder above the meter program in a build tree.
   Kalvo5Path();  // the program inherits the private data folder
   MeterRun run = meter::test::RunMeterProgram("--type EBU --json", "KALVO5_PLUGIN=");
@@ -247,7 +245,15 @@ TEST(MeterEndToEnd, MainJobReadsTheReferenceSignalInEveryTypeSideBySide) {
   EXPECT_EQ(JsonDisplays(run.out, "values").at("OUT:EBU IL"), "-23.0");
   EXPECT_NE(run.out.find("Kalvo5.so"), std::string::npos);
 
+  // Without --type, the EBU readings.
   run = meter::test::RunMeterProgram("", "KALVO5_PLUGIN=");
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_EQ(meter::test::TableRow(run.out, "OUT:EBU IL"), (std::vector<std::string>{"-23.0", "LUFS"}))
+      << run.out;
+  EXPECT_EQ(run.out.find("Toggle Tooltips"), std::string::npos) << "only the output values\n" << run.out;
+  EXPECT_EQ(run.out.find("RMS"), std::string::npos) << "only the EBU type\n" << run.out;
+
+  run = meter::test::RunMeterProgram("--type all", "KALVO5_PLUGIN=");
   ASSERT_EQ(run.code, meter::kExitOk) << run.err;
   EXPECT_NE(run.out.find("\n  reading "), std::string::npos) << run.out;
   const auto il = meter::test::TableRow(run.out, "IL");
@@ -255,9 +261,8 @@ TEST(MeterEndToEnd, MainJobReadsTheReferenceSignalInEveryTypeSideBySide) {
   EXPECT_EQ(std::vector<std::string>(il.begin(), il.begin() + 4),
             (std::vector<std::string>{"-23.0", "dBFS", "-23.0", "LUFS"}))
       << run.out;
-  EXPECT_EQ(run.out.find("Toggle Tooltips"), std::string::npos) << "only the output values\n" << run.out;
 
-  run = RunMeter({"--plugin", Kalvo5Path(), "--json"});
+  run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--type", "all"});
   ASSERT_EQ(run.code, meter::kExitOk) << run.err;
   EXPECT_EQ(JsonDisplays(run.out, "values", "RMS").at("OUT:RMS IL"), "-23.0");
   EXPECT_EQ(JsonDisplays(run.out, "values", "EBU").at("OUT:EBU IL"), "-23.0");
@@ -285,8 +290,8 @@ std::pair<unsigned, unsigned> PngSize(const std::string& path) {
 
 TEST(MeterEndToEnd, SnapshotsDrawEveryPageAtTheAskedScale) {
   TempFolder folder;
-  MeterRun run =
-      RunMeter({"--plugin", Kalvo5Path(), "--snapshot", folder.Path("page.png"), "--scale", "0.5"});
+  MeterRun run = RunMeter(
+      {"--plugin", Kalvo5Path(), "-t", "all", "--snapshot", folder.Path("page.png"), "--scale", "0.5"});
   ASSERT_EQ(run.code, meter::kExitOk) << run.err;
   for (const char* type : {"RMS", "EBU", "DIAL"})
     EXPECT_EQ(PngSize(folder.Path(std::string("page-") + type + ".png")), std::make_pair(308u, 176u)) << type;

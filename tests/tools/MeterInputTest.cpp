@@ -1,0 +1,80 @@
+// What the meter command reads, and what it counts as damage: a test plug-in
+// loaded through its real entry point measures the files.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+
+#include "MeterTestSupport.h"
+#include "tools/MeterCommand.h"
+
+namespace kalvo5::meter::test {
+namespace {
+
+const std::string kPlugin = KALVO5_TEST_PLUGIN;
+
+// The CRC an Ogg page carries: polynomial 0x04c11db7, no reflection.
+std::uint32_t OggChecksum(const std::string& page) {
+  std::uint32_t crc = 0;
+  for (const char c : page) {
+    crc ^= static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 24;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) != 0 ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+  }
+  return crc;
+}
+
+// An intact Ogg Vorbis file whose last page's granule position runs `extra`
+// frames past the audio, as streams cut from longer ones do: libsndfile's
+// length estimate then differs from what decodes.
+void WriteOggWithLongerEstimate(const std::string& path, long frames, int extra) {
+  WriteAudio(
+      path, 2, 44100, frames, [](int, long n) { return 0.3 * std::sin(0.01 * static_cast<double>(n)); },
+      SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+  std::string bytes = Bytes(path);
+  const std::size_t last = bytes.rfind("OggS");
+  std::string page = bytes.substr(last);
+  std::int64_t granule = 0;
+  for (int i = 0; i < 8; ++i) granule |= std::int64_t{static_cast<unsigned char>(page[6 + i])} << (8 * i);
+  granule += extra;
+  for (int i = 0; i < 8; ++i) page[6 + i] = static_cast<char>(granule >> (8 * i));
+  page.replace(22, 4, 4, '\0');
+  const std::uint32_t crc = OggChecksum(page);
+  for (int i = 0; i < 4; ++i) page[22 + i] = static_cast<char>(crc >> (8 * i));
+  std::ofstream(path, std::ios::binary) << bytes.replace(last, page.size(), page);
+}
+
+TEST(MeterInput, AnEstimatedLengthThatDiffersFromTheDecodedOneIsNoDamage) {
+  TempFolder folder;
+  const std::string ogg = folder.Path("cut.ogg");
+  WriteOggWithLongerEstimate(ogg, 100000, 5000);
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "--json", "-t", "RMS", ogg});
+  EXPECT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("\"damaged\": false"), std::string::npos) << run.out;
+}
+
+// A FLAC stream cannot be read through a pipe, and a folder needs
+// --recursive: both say what to do instead.
+TEST(MeterInput, InputsThatCannotBeReadSayWhatWould) {
+  TempFolder folder;
+  const std::string flac = folder.Path("a.flac");
+  WriteAudio(
+      flac, 2, 44100, 4410, [](int, long) { return 0.1; }, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  MeterRun run = RunMeterProgram("--plugin '" + kPlugin + "' -", "cat '" + flac + "' |");
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(
+      run.err.find("standard input takes a WAV file, or raw 32-bit float samples with --rate and --channels"),
+      std::string::npos)
+      << run.err;
+
+  run = RunMeter({"--plugin", kPlugin, folder.Path("")});
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("with --recursive (-r) a folder stands for the audio files in it"),
+            std::string::npos)
+      << run.err;
+}
+
+}  // namespace
+}  // namespace kalvo5::meter::test

@@ -1,0 +1,111 @@
+// The files the meter command writes: what it may replace, how they look.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "MeterTestSupport.h"
+#include "tools/MeterCommand.h"
+
+namespace kalvo5::meter::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPlugin = KALVO5_TEST_PLUGIN;
+
+std::string ToneFile(const TempFolder& folder, int rate = 44100, long frames = 22050) {
+  const std::string path = folder.Path("tone" + std::to_string(rate) + ".wav");
+  WriteAudio(path, 2, rate, frames, [](int, long n) { return 0.25 * ((n / 50) % 2 ? 1.0 : -1.0); });
+  return path;
+}
+
+int Mode(const std::string& path) {
+  struct stat s {};
+  return stat(path.c_str(), &s) == 0 ? static_cast<int>(s.st_mode & 07777) : -1;
+}
+
+// A file the caller may not write is refused as the shell's redirection
+// refuses it, before anything is measured; a file it may write keeps its
+// mode when replaced.
+TEST(MeterOutput, WriteProtectedTargetsAreRefusedAndReplacedFilesKeepTheirMode) {
+  TempFolder folder;
+  fs::permissions(folder.Path(""), fs::perms::all);  // a shared folder others may write in
+  const std::string input = ToneFile(folder);
+  const std::string locked = folder.Path("old.csv");
+  std::ofstream(locked) << "precious\n";
+  chmod(locked.c_str(), 0444);
+  // The superuser may write anything; the test then runs the meter as nobody.
+  const std::string as = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+  const MeterRun run =
+      RunMeterProgram("--plugin '" + kPlugin + "' --csv '" + locked + "' '" + input + "'", as);
+  EXPECT_EQ(run.code, kExitOutput) << run.err;
+  EXPECT_NE(run.err.find("--csv: cannot write " + locked + ": Permission denied"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(Bytes(locked), "precious\n");
+  EXPECT_EQ(Mode(locked), 0444);
+
+  const std::string shared = folder.Path("shared.csv");
+  std::ofstream(shared) << "old\n";
+  chmod(shared.c_str(), 0640);
+  const MeterRun replaced = RunMeter({"--plugin", kPlugin, "--csv", shared, input});
+  ASSERT_EQ(replaced.code, kExitOk) << replaced.err;
+  EXPECT_TRUE(Bytes(shared).starts_with("time,")) << Bytes(shared);
+  EXPECT_EQ(Mode(shared), 0640);
+}
+
+// Outputs that only one file can fill are refused for a folder of several
+// files too, before anything is written.
+TEST(MeterOutput, SingleFileOutputsAreRefusedForSeveralFilesAlsoThroughAFolder) {
+  TempFolder folder;
+  fs::create_directories(folder.Path("lib"));
+  const std::string one = ToneFile(folder);
+  fs::copy_file(one, folder.Path("lib/a.wav"));
+  fs::copy_file(one, folder.Path("lib/b.wav"));
+  for (const char* option : {"--output", "--csv", "--snapshot"}) {
+    const std::string output = folder.Path("out.wav");
+    for (const auto& files : {std::vector<std::string>{"-r", folder.Path("lib")}, {one, one}}) {
+      std::vector<std::string> args = {"--plugin", kPlugin, option, output};
+      args.insert(args.end(), files.begin(), files.end());
+      const MeterRun run = RunMeter(args);
+      EXPECT_EQ(run.code, kExitUsage) << option;
+      EXPECT_NE(run.err.find(std::string(option) + " takes one audio file at a time, got 2"),
+                std::string::npos)
+          << run.err;
+      EXPECT_FALSE(fs::exists(output)) << option;
+    }
+  }
+}
+
+TEST(MeterOutput, AnOutputThatCannotBeWrittenSaysWhy) {
+  TempFolder folder;
+  const std::string csv = folder.Path("no/such/folder/t.csv");
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "--csv", csv, ToneFile(folder)});
+  EXPECT_EQ(run.code, kExitOutput);
+  EXPECT_NE(run.err.find("--csv: cannot create " + csv + ": No such file or directory"), std::string::npos)
+      << run.err;
+}
+
+// The plug-in's 50 ms period is a whole number of frames (1102 at
+// 22.05 kHz): each row carries the moment its period ended.
+TEST(MeterOutput, TimelineRowsCarryTheirExactTime) {
+  TempFolder folder;
+  const std::string input = ToneFile(folder, 22050, 22050);
+  const std::string csv = folder.Path("t.csv");
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "-t", "EBU", "--csv", csv, input});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  std::ifstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  int rows = 0;
+  while (std::getline(in, line)) {
+    ++rows;
+    EXPECT_NEAR(std::stod(line), rows * 1102 / 22050.0, 5e-7) << line;
+  }
+  EXPECT_EQ(rows, 22050 / 1102);
+}
+
+}  // namespace
+}  // namespace kalvo5::meter::test

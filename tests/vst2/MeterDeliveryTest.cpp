@@ -1,0 +1,174 @@
+// Kalvo5.so measured by the meter command as a loudness engineer uses it for
+// deliveries.
+#include <sndfile.h>
+
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+#include "../tools/MeterTestSupport.h"
+#include "Kalvo5Module.h"
+#include "tools/MeterCommand.h"
+
+namespace kalvo5::vst2test {
+namespace {
+
+using meter::test::JsonReading;
+using meter::test::MeterRun;
+using meter::test::RunMeter;
+using meter::test::TempFolder;
+using meter::test::WriteAudio;
+
+// A stereo 997 Hz sine with this peak level: -3 dB more reads as its LUFS.
+std::string Tone(const TempFolder& folder, const std::string& name, int rate, long frames, double peakDb) {
+  const std::string path = folder.Path(name);
+  const double amplitude = std::pow(10.0, peakDb / 20.0);
+  WriteAudio(
+      path, 2, rate, frames,
+      [&](int, long n) {
+        return amplitude * std::sin(2.0 * std::numbers::pi * 997.0 * static_cast<double>(n) / rate);
+      },
+      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  return path;
+}
+
+// The integrated loudness needs one complete 400 ms block; at 11.025 kHz
+// the first one ends at 5510 frames (five 1102-frame hops), not at 4410.
+TEST(MeterDelivery, AProgrammeWithoutACompleteMomentaryBlockHasNoIntegratedLoudness) {
+  TempFolder folder;
+  struct Case {
+    int rate;
+    long frames;
+    bool measured;
+  };
+  for (const Case c : {Case{48000, 14400, false}, Case{11025, 5509, false}, Case{11025, 5510, true}}) {
+    const std::string file = Tone(folder, "short.wav", c.rate, c.frames, -20.0);
+    const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "-t", "EBU", file});
+    ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+    const std::string il = JsonReading(run.out, "OUT:EBU IL");
+    const bool noValue =
+        il.find(
+            "\"value\": null, \"reason\": \"no measurement: the programme holds no complete 400 ms block") !=
+        std::string::npos;
+    EXPECT_EQ(noValue, !c.measured) << c.rate << " Hz, " << c.frames << " frames: " << il;
+  }
+}
+
+// The value a reading carries is the parameter's own, to 0.01, beside the
+// display rounded to 0.1: in the JSON and in the timeline.
+TEST(MeterDelivery, ReadingsCarryTheirValueAtFullResolutionBesideTheDisplay) {
+  TempFolder folder;
+  const std::string file = Tone(folder, "tone.wav", 48000, 48000, -20.04);
+  const std::string csv = folder.Path("t.csv");
+  const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--csv", csv, file});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  const std::string peak = JsonReading(run.out, "OUT:EBU TP Max");
+  const auto at = peak.find("\"value\": ");
+  ASSERT_NE(at, std::string::npos) << peak;
+  const std::string value = peak.substr(at + 9, peak.find('}') - at - 9);
+  // The true peak, unrounded, shows -19.9 for this tone.
+  EXPECT_EQ(value, "-19.92");
+  EXPECT_NE(peak.find("\"display\": \"-19.9\""), std::string::npos) << peak;
+
+  const std::string timeline = meter::test::Bytes(csv);
+  EXPECT_NE(timeline.find(",OUT:EBU TP Max,OUT:EBU TP Max display,"), std::string::npos) << timeline;
+  EXPECT_NE(timeline.find(",-19.92,-19.9,"), std::string::npos);
+}
+
+// A library: one row per file (I, LRA, TP max, M max, S max, duration,
+// status) and a total row, as a table, as CSV and in the JSON.
+TEST(MeterDelivery, ALibraryIsSummarizedFileByFileWithATotal) {
+  TempFolder folder;
+  const std::string loud = Tone(folder, "loud.wav", 48000, 144000, -20.0);  // -20 LUFS in stereo
+  const std::string quiet = Tone(folder, "quiet.wav", 48000, 144000, -30.0);
+  const std::string missing = folder.Path("missing.wav");
+  const std::string csv = folder.Path("summary.csv");
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--summary-csv", csv, loud, quiet, missing});
+  EXPECT_EQ(run.code, meter::kExitInput) << run.err;
+  using Words = std::vector<std::string>;
+  EXPECT_EQ(meter::test::TableRow(run.out, "file"),
+            (Words{"I", "(LUFS)", "LRA", "(LU)", "TP", "max", "(dBTP)", "M", "max", "(LUFS)", "S", "max",
+                   "(LUFS)", "duration", "status"}))
+      << run.out;
+  EXPECT_EQ(meter::test::TableRow(run.out, loud),
+            (Words{"-20.0", "0.0", "-19.9", "-20.0", "-20.0", "0:03.0", "ok"}))
+      << run.out;
+  EXPECT_EQ(meter::test::TableRow(run.out, missing), (Words{"-", "-", "-", "-", "-", "-", "unreadable"}));
+  EXPECT_EQ(run.out.find("OUT:EBU IL"), std::string::npos) << "no per-file reports\n" << run.out;
+
+  const std::string table = meter::test::Bytes(csv);
+  EXPECT_TRUE(table.starts_with("file,seconds,status,I,I display,LRA,LRA display,TP max,TP max display,"))
+      << table;
+  EXPECT_NE(table.find("\n" + quiet + ",3.000000,ok,-30.00,-30.0,0.00,0.0,"), std::string::npos) << table;
+  EXPECT_NE(table.find("\n" + missing + ",0.000000,unreadable,,,"), std::string::npos) << table;
+
+  // Both files as one programme: the mean of their powers, 2.6 LU above the
+  // quieter.
+  run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--summary", "--total", loud, quiet});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  const std::string summary = run.out.substr(run.out.find("\"summary\": {"));
+  EXPECT_NE(summary.find("{\"name\": \"I\", \"reading\": \"IL\", \"label\": \"LUFS\"}"), std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("\"total\": {\"source\": \"total\", \"status\": \"ok\", \"seconds\": 6.000000, "
+                         "\"I\": {\"value\": -22.60, \"display\": \"-22.6\"}"),
+            std::string::npos)
+      << summary;
+}
+
+// The value of `key` in a JSON object written on one line.
+std::string JsonField(const std::string& json, const std::string& key) {
+  const auto at = json.find("\"" + key + "\": ");
+  if (at == std::string::npos) return {};
+  const auto from = at + key.size() + 4;
+  return json.substr(from, json.find_first_of(",}", from) - from);
+}
+
+// --target: the gain the plug-in's own Match sets, in its steps, and with
+// -o the audio through the plug-in with that gain, which then reads the
+// target.
+TEST(MeterDelivery, TargetGivesThePluginsMatchGainAndWritesTheGainedAudio) {
+  TempFolder folder;
+  const std::string file = Tone(folder, "tone.wav", 48000, 144000, -20.0);  // -20.0 LUFS, -19.9 dBTP
+  const std::string output = folder.Path("gained.wav");
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--target", "-23", "-o", output, file});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  const std::string target = run.out.substr(run.out.find("\"target\": "));
+  EXPECT_EQ(JsonField(target, "gain"), "{\"value\": -3.00") << target;
+  EXPECT_EQ(JsonField(target, "loudnessAfter"), "-23.00") << target;
+  EXPECT_EQ(JsonField(target, "truePeakAfter"), "-22.88") << target;
+  EXPECT_EQ(JsonField(target, "withinCeiling"), "true") << target;
+
+  const auto in = meter::test::ReadAudio(file), out = meter::test::ReadAudio(output);
+  ASSERT_EQ(out.size(), 2u);
+  ASSERT_EQ(out[0].size(), in[0].size());
+  const double gain = std::pow(10.0, -3.0 / 20.0);
+  for (std::size_t n = 0; n < in[0].size(); n += 101) ASSERT_NEAR(out[1][n], gain * in[1][n], 1e-6) << n;
+  run = RunMeter({"--plugin", Kalvo5Path(), output});
+  EXPECT_EQ(meter::test::TableRow(run.out, "OUT:EBU IL"), (std::vector<std::string>{"-23.0", "LUFS"}))
+      << run.out;
+}
+
+// A true peak over the ceiling is said, not limited; without a loudness to
+// match there is no gain and no gained audio.
+TEST(MeterDelivery, TargetSaysWhenTheCeilingWouldBeExceededAndWhenThereIsNothingToMatch) {
+  TempFolder folder;
+  const std::string file = Tone(folder, "tone.wav", 48000, 144000, -20.0);
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--target", "-1", "--ceiling", "-1.0", file});
+  EXPECT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_NE(run.err.find("the true peak is -0.88 dBTP, over the ceiling of -1.0 dBTP (there is no limiter)"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(meter::test::TableRow(run.out, "TP with the gain"),
+            (std::vector<std::string>{"-0.9", "dBTP,", "over", "the", "ceiling"}))
+      << run.out;
+
+  const std::string brief = Tone(folder, "brief.wav", 48000, 9600, -20.0);
+  const std::string output = folder.Path("gained.wav");
+  run = RunMeter({"--plugin", Kalvo5Path(), "--target", "-23", "-o", output, brief});
+  EXPECT_EQ(run.code, meter::kExitOutput);
+  EXPECT_NE(run.err.find("--output: no integrated loudness to match"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+}  // namespace
+}  // namespace kalvo5::vst2test

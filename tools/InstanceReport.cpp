@@ -1,0 +1,77 @@
+#include "tools/InstanceReport.h"
+
+#include <algorithm>
+
+#include "tools/KnownPlugins.h"
+#include "tools/PluginFacts.h"
+#include "tools/TextFormat.h"
+
+namespace kalvo5::meter {
+namespace {
+
+// A level (dBFS, dBTP, LUFS, LKFS) that shows what the bottom of its range
+// shows (-144 dBFS for silence, -70 LUFS for an integrated loudness with
+// nothing above the absolute gate) measured nothing. Known only from
+// plug-ins that tell the display of a value.
+bool IsLevelAtItsFloor(const PluginInstance& plugin, const ParameterReading& reading) {
+  static const char* const kLevelUnits[] = {"dBFS", "dBTP", "LUFS", "LKFS"};
+  if (std::none_of(std::begin(kLevelUnits), std::end(kLevelUnits),
+                   [&](const char* unit) { return reading.label == unit; })) {
+    return false;
+  }
+  const auto floor = plugin.DisplayOfValueIfAnswered(reading.index, 0.0f);
+  return floor && Trimmed(*floor) == Trimmed(reading.display);
+}
+
+// The plug-in's output parameters, named "OUT:..."; only those of `type`
+// when some name it ("OUT:EBU IL").
+std::vector<int> OutputParameters(const PluginInstance& plugin, const std::string& type) {
+  std::vector<int> all, ofType;
+  for (int i = 0; i < plugin.ParameterCount(); ++i) {
+    const std::string name = plugin.ParameterName(i);
+    if (!name.starts_with("OUT:")) continue;
+    all.push_back(i);
+    if (StartsWithWord(name.substr(4), type)) ofType.push_back(i);
+  }
+  return ofType.empty() ? all : ofType;
+}
+
+std::vector<int> ReportedParameters(const PluginInstance& plugin, const std::string& type,
+                                    const RenderFacts& facts, bool allParameters) {
+  std::vector<int> reported = plugin.Host().Automation().WrittenIndices();
+  if (!allParameters && facts.frames == 0) return OutputParameters(plugin, type);
+  if (allParameters || reported.empty()) {
+    reported.clear();
+    for (int i = 0; i < plugin.ParameterCount(); ++i) reported.push_back(i);
+  }
+  return reported;
+}
+
+}  // namespace
+
+AnalyzerReport ReportInstance(const PluginInstance& plugin, const std::string& type,
+                              const SettingsMade& settings, const RenderFacts& facts, bool allParameters) {
+  AnalyzerReport report;
+  report.type = type;
+  for (int index : settings.touched) {
+    report.settings.push_back(ReadParameter(plugin, index));
+    report.settings.back().hostOnly =
+        std::find(settings.hostOnly.begin(), settings.hostOnly.end(), index) != settings.hostOnly.end();
+  }
+  for (int index : ReportedParameters(plugin, type, facts, allParameters)) {
+    ParameterReading reading = ReadParameter(plugin, index);
+    if (facts.frames == 0) {
+      reading.noValue = "no audio: the file holds no frames";
+    } else if (std::string why = NoMeasurementReason(plugin, reading.name, facts.frames, facts.sampleRate);
+               !why.empty()) {
+      reading.noValue = std::move(why);
+      reading.estimate = true;
+    } else if (IsLevelAtItsFloor(plugin, reading)) {
+      reading.noValue = "at the bottom of its range: no signal, or nothing above the gate";
+    }
+    report.values.push_back(std::move(reading));
+  }
+  return report;
+}
+
+}  // namespace kalvo5::meter
