@@ -251,7 +251,7 @@ TEST_F(PluginBase, LoadingAnUninitializedSlotStoresTheCurrentStateAsAUserPreset)
   EXPECT_FALSE(plugin.LoadPreset(-1));
 }
 
-TEST_F(PluginBase, ParameterChangesArriveInTheSpecifiedOrder) {
+TEST_F(PluginBase, HostChangesReachThePluginAtOnceAndTheEditorAtTheNextTick) {
   RecordingPlugin plugin;
   plugin.SetParameterFromHost(2, 0.5);
   EXPECT_EQ(plugin.GetParam(2)->GetValue(), 5.0);

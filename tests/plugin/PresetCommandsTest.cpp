@@ -12,7 +12,7 @@ namespace {
 
 using PresetCommands = PresetTest;
 
-TEST_F(PresetCommands, ExportOfTheDefaultsReadsAsSpecifiedWithoutAnEditor) {
+TEST_F(PresetCommands, ExportWritesTheDefaultsAsPresetSourceLinesWithoutAnEditor) {
   plugin->Command(kCmdExportPresetText);
   const std::string expected =
       "mmax_presets++;\n"
