@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DecayMeterBlock.h"
 #include "LevelScale.h"
 #include "SampleCount.h"
 
@@ -57,6 +58,35 @@ void CompleteBlock(DIALAnalyzer& a) {
   if (b.speech) UpdateLoudnessRangeMeter(a.speechRange, b.windowValue);
 }
 
+// One sample while measuring, after the K-weighting: z is its weighted
+// square, s the layout's samples.
+[[gnu::always_inline]] inline void MeasureWeighted(DIALAnalyzer& a, LoudnessChannelConfig config, double z,
+                                                   const double (&s)[kAnalyzerChannels]) {
+  StepLoudnessWindowBlocks(a.momentary, z);
+  StepLoudnessWindowBlocks(a.sWindow, z);
+  if (a.blockLength > 0) {
+    const double mono = std::clamp(Downmix(config, s), -kLargestDownmix, kLargestDownmix);
+    a.block[static_cast<std::size_t>(a.blockIndex)] = static_cast<float>(mono);
+    if (++a.blockIndex == a.blockLength) {
+      a.blockIndex = 0;
+      a.blockReady = true;
+      CompleteBlock(a);
+    }
+  }
+  if (a.sWindow.newBlock && a.sWindow.values.full)
+    UpdateLoudnessRangeMeter(a.windowRange, a.sWindow.blockValue);
+}
+
+// A prepared piece while measuring, sample by sample.
+void MeasurePiece(DIALAnalyzer& a, LoudnessChannelConfig config, const LoudnessPiece& piece) {
+  for (int k = 0; k < piece.frames; ++k) {
+    a.blockReady = false;
+    double s[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) s[c] = piece.input[c][k];
+    MeasureWeighted(a, config, piece.power[k], s);
+  }
+}
+
 }  // namespace
 
 int DIALWindowRingSamples(double fs, double ms) {
@@ -66,11 +96,11 @@ int DIALWindowRingSamples(double fs, double ms) {
 bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs, bool withWindowRing) {
   a.sampleRate = fs;
   a.windowMs = std::isfinite(windowMs) ? ClampWindowMs(windowMs) : kDefaultWindowMs;
-  for (int c = 0; c < kAnalyzerChannels; ++c) {
-    InitTruePeak(a.truePeak[c], fs);
-    InitChannelPeakMeter(a.meters[c], fs, PeakFallKind::Decay);
-  }
-  InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::HighPassFirst, kAntiDenormal);
+  InitTruePeakBank(a.truePeak, fs, TruePeakSums::PhaseByPhase);
+  for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Decay);
+  InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::HighPassFirst, kAntiDenormal,
+                     KWeightingBlockSums::AsPerSample);
+  InitLoudnessPieceState(a.pieces, fs);
   bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
   if (withWindowRing) {
     ok = InitLoudnessWindow(a.sWindow, fs, a.windowMs, OverlapFor(a.windowMs)) && ok;
@@ -111,11 +141,10 @@ bool SetDIALWindow(DIALAnalyzer& a, double ms, FixedArray<double>& spare) {
 }
 
 void ResetDIAL(DIALAnalyzer& a) {
-  for (int c = 0; c < kAnalyzerChannels; ++c) {
-    ResetTruePeak(a.truePeak[c]);
-    ResetChannelPeakMeter(a.meters[c]);
-  }
+  ResetTruePeakBank(a.truePeak);
+  for (ChannelPeakMeter& m : a.meters) ResetChannelPeakMeter(m);
   ResetKWeightingBank(a.kWeighting);
+  ResetLoudnessPieceState(a.pieces);
   ResetLoudnessWindow(a.momentary);
   ResetLoudnessWindow(a.sWindow);
   a.blockIndex = 0;
@@ -131,8 +160,8 @@ void MeterDIAL(DIALAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
   double s[kAnalyzerChannels];
   LayoutSamples(config, x, s);
   if (truePeakOn) {
-    ProcessTruePeaks(a.truePeak, s, kAnalyzerChannels);
-    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], a.truePeak[c].current);
+    ProcessTruePeakBank(a.truePeak, s);
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], a.truePeak.current[c]);
   } else {
     for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], std::fabs(s[c]));
   }
@@ -146,25 +175,30 @@ void MeasureDIAL(DIALAnalyzer& a, LoudnessChannelConfig config, bool measuring,
   LayoutSamples(config, x, s);
   double y[kAnalyzerChannels];
   ProcessKWeightingBank(a.kWeighting, s, y);
+  MarkAllChannelsFiltered(a.pieces);  // for the block form, which follows the layout
   if (!measuring) return;
 
-  const LoudnessWeights weights = LoudnessChannelWeights(config);
+  const LoudnessWeights& weights = LoudnessChannelWeights(config);
   double z = 0.0;
   for (int c = 0; c < kAnalyzerChannels; ++c) z += weights.g[c] * (y[c] * y[c]);
-  StepLoudnessWindowBlocks(a.momentary, z);
-  StepLoudnessWindowBlocks(a.sWindow, z);
+  MeasureWeighted(a, config, z, s);
+}
 
-  if (a.blockLength > 0) {
-    const double mono = std::clamp(Downmix(config, s), -kLargestDownmix, kLargestDownmix);
-    a.block[static_cast<std::size_t>(a.blockIndex)] = static_cast<float>(mono);
-    if (++a.blockIndex == a.blockLength) {
-      a.blockIndex = 0;
-      a.blockReady = true;
-      CompleteBlock(a);
-    }
+void ProcessDIALBlock(DIALAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
+                      const double* const* x, int frames) {
+  a.config = config;
+  const LoudnessPieceParts parts{a.truePeak, a.kWeighting, a.meters};
+  for (int done = 0; done < frames;) {
+    const int n = frames - done < kDIALBlockFrames ? frames - done : kDIALBlockFrames;
+    const LoudnessPiece piece =
+        PrepareLoudnessPiece(a.pieces, parts, config, truePeakOn, measuring, x, done, n);
+    UpdateDecayMetersBlock(piece.meters, piece.magnitudes, piece.meterCount, n);
+    if (measuring)
+      MeasurePiece(a, config, piece);
+    else
+      a.blockReady = false;
+    done += n;
   }
-  if (a.sWindow.newBlock && a.sWindow.values.full)
-    UpdateLoudnessRangeMeter(a.windowRange, a.sWindow.blockValue);
 }
 
 double DIALIntegrated(const DIALAnalyzer& a) { return RoundToTenth(MeanSquareToLoudness(a.gate.mean)); }
@@ -181,11 +215,7 @@ double DIALShortTermMax(const DIALAnalyzer& a) {
   return RoundToTenth(MeanSquareToLoudness(a.sWindow.blockMax));
 }
 
-double DIALTruePeakMax(const DIALAnalyzer& a) {
-  double hold = 0.0;
-  for (const TruePeakDetector& d : a.truePeak) hold = std::max(hold, d.maxHold);
-  return MagnitudeToDb(hold);
-}
+double DIALTruePeakMax(const DIALAnalyzer& a) { return MagnitudeToDb(LargestMaxHold(a.truePeak)); }
 
 double DIALSpeechRange(const DIALAnalyzer& a) { return a.speechRange.lra; }
 bool DIALSpeechRangeValid(const DIALAnalyzer& a) { return HasValue(a.speechRange) && HasValue(a.gate); }
