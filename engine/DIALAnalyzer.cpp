@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "DecayMeterBlock.h"
 #include "LevelScale.h"
@@ -33,21 +34,46 @@ void LayoutSamples(LoudnessChannelConfig config, const double (&x)[kAnalyzerChan
   for (int c = 0; c < kAnalyzerChannels; ++c) out[c] = range.Contains(c) && std::isfinite(x[c]) ? x[c] : 0.0;
 }
 
-// The mean of the layout's channels, the LFE included.
-double Downmix(LoudnessChannelConfig config, const double (&s)[kAnalyzerChannels]) {
+// The mean of the layout's channels, the LFE included; s(c) gives channel c.
+template <LoudnessChannelConfig kConfig, typename Samples>
+[[gnu::always_inline]] inline double MeanOfLayout(const Samples& s) {
+  if constexpr (kConfig == LoudnessChannelConfig::Mono) return s(0);
+  if constexpr (kConfig == LoudnessChannelConfig::Stereo) return (s(0) + s(1)) * 0.5;
+  if constexpr (kConfig == LoudnessChannelConfig::Quad) return (s(0) + s(1) + s(2) + s(3)) * 0.25;
+  if constexpr (kConfig == LoudnessChannelConfig::QuadLfe) return (s(0) + s(1) + s(2) + s(3) + s(4)) / 5.0;
+  if constexpr (kConfig == LoudnessChannelConfig::FivePointOne)
+    return (s(0) + s(1) + s(2) + s(3) + s(4) + s(5)) / 6.0;
+  return 0.0;
+}
+
+// The downmix as the speech detector takes it: clipped far beyond any real
+// level, which keeps the conversion defined whatever the input.
+template <LoudnessChannelConfig kConfig, typename Samples>
+[[gnu::always_inline]] inline float DetectorSample(const Samples& s) {
+  return static_cast<float>(std::clamp(MeanOfLayout<kConfig>(s), -kLargestDownmix, kLargestDownmix));
+}
+
+// Calls f with the configuration as a compile-time constant.
+template <typename F>
+[[gnu::always_inline]] inline void WithLayout(LoudnessChannelConfig config, const F& f) {
   switch (config) {
     case LoudnessChannelConfig::Mono:
-      return s[0];
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::Mono>{});
     case LoudnessChannelConfig::Stereo:
-      return (s[0] + s[1]) * 0.5;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::Stereo>{});
     case LoudnessChannelConfig::Quad:
-      return (s[0] + s[1] + s[2] + s[3]) * 0.25;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::Quad>{});
     case LoudnessChannelConfig::QuadLfe:
-      return (s[0] + s[1] + s[2] + s[3] + s[4]) / 5.0;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::QuadLfe>{});
     case LoudnessChannelConfig::FivePointOne:
-      return (s[0] + s[1] + s[2] + s[3] + s[4] + s[5]) / 6.0;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::FivePointOne>{});
   }
-  return 0.0;
+}
+
+float DetectorSample(LoudnessChannelConfig config, const double (&s)[kAnalyzerChannels]) {
+  float v = 0.0f;
+  WithLayout(config, [&](auto layout) { v = DetectorSample<layout.value>([&](int c) { return s[c]; }); });
+  return v;
 }
 
 // A completed 100 ms block: through the dialogue gate, then the window value
@@ -65,8 +91,7 @@ void CompleteBlock(DIALAnalyzer& a) {
   StepLoudnessWindowBlocks(a.momentary, z);
   StepLoudnessWindowBlocks(a.sWindow, z);
   if (a.blockLength > 0) {
-    const double mono = std::clamp(Downmix(config, s), -kLargestDownmix, kLargestDownmix);
-    a.block[static_cast<std::size_t>(a.blockIndex)] = static_cast<float>(mono);
+    a.block[static_cast<std::size_t>(a.blockIndex)] = DetectorSample(config, s);
     if (++a.blockIndex == a.blockLength) {
       a.blockIndex = 0;
       a.blockReady = true;
@@ -77,13 +102,90 @@ void CompleteBlock(DIALAnalyzer& a) {
     UpdateLoudnessRangeMeter(a.windowRange, a.sWindow.blockValue);
 }
 
-// A prepared piece while measuring, sample by sample.
+// Both windows through a run of `steps` values in which neither ends a
+// block nor wraps its ring: PushSlidingSum's steps in its order, on copies
+// the compiler keeps in registers. kFullA and kFullB say whether each ring
+// was full (its values then replace stored ones).
+template <bool kFullA, bool kFullB>
+void PushQuietRun(LoudnessWindow& wa, LoudnessWindow& wb, const double* z, int steps) {
+  SlidingSum& a = wa.values;
+  SlidingSum& b = wb.values;
+  double* ringA = a.ring.data() + a.pos;
+  double* ringB = b.ring.data() + b.pos;
+  double sumA = a.sum, sumB = b.sum, passA = a.passSum, passB = b.passSum;
+  for (int k = 0; k < steps; ++k) {
+    const double v = z[k];
+    const double oldA = kFullA ? ringA[k] : 0.0;
+    const double oldB = kFullB ? ringB[k] : 0.0;
+    ringA[k] = v;
+    ringB[k] = v;
+    sumA += v;
+    if constexpr (kFullA) {
+      sumA -= oldA;
+      sumA = sumA < 0.0 ? 0.0 : sumA;
+    }
+    sumB += v;
+    if constexpr (kFullB) {
+      sumB -= oldB;
+      sumB = sumB < 0.0 ? 0.0 : sumB;
+    }
+    passA += v;
+    passB += v;
+  }
+  a.sum = sumA;
+  b.sum = sumB;
+  a.passSum = passA;
+  b.passSum = passB;
+  a.pos += steps;
+  b.pos += steps;
+  wa.count += steps;
+  wb.count += steps;
+  wa.newBlock = wb.newBlock = false;
+}
+
+// Samples from the next on in which the window neither ends a block nor
+// wraps its ring.
+int QuietSamples(const LoudnessWindow& w) {
+  return std::min(w.hop - w.count, w.values.length - w.values.pos) - 1;
+}
+
+// A prepared piece while measuring: runs in which nothing but the sums and
+// the block's samples move, each followed by a sample stepped as the
+// per-sample form steps it.
 void MeasurePiece(DIALAnalyzer& a, LoudnessChannelConfig config, const LoudnessPiece& piece) {
-  for (int k = 0; k < piece.frames; ++k) {
+  const bool runs = a.momentary.values.length > 0 && a.sWindow.values.length > 0 && a.blockLength > 0;
+  for (int k = 0; k < piece.frames;) {
+    int quiet = 0;
+    if (runs) {
+      quiet = std::min({piece.frames - k, QuietSamples(a.momentary), QuietSamples(a.sWindow),
+                        a.blockLength - a.blockIndex - 1});
+    }
+    if (quiet > 0) {
+      a.blockReady = false;
+      const bool fullA = a.momentary.values.full;
+      const bool fullB = a.sWindow.values.full;
+      if (fullA && fullB)
+        PushQuietRun<true, true>(a.momentary, a.sWindow, piece.power + k, quiet);
+      else if (fullA)
+        PushQuietRun<true, false>(a.momentary, a.sWindow, piece.power + k, quiet);
+      else if (fullB)
+        PushQuietRun<false, true>(a.momentary, a.sWindow, piece.power + k, quiet);
+      else
+        PushQuietRun<false, false>(a.momentary, a.sWindow, piece.power + k, quiet);
+      float* block = a.block.data() + a.blockIndex;
+      WithLayout(config, [&](auto layout) {
+        for (int i = 0; i < quiet; ++i)
+          block[i] = DetectorSample<layout.value>([&](int c) { return piece.input[c][k + i]; });
+      });
+      a.blockIndex += quiet;
+      k += quiet;
+      continue;
+    }
     a.blockReady = false;
     double s[kAnalyzerChannels];
     for (int c = 0; c < kAnalyzerChannels; ++c) s[c] = piece.input[c][k];
     MeasureWeighted(a, config, piece.power[k], s);
+    ++k;
   }
 }
 
