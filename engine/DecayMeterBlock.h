@@ -10,6 +10,7 @@ namespace kalvo5 {
 // (magnitudes[i][0 ... n-1], finite and >= 0): max hold, peak, clip light
 // and its hold end bit for bit as after n UpdateChannelPeakMeterOf<Decay>
 // calls per meter. Audio thread.
-void UpdateDecayMetersBlock(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count, int n);
+void UpdateDecayMetersBlock(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count,
+                            int n);
 
 }  // namespace kalvo5

@@ -22,7 +22,8 @@ void InitLoudnessPieceState(LoudnessPieceState& state, double fs) {
 }
 
 void ResetLoudnessPieceState(LoudnessPieceState& state) {
-  for (std::int64_t& idle : state.filterIdle) idle = state.filterSettle;  // cleared filters have nothing to fade
+  for (std::int64_t& idle : state.filterIdle)
+    idle = state.filterSettle;  // cleared filters have nothing to fade
 }
 
 void MarkAllChannelsFiltered(LoudnessPieceState& state) {

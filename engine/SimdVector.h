@@ -29,27 +29,16 @@ using Vec2 = double __attribute__((vector_size(16)));
 using Floats8 = float __attribute__((vector_size(32)));
 using Floats4 = float __attribute__((vector_size(16)));
 
-template <typename V>
-[[gnu::always_inline]] inline V LoadFloats(const float* p) {
+// Unaligned loads and stores of a vector of doubles or floats.
+template <typename V, typename T>
+[[gnu::always_inline]] inline V Load(const T* p) {
   V v;
   __builtin_memcpy(&v, p, sizeof v);
   return v;
 }
 
-template <typename V>
-[[gnu::always_inline]] inline void StoreFloats(float* p, V v) {
-  __builtin_memcpy(p, &v, sizeof v);
-}
-
-template <typename V>
-[[gnu::always_inline]] inline V Load(const double* p) {
-  V v;
-  __builtin_memcpy(&v, p, sizeof v);
-  return v;
-}
-
-template <typename V>
-[[gnu::always_inline]] inline void Store(double* p, V v) {
+template <typename V, typename T>
+[[gnu::always_inline]] inline void Store(T* p, V v) {
   __builtin_memcpy(p, &v, sizeof v);
 }
 

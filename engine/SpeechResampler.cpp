@@ -71,20 +71,19 @@ int PhaseLength(int phase, int L, int taps) { return phase < taps ? (taps - phas
 // depend on the path.
 template <bool kWide>
 [[gnu::always_inline]] inline float DotProduct(const float* x, const float* t, int count) {
-  using simd::LoadFloats;
+  using simd::Load;
   float acc[8];
   int j = 0;
   if constexpr (kWide) {
     simd::Floats8 sums = {};
-    for (; j + 8 <= count; j += 8)
-      sums += LoadFloats<simd::Floats8>(x + j) * LoadFloats<simd::Floats8>(t + j);
+    for (; j + 8 <= count; j += 8) sums += Load<simd::Floats8>(x + j) * Load<simd::Floats8>(t + j);
     for (int k = 0; k < 8; ++k) acc[k] = sums[k];
   } else {
     simd::Floats4 low = {};
     simd::Floats4 high = {};
     for (; j + 8 <= count; j += 8) {
-      low += LoadFloats<simd::Floats4>(x + j) * LoadFloats<simd::Floats4>(t + j);
-      high += LoadFloats<simd::Floats4>(x + j + 4) * LoadFloats<simd::Floats4>(t + j + 4);
+      low += Load<simd::Floats4>(x + j) * Load<simd::Floats4>(t + j);
+      high += Load<simd::Floats4>(x + j + 4) * Load<simd::Floats4>(t + j + 4);
     }
     for (int k = 0; k < 4; ++k) {
       acc[k] = low[k];
