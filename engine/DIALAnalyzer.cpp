@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
+#include "DecayMeterBlock.h"
 #include "LevelScale.h"
 #include "SampleCount.h"
 
@@ -32,21 +34,46 @@ void LayoutSamples(LoudnessChannelConfig config, const double (&x)[kAnalyzerChan
   for (int c = 0; c < kAnalyzerChannels; ++c) out[c] = range.Contains(c) && std::isfinite(x[c]) ? x[c] : 0.0;
 }
 
-// The mean of the layout's channels, the LFE included.
-double Downmix(LoudnessChannelConfig config, const double (&s)[kAnalyzerChannels]) {
+// The mean of the layout's channels, the LFE included; s(c) gives channel c.
+template <LoudnessChannelConfig kConfig, typename Samples>
+[[gnu::always_inline]] inline double MeanOfLayout(const Samples& s) {
+  if constexpr (kConfig == LoudnessChannelConfig::Mono) return s(0);
+  if constexpr (kConfig == LoudnessChannelConfig::Stereo) return (s(0) + s(1)) * 0.5;
+  if constexpr (kConfig == LoudnessChannelConfig::Quad) return (s(0) + s(1) + s(2) + s(3)) * 0.25;
+  if constexpr (kConfig == LoudnessChannelConfig::QuadLfe) return (s(0) + s(1) + s(2) + s(3) + s(4)) / 5.0;
+  if constexpr (kConfig == LoudnessChannelConfig::FivePointOne)
+    return (s(0) + s(1) + s(2) + s(3) + s(4) + s(5)) / 6.0;
+  return 0.0;
+}
+
+// The downmix as the speech detector takes it: clipped far beyond any real
+// level, which keeps the conversion defined whatever the input.
+template <LoudnessChannelConfig kConfig, typename Samples>
+[[gnu::always_inline]] inline float DetectorSample(const Samples& s) {
+  return static_cast<float>(std::clamp(MeanOfLayout<kConfig>(s), -kLargestDownmix, kLargestDownmix));
+}
+
+// Calls f with the configuration as a compile-time constant.
+template <typename F>
+[[gnu::always_inline]] inline void WithLayout(LoudnessChannelConfig config, const F& f) {
   switch (config) {
     case LoudnessChannelConfig::Mono:
-      return s[0];
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::Mono>{});
     case LoudnessChannelConfig::Stereo:
-      return (s[0] + s[1]) * 0.5;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::Stereo>{});
     case LoudnessChannelConfig::Quad:
-      return (s[0] + s[1] + s[2] + s[3]) * 0.25;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::Quad>{});
     case LoudnessChannelConfig::QuadLfe:
-      return (s[0] + s[1] + s[2] + s[3] + s[4]) / 5.0;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::QuadLfe>{});
     case LoudnessChannelConfig::FivePointOne:
-      return (s[0] + s[1] + s[2] + s[3] + s[4] + s[5]) / 6.0;
+      return f(std::integral_constant<LoudnessChannelConfig, LoudnessChannelConfig::FivePointOne>{});
   }
-  return 0.0;
+}
+
+float DetectorSample(LoudnessChannelConfig config, const double (&s)[kAnalyzerChannels]) {
+  float v = 0.0f;
+  WithLayout(config, [&](auto layout) { v = DetectorSample<layout.value>([&](int c) { return s[c]; }); });
+  return v;
 }
 
 // A completed 100 ms block: through the dialogue gate, then the window value
@@ -55,6 +82,111 @@ void CompleteBlock(DIALAnalyzer& a) {
   const DialogGateBlock b =
       GateDialogBlock(a.gate, a.momentary.blockValue, a.sWindow.blockValue, a.block.data());
   if (b.speech) UpdateLoudnessRangeMeter(a.speechRange, b.windowValue);
+}
+
+// One sample while measuring, after the K-weighting: z is its weighted
+// square, s the layout's samples.
+[[gnu::always_inline]] inline void MeasureWeighted(DIALAnalyzer& a, LoudnessChannelConfig config, double z,
+                                                   const double (&s)[kAnalyzerChannels]) {
+  StepLoudnessWindowBlocks(a.momentary, z);
+  StepLoudnessWindowBlocks(a.sWindow, z);
+  if (a.blockLength > 0) {
+    a.block[static_cast<std::size_t>(a.blockIndex)] = DetectorSample(config, s);
+    if (++a.blockIndex == a.blockLength) {
+      a.blockIndex = 0;
+      a.blockReady = true;
+      CompleteBlock(a);
+    }
+  }
+  if (a.sWindow.newBlock && a.sWindow.values.full)
+    UpdateLoudnessRangeMeter(a.windowRange, a.sWindow.blockValue);
+}
+
+// Both windows through a run of `steps` values in which neither ends a
+// block nor wraps its ring: PushSlidingSum's steps in its order, on copies
+// the compiler keeps in registers. kFullA and kFullB say whether each ring
+// was full (its values then replace stored ones).
+template <bool kFullA, bool kFullB>
+void PushQuietRun(LoudnessWindow& wa, LoudnessWindow& wb, const double* z, int steps) {
+  SlidingSum& a = wa.values;
+  SlidingSum& b = wb.values;
+  double* ringA = a.ring.data() + a.pos;
+  double* ringB = b.ring.data() + b.pos;
+  double sumA = a.sum, sumB = b.sum, passA = a.passSum, passB = b.passSum;
+  for (int k = 0; k < steps; ++k) {
+    const double v = z[k];
+    const double oldA = kFullA ? ringA[k] : 0.0;
+    const double oldB = kFullB ? ringB[k] : 0.0;
+    ringA[k] = v;
+    ringB[k] = v;
+    sumA += v;
+    if constexpr (kFullA) {
+      sumA -= oldA;
+      sumA = sumA < 0.0 ? 0.0 : sumA;
+    }
+    sumB += v;
+    if constexpr (kFullB) {
+      sumB -= oldB;
+      sumB = sumB < 0.0 ? 0.0 : sumB;
+    }
+    passA += v;
+    passB += v;
+  }
+  a.sum = sumA;
+  b.sum = sumB;
+  a.passSum = passA;
+  b.passSum = passB;
+  a.pos += steps;
+  b.pos += steps;
+  wa.count += steps;
+  wb.count += steps;
+  wa.newBlock = wb.newBlock = false;
+}
+
+// Samples from the next on in which the window neither ends a block nor
+// wraps its ring.
+int QuietSamples(const LoudnessWindow& w) {
+  return std::min(w.hop - w.count, w.values.length - w.values.pos) - 1;
+}
+
+// A prepared piece while measuring: runs in which nothing but the sums and
+// the block's samples move, each followed by a sample stepped as the
+// per-sample form steps it.
+void MeasurePiece(DIALAnalyzer& a, LoudnessChannelConfig config, const LoudnessPiece& piece) {
+  const bool runs = a.momentary.values.length > 0 && a.sWindow.values.length > 0 && a.blockLength > 0;
+  for (int k = 0; k < piece.frames;) {
+    int quiet = 0;
+    if (runs) {
+      quiet = std::min({piece.frames - k, QuietSamples(a.momentary), QuietSamples(a.sWindow),
+                        a.blockLength - a.blockIndex - 1});
+    }
+    if (quiet > 0) {
+      a.blockReady = false;
+      const bool fullA = a.momentary.values.full;
+      const bool fullB = a.sWindow.values.full;
+      if (fullA && fullB)
+        PushQuietRun<true, true>(a.momentary, a.sWindow, piece.power + k, quiet);
+      else if (fullA)
+        PushQuietRun<true, false>(a.momentary, a.sWindow, piece.power + k, quiet);
+      else if (fullB)
+        PushQuietRun<false, true>(a.momentary, a.sWindow, piece.power + k, quiet);
+      else
+        PushQuietRun<false, false>(a.momentary, a.sWindow, piece.power + k, quiet);
+      float* block = a.block.data() + a.blockIndex;
+      WithLayout(config, [&](auto layout) {
+        for (int i = 0; i < quiet; ++i)
+          block[i] = DetectorSample<layout.value>([&](int c) { return piece.input[c][k + i]; });
+      });
+      a.blockIndex += quiet;
+      k += quiet;
+      continue;
+    }
+    a.blockReady = false;
+    double s[kAnalyzerChannels];
+    for (int c = 0; c < kAnalyzerChannels; ++c) s[c] = piece.input[c][k];
+    MeasureWeighted(a, config, piece.power[k], s);
+    ++k;
+  }
 }
 
 }  // namespace
@@ -66,11 +198,11 @@ int DIALWindowRingSamples(double fs, double ms) {
 bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs, bool withWindowRing) {
   a.sampleRate = fs;
   a.windowMs = std::isfinite(windowMs) ? ClampWindowMs(windowMs) : kDefaultWindowMs;
-  for (int c = 0; c < kAnalyzerChannels; ++c) {
-    InitTruePeak(a.truePeak[c], fs);
-    InitChannelPeakMeter(a.meters[c], fs, PeakFallKind::Decay);
-  }
-  InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::HighPassFirst, kAntiDenormal);
+  InitTruePeakBank(a.truePeak, fs, TruePeakSums::PhaseByPhase);
+  for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Decay);
+  InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::HighPassFirst, kAntiDenormal,
+                     KWeightingBlockSums::AsPerSample);
+  InitLoudnessPieceState(a.pieces, fs);
   bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
   if (withWindowRing) {
     ok = InitLoudnessWindow(a.sWindow, fs, a.windowMs, OverlapFor(a.windowMs)) && ok;
@@ -111,11 +243,10 @@ bool SetDIALWindow(DIALAnalyzer& a, double ms, FixedArray<double>& spare) {
 }
 
 void ResetDIAL(DIALAnalyzer& a) {
-  for (int c = 0; c < kAnalyzerChannels; ++c) {
-    ResetTruePeak(a.truePeak[c]);
-    ResetChannelPeakMeter(a.meters[c]);
-  }
+  ResetTruePeakBank(a.truePeak);
+  for (ChannelPeakMeter& m : a.meters) ResetChannelPeakMeter(m);
   ResetKWeightingBank(a.kWeighting);
+  ResetLoudnessPieceState(a.pieces);
   ResetLoudnessWindow(a.momentary);
   ResetLoudnessWindow(a.sWindow);
   a.blockIndex = 0;
@@ -131,8 +262,8 @@ void MeterDIAL(DIALAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
   double s[kAnalyzerChannels];
   LayoutSamples(config, x, s);
   if (truePeakOn) {
-    ProcessTruePeaks(a.truePeak, s, kAnalyzerChannels);
-    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], a.truePeak[c].current);
+    ProcessTruePeakBank(a.truePeak, s);
+    for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], a.truePeak.current[c]);
   } else {
     for (int c = 0; c < kAnalyzerChannels; ++c) UpdateChannelPeakMeter(a.meters[c], std::fabs(s[c]));
   }
@@ -146,25 +277,30 @@ void MeasureDIAL(DIALAnalyzer& a, LoudnessChannelConfig config, bool measuring,
   LayoutSamples(config, x, s);
   double y[kAnalyzerChannels];
   ProcessKWeightingBank(a.kWeighting, s, y);
+  MarkAllChannelsFiltered(a.pieces);  // for the block form, which follows the layout
   if (!measuring) return;
 
-  const LoudnessWeights weights = LoudnessChannelWeights(config);
+  const LoudnessWeights& weights = LoudnessChannelWeights(config);
   double z = 0.0;
   for (int c = 0; c < kAnalyzerChannels; ++c) z += weights.g[c] * (y[c] * y[c]);
-  StepLoudnessWindowBlocks(a.momentary, z);
-  StepLoudnessWindowBlocks(a.sWindow, z);
+  MeasureWeighted(a, config, z, s);
+}
 
-  if (a.blockLength > 0) {
-    const double mono = std::clamp(Downmix(config, s), -kLargestDownmix, kLargestDownmix);
-    a.block[static_cast<std::size_t>(a.blockIndex)] = static_cast<float>(mono);
-    if (++a.blockIndex == a.blockLength) {
-      a.blockIndex = 0;
-      a.blockReady = true;
-      CompleteBlock(a);
-    }
+void ProcessDIALBlock(DIALAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
+                      const double* const* x, int frames) {
+  a.config = config;
+  const LoudnessPieceParts parts{a.truePeak, a.kWeighting, a.meters};
+  for (int done = 0; done < frames;) {
+    const int n = frames - done < kDIALBlockFrames ? frames - done : kDIALBlockFrames;
+    const LoudnessPiece piece =
+        PrepareLoudnessPiece(a.pieces, parts, config, truePeakOn, measuring, x, done, n);
+    UpdateDecayMetersBlock(piece.meters, piece.magnitudes, piece.meterCount, n);
+    if (measuring)
+      MeasurePiece(a, config, piece);
+    else
+      a.blockReady = false;
+    done += n;
   }
-  if (a.sWindow.newBlock && a.sWindow.values.full)
-    UpdateLoudnessRangeMeter(a.windowRange, a.sWindow.blockValue);
 }
 
 double DIALIntegrated(const DIALAnalyzer& a) { return RoundToTenth(MeanSquareToLoudness(a.gate.mean)); }
@@ -181,11 +317,7 @@ double DIALShortTermMax(const DIALAnalyzer& a) {
   return RoundToTenth(MeanSquareToLoudness(a.sWindow.blockMax));
 }
 
-double DIALTruePeakMax(const DIALAnalyzer& a) {
-  double hold = 0.0;
-  for (const TruePeakDetector& d : a.truePeak) hold = std::max(hold, d.maxHold);
-  return MagnitudeToDb(hold);
-}
+double DIALTruePeakMax(const DIALAnalyzer& a) { return MagnitudeToDb(LargestMaxHold(a.truePeak)); }
 
 double DIALSpeechRange(const DIALAnalyzer& a) { return a.speechRange.lra; }
 bool DIALSpeechRangeValid(const DIALAnalyzer& a) { return HasValue(a.speechRange) && HasValue(a.gate); }

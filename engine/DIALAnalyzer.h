@@ -16,17 +16,21 @@
 #include "DialogGate.h"
 #include "FixedArray.h"
 #include "KWeightingBank.h"
+#include "LoudnessPiece.h"
 #include "LoudnessRangeMeter.h"
 #include "LoudnessWindow.h"
-#include "TruePeakDetector.h"
+#include "TruePeakBank.h"
 
 namespace kalvo5 {
+
+// The block form works through longer blocks in pieces of this many samples.
+inline constexpr int kDIALBlockFrames = kLoudnessPieceFrames;
 
 struct DIALAnalyzer {
   double sampleRate = 48000.0;
   double windowMs = 10000.0;
-  TruePeakDetector truePeak[kAnalyzerChannels];
-  KWeightingBank kWeighting;  // high-pass, then shelf, per channel
+  TruePeakBank truePeak;      // summed phase by phase, as TruePeakDetector sums
+  KWeightingBank kWeighting;  // high-pass, then shelf, per channel; the block form sums as per sample
   LoudnessWindow momentary;   // 400 ms, a block every 100 ms (block-updated)
   LoudnessWindow sWindow;     // windowMs, a block about every 100 ms (block-updated)
 
@@ -41,6 +45,7 @@ struct DIALAnalyzer {
   LoudnessRangeMeter windowRange;  // every window value: gates -70 LKFS and -20 LU
   ChannelPeakMeter meters[kAnalyzerChannels];                    // peak falling 40 dB per second
   LoudnessChannelConfig config = LoudnessChannelConfig::Stereo;  // of the latest sample
+  LoudnessPieceState pieces;  // the block form's scratch and filter settling
 };
 
 // Designs the K-weighting, obtains all memory (windows, block, gate with its
@@ -90,6 +95,16 @@ void MeterDIAL(DIALAnalyzer& analyzer, LoudnessChannelConfig config, bool truePe
 // windows, the block for the speech detector, the gate and the range meters.
 void MeasureDIAL(DIALAnalyzer& analyzer, LoudnessChannelConfig config, bool measuring,
                  const double (&x)[kAnalyzerChannels]);
+
+// Block form of MeterDIAL and MeasureDIAL together: `frames` samples of the
+// layout's channels, x[c] for c below its channel count (the others take 0).
+// Every reading and meter ends bit for bit as after the per-sample calls,
+// whatever the split of the samples into calls: the channels outside the
+// layout are skipped once at rest, and the K-weighting residue they would
+// add (below 1e-40 in power) changes only mean squares that read as
+// silence. Audio thread; allocation-free.
+void ProcessDIALBlock(DIALAnalyzer& analyzer, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
+                      const double* const* x, int frames);
 
 // Readings in LKFS (LU for ranges, dBTP for the true peak, 0 ... 1 for the
 // speech ratio). Before any value: -144 (0 for the ratio), not valid.

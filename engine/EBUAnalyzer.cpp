@@ -224,21 +224,12 @@ void MetersAndWindows(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const dou
   }
 }
 
-// The true peak and meter of a channel fed zeros stay as they are once the
-// detector's history is zero and the meter has fallen to 0.
-bool MeterAtRest(const EBUAnalyzer& a, int c, bool truePeakOn) {
-  const ChannelPeakMeter& m = a.meters[c];
-  return m.peak == 0.0 && m.light == 0.0 && (!truePeakOn || ChannelHistoryIsZero(a.truePeak, c));
-}
-
 }  // namespace
 
 bool InitEBU(EBUAnalyzer& a, double fs) {
   if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
-  // The slowest K-weighting pole (the 38 Hz high-pass) fades by far more
-  // than 10^-20 in amplitude within a second.
-  a.filterSettle = static_cast<std::int64_t>(fs) + 1;
+  InitLoudnessPieceState(a.pieces, fs);
   InitTruePeakBank(a.truePeak, fs);
   InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::ShelfFirst, kAntiDenormal);
   for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Envelope);
@@ -258,7 +249,7 @@ void ResetEBU(EBUAnalyzer& a) {
   ResetLoudnessWindow(a.shortTerm);
   ResetGatedIntegrator(a.integrator);
   ResetLoudnessRangeMeter(a.range);
-  for (std::int64_t& idle : a.filterIdle) idle = a.filterSettle;  // cleared filters have nothing to fade
+  ResetLoudnessPieceState(a.pieces);
 }
 
 void MeterEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn,
@@ -281,7 +272,7 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
   LayoutSamples(config, x, s);
   double y[kAnalyzerChannels];
   ProcessKWeightingBank(a.kWeighting, s, y);
-  for (int c = 0; c < kAnalyzerChannels; ++c) a.filterIdle[c] = 0;  // the block form filters them all
+  MarkAllChannelsFiltered(a.pieces);  // for the block form, which follows the layout
   if (!measuring) return;
 
   const LoudnessWeights& weights = LoudnessChannelWeights(config);
@@ -292,75 +283,13 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
 
 void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
                      const double* const* x, int frames) {
-  static constexpr double kZeros[kEBUBlockFrames] = {};
   a.config = config;
-  const int count = MeasuredChannels(config).count;  // every layout starts at channel 0
-  const LoudnessWeights& weights = LoudnessChannelWeights(config);
+  const LoudnessPieceParts parts{a.truePeak, a.kWeighting, a.meters};
   for (int done = 0; done < frames;) {
     const int n = frames - done < kEBUBlockFrames ? frames - done : kEBUBlockFrames;
-
-    // The layout's samples, non-finite ones as 0 (x - x is 0 exactly for
-    // finite x); zeros for the other channels.
-    const double* in[kAnalyzerChannels];
-    for (int c = 0; c < kAnalyzerChannels; ++c) {
-      if (c >= count) {
-        in[c] = kZeros;
-        continue;
-      }
-      const double* src = x[c] + done;
-      double* dst = a.input[c];
-      for (int k = 0; k < n; ++k) dst[k] = src[k] - src[k] == 0.0 ? src[k] : 0.0;
-      in[c] = dst;
-    }
-
-    // True peaks, or sample magnitudes, of the metered channels.
-    const double* metered[kAnalyzerChannels];
-    double* magnitudes[kAnalyzerChannels];
-    for (int c = 0; c < kAnalyzerChannels; ++c) {
-      metered[c] = c < count || !MeterAtRest(a, c, truePeakOn) ? in[c] : nullptr;
-      magnitudes[c] = a.estimate[c];
-    }
-    if (truePeakOn) {
-      ProcessTruePeakBankBlock(a.truePeak, metered, n, magnitudes);
-    } else {
-      for (int c = 0; c < kAnalyzerChannels; ++c)
-        if (metered[c])
-          for (int k = 0; k < n; ++k) magnitudes[c][k] = std::fabs(metered[c][k]);
-    }
-
-    // K-weighting of the layout and of the channels still fading.
-    int extent = count;
-    for (int c = count; c < kAnalyzerChannels; ++c)
-      if (a.filterIdle[c] < a.filterSettle) extent = c + 1;
-    double* y[kAnalyzerChannels];
-    for (int c = 0; c < kAnalyzerChannels; ++c) y[c] = a.weighted[c];
-    const int filtered = ProcessKWeightingBankBlock(a.kWeighting, extent, in, y, n);
-    for (int c = 0; c < filtered; ++c) a.filterIdle[c] = c < count ? 0 : a.filterIdle[c] + n;
-
-    // The weighted squares of the layout and of the channels still fading; a
-    // channel filtered only because it shares a register with one of them
-    // has settled, and its residue is dropped. The first channel's terms
-    // are stored as they are (0 + t is t).
-    double* z = a.power;
-    if (measuring) {
-      const double g0 = extent > 0 ? weights.g[0] : 0.0;
-      for (int k = 0; k < n; ++k) z[k] = g0 * (y[0][k] * y[0][k]);
-      for (int c = 1; c < extent; ++c) {
-        const double g = weights.g[c];
-        const double* yc = y[c];
-        for (int k = 0; k < n; ++k) z[k] += g * (yc[k] * yc[k]);
-      }
-    }
-
-    ChannelPeakMeter* meters[kAnalyzerChannels];
-    const double* meterInput[kAnalyzerChannels];
-    int meterCount = 0;
-    for (int c = 0; c < kAnalyzerChannels; ++c) {
-      if (!metered[c]) continue;
-      meters[meterCount] = &a.meters[c];
-      meterInput[meterCount++] = magnitudes[c];
-    }
-    MetersAndWindows(a, meters, meterInput, meterCount, z, measuring, n);
+    const LoudnessPiece piece =
+        PrepareLoudnessPiece(a.pieces, parts, config, truePeakOn, measuring, x, done, n);
+    MetersAndWindows(a, piece.meters, piece.magnitudes, piece.meterCount, piece.power, measuring, n);
     done += n;
   }
 }

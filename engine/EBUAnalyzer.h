@@ -9,12 +9,11 @@
 // one value stale.
 #pragma once
 
-#include <cstdint>
-
 #include "ChannelConfig.h"
 #include "ChannelPeakMeter.h"
 #include "GatedIntegrator.h"
 #include "KWeightingBank.h"
+#include "LoudnessPiece.h"
 #include "LoudnessRangeMeter.h"
 #include "LoudnessWindow.h"
 #include "TruePeakBank.h"
@@ -22,7 +21,7 @@
 namespace kalvo5 {
 
 // The block form works through longer blocks in pieces of this many samples.
-inline constexpr int kEBUBlockFrames = kTruePeakBlockFrames;
+inline constexpr int kEBUBlockFrames = kLoudnessPieceFrames;
 
 struct EBUAnalyzer {
   double sampleRate = 48000.0;
@@ -34,19 +33,7 @@ struct EBUAnalyzer {
   LoudnessRangeMeter range;    // short-term values: gates -70 LUFS and -20 LU, 10th to 95th percentile
   ChannelPeakMeter meters[kAnalyzerChannels];                    // envelope falling 20 dB per second
   LoudnessChannelConfig config = LoudnessChannelConfig::Stereo;  // of the latest sample
-
-  // Block form: a channel outside the layout is filtered only until its
-  // K-weighting has settled on silence (filterSettle zeros in a row;
-  // filterIdle counts them), and its true peak and meter only until they
-  // rest at 0, so the work follows the layout's channel count.
-  std::int64_t filterSettle = 48000;
-  std::int64_t filterIdle[kAnalyzerChannels] = {};
-  // Scratch of the block form: the finite inputs, true-peak estimates and
-  // K-weighted samples of one piece, and its weighted squares.
-  alignas(32) double input[kAnalyzerChannels][kEBUBlockFrames] = {};
-  alignas(32) double estimate[kAnalyzerChannels][kEBUBlockFrames] = {};
-  alignas(32) double weighted[kAnalyzerChannels][kEBUBlockFrames] = {};
-  alignas(32) double power[kEBUBlockFrames] = {};
+  LoudnessPieceState pieces;  // the block form's scratch and filter settling
 };
 
 // Designs the K-weighting for the rate, obtains the windows' rings and the

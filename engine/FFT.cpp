@@ -25,6 +25,8 @@ void ReverseBitOrder(float* re, float* im, int n) {
 int ComputeFFT(float* re, float* im, int n) {
   if (re == nullptr || im == nullptr || (n != 128 && n != 256 && n != 512 && n != 1024)) return -1;
 
+  float twiddleR[512];
+  float twiddleI[512];
   for (int span = n; span >= 2; span >>= 1) {
     const int half = span / 2;
     const float angle = 2.0f * std::numbers::pi_v<float> / static_cast<float>(span);
@@ -34,18 +36,27 @@ int ComputeFFT(float* re, float* im, int n) {
     float wr = 1.0f;
     float wi = 0.0f;
     for (int j = 0; j < half; ++j) {
-      for (int top = j; top < n; top += span) {
-        const int bottom = top + half;
-        const float dr = re[top] - re[bottom];
-        const float di = im[top] - im[bottom];
-        re[top] += re[bottom];
-        im[top] += im[bottom];
-        re[bottom] = dr * wr - di * wi;
-        im[bottom] = dr * wi + di * wr;
-      }
+      twiddleR[j] = wr;
+      twiddleI[j] = wi;
       const float nextR = wr * c + wi * s;
       wi = wi * c - wr * s;
       wr = nextR;
+    }
+    // The butterflies of a stage are independent: each group's run over j
+    // is contiguous, with the twiddles from the table.
+    for (int group = 0; group < n; group += span) {
+      float* topR = re + group;
+      float* topI = im + group;
+      float* bottomR = re + group + half;
+      float* bottomI = im + group + half;
+      for (int j = 0; j < half; ++j) {
+        const float dr = topR[j] - bottomR[j];
+        const float di = topI[j] - bottomI[j];
+        topR[j] += bottomR[j];
+        topI[j] += bottomI[j];
+        bottomR[j] = dr * twiddleR[j] - di * twiddleI[j];
+        bottomI[j] = dr * twiddleI[j] + di * twiddleR[j];
+      }
     }
   }
   ReverseBitOrder(re, im, n);

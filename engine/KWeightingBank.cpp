@@ -4,8 +4,10 @@
 
 namespace kalvo5 {
 
-void InitKWeightingBank(KWeightingBank& bank, double fs, KWeightingOrder order, double antiDenormal) {
+void InitKWeightingBank(KWeightingBank& bank, double fs, KWeightingOrder order, double antiDenormal,
+                        KWeightingBlockSums blockSums) {
   bank.order = order;
+  bank.blockSums = blockSums;
   bank.antiDenormal = antiDenormal;
   if (order == KWeightingOrder::ShelfFirst) {
     DesignKShelf(bank.first, fs);
@@ -109,7 +111,28 @@ template <typename V>
   return y;
 }
 
-template <typename V, int kFirst>
+// Step's sum on registers, term by term in its order.
+template <typename V>
+[[gnu::always_inline]] inline V StepRegistersAsPerSample(const BiquadCoefficients& c, StageRegisters<V>& r,
+                                                         V x, double offset) {
+  const V y = c.b0 * x + c.b1 * r.x1 + c.b2 * r.x2 - c.a1 * r.y1 - c.a2 * r.y2 + offset;
+  r.x2 = r.x1;
+  r.x1 = x;
+  r.y2 = r.y1;
+  r.y1 = y;
+  return y;
+}
+
+template <KWeightingBlockSums kSums, typename V>
+[[gnu::always_inline]] inline V StepBlock(const BiquadCoefficients& c, StageRegisters<V>& r, V x,
+                                          double offset) {
+  if constexpr (kSums == KWeightingBlockSums::AsPerSample)
+    return StepRegistersAsPerSample(c, r, x, offset);
+  else
+    return StepRegisters(c, r, x, offset);
+}
+
+template <KWeightingBlockSums kSums, typename V, int kFirst>
 [[gnu::always_inline]] inline void GroupBlock(KWeightingBank& bank, const double* const* x, double* const* y,
                                               int frames) {
   constexpr int kWidth = static_cast<int>(sizeof(V) / sizeof(double));
@@ -121,33 +144,49 @@ template <typename V, int kFirst>
   for (int n = 0; n < frames; ++n) {
     V in;
     for (int i = 0; i < kWidth; ++i) in[i] = x[kFirst + i][n];
-    const V a = StepRegisters(first, s0, in + offset, offset);
-    const V b = StepRegisters(second, s1, a + offset, offset);
+    const V a = StepBlock<kSums>(first, s0, in + offset, offset);
+    const V b = StepBlock<kSums>(second, s1, a + offset, offset);
     for (int i = 0; i < kWidth; ++i) y[kFirst + i][n] = b[i];
   }
   StoreStage<V, kFirst>(bank.state[0], s0);
   StoreStage<V, kFirst>(bank.state[1], s1);
 }
 
-int BlockBaseline(KWeightingBank& bank, int channels, const double* const* x, double* const* y, int frames) {
-  GroupBlock<Vec2, 0>(bank, x, y, frames);
+template <KWeightingBlockSums kSums>
+[[gnu::always_inline]] inline int GroupsBaseline(KWeightingBank& bank, int channels, const double* const* x,
+                                                 double* const* y, int frames) {
+  GroupBlock<kSums, Vec2, 0>(bank, x, y, frames);
   if (channels <= 2) return 2;
-  GroupBlock<Vec2, 2>(bank, x, y, frames);
+  GroupBlock<kSums, Vec2, 2>(bank, x, y, frames);
   if (channels <= 4) return 4;
-  GroupBlock<Vec2, 4>(bank, x, y, frames);
+  GroupBlock<kSums, Vec2, 4>(bank, x, y, frames);
   return 6;
+}
+
+template <KWeightingBlockSums kSums>
+[[gnu::always_inline]] inline int GroupsAvx2Fma(KWeightingBank& bank, int channels, const double* const* x,
+                                                double* const* y, int frames) {
+  if (channels <= 2) {
+    GroupBlock<kSums, Vec2, 0>(bank, x, y, frames);
+    return 2;
+  }
+  GroupBlock<kSums, Vec4, 0>(bank, x, y, frames);
+  if (channels <= 4) return 4;
+  GroupBlock<kSums, Vec2, 4>(bank, x, y, frames);
+  return 6;
+}
+
+int BlockBaseline(KWeightingBank& bank, int channels, const double* const* x, double* const* y, int frames) {
+  if (bank.blockSums == KWeightingBlockSums::AsPerSample)
+    return GroupsBaseline<KWeightingBlockSums::AsPerSample>(bank, channels, x, y, frames);
+  return GroupsBaseline<KWeightingBlockSums::LatestLast>(bank, channels, x, y, frames);
 }
 
 KALVO5_AVX2_FMA_TARGET int BlockAvx2Fma(KWeightingBank& bank, int channels, const double* const* x,
                                         double* const* y, int frames) {
-  if (channels <= 2) {
-    GroupBlock<Vec2, 0>(bank, x, y, frames);
-    return 2;
-  }
-  GroupBlock<Vec4, 0>(bank, x, y, frames);
-  if (channels <= 4) return 4;
-  GroupBlock<Vec2, 4>(bank, x, y, frames);
-  return 6;
+  if (bank.blockSums == KWeightingBlockSums::AsPerSample)
+    return GroupsAvx2Fma<KWeightingBlockSums::AsPerSample>(bank, channels, x, y, frames);
+  return GroupsAvx2Fma<KWeightingBlockSums::LatestLast>(bank, channels, x, y, frames);
 }
 
 }  // namespace

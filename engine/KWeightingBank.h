@@ -15,6 +15,15 @@ enum class KWeightingOrder : int {
   HighPassFirst = 1,  // high-pass, then shelf
 };
 
+// How the block form sums each stage's terms.
+enum class KWeightingBlockSums : int {
+  // The latest output's term last, so the recursion waits for one
+  // multiply-add per sample: the per-sample outputs to within rounding.
+  LatestLast = 0,
+  // In the per-sample form's order: its outputs bit for bit.
+  AsPerSample = 1,
+};
+
 // One stage's history across the channels (lanes 6 and 7 pad each row).
 struct KWeightingBankState {
   alignas(32) double x1[8] = {};
@@ -30,12 +39,14 @@ struct KWeightingBank {
   KWeightingOrder order = KWeightingOrder::ShelfFirst;
   double antiDenormal = 1e-25;  // added to each stage's input and output
   SimdPath path = SimdPath::Baseline;
+  KWeightingBlockSums blockSums = KWeightingBlockSums::LatestLast;
   KWeightingBankState state[2];
 };
 
 // Designs both stages for the rate in the given order, selects the fastest
 // path of this processor and clears the state.
-void InitKWeightingBank(KWeightingBank& bank, double sampleRate, KWeightingOrder order, double antiDenormal);
+void InitKWeightingBank(KWeightingBank& bank, double sampleRate, KWeightingOrder order, double antiDenormal,
+                        KWeightingBlockSums blockSums = KWeightingBlockSums::LatestLast);
 
 void ResetKWeightingBank(KWeightingBank& bank);
 
@@ -51,11 +62,13 @@ void ProcessKWeightingBank(KWeightingBank& bank, const double (&x)[kKWeightingBa
 
 // Block form: filters `frames` samples of channels 0 ... channels - 1 (at
 // most 6), x[c] into y[c], with the same arithmetic per sample as
-// ProcessKWeightingBank. The channels run in groups of a register's width,
+// ProcessKWeightingBank but for the order of each sum (see
+// KWeightingBlockSums). The channels run in groups of a register's width,
 // so a group may take a channel beyond `channels` along: x and y must hold
 // valid buffers for all six (zeros as the input of channels with nothing to
 // filter). Returns the number of channels filtered (0 ... c - 1); the others
-// keep their state. Audio thread; allocation-free.
+// keep their state. With KWeightingBlockSums::AsPerSample the outputs are
+// ProcessKWeightingBank's bit for bit. Audio thread; allocation-free.
 int ProcessKWeightingBankBlock(KWeightingBank& bank, int channels,
                                const double* const (&x)[kKWeightingBankChannels],
                                double* const (&y)[kKWeightingBankChannels], int frames);

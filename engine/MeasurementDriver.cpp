@@ -128,44 +128,27 @@ void MeasurementDriver::DesignWeightings(int weightingMode) {
 
 void MeasurementDriver::MeasureSample(int type, int config, bool measuring, bool truePeak,
                                       const double (&m)[kAnalyzerChannels]) {
-  switch (type) {
-    case kAnalyzerRMS: {
-      const auto rmsConfig = static_cast<RMSChannelConfig>(config);
-      ClipRMS(mRms, rmsConfig, m);
-      if (!measuring) return;
-      PeakRMS(mRms, rmsConfig, m, truePeak);
-      double w[kAnalyzerChannels];
-      for (int i = 0; i < kAnalyzerChannels; ++i) w[i] = ProcessWeighting(mWeighting[i], m[i]);
-      const WeightingMode mode = mWeighting[0].mode;
-      MeasureRMS(mRms, rmsConfig, RMSWeightingKindFor(mode), mode == WeightingMode::LeqM, w);
-      return;
-    }
-    case kAnalyzerEBU: {
-      const auto loudnessConfig = static_cast<LoudnessChannelConfig>(config);
-      MeterEBU(mEbu, loudnessConfig, truePeak, m);
-      MeasureEBU(mEbu, loudnessConfig, measuring, m);
-      return;
-    }
-    case kAnalyzerDIAL: {
-      const auto loudnessConfig = static_cast<LoudnessChannelConfig>(config);
-      MeterDIAL(mDial, loudnessConfig, truePeak, m);
-      MeasureDIAL(mDial, loudnessConfig, measuring, m);
-      return;
-    }
-    default:
-      return;
-  }
+  if (type != kAnalyzerRMS) return;  // EBU and DIAL run block-wise
+  const auto rmsConfig = static_cast<RMSChannelConfig>(config);
+  ClipRMS(mRms, rmsConfig, m);
+  if (!measuring) return;
+  PeakRMS(mRms, rmsConfig, m, truePeak);
+  double w[kAnalyzerChannels];
+  for (int i = 0; i < kAnalyzerChannels; ++i) w[i] = ProcessWeighting(mWeighting[i], m[i]);
+  const WeightingMode mode = mWeighting[0].mode;
+  MeasureRMS(mRms, rmsConfig, RMSWeightingKindFor(mode), mode == WeightingMode::LeqM, w);
 }
 
-void MeasurementDriver::ProcessEBUBlocks(const double* const* inputs, int nIn, double* const* outputs,
-                                         int nOut, int nFrames, const BlockSettings& settings, double gain,
-                                         bool measuring, const bool (&writes)[kAnalyzerChannels]) {
+void MeasurementDriver::ProcessLoudnessBlocks(const double* const* inputs, int nIn, double* const* outputs,
+                                              int nOut, int nFrames, const BlockSettings& settings,
+                                              double gain, bool measuring,
+                                              const bool (&writes)[kAnalyzerChannels]) {
   const auto config = static_cast<LoudnessChannelConfig>(settings.config);
   const int count = MeasuredChannels(config).count;  // every layout starts at channel 0
   const double* measured[kAnalyzerChannels] = {};
   for (int c = 0; c < count; ++c) measured[c] = mPass[c];
   for (int done = 0; done < nFrames;) {
-    const int n = nFrames - done < kEBUBlockFrames ? nFrames - done : kEBUBlockFrames;
+    const int n = nFrames - done < kLoudnessPieceFrames ? nFrames - done : kLoudnessPieceFrames;
     // Every input of the piece is read before any output is written, so
     // in-place buffers are safe.
     for (int c = 0; c < kAnalyzerChannels; ++c) {
@@ -183,7 +166,10 @@ void MeasurementDriver::ProcessEBUBlocks(const double* const* inputs, int nIn, d
       }
     }
     // The analyzer measures a non-finite sample as silence; it still passes.
-    ProcessEBUBlock(mEbu, config, settings.truePeak, measuring, measured, n);
+    if (settings.type == kAnalyzerEBU)
+      ProcessEBUBlock(mEbu, config, settings.truePeak, measuring, measured, n);
+    else
+      ProcessDIALBlock(mDial, config, settings.truePeak, measuring, measured, n);
     for (int c = 0; c < nOut; ++c) {
       if (!writes[c]) continue;
       double* out = outputs[c] + done;
@@ -225,8 +211,8 @@ BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, d
   bool writes[kAnalyzerChannels];
   for (int i = 0; i < kAnalyzerChannels; ++i) writes[i] = i < nOut && (allOutputs || active.Contains(i));
 
-  if (type == kAnalyzerEBU) {
-    ProcessEBUBlocks(inputs, nIn, outputs, nOut, nFrames, settings, gain, measuring, writes);
+  if (type == kAnalyzerEBU || type == kAnalyzerDIAL) {
+    ProcessLoudnessBlocks(inputs, nIn, outputs, nOut, nFrames, settings, gain, measuring, writes);
     nSampleFrames = 0;
   }
   for (int n = 0; n < nSampleFrames; ++n) {

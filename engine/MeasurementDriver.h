@@ -128,11 +128,11 @@ class MeasurementDriver {
 
   void MeasureSample(int type, int config, bool measuring, bool truePeak,
                      const double (&m)[kAnalyzerChannels]);
-  // The EBU type block-wise: routing, the analyzer's block form and the
-  // outputs, piece by piece.
-  void ProcessEBUBlocks(const double* const* inputs, int nIn, double* const* outputs, int nOut, int nFrames,
-                        const BlockSettings& settings, double gain, bool measuring,
-                        const bool (&writes)[kAnalyzerChannels]);
+  // The EBU and DIAL types block-wise: routing, the analyzer's block form
+  // and the outputs, piece by piece.
+  void ProcessLoudnessBlocks(const double* const* inputs, int nIn, double* const* outputs, int nOut,
+                             int nFrames, const BlockSettings& settings, double gain, bool measuring,
+                             const bool (&writes)[kAnalyzerChannels]);
 
   double mSampleRate = 48000.0;
   RMSAnalyzer mRms;
@@ -145,7 +145,7 @@ class MeasurementDriver {
   Pacer mAutomation;
   // One piece of the block form: the pass-through values per channel, which
   // for the measured channels are also what the analyzer takes.
-  alignas(32) double mPass[kAnalyzerChannels][kEBUBlockFrames] = {};
+  alignas(32) double mPass[kAnalyzerChannels][kLoudnessPieceFrames] = {};
 };
 
 }  // namespace kalvo5

@@ -11,26 +11,34 @@
 
 // Marks the function compiled for the AVX2 path. Elsewhere than on x86 that
 // path is never chosen (SimdPathSupported) and the function is plain code.
+// KALVO5_AVX2_TARGET is the same path without fused multiply-adds, for
+// kernels whose sums must keep the baseline's bits: the compiler cannot fuse
+// what the target lacks.
 #if defined(__x86_64__) || defined(__i386__)
 #define KALVO5_AVX2_FMA_TARGET __attribute__((target("avx2,fma")))
+#define KALVO5_AVX2_TARGET __attribute__((target("avx2")))
 #else
 #define KALVO5_AVX2_FMA_TARGET
+#define KALVO5_AVX2_TARGET
 #endif
 
 namespace kalvo5::simd {
 
 using Vec4 = double __attribute__((vector_size(32)));
 using Vec2 = double __attribute__((vector_size(16)));
+using Floats8 = float __attribute__((vector_size(32)));
+using Floats4 = float __attribute__((vector_size(16)));
 
-template <typename V>
-[[gnu::always_inline]] inline V Load(const double* p) {
+// Unaligned loads and stores of a vector of doubles or floats.
+template <typename V, typename T>
+[[gnu::always_inline]] inline V Load(const T* p) {
   V v;
   __builtin_memcpy(&v, p, sizeof v);
   return v;
 }
 
-template <typename V>
-[[gnu::always_inline]] inline void Store(double* p, V v) {
+template <typename V, typename T>
+[[gnu::always_inline]] inline void Store(T* p, V v) {
   __builtin_memcpy(p, &v, sizeof v);
 }
 

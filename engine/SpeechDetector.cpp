@@ -55,12 +55,16 @@ void RunPasses(SpeechDetector& d) {
   for (;;) {
     const int need = SpeechResamplerNeed(d.resampler);
     if (d.ringCount < need) return;
+    // The pass in at most two contiguous pieces of the ring.
+    const int first = std::min(need, d.ringCapacity - d.ringRead);
+    std::copy_n(d.inputRing + d.ringRead, first, d.passBuffer);
+    std::copy_n(d.inputRing, need - first, d.passBuffer + first);
+    d.ringRead = need - first > 0 ? need - first : d.ringRead + first;
+    if (d.ringRead == d.ringCapacity) d.ringRead = 0;
     float largest = 0.0f;
     for (int i = 0; i < need; ++i) {
-      const float v = d.inputRing[d.ringRead];
-      d.ringRead = d.ringRead + 1 == d.ringCapacity ? 0 : d.ringRead + 1;
-      d.passBuffer[i] = v;
-      largest = std::max(largest, std::fabs(v));
+      const float magnitude = std::fabs(d.passBuffer[i]);
+      largest = largest > magnitude ? largest : magnitude;
     }
     d.ringCount -= need;
     if (largest < kSilenceStep) std::fill(d.passBuffer, d.passBuffer + need, 0.0f);
@@ -156,16 +160,18 @@ int DetectSpeech(SpeechDetector& d, const float* samples, int count) {
     const int take = std::min({kChunk, room << d.route.halvings, count});
     int n = take;
     for (int i = 0; i < take; ++i) {
+      // v - v is 0 exactly for finite v: the same test as isfinite, without
+      // a branch.
       const float v = samples[i];
-      chunk[i] = std::isfinite(v) ? std::clamp(v, -kLargestInput, kLargestInput) * kSampleScale : 0.0f;
+      const float clipped = v < -kLargestInput ? -kLargestInput : (v > kLargestInput ? kLargestInput : v);
+      chunk[i] = v - v == 0.0f ? clipped * kSampleScale : 0.0f;
     }
     for (int stage = 0; stage < d.route.halvings; ++stage)
       n = DecimateByTwo(d.halvings[stage], d.halfBand, chunk, n, chunk);
-    int write = (d.ringRead + d.ringCount) % d.ringCapacity;
-    for (int i = 0; i < n; ++i) {
-      d.inputRing[write] = chunk[i];
-      write = write + 1 == d.ringCapacity ? 0 : write + 1;
-    }
+    const int write = (d.ringRead + d.ringCount) % d.ringCapacity;
+    const int first = std::min(n, d.ringCapacity - write);
+    std::copy_n(chunk, first, d.inputRing + write);
+    std::copy_n(chunk + first, n - first, d.inputRing);
     d.ringCount += n;
     samples += take;
     count -= take;

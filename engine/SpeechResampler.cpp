@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <numeric>
 
+#include "SimdVector.h"
+
 namespace kalvo5 {
 
 namespace {
@@ -62,13 +64,32 @@ int PhaseLength(int phase, int L, int taps) { return phase < taps ? (taps - phas
 
 // One output: the sum over j of history[w - j] h[Q + jL]. With the taps in
 // polyphase order that is a plain dot product of `count` contiguous values,
-// the oldest sample first. Eight interleaved partial sums, added pairwise at
-// the end, let the products run in parallel (and vectorise).
-float DotProduct(const float* x, const float* t, int count) {
-  float acc[8] = {};
+// the oldest sample first. Eight interleaved partial sums (sum k takes the
+// products j = k mod 8), added pairwise at the end, let the products run in
+// parallel: in one 8-lane register where the path has one, else in two of
+// four lanes, each lane doing the same operations, so the bits do not
+// depend on the path.
+template <bool kWide>
+[[gnu::always_inline]] inline float DotProduct(const float* x, const float* t, int count) {
+  using simd::Load;
+  float acc[8];
   int j = 0;
-  for (; j + 8 <= count; j += 8)
-    for (int k = 0; k < 8; ++k) acc[k] += x[j + k] * t[j + k];
+  if constexpr (kWide) {
+    simd::Floats8 sums = {};
+    for (; j + 8 <= count; j += 8) sums += Load<simd::Floats8>(x + j) * Load<simd::Floats8>(t + j);
+    for (int k = 0; k < 8; ++k) acc[k] = sums[k];
+  } else {
+    simd::Floats4 low = {};
+    simd::Floats4 high = {};
+    for (; j + 8 <= count; j += 8) {
+      low += Load<simd::Floats4>(x + j) * Load<simd::Floats4>(t + j);
+      high += Load<simd::Floats4>(x + j + 4) * Load<simd::Floats4>(t + j + 4);
+    }
+    for (int k = 0; k < 4; ++k) {
+      acc[k] = low[k];
+      acc[k + 4] = high[k];
+    }
+  }
   float tail = 0.0f;
   for (; j < count; ++j) tail += x[j] * t[j];
   return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7])) + tail;
@@ -118,7 +139,14 @@ void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const 
   phaseStart[r.interpolation + 1] = start;
   r.polyphase = polyphase;
   r.phaseStart = phaseStart;
+  r.path = BestSimdPath();
   ResetSpeechResampler(r);
+}
+
+bool SelectSpeechResamplerPath(SpeechResampler& r, SimdPath path) {
+  if (!SimdPathSupported(path)) return false;
+  r.path = path;
+  return true;
 }
 
 void ResetSpeechResampler(SpeechResampler& r) {
@@ -130,7 +158,11 @@ void ResetSpeechResampler(SpeechResampler& r) {
   r.started = false;
 }
 
-void ResampleSpeechPass(SpeechResampler& r, const float* input, int count, float* output) {
+namespace {
+
+template <bool kWide>
+[[gnu::always_inline]] inline void ResamplePass(SpeechResampler& r, const float* input, int count,
+                                                float* output) {
   constexpr unsigned kMask = kSpeechResamplerHistory - 1;
   const unsigned L = static_cast<unsigned>(r.interpolation);
   const unsigned M = static_cast<unsigned>(r.decimation);
@@ -159,7 +191,7 @@ void ResampleSpeechPass(SpeechResampler& r, const float* input, int count, float
     const int start = r.phaseStart[r.phase];
     const int length = r.phaseStart[r.phase + 1] - start;
     const float* oldest = r.history + r.w + kSpeechResamplerHistory - (length - 1);
-    output[i] = DotProduct(oldest, r.polyphase + start, length);
+    output[i] = DotProduct<kWide>(oldest, r.polyphase + start, length);
     // A phase is consumed only while Q exceeds L, so Q ends in 1 ... L.
     r.phase += M;
     while (r.phase > L) {
@@ -172,6 +204,23 @@ void ResampleSpeechPass(SpeechResampler& r, const float* input, int count, float
     r.heldOver = input[next];
     r.carry = true;
   }
+}
+
+void ResamplePassBaseline(SpeechResampler& r, const float* input, int count, float* output) {
+  ResamplePass<false>(r, input, count, output);
+}
+
+KALVO5_AVX2_TARGET void ResamplePassAvx2(SpeechResampler& r, const float* input, int count, float* output) {
+  ResamplePass<true>(r, input, count, output);
+}
+
+}  // namespace
+
+void ResampleSpeechPass(SpeechResampler& r, const float* input, int count, float* output) {
+  if (r.path == SimdPath::Avx2Fma)
+    ResamplePassAvx2(r, input, count, output);
+  else
+    ResamplePassBaseline(r, input, count, output);
 }
 
 }  // namespace kalvo5

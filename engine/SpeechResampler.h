@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ResamplingFilter.h"
+#include "SimdPath.h"
 
 namespace kalvo5 {
 
@@ -62,6 +63,7 @@ struct SpeechResampler {
   bool carry = false;  // heldOver is the oldest sample not yet consumed
   float heldOver = 0.0f;
   bool started = false;
+  SimdPath path = SimdPath::Baseline;  // the dot products' vector width; every path gives the same bits
 };
 
 // Floats of caller storage the polyphase form of a rate's filter needs, and
@@ -75,6 +77,10 @@ inline int SpeechPhaseTableSize(const SpeechRate& rate) { return rate.interpolat
 // resampler, and resets it. Not for the audio thread.
 void ConfigureSpeechResampler(SpeechResampler& resampler, const SpeechRate& rate, const float* h,
                               float* polyphase, int* phaseStart);
+
+// Runs the resampler on another path from now on; false, changing nothing,
+// when this processor lacks it. For tests and measurements.
+bool SelectSpeechResamplerPath(SpeechResampler& resampler, SimdPath path);
 
 // Back to the state after configuration: history zero, phase 0, no carry.
 void ResetSpeechResampler(SpeechResampler& resampler);

@@ -4,9 +4,10 @@
 
 namespace kalvo5 {
 
-void InitTruePeakBank(TruePeakBank& bank, double sampleRate) {
+void InitTruePeakBank(TruePeakBank& bank, double sampleRate, TruePeakSums sums) {
   TruePeakDesign& d = bank.design;
   DesignTruePeak(d, sampleRate);
+  bank.sums = sums;
   for (auto& row : bank.pairSum)
     for (double& v : row) v = 0.0;
   for (auto& row : bank.pairDiff)
@@ -155,7 +156,40 @@ template <int L, typename V>
   return peak * bank.design.norm;
 }
 
-template <int L, typename V>
+// The same estimates summed as TruePeakDetector sums them: each phase's
+// products in the order m = 0, 1, ..., as kSplit interleaved partial sums
+// (even and odd m when 2) added at the end. Each lane repeats the
+// detector's operations on its phase lane, so the bits are the detector's.
+template <int L, typename V, int kSplit>
+[[gnu::always_inline]] inline V EstimatePhaseByPhase(const TruePeakBank& bank, const double* line,
+                                                     const double* raw) {
+  constexpr int kHistory = kTruePeakTaps / L;
+  const TruePeakDesign& d = bank.design;
+  V acc[kSplit][L] = {};
+  for (int m = 0; m < kHistory; m += kSplit) {
+    for (int s = 0; s < kSplit; ++s) {
+      const V input = simd::Load<V>(line - (m + s));
+      for (int i = 0; i < L; ++i) acc[s][i] += d.phaseTaps[m + s][i] * input;
+    }
+  }
+  V peak = simd::Abs(simd::Load<V>(raw));
+  for (int i = 0; i < L; ++i) {
+    V sum = acc[0][i];
+    for (int s = 1; s < kSplit; ++s) sum += acc[s][i];
+    peak = simd::Max(peak, simd::Abs(sum));
+  }
+  return peak * d.norm;
+}
+
+template <int L, typename V, TruePeakSums kSums, int kSplit>
+[[gnu::always_inline]] inline V Estimate(const TruePeakBank& bank, const double* line, const double* raw) {
+  if constexpr (kSums == TruePeakSums::PhaseByPhase)
+    return EstimatePhaseByPhase<L, V, kSplit>(bank, line, raw);
+  else
+    return EstimateAt<L, V>(bank, line, raw);
+}
+
+template <int L, typename V, TruePeakSums kSums, int kSplit>
 [[gnu::always_inline]] inline void ChannelBlock(TruePeakBank& bank, int c, const double* x, int frames,
                                                 double* current) {
   constexpr int kHistory = kTruePeakTaps / L;
@@ -173,8 +207,8 @@ template <int L, typename V>
 
   int n = 0;
   for (; n + kWidth <= frames; n += kWidth)
-    simd::Store(current + n, EstimateAt<L, V>(bank, block + n, x + n));
-  for (; n < frames; ++n) current[n] = EstimateAt<L, double>(bank, block + n, x + n);
+    simd::Store(current + n, Estimate<L, V, kSums, kSplit>(bank, block + n, x + n));
+  for (; n < frames; ++n) current[n] = Estimate<L, double, kSums, kSplit>(bank, block + n, x + n);
 
   double hold = bank.maxHold[c];
   for (n = 0; n < frames; ++n) hold = current[n] > hold ? current[n] : hold;
@@ -192,16 +226,16 @@ template <int L, typename V>
   }
 }
 
-template <typename V>
+template <typename V, TruePeakSums kSums, int kSplit>
 [[gnu::always_inline]] inline void Block(TruePeakBank& bank, const double* const* x, int frames,
                                          double* const* current) {
   const int factor = bank.design.factor;
   for (int c = 0; c < kTruePeakBankChannels; ++c) {
     if (!x[c]) continue;
     if (factor == 4) {
-      ChannelBlock<4, V>(bank, c, x[c], frames, current[c]);
+      ChannelBlock<4, V, kSums, kSplit>(bank, c, x[c], frames, current[c]);
     } else if (factor == 2) {
-      ChannelBlock<2, V>(bank, c, x[c], frames, current[c]);
+      ChannelBlock<2, V, kSums, kSplit>(bank, c, x[c], frames, current[c]);
     } else {
       double hold = bank.maxHold[c];
       for (int n = 0; n < frames; ++n) {
@@ -217,13 +251,21 @@ template <typename V>
   if (factor > 1) bank.writePos = (bank.writePos + frames) % history;
 }
 
+// The detector's paths sum each phase in one chain (SSE2) or in two (AVX2,
+// where a fused multiply-add is slow to complete).
 void BlockBaseline(TruePeakBank& bank, const double* const* x, int frames, double* const* current) {
-  Block<Vec2>(bank, x, frames, current);
+  if (bank.sums == TruePeakSums::PhaseByPhase)
+    Block<Vec2, TruePeakSums::PhaseByPhase, 1>(bank, x, frames, current);
+  else
+    Block<Vec2, TruePeakSums::Paired, 1>(bank, x, frames, current);
 }
 
 KALVO5_AVX2_FMA_TARGET void BlockAvx2Fma(TruePeakBank& bank, const double* const* x, int frames,
                                          double* const* current) {
-  Block<Vec4>(bank, x, frames, current);
+  if (bank.sums == TruePeakSums::PhaseByPhase)
+    Block<Vec4, TruePeakSums::PhaseByPhase, 2>(bank, x, frames, current);
+  else
+    Block<Vec4, TruePeakSums::Paired, 1>(bank, x, frames, current);
 }
 
 }  // namespace
@@ -253,6 +295,19 @@ bool ChannelHistoryIsZero(const TruePeakBank& bank, int c) {
 }
 
 void ProcessTruePeakBank(TruePeakBank& bank, const double (&x)[kTruePeakBankChannels]) {
+  if (bank.sums == TruePeakSums::PhaseByPhase) {
+    // One sample of the block form: the estimates' bits do not depend on the
+    // split.
+    double estimates[kTruePeakBankChannels];
+    const double* in[kTruePeakBankChannels];
+    double* out[kTruePeakBankChannels];
+    for (int c = 0; c < kTruePeakBankChannels; ++c) {
+      in[c] = &x[c];
+      out[c] = &estimates[c];
+    }
+    ProcessTruePeakBankBlock(bank, in, 1, out);
+    return;
+  }
   if (bank.design.path == SimdPath::Avx2Fma)
     ProcessAvx2Fma(bank, x);
   else

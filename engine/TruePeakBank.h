@@ -1,7 +1,7 @@
 // Six channels' true-peak detectors side by side: the estimates of six
-// TruePeakDetector objects fed the channels' samples (to within
-// floating-point rounding), computed across the channels at once. For
-// analyzers that run every channel's detector on every sample.
+// TruePeakDetector objects fed the channels' samples, computed across the
+// channels at once (per sample) or across time (block form). For analyzers
+// that run every channel's detector on every sample.
 #pragma once
 
 #include "SimdPath.h"
@@ -13,8 +13,20 @@ inline constexpr int kTruePeakBankChannels = 6;
 // The block form works through longer blocks in pieces of this many samples.
 inline constexpr int kTruePeakBlockFrames = 256;
 
+// How each estimate sums its products.
+enum class TruePeakSums : int {
+  // Phase pairs from mirrored history sums (below): fewer products, equal
+  // to TruePeakDetector's estimates to within floating-point rounding.
+  Paired = 0,
+  // Phase by phase in TruePeakDetector's order, so the estimates carry its
+  // bits on each path: for readings that must stay exactly as that
+  // detector gave them.
+  PhaseByPhase = 1,
+};
+
 struct TruePeakBank {
   TruePeakDesign design;
+  TruePeakSums sums = TruePeakSums::Paired;
   // Both tap sets are symmetric, so output phase L-1-i weighs the history
   // with phase i's taps reversed. Each such pair of phases is computed from
   // the sums and differences of history samples mirrored about the middle:
@@ -36,7 +48,7 @@ struct TruePeakBank {
 };
 
 // Designs for the rate (as InitTruePeak does) and clears all state.
-void InitTruePeakBank(TruePeakBank& bank, double sampleRate);
+void InitTruePeakBank(TruePeakBank& bank, double sampleRate, TruePeakSums sums = TruePeakSums::Paired);
 
 // Clears history, current and maxHold; the design stays.
 void ResetTruePeakBank(TruePeakBank& bank);
@@ -51,7 +63,8 @@ void ProcessTruePeakBank(TruePeakBank& bank, const double (&x)[kTruePeakBankChan
 // Block form for analyzers that meter a layout: feeds channel c the
 // `frames` samples x[c] for every c with x[c] non-null and writes each
 // sample's estimate to current[c] (frames values). Every channel's estimates
-// equal those of ProcessTruePeakBank to within floating-point rounding. A
+// equal those of ProcessTruePeakBank to within floating-point rounding
+// (exactly with TruePeakSums::PhaseByPhase, whatever the split). A
 // channel left out (x[c] null) keeps its history, which is only correct
 // when that history is all zeros (ChannelHistoryIsZero): zeros look the same
 // at every position. Audio thread; allocation-free.

@@ -3,6 +3,7 @@
 #include <ebur128.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -308,6 +309,79 @@ TEST(DIALAnalyzer, ResetForgetsEverythingAndBadSamplesCountAsSilence) {
   EXPECT_EQ(b->meters[4].maxHold, 0.0);
   EXPECT_TRUE(std::isfinite(DIALTruePeakMax(*b)));
   EXPECT_GT(DIALTruePeakMax(*b), -10.0);
+}
+
+// Everything the DIAL type shows: readings and meter columns.
+std::vector<double> Shown(const DIALAnalyzer& a) {
+  std::vector<double> v = {DIALIntegrated(a),   static_cast<double>(DIALIntegratedValid(a)),
+                           DIALSpeechRatio(a),  DIALShortTerm(a),
+                           DIALShortTermMax(a), DIALTruePeakMax(a),
+                           DIALSpeechRange(a),  static_cast<double>(DIALSpeechRangeValid(a)),
+                           DIALRange(a),        static_cast<double>(DIALRangeValid(a))};
+  for (const ChannelPeakMeter& m : a.meters) v.insert(v.end(), {m.maxHold, m.peak, m.light});
+  return v;
+}
+
+// The block form against the per-sample form on speech, music-like material
+// and noise: six different channels (one beyond full scale, lighting its
+// clip light), measured as 5.1 and then as 2.0, so four channels leave the
+// layout and fade. Fed whole, sample by sample and in odd splits, it shows
+// the same bits every half second, on every path.
+TEST(DIALAnalyzer, BlockFormShowsThePerSampleBitsAtEverySplit) {
+  constexpr double kGains[kAnalyzerChannels] = {1.0, 3.0, 0.5, 0.7, 0.3, 1.2};
+  for (int rate : {32000, 44100, 48000}) {
+    const test::Material& speech = test::SynthesisedSpeech(rate);
+    ASSERT_TRUE(speech.error.empty()) << speech.error;
+    const std::vector<float> materials[] = {speech.samples, test::RhythmicChords(rate),
+                                            test::BroadbandNoise(rate)};
+    for (const std::vector<float>& material : materials) {
+      const std::size_t total = std::min<std::size_t>(material.size(), 6 * static_cast<std::size_t>(rate));
+      std::vector<std::vector<double>> channels(kAnalyzerChannels, std::vector<double>(total));
+      for (std::size_t n = 0; n < total; ++n)
+        for (std::size_t c = 0; c < kAnalyzerChannels; ++c)
+          channels[c][n] = kGains[c] * static_cast<double>(material[(n + 4801 * c) % total]);
+      const std::size_t check = static_cast<std::size_t>(rate / 2);
+      const auto configAt = [&](std::size_t n) {
+        return n < total / 3 ? Config::FivePointOne : Config::Stereo;
+      };
+
+      for (SimdPath path : {SimdPath::Baseline, SimdPath::Avx2Fma}) {
+        if (!SimdPathSupported(path)) continue;
+        const auto make = [&] {
+          auto a = MakeDIAL(rate);
+          SelectTruePeakBankPath(a->truePeak, path);
+          SelectKWeightingBankPath(a->kWeighting, path);
+          return a;
+        };
+        auto reference = make();
+        std::vector<std::vector<double>> expected;
+        for (std::size_t n = 0; n < total; ++n) {
+          double x[kAnalyzerChannels];
+          for (std::size_t c = 0; c < kAnalyzerChannels; ++c) x[c] = channels[c][n];
+          MeterDIAL(*reference, configAt(n), true, x);
+          MeasureDIAL(*reference, configAt(n), true, x);
+          if ((n + 1) % check == 0) expected.push_back(Shown(*reference));
+        }
+        for (auto splits : {std::vector<std::size_t>{total}, {1}, {7, 13, 1000, 3}}) {
+          auto a = make();
+          std::size_t shown = 0;
+          for (std::size_t done = 0, i = 0; done < total; ++i) {
+            // Pieces end at checkpoints and where the layout changes.
+            std::size_t n = std::min({splits[i % splits.size()], total - done, check - done % check});
+            if (done < total / 3) n = std::min(n, total / 3 - done);
+            const double* x[kAnalyzerChannels];
+            for (std::size_t c = 0; c < kAnalyzerChannels; ++c) x[c] = channels[c].data() + done;
+            ProcessDIALBlock(*a, configAt(done), true, true, x, static_cast<int>(n));
+            done += n;
+            if (done % check != 0) continue;
+            ASSERT_EQ(Shown(*a), expected[shown++]) << rate << " Hz, path " << static_cast<int>(path)
+                                                    << ", split " << splits[0] << ", at " << done;
+          }
+          EXPECT_GT(a->meters[1].maxHold, 1.0);  // the clip light had something to show
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 #include <vector>
 
@@ -141,6 +143,80 @@ TEST(KWeightingBank, AgreesWithPerChannelStagesInEitherOrder) {
           else
             ASSERT_NEAR(y[c], expected, 1e-12) << n << " " << c;
         }
+      }
+    }
+  }
+}
+
+// Feeds the six channels of `frames` to `run(x, n)` in pieces that cycle
+// through `splits`.
+template <typename Run>
+void InSplits(const std::vector<double>& frames, std::initializer_list<std::size_t> splits, Run run) {
+  const std::size_t total = frames.size() / 6;
+  std::vector<std::vector<double>> channels(6, std::vector<double>(total));
+  for (std::size_t n = 0; n < total; ++n)
+    for (int c = 0; c < 6; ++c) channels[c][n] = frames[n * 6 + static_cast<std::size_t>(c)];
+  auto split = splits.begin();
+  for (std::size_t done = 0; done < total;) {
+    const std::size_t n = std::min(*split, total - done);
+    const double* x[6];
+    for (int c = 0; c < 6; ++c) x[c] = channels[c].data() + done;
+    run(x, static_cast<int>(n), done);
+    done += n;
+    if (++split == splits.end()) split = splits.begin();
+  }
+}
+
+// The exact sum orders give the per-sample arithmetic bit for bit on every
+// path and at every split: the true-peak bank phase by phase as the
+// separate detectors, the K-weighting block form as its per-sample form.
+TEST(MultiChannelKernels, ExactSumOrdersKeepThePerSampleBitsAtEverySplit) {
+  for (double rate : {44100.0, 96000.0}) {
+    const std::vector<double> frames = SixChannels(rate, 3000);
+    for (SimdPath path : SupportedPaths()) {
+      std::vector<double> peaks, weighted;
+      TruePeakDetector detectors[6];
+      KWeightingBank perSample;
+      InitKWeightingBank(perSample, rate, KWeightingOrder::HighPassFirst, 1e-25);
+      SelectKWeightingBankPath(perSample, path);
+      for (auto& d : detectors) {
+        InitTruePeak(d, rate);
+        SelectTruePeakPath(d, path);
+      }
+      for (std::size_t n = 0; n < 3000; ++n) {
+        double y[6];
+        ProcessTruePeaks(detectors, Frame(frames, n), 6);
+        ProcessKWeightingBank(perSample, Frame(frames, n), y);
+        for (int c = 0; c < 6; ++c) {
+          peaks.push_back(detectors[c].current);
+          weighted.push_back(y[c]);
+        }
+      }
+      for (auto splits : {std::initializer_list<std::size_t>{3000}, {1}, {7, 13, 300, 1}}) {
+        TruePeakBank bank;
+        InitTruePeakBank(bank, rate, TruePeakSums::PhaseByPhase);
+        ASSERT_TRUE(SelectTruePeakBankPath(bank, path));
+        KWeightingBank block;
+        InitKWeightingBank(block, rate, KWeightingOrder::HighPassFirst, 1e-25,
+                           KWeightingBlockSums::AsPerSample);
+        SelectKWeightingBankPath(block, path);
+        InSplits(frames, splits, [&](const double* const(&x)[6], int n, std::size_t done) {
+          std::vector<double> p(6 * static_cast<std::size_t>(n)), w(p.size());
+          double* pc[6];
+          double* wc[6];
+          for (std::size_t c = 0; c < 6; ++c) {
+            pc[c] = p.data() + c * static_cast<std::size_t>(n);
+            wc[c] = w.data() + c * static_cast<std::size_t>(n);
+          }
+          ProcessTruePeakBankBlock(bank, x, n, pc);
+          ASSERT_EQ(ProcessKWeightingBankBlock(block, 6, x, wc, n), 6);
+          for (int k = 0; k < n; ++k)
+            for (int c = 0; c < 6; ++c) {
+              const std::size_t at = (done + static_cast<std::size_t>(k)) * 6 + static_cast<std::size_t>(c);
+              ASSERT_EQ(pc[c][k], peaks[at]) << "rate " << rate << " path " << static_cast<int>(path);
+              ASSERT_EQ(wc[c][k], weighted[at]) << "rate " << rate << " path " << static_cast<int>(path);
+            }
+        });
       }
     }
   }

@@ -131,5 +131,21 @@ TEST(SpeechResampler, KeepsTonesInTheBandAndRejectsThoseThatWouldAlias) {
   }
 }
 
+// Every path sums each output in the same order: the same bits at every rate.
+TEST(SpeechResampler, PathsGiveTheSameBits) {
+  if (!SimdPathSupported(SimdPath::Avx2Fma)) GTEST_SKIP() << "only the baseline path on this processor";
+  std::vector<float> x;
+  for (double v : test::Noise(9, 8000.0, 40000)) x.push_back(static_cast<float>(v));
+  for (double rate : kRates) {
+    Bound baseline, wide;
+    Bind(baseline, rate);
+    Bind(wide, rate);
+    ASSERT_TRUE(SelectSpeechResamplerPath(baseline.resampler, SimdPath::Baseline));
+    ASSERT_TRUE(SelectSpeechResamplerPath(wide.resampler, SimdPath::Avx2Fma));
+    const int passes = static_cast<int>(x.size()) / baseline.row.inputNeeded;
+    EXPECT_EQ(RunPasses(baseline.resampler, x, passes), RunPasses(wide.resampler, x, passes)) << rate;
+  }
+}
+
 }  // namespace
 }  // namespace kalvo5
