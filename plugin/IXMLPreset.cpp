@@ -4,6 +4,7 @@
 #include "platform/TextEncoding.h"
 #include "plugin/DataFolders.h"
 #include "plugin/PresetFileIO.h"
+#include "plugin/Utf8Text.h"
 #include "plugin/XMLParamBinding.h"
 #include "plugin/XMLPresetTree.h"
 
@@ -22,8 +23,9 @@ bool OpenPresetFile(const iplug::IPluginBase& plugin, const std::string& path, P
 
 bool IXMLPreset::SavePresetXML(iplug::IPluginBase& plugin, const std::string& path,
                                const char* presetName) const {
-  const std::string document = PrintPresetTree(
-      PluginIdentity(plugin), platform::Utf8ToCodePage(presetName ? presetName : ""), CurrentValues(plugin));
+  const std::string name = ValidUtf8(presetName ? presetName : "");
+  const std::string document =
+      PrintPresetTree(PluginIdentity(plugin), platform::Utf8ToCodePage(name), CurrentValues(plugin));
   return platform::WriteFileReplacing(path, document);
 }
 
