@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <system_error>
 
 #include "platform/FileDescriptor.h"
 
@@ -22,6 +23,10 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
+
+// errno after a failed call; a write that stopped without one (it wrote
+// nothing) counts as an input/output error.
+int LastError() { return errno != 0 ? errno : EIO; }
 
 // A name for the new file in the target's folder that no other writer in
 // this or another process picks at the same time. It is hidden and never
@@ -57,15 +62,24 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxByt
   return !bytes.empty();
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return false;
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* failure) {
+  // The reason of the first step that failed, from errno right after it.
+  const auto fail = [failure](int error) {
+    if (failure) *failure = std::generic_category().message(error);
+    return false;
+  };
+  if (path.empty()) return fail(ENOENT);
   const std::string temporary = TemporaryPathFor(path);
   FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
-  if (file.Get() < 0) return false;
+  if (file.Get() < 0) return fail(LastError());
+  errno = 0;
   const bool complete = WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0;
-  if (!file.Close() || !complete || ::rename(temporary.c_str(), path.c_str()) != 0) {
+  int error = complete ? 0 : LastError();
+  if (!file.Close() && error == 0) error = LastError();
+  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = LastError();
+  if (error != 0) {
     ::unlink(temporary.c_str());
-    return false;
+    return fail(error);
   }
   return true;
 }

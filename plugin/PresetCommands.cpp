@@ -12,6 +12,13 @@ namespace {
 
 constexpr std::size_t kMaxSavedNameLength = 259;
 
+// A preset that cannot be written is not lost without a word: the next idle
+// tick shows why in the editor's message box. The old file stays as it was.
+void TellWhenUnsaved(Kalvo5& plugin, bool saved, const std::string& path, const std::string& failure) {
+  if (!saved)
+    plugin.RequestMessageBox("The preset could not be saved to\n" + path + "\n" + failure, "Save preset");
+}
+
 }  // namespace
 
 std::string PresetNameFromPath(const std::string& path) {
@@ -43,11 +50,18 @@ void Kalvo5::RunPresetCommand(int code) {
       }
       break;
     case kCmdSavePreset:
-      if (const std::string path = PresetMenuPath(); !path.empty())
-        SavePresetXML(*this, path, PresetNameFromPath(path).c_str());
+      if (const std::string path = PresetMenuPath(); !path.empty()) {
+        std::string failure;
+        TellWhenUnsaved(*this, SavePresetXML(*this, path, PresetNameFromPath(path).c_str(), &failure), path,
+                        failure);
+      }
       break;
     case kCmdSaveDefault:
-      if (!mPresetFolder.empty()) SaveDefaultPresetXML(*this, mPresetFolder);
+      if (!mPresetFolder.empty()) {
+        std::string failure;
+        TellWhenUnsaved(*this, SaveDefaultPresetXML(*this, mPresetFolder, &failure),
+                        DefaultPresetPath(mPresetFolder), failure);
+      }
       break;
     case kCmdRescanPresets:
       if (!mDataFolder.empty())

@@ -94,6 +94,31 @@ TEST_F(PresetCommands, SaveAndLoadUseThePresetMenusPath) {
   EXPECT_STREQ(other->GetPreset(0)->name, "Mix.Final");
 }
 
+TEST_F(PresetCommands, AFailedSaveTellsWhyAndKeepsTheOldFile) {
+  const fs::path path = home / "Kept.vrs";
+  WriteFile(path, "old contents");
+  plugin->editorExists = true;
+  plugin->mEditorOpen = true;
+  plugin->menuPath = path;
+  {
+    FullDisk full;
+    plugin->Command(kCmdSavePreset);
+  }
+  plugin->Tick();  // message boxes show on the next idle
+  ASSERT_EQ(plugin->boxes.size(), 1u);
+  EXPECT_EQ(plugin->boxes[0].caption, "Save preset");
+  EXPECT_EQ(plugin->boxes[0].text, "The preset could not be saved to\n" + path.string() + "\nFile too large");
+  EXPECT_EQ(ReadFile(path), "old contents");
+
+  fs::remove_all(PresetFolder());
+  plugin->Command(kCmdSaveDefault);
+  plugin->Tick();
+  ASSERT_EQ(plugin->boxes.size(), 2u);
+  EXPECT_EQ(plugin->boxes[1].text, "The preset could not be saved to\n" +
+                                       (PresetFolder() / "default.vrs").string() +
+                                       "\nNo such file or directory");
+}
+
 TEST_F(PresetCommands, SavedNameIsTheFileNameWithoutFolderAndExtension) {
   EXPECT_EQ(PresetNameFromPath("/home/u/Mix.Final.vrs"), "Mix.Final");
   EXPECT_EQ(PresetNameFromPath("C:\\Presets\\Broadcast.vrs"), "Broadcast");

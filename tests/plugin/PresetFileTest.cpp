@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -197,26 +195,6 @@ TEST_F(PresetFile, ReadingIntoAnArrayLeavesTheParametersAlone) {
   EXPECT_EQ(values[kTruePeak], kNotGivenMarker);
   EXPECT_EQ(Snapshot(*plugin), before);
 }
-
-// Writes are limited to a few bytes, as on a full disk.
-class FullDisk {
- public:
-  FullDisk() {
-    getrlimit(RLIMIT_FSIZE, &mSaved);
-    mHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = mSaved;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-  }
-  ~FullDisk() {
-    setrlimit(RLIMIT_FSIZE, &mSaved);
-    signal(SIGXFSZ, mHandler);
-  }
-
- private:
-  rlimit mSaved{};
-  sighandler_t mHandler;
-};
 
 TEST_F(PresetFile, AFailedSaveLeavesTheOldFileAndNoLeftovers) {
   const fs::path path = home / "kept.vrs";

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -93,5 +95,25 @@ inline std::string Document(const std::string& params, const std::string& preset
 inline std::string Param(const std::string& name, const std::string& value) {
   return "<Param name=\"" + name + "\" val=\"" + value + "\" />\n";
 }
+
+// Writes are limited to a few bytes, as on a full disk.
+class FullDisk {
+ public:
+  FullDisk() {
+    getrlimit(RLIMIT_FSIZE, &mSaved);
+    mHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = mSaved;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &mSaved);
+    signal(SIGXFSZ, mHandler);
+  }
+
+ private:
+  rlimit mSaved{};
+  sighandler_t mHandler;
+};
 
 }  // namespace kalvo5::test
