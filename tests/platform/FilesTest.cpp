@@ -48,7 +48,11 @@ TEST(DataFolders, BaseComesFromXdgThenHomeAndMissingLevelsAreCreated) {
     EXPECT_TRUE(base.empty() || (base[0] == '/' && base.ends_with("/.local/share"))) << base;
   }
 
-  EnsureFolderChain(xdg);
+  // Levels are made only inside an existing folder.
+  EXPECT_FALSE(EnsureFolderChainInside(scratch.Path() + "/none", scratch.Path() + "/none/x/y"));
+  EXPECT_FALSE(IsFolder(scratch.Path() + "/none"));
+  EXPECT_FALSE(EnsureFolderChainInside(scratch.Path() + "/x/y", scratch.Path() + "/x"));
+  EXPECT_TRUE(EnsureFolderChainInside(scratch.Path() + "/", xdg));
   EXPECT_TRUE(IsFolder(xdg));
   struct stat status {};
   ASSERT_EQ(stat(xdg.c_str(), &status), 0);
