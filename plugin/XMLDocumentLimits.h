@@ -15,7 +15,7 @@ namespace kalvo5 {
 
 inline constexpr std::size_t kMaxDocumentBytes = std::size_t{1} << 20;
 inline constexpr int kMaxDocumentElements = 1024;
-inline constexpr int kMaxDocumentAttributes = 1024;
+inline constexpr int kMaxDocumentAttributes = 512;
 
 enum class DocumentRefusal {
   None,
@@ -31,7 +31,7 @@ enum class DocumentRefusal {
 // than TinyXML would find.
 DocumentRefusal CheckDocumentLimits(std::string_view text);
 
-// Why a document was refused, e.g. "more than 1024 attributes"; empty for
+// Why a document was refused, e.g. "more than 512 attributes"; empty for
 // None.
 std::string DocumentRefusalReason(DocumentRefusal refusal);
 

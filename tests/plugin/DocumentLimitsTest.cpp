@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <string>
 
 #include "PresetTestSupport.h"
@@ -22,16 +22,20 @@ constexpr double kParseBoundMs = 200.0;
 constexpr double kParseBoundMs = 50.0;
 #endif
 
-// The fastest of three runs, in milliseconds: other work on the machine only
-// ever adds time.
+// The processor time of the fastest of five runs, in milliseconds: the
+// parse's own cost, whatever else the machine is doing.
 template <class Work>
 double FastestMs(Work work) {
+  const auto now = [] {
+    timespec time{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) * 1e-6;
+  };
   double fastest = 1e9;
-  for (int run = 0; run < 3; ++run) {
-    const auto start = std::chrono::steady_clock::now();
+  for (int run = 0; run < 5; ++run) {
+    const double start = now();
     work();
-    fastest = std::min(
-        fastest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    fastest = std::min(fastest, now() - start);
   }
   return fastest;
 }
@@ -67,7 +71,7 @@ TEST_F(DocumentLimits, CraftedDocumentsAreRefusedBeforeParsingWithTheirReason) {
   const std::string crafted = ManyAttributes(20000);
   PresetTreeReader reader;
   EXPECT_EQ(reader.Open(crafted, PluginIdentity(*plugin)), PresetTreeReader::Status::Refused);
-  EXPECT_EQ(DocumentRefusalReason(reader.Refusal()), "more than 1024 attributes");
+  EXPECT_EQ(DocumentRefusalReason(reader.Refusal()), "more than 512 attributes");
 
   // As a host's state chunk: answered at once, nothing applied.
   const iplug::ByteChunk chunk = StateOf(crafted);
@@ -99,7 +103,7 @@ TEST_F(DocumentLimits, TheCostliestAcceptedDocumentsParseWithinTheBound) {
   for (int i = 0; i < kMaxDocumentElements - 70; ++i) nested.insert(nested.find("</Parameter>"), "<a>");
   const std::string worst[] = {
       // The most attributes on one element, with names as long as the size allows.
-      ManyAttributes(kMaxDocumentAttributes - 130, room / kMaxDocumentAttributes),
+      ManyAttributes(kMaxDocumentAttributes - 6, room / kMaxDocumentAttributes),
       Document(Param("RMS Gain", "3"), std::string(room, 'n')),
       Document(Param("RMS Gain", "3") + "<!--" + std::string(room, '-') + "-->"),
       Document(Param("RMS Gain", "3"), Repeated("&amp;", room / 5)),
