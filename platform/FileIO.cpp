@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <system_error>
@@ -40,17 +41,19 @@ std::string TemporaryPathFor(const std::string& path) {
          ".partial";
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
+// Reads the first min(size, maxBytes) bytes of a regular file, or refuses a
+// file beyond maxBytes when `wholeOnly`. `size` receives the file's size.
+bool ReadRegularFile(const std::string& path, std::string& bytes, long long maxBytes, bool wholeOnly,
+                     long long& size) {
   bytes.clear();
   // Non-blocking, so that opening a FIFO does not wait for a writer.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   struct stat status {};
   if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-      status.st_size <= 0 || status.st_size > maxBytes)
+      status.st_size <= 0 || maxBytes <= 0 || (wholeOnly && status.st_size > maxBytes))
     return false;
-  bytes.resize(static_cast<std::size_t>(status.st_size));
+  size = status.st_size;
+  bytes.resize(static_cast<std::size_t>(std::min<long long>(size, maxBytes)));
   std::size_t filled = 0;
   while (filled < bytes.size()) {
     const ssize_t got = ::read(file.Get(), bytes.data() + filled, bytes.size() - filled);
@@ -60,6 +63,20 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxByt
   }
   bytes.resize(filled);
   return !bytes.empty();
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
+  long long size = 0;
+  return ReadRegularFile(path, bytes, maxBytes, true, size);
+}
+
+bool ReadFileStart(const std::string& path, std::string& bytes, long long maxBytes, bool& whole) {
+  long long size = 0;
+  const bool read = ReadRegularFile(path, bytes, maxBytes, false, size);
+  whole = read && static_cast<long long>(bytes.size()) >= size;
+  return read;
 }
 
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* failure) {

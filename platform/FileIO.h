@@ -12,6 +12,11 @@ namespace platform {
 // read.
 bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes);
 
+// Reads at most the first maxBytes bytes of a regular file (refused as
+// ReadWholeFile refuses), however long the file is; `whole` tells whether
+// that was all of it. False (and `bytes` empty) when nothing could be read.
+bool ReadFileStart(const std::string& path, std::string& bytes, long long maxBytes, bool& whole);
+
 // Replaces the file at `path` with `bytes`: written to a new file in the same
 // folder, flushed to disk, then renamed over the target, so that a failure
 // (full disk, folder not writable) leaves the old file as it was and no

@@ -4,7 +4,7 @@
 #include "platform/Paths.h"
 #include "plugin/Kalvo5.h"
 #include "plugin/PresetExport.h"
-#include "plugin/PresetFolderScan.h"
+#include "plugin/XMLParamBinding.h"
 
 namespace kalvo5 {
 
@@ -64,8 +64,10 @@ void Kalvo5::RunPresetCommand(int code) {
       }
       break;
     case kCmdRescanPresets:
+      // The list comes from a thread of our own; the preset menu shows it
+      // once it is read.
       if (!mDataFolder.empty())
-        RescanUserPresets(*this, *this, *this, mPresetStore, mDataFolder);
+        mPresetStore.RefreshUser(mDataFolder, PluginIdentity(*this));
       else
         mPresetStore.ClearUser();
       break;

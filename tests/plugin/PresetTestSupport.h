@@ -6,11 +6,13 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Kalvo5TestSupport.h"
@@ -63,6 +65,16 @@ class PresetTest : public ::testing::Test {
   fs::path home;
   std::unique_ptr<PresetKalvo5> plugin;
 };
+
+// The rescan command, and the wait for the list a thread of the plug-in
+// reads (at most ten seconds).
+inline void RescanAndWait(PresetKalvo5& plugin) {
+  plugin.Command(kCmdRescanPresets);
+  const auto start = std::chrono::steady_clock::now();
+  while (!plugin.Presets().CollectUser() && plugin.Presets().ReadingUser() &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,0 +1,65 @@
+// The user presets of a large data folder: read by a thread of the
+// plug-in's own within the bound, never by the thread that asks for them,
+// and read again only when the folder changed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "PresetTestSupport.h"
+#include "plugin/PresetFolderScan.h"
+
+namespace kalvo5::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kSlowdown = 5.0;  // sanitizer builds; the bounds are the release build's
+#else
+constexpr double kSlowdown = 1.0;
+#endif
+constexpr double kFrameMs = 1000.0 / 60.0;
+constexpr double kRescanBoundMs = 200.0;
+
+using UserPresets = PresetTest;
+
+TEST_F(UserPresets, TenThousandAreReadOffTheAskingThreadWithinTheBoundAndOnlyWhenChanged) {
+  plugin->editorExists = true;
+  ASSERT_TRUE(plugin->SavePresetXML(*plugin, DataFolder() / "seed.vrs", "Seed"));
+  const std::string text = ReadFile(DataFolder() / "seed.vrs");
+  fs::remove(DataFolder() / "seed.vrs");
+  constexpr int kCount = 10000;
+  for (int i = 0; i < kCount; ++i) {
+    std::string name = "preset ";
+    WriteFile(DataFolder() / name.append(std::to_string(i)).append(".vrs"), text);
+  }
+  // A folder last changed a while ago: its list, once read, stays current.
+  fs::last_write_time(DataFolder(), fs::file_time_type::clock::now() - std::chrono::hours(1));
+
+  const auto start = Clock::now();
+  plugin->Command(kCmdRescanPresets);
+  EXPECT_LT(MsSince(start), kFrameMs * kSlowdown);  // the asking thread goes on at once
+  EXPECT_TRUE(plugin->Presets().ReadingUser());
+  RescanAndWait(*plugin);
+  const double rescanMs = MsSince(start);
+  RecordProperty("RescanMs", std::to_string(rescanMs));
+  EXPECT_LT(rescanMs, kRescanBoundMs * kSlowdown);
+  ASSERT_EQ(plugin->Presets().NUser(), kCount);
+  EXPECT_STREQ(plugin->Presets().User(kCount - 1)->name, "Seed");
+
+  // Unchanged: nothing is read again.
+  plugin->Command(kCmdRescanPresets);
+  EXPECT_FALSE(plugin->Presets().ReadingUser());
+
+  WriteFile(DataFolder() / "added.vrs", text);
+  RescanAndWait(*plugin);
+  EXPECT_EQ(plugin->Presets().NUser(), kCount + 1);
+}
+
+}  // namespace
+}  // namespace kalvo5::test
