@@ -49,16 +49,12 @@ void IBPresetMenuNewVt::SendCommand(int command) {
   mPlugin.OnParamChange(command, iplug::ParamSource::Editor, -1);
 }
 
-void IBPresetMenuNewVt::ApplyStoredPreset(const iplug::PresetEntry& entry) {
-  kalvo5::ApplyStoredPreset(mPlugin, mStore, entry);
-}
-
 void IBPresetMenuNewVt::ApplyStoredAt(int position) {
   // A user preset's settings are read from its file now; one that is no
   // longer a complete preset file changes nothing.
   const int user = position - mStore.NFactory();
   if (user >= 0 && !CompleteUserPreset(mPlugin, mPlugin, mPlugin, mStore, user)) return;
-  if (const iplug::PresetEntry* entry = mStore.Stored(position)) ApplyStoredPreset(*entry);
+  if (const iplug::PresetEntry* entry = mStore.Stored(position)) ApplyStoredPreset(mPlugin, mStore, *entry);
 }
 
 void IBPresetMenuNewVt::WhenUserPresetsRead(std::function<void()> then) {
@@ -230,8 +226,7 @@ void IBPresetMenuNewVt::ChooseMainItem(int position) {
 void IBPresetMenuNewVt::ChooseFactory(int category, int item) {
   const std::vector<int>& indices = mCategoryIndices[static_cast<std::size_t>(category)];
   if (item < 0 || item >= static_cast<int>(indices.size())) return;
-  const int f = indices[static_cast<std::size_t>(item)];
-  if (const iplug::PresetEntry* entry = mStore.Factory(f)) ApplyStoredPreset(*entry);
+  ApplyStoredAt(indices[static_cast<std::size_t>(item)]);
 }
 
 void IBPresetMenuNewVt::ChooseUser(int item) {

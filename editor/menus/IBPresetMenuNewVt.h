@@ -14,10 +14,6 @@
 #include "framework/igraphics/IControl.h"
 #include "framework/igraphics/PlatformServices.h"
 
-namespace iplug {
-struct PresetEntry;
-}
-
 namespace kalvo5 {
 
 class Kalvo5;
@@ -51,9 +47,6 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   void OnMenuChoice(igraphics::PopupMenu* menu, int slot) override;
   void Draw(igraphics::IGraphics& g) override;
 
-  // Applies a factory or user entry: only the measurement settings change,
-  // and the host refreshes its preset display.
-  void ApplyStoredPreset(const iplug::PresetEntry& entry);
   // Rebuilds the menu from the store and shows it below the control.
   void BuildPresetMenu();
 
@@ -74,7 +67,8 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   // one; nothing at either end.
   void Step(int delta);
   // Applies the stored preset at a position of the factory list followed by
-  // the user list, a user preset read from its file first.
+  // the user list (a user preset read from its file first): only the
+  // measurement settings change, and the host refreshes its preset display.
   void ApplyStoredAt(int position);
   // Runs `then` once the user presets the plug-in is reading are listed: at
   // once when no read is running, else on the editor idle that finds it
