@@ -10,17 +10,12 @@
 #include "plugin/StateHeader.h"
 #include "plugin/XMLParamBinding.h"
 #include "plugin/XMLPresetTree.h"
+#include "support/TimingBounds.h"
 
 namespace kalvo5::test {
 namespace {
 
-// Sanitizer builds run several times slower; the bound is the release
-// build's.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr double kParseBoundMs = 200.0;
-#else
-constexpr double kParseBoundMs = 50.0;
-#endif
+constexpr double kParseBoundMs = 50.0 * testsupport::kSanitizerSlowdown;
 
 // The processor time of the fastest of five runs, in milliseconds: the
 // parse's own cost, whatever else the machine is doing.

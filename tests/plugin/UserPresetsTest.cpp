@@ -8,6 +8,7 @@
 
 #include "PresetTestSupport.h"
 #include "plugin/PresetFolderScan.h"
+#include "support/TimingBounds.h"
 
 namespace kalvo5::test {
 namespace {
@@ -18,11 +19,7 @@ double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr double kSlowdown = 5.0;  // sanitizer builds; the bounds are the release build's
-#else
-constexpr double kSlowdown = 1.0;
-#endif
+constexpr double kSlowdown = testsupport::kSanitizerSlowdown;
 constexpr double kFrameMs = 1000.0 / 60.0;
 constexpr double kRescanBoundMs = 200.0;
 
