@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
 #include <string>
 
 #include "PresetTestSupport.h"
@@ -16,24 +15,6 @@ namespace kalvo5::test {
 namespace {
 
 constexpr double kParseBoundMs = 50.0 * testsupport::kSanitizerSlowdown;
-
-// The processor time of the fastest of five runs, in milliseconds: the
-// parse's own cost, whatever else the machine is doing.
-template <class Work>
-double FastestMs(Work work) {
-  const auto now = [] {
-    timespec time{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) * 1e-6;
-  };
-  double fastest = 1e9;
-  for (int run = 0; run < 5; ++run) {
-    const double start = now();
-    work();
-    fastest = std::min(fastest, now() - start);
-  }
-  return fastest;
-}
 
 // `count` attributes on the "Preset" element, each name `nameLength` long.
 std::string ManyAttributes(int count, std::size_t nameLength = 1) {
@@ -70,14 +51,14 @@ TEST_F(DocumentLimits, CraftedDocumentsAreRefusedBeforeParsingWithTheirReason) {
 
   // As a host's state chunk: answered at once, nothing applied.
   const iplug::ByteChunk chunk = StateOf(crafted);
-  EXPECT_LT(FastestMs([&] { plugin->ReadState(chunk, 0); }), kParseBoundMs);
+  EXPECT_LT(testsupport::FastestCpuMs([&] { plugin->ReadState(chunk, 0); }), kParseBoundMs);
   EXPECT_EQ(Value(kRMSGain), 0.0);
 
   // As a preset file.
   WriteFile(home / "crafted.vrs", crafted);
   std::string name;
   EXPECT_LT(
-      FastestMs([&] {
+      testsupport::FastestCpuMs([&] {
         EXPECT_FALSE(plugin->_LoadPresetXML(*plugin, home / "crafted.vrs", name, PresetLoadMode::Normal));
       }),
       kParseBoundMs);
@@ -107,7 +88,7 @@ TEST_F(DocumentLimits, TheCostliestAcceptedDocumentsParseWithinTheBound) {
   for (const std::string& text : worst) {
     ASSERT_EQ(CheckDocumentLimits(text), DocumentRefusal::None) << text.substr(0, 300);
     PresetTreeReader reader;
-    const double ms = FastestMs([&] { reader.Open(text, PluginIdentity(*plugin)); });
+    const double ms = testsupport::FastestCpuMs([&] { reader.Open(text, PluginIdentity(*plugin)); });
     EXPECT_LT(ms, kParseBoundMs) << text.substr(0, 300);
     RecordProperty("ParseMs" + std::to_string(&text - worst), std::to_string(ms));
   }
