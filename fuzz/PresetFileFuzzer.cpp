@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the plug-in as a preset file: loaded as the preset
-// menu loads it, read into a value array as the user preset scan reads it,
-// and checked header only.
+// menu loads it, read into a value array as a user preset is read when
+// applied, checked header only, and named as the user preset list names it.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -8,6 +8,8 @@
 
 #include "fuzz/FuzzPlugin.h"
 #include "plugin/DataFolders.h"
+#include "plugin/PresetNameReader.h"
+#include "plugin/XMLParamBinding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kalvo5;
@@ -19,11 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fuzz::RestoreDefaults(plugin);
   std::string name;
-  for (const PresetLoadMode mode : {PresetLoadMode::HeaderOnly, PresetLoadMode::Normal}) {
-    plugin._LoadPresetXML(plugin, path, name, mode);
-    fuzz::CheckParameters(plugin);
-  }
+  const bool header = plugin._LoadPresetXML(plugin, path, name, PresetLoadMode::HeaderOnly);
+  const std::string headerName = name;
+  plugin._LoadPresetXML(plugin, path, name, PresetLoadMode::Normal);
+  fuzz::CheckParameters(plugin);
   std::vector<double> values(kNumParams, kNotGivenMarker);
   plugin.LoadPresetXML2ParamArray(plugin, path, values, name);
+  // Whatever passes the whole file's header checks is listed under the same
+  // name when only the file's start is read.
+  const bool listed = ReadPresetFileName(path, PluginIdentity(plugin), name);
+  if (header && (!listed || name != headerName)) __builtin_trap();
   return 0;
 }

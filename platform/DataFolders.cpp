@@ -25,13 +25,28 @@ std::string HomeFolder() {
   return {};
 }
 
+// Where the data folder lies, and the existing folder the user named that
+// it may be created inside.
+struct DataHome {
+  std::string base;
+  std::string anchor;
+};
+
+DataHome FindDataHome() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && xdg[0] == '/') return {xdg, FolderOf(xdg)};
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return {JoinPath(home, ".local/share"), home};
+}
+
 }  // namespace
 
-std::string LocalAppDataFolder() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && xdg[0] == '/') return xdg;
-  const std::string home = HomeFolder();
-  return home.empty() ? std::string() : JoinPath(home, ".local/share");
+std::string LocalAppDataFolder() { return FindDataHome().base; }
+
+std::string EnsureLocalAppDataFolder() {
+  const DataHome home = FindDataHome();
+  return !home.base.empty() && EnsureFolderChainInside(home.anchor, home.base) ? home.base : std::string();
 }
 
 bool IsFolder(const std::string& path) {
@@ -46,12 +61,18 @@ bool EnsureFolder(const std::string& path) {
   return IsFolder(path);
 }
 
-void EnsureFolderChain(const std::string& path) {
-  for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+bool EnsureFolderChainInside(const std::string& anchor, const std::string& path) {
+  std::string root = anchor;
+  while (!root.empty() && root.back() == '/') root.pop_back();
+  if (!IsFolder(root.empty() ? "/" : root) || path.size() <= root.size() + 1 ||
+      path.compare(0, root.size(), root) != 0 || path[root.size()] != '/')
+    return false;
+  for (std::size_t at = path.find('/', root.size() + 1);; at = path.find('/', at + 1)) {
     const std::string prefix = path.substr(0, at);
     if (!IsFolder(prefix)) mkdir(prefix.c_str(), 0700);
     if (at == std::string::npos) break;
   }
+  return IsFolder(path);
 }
 
 }  // namespace platform

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <system_error>
 
 #include "platform/FileDescriptor.h"
 
@@ -23,6 +25,10 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// errno after a failed call; a write that stopped without one (it wrote
+// nothing) counts as an input/output error.
+int LastError() { return errno != 0 ? errno : EIO; }
+
 // A name for the new file in the target's folder that no other writer in
 // this or another process picks at the same time. It is hidden and never
 // looks like a preset file name, so a file left by a crash is not listed as
@@ -35,17 +41,19 @@ std::string TemporaryPathFor(const std::string& path) {
          ".partial";
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
+// Reads the first min(size, maxBytes) bytes of a regular file, or refuses a
+// file beyond maxBytes when `wholeOnly`. `size` receives the file's size.
+bool ReadRegularFile(const std::string& path, std::string& bytes, long long maxBytes, bool wholeOnly,
+                     long long& size) {
   bytes.clear();
   // Non-blocking, so that opening a FIFO does not wait for a writer.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   struct stat status {};
   if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-      status.st_size <= 0 || status.st_size > maxBytes)
+      status.st_size <= 0 || maxBytes <= 0 || (wholeOnly && status.st_size > maxBytes))
     return false;
-  bytes.resize(static_cast<std::size_t>(status.st_size));
+  size = status.st_size;
+  bytes.resize(static_cast<std::size_t>(std::min<long long>(size, maxBytes)));
   std::size_t filled = 0;
   while (filled < bytes.size()) {
     const ssize_t got = ::read(file.Get(), bytes.data() + filled, bytes.size() - filled);
@@ -57,15 +65,38 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxByt
   return !bytes.empty();
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return false;
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
+  long long size = 0;
+  return ReadRegularFile(path, bytes, maxBytes, true, size);
+}
+
+bool ReadFileStart(const std::string& path, std::string& bytes, long long maxBytes, bool& whole) {
+  long long size = 0;
+  const bool read = ReadRegularFile(path, bytes, maxBytes, false, size);
+  whole = read && static_cast<long long>(bytes.size()) >= size;
+  return read;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* failure) {
+  // The reason of the first step that failed, from errno right after it.
+  const auto fail = [failure](int error) {
+    if (failure) *failure = std::generic_category().message(error);
+    return false;
+  };
+  if (path.empty()) return fail(ENOENT);
   const std::string temporary = TemporaryPathFor(path);
   FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
-  if (file.Get() < 0) return false;
+  if (file.Get() < 0) return fail(LastError());
+  errno = 0;
   const bool complete = WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0;
-  if (!file.Close() || !complete || ::rename(temporary.c_str(), path.c_str()) != 0) {
+  int error = complete ? 0 : LastError();
+  if (!file.Close() && error == 0) error = LastError();
+  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = LastError();
+  if (error != 0) {
     ::unlink(temporary.c_str());
-    return false;
+    return fail(error);
   }
   return true;
 }

@@ -5,9 +5,8 @@ namespace kalvo5 {
 void IMPlugPaths::InitPaths(const char* productName) {
   mDataFolder.clear();
   mPresetFolder.clear();
-  const std::string base = platform::LocalAppDataFolder();
+  const std::string base = platform::EnsureLocalAppDataFolder();
   if (base.empty()) return;
-  platform::EnsureFolderChain(base);
   mDataFolder = JoinPath(base, productName);
   EnsureFolder(mDataFolder);
   mPresetFolder = JoinPath(mDataFolder, "VST2");

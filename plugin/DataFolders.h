@@ -21,7 +21,9 @@ inline std::string JoinPath(const std::string& folder, const std::string& name) 
 
 class IMPlugPaths {
  public:
-  // Computes both paths and creates the folders that are missing.
+  // Computes both paths and creates the folders that are missing. Both stay
+  // empty (no presets, no manual) when the per-user data folder cannot be
+  // found or made, as under a home folder that does not exist.
   void InitPaths(const char* productName);
 
   const std::string& DataFolder() const { return mDataFolder; }

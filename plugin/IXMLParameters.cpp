@@ -5,6 +5,7 @@
 
 #include "framework/iplug/TextCopy.h"
 #include "plugin/StateHeader.h"
+#include "plugin/Utf8Text.h"
 #include "plugin/XMLParamBinding.h"
 #include "plugin/XMLPresetTree.h"
 
@@ -12,7 +13,12 @@ namespace kalvo5 {
 
 namespace {
 
-bool AppendText(iplug::ByteChunk& chunk, const std::string& text) {
+// Appends L and the document. False, appending nothing, when the printed
+// text is empty or too long for L.
+bool AppendDocument(iplug::ByteChunk& chunk, const iplug::IPluginBase& plugin, const char* presetName,
+                    std::span<const PresetTreeParam> params) {
+  const std::string text =
+      PrintPresetTree(PluginIdentity(plugin), ValidUtf8(presetName ? presetName : ""), params);
   if (text.empty() || text.size() > static_cast<std::size_t>(INT32_MAX)) return false;
   const auto length = static_cast<std::int32_t>(text.size());
   chunk.PutInt32(length);
@@ -24,15 +30,13 @@ bool AppendText(iplug::ByteChunk& chunk, const std::string& text) {
 
 bool IXMLParameters::SerializeParams2XMLString(iplug::IPluginBase& plugin, iplug::ByteChunk& chunk) const {
   const iplug::PresetEntry* slot = plugin.GetPreset(0);
-  return AppendText(chunk,
-                    PrintPresetTree(PluginIdentity(plugin), slot ? slot->name : "", CurrentValues(plugin)));
+  return AppendDocument(chunk, plugin, slot ? slot->name : "", CurrentValues(plugin));
 }
 
 bool IXMLParameters::SerializePresetParams2XMLString(iplug::IPluginBase& plugin,
                                                      std::span<const double> values, iplug::ByteChunk& chunk,
                                                      const char* presetName) const {
-  return AppendText(chunk, PrintPresetTree(PluginIdentity(plugin), presetName ? presetName : "",
-                                           NamedValues(plugin, values)));
+  return AppendDocument(chunk, plugin, presetName, NamedValues(plugin, values));
 }
 
 int IXMLParameters::UnSerializeXMLString2Params(iplug::IPluginBase& plugin, const iplug::ByteChunk& chunk,

@@ -4,6 +4,7 @@
 #include "platform/TextEncoding.h"
 #include "plugin/DataFolders.h"
 #include "plugin/PresetFileIO.h"
+#include "plugin/Utf8Text.h"
 #include "plugin/XMLParamBinding.h"
 #include "plugin/XMLPresetTree.h"
 
@@ -20,15 +21,21 @@ bool OpenPresetFile(const iplug::IPluginBase& plugin, const std::string& path, P
 
 }  // namespace
 
-bool IXMLPreset::SavePresetXML(iplug::IPluginBase& plugin, const std::string& path,
-                               const char* presetName) const {
-  const std::string document = PrintPresetTree(
-      PluginIdentity(plugin), platform::Utf8ToCodePage(presetName ? presetName : ""), CurrentValues(plugin));
-  return platform::WriteFileReplacing(path, document);
+std::string DefaultPresetPath(const std::string& presetFolder) {
+  return JoinPath(presetFolder, "default.vrs");
 }
 
-bool IXMLPreset::SaveDefaultPresetXML(iplug::IPluginBase& plugin, const std::string& folder) const {
-  return SavePresetXML(plugin, JoinPath(folder, "default.vrs"), "Init");
+bool IXMLPreset::SavePresetXML(iplug::IPluginBase& plugin, const std::string& path, const char* presetName,
+                               std::string* failure) const {
+  const std::string name = ValidUtf8(presetName ? presetName : "");
+  const std::string document =
+      PrintPresetTree(PluginIdentity(plugin), platform::Utf8ToCodePage(name), CurrentValues(plugin));
+  return platform::WriteFileReplacing(path, document, failure);
+}
+
+bool IXMLPreset::SaveDefaultPresetXML(iplug::IPluginBase& plugin, const std::string& folder,
+                                      std::string* failure) const {
+  return SavePresetXML(plugin, DefaultPresetPath(folder), "Init", failure);
 }
 
 bool IXMLPreset::_LoadPresetXML(iplug::IPlugAPIBase& plugin, const std::string& path, std::string& presetName,

@@ -18,6 +18,9 @@ enum class PresetLoadMode {
   HeaderOnly,  // a check of the document; no parameter is touched
 };
 
+// The default preset file in the preset folder: folder/"default.vrs".
+std::string DefaultPresetPath(const std::string& presetFolder);
+
 class IXMLPreset {
  public:
   // The parameters a file load first returns to their defaults.
@@ -27,10 +30,13 @@ class IXMLPreset {
   }
 
   // Writes the document of the current values under `presetName`. A failed
-  // save leaves an existing file as it was.
-  bool SavePresetXML(iplug::IPluginBase& plugin, const std::string& path, const char* presetName) const;
-  // SavePresetXML to folder/"default.vrs" under the name "Init".
-  bool SaveDefaultPresetXML(iplug::IPluginBase& plugin, const std::string& folder) const;
+  // save leaves an existing file as it was; `failure`, when given, receives
+  // the system's reason.
+  bool SavePresetXML(iplug::IPluginBase& plugin, const std::string& path, const char* presetName,
+                     std::string* failure = nullptr) const;
+  // SavePresetXML to DefaultPresetPath(folder) under the name "Init".
+  bool SaveDefaultPresetXML(iplug::IPluginBase& plugin, const std::string& folder,
+                            std::string* failure = nullptr) const;
 
   // Loads a preset file; presetName receives the preset's name (UTF-8).
   // Nothing changes unless the file is a readable document of this plug-in

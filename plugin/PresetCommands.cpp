@@ -4,13 +4,20 @@
 #include "platform/Paths.h"
 #include "plugin/Kalvo5.h"
 #include "plugin/PresetExport.h"
-#include "plugin/PresetFolderScan.h"
+#include "plugin/XMLParamBinding.h"
 
 namespace kalvo5 {
 
 namespace {
 
 constexpr std::size_t kMaxSavedNameLength = 259;
+
+// A preset that cannot be written is not lost without a word: the next idle
+// tick shows why in the editor's message box. The old file stays as it was.
+void TellWhenUnsaved(Kalvo5& plugin, bool saved, const std::string& path, const std::string& failure) {
+  if (!saved)
+    plugin.RequestMessageBox("The preset could not be saved to\n" + path + "\n" + failure, "Save preset");
+}
 
 }  // namespace
 
@@ -43,15 +50,24 @@ void Kalvo5::RunPresetCommand(int code) {
       }
       break;
     case kCmdSavePreset:
-      if (const std::string path = PresetMenuPath(); !path.empty())
-        SavePresetXML(*this, path, PresetNameFromPath(path).c_str());
+      if (const std::string path = PresetMenuPath(); !path.empty()) {
+        std::string failure;
+        TellWhenUnsaved(*this, SavePresetXML(*this, path, PresetNameFromPath(path).c_str(), &failure), path,
+                        failure);
+      }
       break;
     case kCmdSaveDefault:
-      if (!mPresetFolder.empty()) SaveDefaultPresetXML(*this, mPresetFolder);
+      if (!mPresetFolder.empty()) {
+        std::string failure;
+        TellWhenUnsaved(*this, SaveDefaultPresetXML(*this, mPresetFolder, &failure),
+                        DefaultPresetPath(mPresetFolder), failure);
+      }
       break;
     case kCmdRescanPresets:
+      // The list comes from a thread of our own; the preset menu shows it
+      // once it is read.
       if (!mDataFolder.empty())
-        RescanUserPresets(*this, *this, *this, mPresetStore, mDataFolder);
+        mPresetStore.RefreshUser(mDataFolder, PluginIdentity(*this));
       else
         mPresetStore.ClearUser();
       break;

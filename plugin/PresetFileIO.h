@@ -14,4 +14,13 @@ inline constexpr long long kMaxPresetFileBytes = 4LL << 20;
 // it. False when nothing could be read.
 bool ReadPresetFileText(const std::string& path, std::string& text);
 
+// Enough of a preset file's start to hold its header in every file we write,
+// a name of 255 characters written as entities included.
+inline constexpr long long kPresetHeadBytes = 2048;
+
+// Reads at most the first kPresetHeadBytes of a preset file, line ends made
+// "\n" as above; `whole` tells whether that was all of the file. Refuses
+// what ReadPresetFileText refuses, except a file beyond the size limit.
+bool ReadPresetFileHead(const std::string& path, std::string& text, bool& whole);
+
 }  // namespace kalvo5

@@ -1,9 +1,9 @@
 #include "plugin/PresetFolderScan.h"
 
-#include "framework/iplug/TextCopy.h"
 #include "platform/FolderListing.h"
 #include "platform/TextEncoding.h"
 #include "plugin/DataFolders.h"
+#include "plugin/PresetNameReader.h"
 
 namespace kalvo5 {
 
@@ -15,22 +15,31 @@ bool IsPresetFileName(std::string_view name) {
   return false;
 }
 
-void RescanUserPresets(iplug::IPluginBase& plugin, const IXMLPreset& files, const IXMLParameters& xml,
-                       PresetStore& store, const std::string& folder) {
-  store.ClearUser();
-  // A listing may or may not include "." and ".."; they are folders and fall
-  // out below, so a folder holding a single preset file still yields it.
-  for (const std::string& name : platform::SortedFolderEntries(folder)) {
-    const std::string path = JoinPath(folder, platform::CodePageToUtf8(name));
-    if (!IsPresetFileName(name) || !platform::IsRegularFile(path)) continue;
-    std::vector<double> values(static_cast<std::size_t>(plugin.NParams()), kNotGivenMarker);
-    std::string presetName;
-    if (!files.LoadPresetXML2ParamArray(plugin, path, values, presetName)) continue;
-    iplug::PresetEntry& entry = store.AddUser();
-    entry.initialized = true;
-    iplug::CopyText(entry.name, platform::CodePageToUtf8(presetName).c_str());
-    StorePresetValues(plugin, xml, values, entry);
+std::vector<UserPresetFile> ListUserPresetFiles(const std::string& folder, const PresetTreeIdentity& identity,
+                                                const std::atomic<bool>& cancel) {
+  std::vector<UserPresetFile> found;
+  // Whether a listing includes "." and ".." does not matter: they are
+  // folders, so a folder holding a single preset file still yields it.
+  for (const std::string& name : platform::SortedRegularFiles(folder)) {
+    if (cancel.load(std::memory_order_relaxed)) break;
+    if (!IsPresetFileName(name)) continue;
+    UserPresetFile file{{}, JoinPath(folder, platform::CodePageToUtf8(name))};
+    if (!ReadPresetFileName(file.path, identity, file.name)) continue;
+    file.name = platform::CodePageToUtf8(file.name);
+    found.push_back(std::move(file));
   }
+  return found;
+}
+
+bool CompleteUserPreset(iplug::IPluginBase& plugin, const IXMLPreset& files, const IXMLParameters& xml,
+                        PresetStore& store, int index) {
+  iplug::PresetEntry* entry = store.MutableUser(index);
+  if (!entry) return false;
+  std::vector<double> values(static_cast<std::size_t>(plugin.NParams()), kNotGivenMarker);
+  std::string presetName;
+  if (!files.LoadPresetXML2ParamArray(plugin, store.UserPath(index), values, presetName)) return false;
+  StorePresetValues(plugin, xml, values, *entry);
+  return true;
 }
 
 }  // namespace kalvo5

@@ -1,12 +1,14 @@
-// Finding the user presets: the preset files in the data folder become the
-// store's user list.
+// Finding the user presets: the preset files in the data folder, listed with
+// their presets' names. An entry's settings are read from its file when it is
+// applied, so a folder of thousands of presets lists in a blink.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "framework/iplug/IPlugAPIBase.h"
+#include "framework/iplug/IPluginBase.h"
 #include "plugin/IXMLParameters.h"
 #include "plugin/IXMLPreset.h"
 #include "plugin/PresetStore.h"
@@ -18,11 +20,19 @@ namespace kalvo5 {
 // "a.vrs.bak" are taken, "a.VRS" and "a.vr" are not.
 bool IsPresetFileName(std::string_view name);
 
-// Rebuilds the user list from the regular files in `folder` whose names mark
-// preset files, in sorted order. Files that are not readable documents of
-// this plug-in are skipped. Every entry holds all values: the file's, the
-// named parameters' defaults for those it leaves out, the rest as defaults.
-void RescanUserPresets(iplug::IPluginBase& plugin, const IXMLPreset& files, const IXMLParameters& xml,
-                       PresetStore& store, const std::string& folder);
+// The regular files in `folder`, in sorted order, whose names mark preset
+// files and whose start holds a preset document of `identity` (see
+// ReadPresetFileName), with their presets' names converted from the code
+// page to UTF-8. Touches no plug-in state, so it may run on any thread;
+// returns early, with what it found, once `cancel` is set.
+std::vector<UserPresetFile> ListUserPresetFiles(const std::string& folder, const PresetTreeIdentity& identity,
+                                                const std::atomic<bool>& cancel);
+
+// Reads user entry `index`'s file into the entry's state: the file's values,
+// the named parameters' defaults for those it leaves out, the rest as
+// defaults. False, leaving the entry as it was, when the file is no longer a
+// complete preset document of this plug-in. GUI thread.
+bool CompleteUserPreset(iplug::IPluginBase& plugin, const IXMLPreset& files, const IXMLParameters& xml,
+                        PresetStore& store, int index);
 
 }  // namespace kalvo5

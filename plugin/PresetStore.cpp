@@ -14,6 +14,40 @@ void StorePresetValues(iplug::IPluginBase& plugin, const IXMLParameters& xml, st
   xml.WritePresetState(plugin, values, entry.chunk, entry.name);
 }
 
+void PresetStore::RefreshUser(const std::string& folder, const PresetTreeIdentity& identity) {
+  CollectUser();
+  mUserFolder.Refresh(folder, identity);
+}
+
+bool PresetStore::CollectUser() {
+  std::vector<UserPresetFile> files;
+  if (!mUserFolder.TakeList(files)) return false;
+  mUser.clear();
+  mUser.reserve(files.size());
+  for (UserPresetFile& file : files) {
+    auto& user = *mUser.emplace_back(std::make_unique<UserEntry>());
+    user.entry.initialized = true;
+    iplug::CopyText(user.entry.name, file.name.c_str());
+    user.path = std::move(file.path);
+  }
+  return true;
+}
+
+const iplug::PresetEntry* PresetStore::User(int index) const {
+  const UserEntry* user = UserAt(index);
+  return user ? &user->entry : nullptr;
+}
+
+iplug::PresetEntry* PresetStore::MutableUser(int index) {
+  UserEntry* user = UserAt(index);
+  return user ? &user->entry : nullptr;
+}
+
+std::string PresetStore::UserPath(int index) const {
+  const UserEntry* user = UserAt(index);
+  return user ? user->path : std::string();
+}
+
 const iplug::PresetEntry* PresetStore::Stored(int position) const {
   return position < NFactory() ? Factory(position) : User(position - NFactory());
 }

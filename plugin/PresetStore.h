@@ -1,17 +1,19 @@
 // The plug-in's own store of complete presets: the factory presets, the user
 // presets found in the data folder, and the Init entry. The host sees one
 // preset slot; a stored preset is applied by copying it into that slot.
-// Main thread.
+// GUI thread.
 #pragma once
 
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "framework/iplug/IPlugAPIBase.h"
 #include "framework/iplug/PresetEntry.h"
 #include "plugin/IXMLParameters.h"
+#include "plugin/UserPresetFolder.h"
 
 namespace kalvo5 {
 
@@ -21,15 +23,29 @@ inline constexpr double kNotGivenMarker = 9.999e-8;
 
 class PresetStore {
  public:
-  iplug::PresetEntry& AddFactory() { return Add(mFactory); }
-  iplug::PresetEntry& AddUser() { return Add(mUser); }
+  iplug::PresetEntry& AddFactory() { return *mFactory.emplace_back(std::make_unique<iplug::PresetEntry>()); }
+
+  // The user list: the preset files of the data folder by name and path. An
+  // entry's state is read from its file when it is applied
+  // (CompleteUserPreset).
+  // Starts reading `folder` anew when it changed since the list was read
+  // (a thread of our own reads it); takes a finished read first.
+  void RefreshUser(const std::string& folder, const PresetTreeIdentity& identity);
+  // From a refresh that started a read until its list has been taken.
+  bool ReadingUser() const { return mUserFolder.Reading(); }
+  // Makes a finished read the user list; false while there is none. Never
+  // blocks.
+  bool CollectUser();
   void ClearUser() { mUser.clear(); }
 
   int NFactory() const { return static_cast<int>(mFactory.size()); }
   int NUser() const { return static_cast<int>(mUser.size()); }
   // Null outside the list.
   const iplug::PresetEntry* Factory(int index) const { return At(mFactory, index); }
-  const iplug::PresetEntry* User(int index) const { return At(mUser, index); }
+  const iplug::PresetEntry* User(int index) const;
+  iplug::PresetEntry* MutableUser(int index);
+  // The file of user entry `index`; empty outside the list.
+  std::string UserPath(int index) const;
 
   // Every stored preset by position: the factory list followed by the user
   // list. Null outside.
@@ -54,17 +70,24 @@ class PresetStore {
   bool mMenuRecall = false;
 
  private:
-  using EntryList = std::vector<std::unique_ptr<iplug::PresetEntry>>;
-  static iplug::PresetEntry& Add(EntryList& list) {
-    return *list.emplace_back(std::make_unique<iplug::PresetEntry>());
-  }
-  static const iplug::PresetEntry* At(const EntryList& list, int index) {
+  struct UserEntry {
+    iplug::PresetEntry entry;
+    std::string path;
+  };
+  template <class Item>
+  using List = std::vector<std::unique_ptr<Item>>;
+
+  // Null outside the list.
+  template <class Item>
+  static Item* At(const List<Item>& list, int index) {
     return index >= 0 && index < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(index)].get()
                                                                : nullptr;
   }
+  UserEntry* UserAt(int index) const { return At(mUser, index); }
 
-  EntryList mFactory;
-  EntryList mUser;
+  List<iplug::PresetEntry> mFactory;
+  List<UserEntry> mUser;
+  UserPresetFolder mUserFolder;
   iplug::PresetEntry mInit;
   int mLastApplied = 0;
 };

@@ -106,8 +106,16 @@ VersionCheckResult QueryServerVersion(const std::string& address, VersionReply& 
     reply.text.assign(curl_easy_strerror(code));
     if (reply.text.size() > kReplyCap) reply.text.resize(kReplyCap);
     reply.status = static_cast<int>(code);
-    result =
-        code != CURLE_OK ? VersionCheckResult::TransferFailed : ClassifyServerReply(body.data(), body.size());
+    // Only a 200 reply carries the version: an error page or a redirect
+    // completed the transfer but says nothing of it, whatever its body holds.
+    long httpStatus = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &httpStatus);
+    if (code != CURLE_OK)
+      result = VersionCheckResult::TransferFailed;
+    else if (httpStatus != 200)
+      result = VersionCheckResult::NotAVersion;
+    else
+      result = ClassifyServerReply(body.data(), body.size());
     curl_easy_cleanup(handle);
   }
   curl_global_cleanup();

@@ -10,7 +10,7 @@ namespace kalvo5 {
 enum class VersionCheckResult : int {
   NoHandle = -1,       // the transfer handle could not be created
   TransferFailed = 0,  // libcurl reported an error (an HTTP error page is not one)
-  NotAVersion = 1,     // the reply does not start with three dot-separated integers
+  NotAVersion = 1,     // the reply is not a 200 or does not start with three dot-separated integers
   UpToDate = 3,
   UpdateAvailable = 4,
   OlderAvailable = 5,  // the server's version is older than ours

@@ -6,31 +6,14 @@
 #include <mutex>
 
 #include "framework/iplug/NumberText.h"
+#include "plugin/XMLDocumentLimits.h"
 
 namespace kalvo5 {
 
 namespace {
 
-// TinyXML parses and frees nested elements recursively, about 200 bytes of
-// stack per level, so a document nested a few thousand levels deep would
-// overflow the stack. Every element starts with '<' followed by a name
-// character, so counting each '<' that is not followed by '/', '!' or '?'
-// bounds the number of elements, and with it the depth, whatever the
-// document's quoting or comments. Our documents hold 63 elements.
-constexpr int kMaxElementTags = 1024;
-
 // More than the longest UTF-8 sequence a lead byte can announce.
 constexpr std::size_t kTerminatorPadding = 8;
-
-bool WithinElementLimit(std::string_view text) {
-  int tags = 0;
-  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != '<') continue;
-    const char next = text[i + 1];
-    if (next != '/' && next != '!' && next != '?' && ++tags > kMaxElementTags) return false;
-  }
-  return true;
-}
 
 // Header texts are compared byte for byte, so a text keeps its blanks: TinyXML
 // drops leading and trailing blanks of texts unless told otherwise. The
@@ -101,12 +84,14 @@ PresetTreeReader::~PresetTreeReader() = default;
 
 PresetTreeReader::Status PresetTreeReader::Open(std::string_view text, const PresetTreeIdentity& expected) {
   mPreset = nullptr;
+  mRefusal = DocumentRefusal::None;
   mVersion.clear();
   mPresetName.clear();
   mDocument = std::make_unique<TiXmlDocument>();
 
   std::string terminated(text.substr(0, text.find('\0')));
-  if (!WithinElementLimit(terminated)) return Status::Unreadable;
+  mRefusal = CheckDocumentLimits(terminated);
+  if (mRefusal != DocumentRefusal::None) return Status::Refused;
   // TinyXML steps over a UTF-8 sequence by the length its first byte
   // announces, so a sequence cut short by the end of the text would take it
   // past the terminator; zeros behind it stop it there.

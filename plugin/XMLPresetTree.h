@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "plugin/XMLDocumentLimits.h"
+
 class TiXmlDocument;
 class TiXmlElement;
 
@@ -45,7 +47,8 @@ class PresetTreeReader {
  public:
   enum class Status {
     Ok,
-    Unreadable,  // empty, not XML, nested or branched beyond any document of ours
+    Refused,     // beyond the limits of XMLDocumentLimits.h: not parsed at all
+    Unreadable,  // empty or not XML
     Foreign,     // no PresetXMLTree, or another vendor or plug-in name (byte for byte)
     NoPreset,    // no "Preset" element, or its first attribute is not "name"
   };
@@ -56,8 +59,11 @@ class PresetTreeReader {
   PresetTreeReader& operator=(const PresetTreeReader&) = delete;
 
   // Parses `text` (up to its first zero byte, as TinyXML reads it) and checks
-  // the header against the expected vendor and plug-in name.
+  // the header against the expected vendor and plug-in name. A text beyond
+  // the document limits is refused before TinyXML sees it.
   Status Open(std::string_view text, const PresetTreeIdentity& expected);
+  // Why the last Open refused its text; None unless it answered Refused.
+  DocumentRefusal Refusal() const { return mRefusal; }
 
   // The "PluginVersion" text (empty when missing) and the preset's name, as
   // found; valid once Open passed the respective check.
@@ -76,6 +82,7 @@ class PresetTreeReader {
  private:
   std::unique_ptr<TiXmlDocument> mDocument;
   const TiXmlElement* mPreset = nullptr;
+  DocumentRefusal mRefusal = DocumentRefusal::None;
   std::string mVersion;
   std::string mPresetName;
 };

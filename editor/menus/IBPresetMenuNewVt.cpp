@@ -8,6 +8,7 @@
 #include "framework/igraphics/IGraphics.h"
 #include "framework/igraphics/TextLayout.h"
 #include "plugin/Kalvo5.h"
+#include "plugin/PresetFolderScan.h"
 
 namespace kalvo5 {
 
@@ -48,8 +49,31 @@ void IBPresetMenuNewVt::SendCommand(int command) {
   mPlugin.OnParamChange(command, iplug::ParamSource::Editor, -1);
 }
 
-void IBPresetMenuNewVt::ApplyStoredPreset(const iplug::PresetEntry& entry) {
-  kalvo5::ApplyStoredPreset(mPlugin, mStore, entry);
+void IBPresetMenuNewVt::ApplyStoredAt(int position) {
+  // A user preset's settings are read from its file now; one that is no
+  // longer a complete preset file changes nothing.
+  const int user = position - mStore.NFactory();
+  if (user >= 0 && !CompleteUserPreset(mPlugin, mPlugin, mPlugin, mStore, user)) return;
+  if (const iplug::PresetEntry* entry = mStore.Stored(position)) ApplyStoredPreset(mPlugin, mStore, *entry);
+}
+
+void IBPresetMenuNewVt::WhenUserPresetsRead(std::function<void()> then) {
+  if (!mStore.ReadingUser()) {
+    then();
+    return;
+  }
+  mWhenRead = std::move(then);
+  SetAnimation(
+      [this](igraphics::IControl*) {
+        mStore.CollectUser();
+        if (mStore.ReadingUser() && GetAnimationProgress() < 1.0) return;
+        // Taken out first: finishing the animation destroys this function.
+        const std::function<void()> action = std::move(mWhenRead);
+        mWhenRead = nullptr;
+        FinishAnimation();
+        if (action) action();
+      },
+      kMaxUserPresetWaitMs);
 }
 
 int IBPresetMenuNewVt::PresetPosition() const { return mStore.CurrentPosition(CurrentName()); }
@@ -59,11 +83,14 @@ int IBPresetMenuNewVt::PresetPosition() const { return mStore.CurrentPosition(Cu
 void IBPresetMenuNewVt::OnMouseDown(float x, float y, const igraphics::MouseMods& /*mods*/) {
   mPreviousPressed = mNextPressed = false;
   if (mArea.menu.Contains(x, y)) {
-    // Files saved into the data folder since the last click show at once.
+    // Files saved into the data folder since the last click are listed
+    // before the menu opens.
     SendCommand(mCommands.rescan);
     MarkDirty(true);
-    BuildPresetMenu();
-    MarkDirty(true);
+    WhenUserPresetsRead([this] {
+      BuildPresetMenu();
+      MarkDirty(true);
+    });
   } else if (mArea.previous.Contains(x, y)) {
     Step(-1);
     mPreviousPressed = true;
@@ -79,7 +106,10 @@ void IBPresetMenuNewVt::Step(int delta) {
   // A user preset restored with the host's session is known once the data
   // folder has been read.
   if (mStore.Find(CurrentName()) < 0) SendCommand(mCommands.rescan);
-  if (const iplug::PresetEntry* entry = mStore.Stored(PresetPosition() + delta)) ApplyStoredPreset(*entry);
+  WhenUserPresetsRead([this, delta] {
+    const int position = PresetPosition() + delta;
+    if (position >= 0 && position < mStore.NStored()) ApplyStoredAt(position);
+  });
 }
 
 void IBPresetMenuNewVt::OnMouseUp(float /*x*/, float /*y*/, const igraphics::MouseMods& /*mods*/) {
@@ -196,12 +226,11 @@ void IBPresetMenuNewVt::ChooseMainItem(int position) {
 void IBPresetMenuNewVt::ChooseFactory(int category, int item) {
   const std::vector<int>& indices = mCategoryIndices[static_cast<std::size_t>(category)];
   if (item < 0 || item >= static_cast<int>(indices.size())) return;
-  const int f = indices[static_cast<std::size_t>(item)];
-  if (const iplug::PresetEntry* entry = mStore.Factory(f)) ApplyStoredPreset(*entry);
+  ApplyStoredAt(indices[static_cast<std::size_t>(item)]);
 }
 
 void IBPresetMenuNewVt::ChooseUser(int item) {
-  if (const iplug::PresetEntry* entry = mStore.User(item)) ApplyStoredPreset(*entry);
+  if (item >= 0 && item < mStore.NUser()) ApplyStoredAt(mStore.NFactory() + item);
 }
 
 // Every parameter returns to its default: the Init entry is restored

@@ -5,6 +5,7 @@
 // preset file dropped onto it. Editor thread.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,10 +13,6 @@
 #include "editor/menus/PresetMenuSetup.h"
 #include "framework/igraphics/IControl.h"
 #include "framework/igraphics/PlatformServices.h"
-
-namespace iplug {
-struct PresetEntry;
-}
 
 namespace kalvo5 {
 
@@ -26,6 +23,9 @@ inline constexpr const char* kPresetTooltipPrefix = "Preset menu: ";
 // The longest path kept from a dialog or a drop; a longer one is ignored
 // rather than cut into another path.
 inline constexpr std::size_t kMaxChosenPathLength = 2047;
+// The longest a click waits for the user presets to be read before the menu
+// opens (or an arrow steps) with the list as it was.
+inline constexpr int kMaxUserPresetWaitMs = 500;
 
 class IBPresetMenuNewVt : public igraphics::IControl {
  public:
@@ -47,9 +47,6 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   void OnMenuChoice(igraphics::PopupMenu* menu, int slot) override;
   void Draw(igraphics::IGraphics& g) override;
 
-  // Applies a factory or user entry: only the measurement settings change,
-  // and the host refreshes its preset display.
-  void ApplyStoredPreset(const iplug::PresetEntry& entry);
   // Rebuilds the menu from the store and shows it below the control.
   void BuildPresetMenu();
 
@@ -69,6 +66,16 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   // Applies the stored preset one before (-1) or after (+1) the current
   // one; nothing at either end.
   void Step(int delta);
+  // Applies the stored preset at a position of the factory list followed by
+  // the user list (a user preset read from its file first): only the
+  // measurement settings change, and the host refreshes its preset display.
+  void ApplyStoredAt(int position);
+  // Runs `then` once the user presets the plug-in is reading are listed: at
+  // once when no read is running, else on the editor idle that finds it
+  // finished, or with the list as it was after kMaxUserPresetWaitMs. The
+  // editor never waits for the folder; a later request replaces one still
+  // waiting.
+  void WhenUserPresetsRead(std::function<void()> then);
   int AddCommandItem(const char* text);
   void AddCategory(int category);
   void AddUserSubmenu();
@@ -99,6 +106,8 @@ class IBPresetMenuNewVt : public igraphics::IControl {
   // Per category, the factory positions of its items in menu order.
   std::vector<std::vector<int>> mCategoryIndices;
   int mLoadItem = -1, mResetItem = -1, mSaveItem = -1, mSaveDefaultItem = -1;
+
+  std::function<void()> mWhenRead;
 
   // Expires with the control, so a file dialog answering after the editor
   // closed finds nobody to tell.

@@ -32,6 +32,10 @@ struct InstanceInfo {
 // bytes (little-endian), then the format version.
 inline constexpr std::int32_t kStateChunkMagic = 0x70666674;
 inline constexpr std::int32_t kStateChunkVersion = 0x00010000;
+// The largest state chunk a host may hand over. A plug-in's state on this
+// framework is a few kilobytes of settings; a larger chunk is refused before
+// anything is copied or parsed, as one that could only hold the host up.
+inline constexpr std::int64_t kMaxStateChunkBytes = std::int64_t{4} << 20;
 
 // The largest block the buffers are ever sized for; longer host blocks are
 // processed in slices of this size.

@@ -1,7 +1,5 @@
 // State chunks: the program chunk holds the plug-in's state, the bank chunk
 // every preset slot; both start with the 'tffp' header and its version.
-#include <limits>
-
 #include "IPlugVST2.h"
 
 namespace iplug {
@@ -26,7 +24,7 @@ vst2::VstIntPtr IPlugVST2::GetChunk(bool bank, void* ptr) {
 }
 
 vst2::VstIntPtr IPlugVST2::SetChunk(bool bank, vst2::VstIntPtr size, const void* data) {
-  if (!data || size <= 0 || size > std::numeric_limits<int>::max()) return 0;
+  if (!data || size <= 0 || size > kMaxStateChunkBytes) return 0;
   ByteChunk& chunk = bank ? mBankChunk : mProgramChunk;
   chunk.Clear();
   chunk.PutBytes(data, static_cast<int>(size));

@@ -126,6 +126,10 @@ TEST_F(VST2Test, UnreadableChunksAnswerZeroWithoutRestoring) {
   std::uint8_t byte = 0;
   EXPECT_EQ(instance.Dispatch(vst2::effSetChunk, 1, 0, &byte), 0);
   EXPECT_EQ(instance.Dispatch(vst2::effSetChunk, 1, -8, &byte), 0);
+  // A chunk larger than any state is refused before it is copied or read.
+  std::vector<std::uint8_t> huge = GetChunk(instance, false);
+  huge.resize(static_cast<std::size_t>(iplug::kMaxStateChunkBytes) + 1);
+  EXPECT_EQ(SetChunk(instance, false, huge), 0);
   EXPECT_EQ(plug.statesRestored, 0);
 }
 

@@ -48,7 +48,11 @@ TEST(DataFolders, BaseComesFromXdgThenHomeAndMissingLevelsAreCreated) {
     EXPECT_TRUE(base.empty() || (base[0] == '/' && base.ends_with("/.local/share"))) << base;
   }
 
-  EnsureFolderChain(xdg);
+  // Levels are made only inside an existing folder.
+  EXPECT_FALSE(EnsureFolderChainInside(scratch.Path() + "/none", scratch.Path() + "/none/x/y"));
+  EXPECT_FALSE(IsFolder(scratch.Path() + "/none"));
+  EXPECT_FALSE(EnsureFolderChainInside(scratch.Path() + "/x/y", scratch.Path() + "/x"));
+  EXPECT_TRUE(EnsureFolderChainInside(scratch.Path() + "/", xdg));
   EXPECT_TRUE(IsFolder(xdg));
   struct stat status {};
   ASSERT_EQ(stat(xdg.c_str(), &status), 0);
@@ -78,6 +82,13 @@ TEST(FileIO, OnlyRegularFilesWithinTheLimitAreRead) {
   EXPECT_FALSE(ReadWholeFile(scratch.Path() + "/ten", bytes, 9));
   ASSERT_TRUE(ReadWholeFile(scratch.Path() + "/ten", bytes, 10));
   EXPECT_EQ(bytes, "0123456789");
+  bool whole = true;
+  ASSERT_TRUE(ReadFileStart(scratch.Path() + "/ten", bytes, 4, whole));
+  EXPECT_EQ(bytes, "0123");
+  EXPECT_FALSE(whole);
+  ASSERT_TRUE(ReadFileStart(scratch.Path() + "/ten", bytes, 10, whole));
+  EXPECT_TRUE(whole);
+  EXPECT_FALSE(ReadFileStart(fifo, bytes, 4, whole));
 
   ASSERT_TRUE(WriteFileReplacing(scratch.Path() + "/ten", "new\r\n"));
   ASSERT_TRUE(ReadWholeFile(scratch.Path() + "/ten", bytes, 10));
@@ -92,6 +103,9 @@ TEST(FolderListing, NamesComeSortedAndAMissingFolderListsNothing) {
   std::erase_if(names, [](const std::string& name) { return name == "." || name == ".."; });
   EXPECT_EQ(names, (std::vector<std::string>{"a.vrs", "b", "c.vrs", "d"}));
   EXPECT_TRUE(SortedFolderEntries(scratch.Path() + "/missing").empty());
+  fs::create_symlink(scratch.Path() + "/b", scratch.Path() + "/link");
+  fs::create_symlink(scratch.Path() + "/d", scratch.Path() + "/folder link");
+  EXPECT_EQ(SortedRegularFiles(scratch.Path()), (std::vector<std::string>{"a.vrs", "b", "c.vrs", "link"}));
   EXPECT_TRUE(IsRegularFile(scratch.Path() + "/b"));
   EXPECT_FALSE(IsRegularFile(scratch.Path() + "/d"));
 }

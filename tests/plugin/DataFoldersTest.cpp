@@ -46,5 +46,20 @@ TEST_F(DataFolders, AFileInTheWayIsLeftAlone) {
   EXPECT_FALSE(EnsureFolder(paths.PresetFolder()));
 }
 
+TEST_F(DataFolders, AMissingHomeFolderGetsNoDataFolderAndNothingIsCreated) {
+  unsetenv("XDG_DATA_HOME");
+  const fs::path missing = base / "missing";
+  fs::create_directories(base);
+  const char* savedHome = getenv("HOME");
+  const std::string oldHome = savedHome ? savedHome : "";
+  setenv("HOME", (missing / "home").c_str(), 1);
+  IMPlugPaths paths;
+  paths.InitPaths("Kalvo5");
+  if (savedHome) setenv("HOME", oldHome.c_str(), 1);
+  EXPECT_EQ(paths.DataFolder(), "");
+  EXPECT_EQ(paths.PresetFolder(), "");
+  EXPECT_FALSE(fs::exists(missing));
+}
+
 }  // namespace
 }  // namespace kalvo5::test

@@ -94,6 +94,31 @@ TEST_F(PresetCommands, SaveAndLoadUseThePresetMenusPath) {
   EXPECT_STREQ(other->GetPreset(0)->name, "Mix.Final");
 }
 
+TEST_F(PresetCommands, AFailedSaveTellsWhyAndKeepsTheOldFile) {
+  const fs::path path = home / "Kept.vrs";
+  WriteFile(path, "old contents");
+  plugin->editorExists = true;
+  plugin->mEditorOpen = true;
+  plugin->menuPath = path;
+  {
+    FullDisk full;
+    plugin->Command(kCmdSavePreset);
+  }
+  plugin->Tick();  // message boxes show on the next idle
+  ASSERT_EQ(plugin->boxes.size(), 1u);
+  EXPECT_EQ(plugin->boxes[0].caption, "Save preset");
+  EXPECT_EQ(plugin->boxes[0].text, "The preset could not be saved to\n" + path.string() + "\nFile too large");
+  EXPECT_EQ(ReadFile(path), "old contents");
+
+  fs::remove_all(PresetFolder());
+  plugin->Command(kCmdSaveDefault);
+  plugin->Tick();
+  ASSERT_EQ(plugin->boxes.size(), 2u);
+  EXPECT_EQ(plugin->boxes[1].text, "The preset could not be saved to\n" +
+                                       (PresetFolder() / "default.vrs").string() +
+                                       "\nNo such file or directory");
+}
+
 TEST_F(PresetCommands, SavedNameIsTheFileNameWithoutFolderAndExtension) {
   EXPECT_EQ(PresetNameFromPath("/home/u/Mix.Final.vrs"), "Mix.Final");
   EXPECT_EQ(PresetNameFromPath("C:\\Presets\\Broadcast.vrs"), "Broadcast");
@@ -104,7 +129,7 @@ TEST_F(PresetCommands, SavedNameIsTheFileNameWithoutFolderAndExtension) {
   EXPECT_EQ(PresetNameFromPath(std::string(300, 'n') + ".vrs"), std::string(259, 'n'));
 }
 
-TEST_F(PresetCommands, RescanTakesValidPresetFilesInSortedOrder) {
+TEST_F(PresetCommands, RescanListsPresetFilesInSortedOrderAndReadsOneWhenApplied) {
   const std::string typeOnly = Param("Type", "2");
   WriteFile(DataFolder() / "c.vrs.old", Document(typeOnly, "Third"));
   WriteFile(DataFolder() / "a.vrs",
@@ -115,28 +140,33 @@ TEST_F(PresetCommands, RescanTakesValidPresetFilesInSortedOrder) {
   WriteFile(DataFolder() / "stops.vrs", Document(typeOnly + "<X/>", "Stops"));
   fs::create_directory(DataFolder() / "folder.vrs");
 
-  plugin->Command(kCmdRescanPresets);  // needs an editor
+  RescanAndWait(*plugin);  // needs an editor
   EXPECT_EQ(plugin->Presets().NUser(), 0);
   plugin->editorExists = true;
-  plugin->Command(kCmdRescanPresets);
+  RescanAndWait(*plugin);
   PresetStore& store = plugin->Presets();
-  ASSERT_EQ(store.NUser(), 2);
+  // Listing reads only the start of each file: what follows the first
+  // "Param" is checked when the preset is applied.
+  ASSERT_EQ(store.NUser(), 3);
   EXPECT_STREQ(store.User(0)->name, "First");
   EXPECT_STREQ(store.User(1)->name, "Third");
+  EXPECT_STREQ(store.User(2)->name, "Stops");
   EXPECT_EQ(store.User(0)->tag, -1);
+  EXPECT_FALSE(CompleteUserPreset(*plugin, *plugin, *plugin, store, 2));
 
   // An entry holds every value: the file's and defaults for the rest.
   plugin->GetParam(kRMSGain)->SetValue(5.0);
+  ASSERT_TRUE(CompleteUserPreset(*plugin, *plugin, *plugin, store, 0));
   plugin->CopyPresetInto(*store.User(0), 0);
   plugin->LoadPreset(0);
   EXPECT_EQ(Value(kEBURefLevel), -16.0);
   EXPECT_EQ(Value(kGUIScale), 2.0);
   EXPECT_EQ(Value(kRMSGain), 0.0);
 
-  // Every rescan starts over.
+  // A changed folder is read again.
   fs::remove(DataFolder() / "a.vrs");
-  plugin->Command(kCmdRescanPresets);
-  ASSERT_EQ(store.NUser(), 1);
+  RescanAndWait(*plugin);
+  ASSERT_EQ(store.NUser(), 2);
   EXPECT_STREQ(store.User(0)->name, "Third");
 }
 

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -80,6 +78,28 @@ TEST_F(PresetFile, SavedFileLoadsBackWithItsValuesAndName) {
   // A normal load runs the reactions.
   EXPECT_EQ(other->Settings().GetInt(kType), kTypeDIAL);
   EXPECT_EQ(other->Settings().Get(kDIALRefLevel), -27.0);
+}
+
+TEST_F(PresetFile, NamesAreWrittenAsValidUtf8SoThatAStrayLastByteKeepsThePreset) {
+  // A byte of 0x80 or above right before the closing quote used to take the
+  // quote with it when read back.
+  const char* stray = "Caf\xE9";
+  const std::string written = "Caf\xEF\xBF\xBD";  // U+FFFD in its place
+  plugin->GetParam(kRMSGain)->SetValue(4.0);
+  ASSERT_TRUE(plugin->SavePresetXML(*plugin, home / "stray.vrs", stray));
+  auto other = MakePlugin();
+  std::string loaded;
+  ASSERT_TRUE(other->_LoadPresetXML(*other, home / "stray.vrs", loaded, PresetLoadMode::Normal));
+  EXPECT_EQ(loaded, written);
+  EXPECT_EQ(other->GetParam(kRMSGain)->GetValue(), 4.0);
+
+  // The state text keeps the name in memory form, made valid the same way.
+  iplug::CopyText(plugin->GetPreset(0)->name, "Mix \xC3\xBC\xC3");
+  iplug::ByteChunk state;
+  ASSERT_TRUE(plugin->WriteState(state));
+  ASSERT_GT(other->ReadState(state, 0), 0);
+  EXPECT_STREQ(other->GetPreset(0)->name, "Mix \xC3\xBC\xEF\xBF\xBD");
+  EXPECT_EQ(other->GetParam(kRMSGain)->GetValue(), 4.0);
 }
 
 TEST_F(PresetFile, LoadModesDifferInWhatTheyTouch) {
@@ -175,26 +195,6 @@ TEST_F(PresetFile, ReadingIntoAnArrayLeavesTheParametersAlone) {
   EXPECT_EQ(values[kTruePeak], kNotGivenMarker);
   EXPECT_EQ(Snapshot(*plugin), before);
 }
-
-// Writes are limited to a few bytes, as on a full disk.
-class FullDisk {
- public:
-  FullDisk() {
-    getrlimit(RLIMIT_FSIZE, &mSaved);
-    mHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = mSaved;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-  }
-  ~FullDisk() {
-    setrlimit(RLIMIT_FSIZE, &mSaved);
-    signal(SIGXFSZ, mHandler);
-  }
-
- private:
-  rlimit mSaved{};
-  sighandler_t mHandler;
-};
 
 TEST_F(PresetFile, AFailedSaveLeavesTheOldFileAndNoLeftovers) {
   const fs::path path = home / "kept.vrs";

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Kalvo5TestSupport.h"
@@ -62,6 +66,16 @@ class PresetTest : public ::testing::Test {
   std::unique_ptr<PresetKalvo5> plugin;
 };
 
+// The rescan command, and the wait for the list a thread of the plug-in
+// reads (at most ten seconds).
+inline void RescanAndWait(PresetKalvo5& plugin) {
+  plugin.Command(kCmdRescanPresets);
+  const auto start = std::chrono::steady_clock::now();
+  while (!plugin.Presets().CollectUser() && plugin.Presets().ReadingUser() &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
@@ -93,5 +107,25 @@ inline std::string Document(const std::string& params, const std::string& preset
 inline std::string Param(const std::string& name, const std::string& value) {
   return "<Param name=\"" + name + "\" val=\"" + value + "\" />\n";
 }
+
+// Writes are limited to a few bytes, as on a full disk.
+class FullDisk {
+ public:
+  FullDisk() {
+    getrlimit(RLIMIT_FSIZE, &mSaved);
+    mHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = mSaved;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &mSaved);
+    signal(SIGXFSZ, mHandler);
+  }
+
+ private:
+  rlimit mSaved{};
+  sighandler_t mHandler;
+};
 
 }  // namespace kalvo5::test

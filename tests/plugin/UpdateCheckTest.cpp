@@ -83,6 +83,10 @@ TEST(UpdateCheck, RealServerRepliesOverLoopback) {
       {200, "6", Result::NotAVersion},
       {500, "<!DOCTYPE html><html><body><h1>Internal error</h1></body></html>", Result::NotAVersion},
       {404, "Not Found", Result::NotAVersion},
+      // Only a 200 reply carries the version, whatever another one's body says.
+      {404, "9.9.9", Result::NotAVersion},
+      {500, "9.9.9", Result::NotAVersion},
+      {302, "9.9.9", Result::NotAVersion},
   };
   for (const auto& c : cases) {
     LoopbackHttpServer server(c.status, c.body);

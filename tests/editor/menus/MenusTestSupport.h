@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/menus/EditorTags.h"
@@ -154,6 +156,18 @@ class MenuTest : public ::testing::Test {
   void Click(float x, float y) {
     ui()->OnMouseDown(x, y, editortest::Left());
     ui()->OnMouseUp(x, y, editortest::Left());
+    WaitForUserPresets();
+  }
+  // Runs editor idles, as the host's idle calls do, while the preset menu
+  // waits for the user presets a thread of the plug-in reads (ten seconds
+  // at most).
+  void WaitForUserPresets() {
+    const auto start = std::chrono::steady_clock::now();
+    while (ui() && presetMenu().IsAnimating() &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+      ui()->OnIdle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
   // The menu the editor shows.
   const PopupMenu& Shown() const {

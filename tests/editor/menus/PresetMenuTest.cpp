@@ -49,9 +49,14 @@ TEST_F(PresetMenuTest, TheMenuListsCommandsCategoriesAndUserPresets) {
   EXPECT_EQ(menu.GetItem(9)->Submenu()->GetItem(1)->Text(), "LU EBU R128");
   Dismiss();
 
-  // A preset saved into the data folder shows at the next click.
+  // A preset saved into the data folder shows at the next click, once a
+  // thread of the plug-in has read the folder: the click returns at once,
+  // the menu opens on a later idle.
   SaveUserPreset("Mine");
-  Click(kMenuX, kY);
+  ui()->OnMouseDown(kMenuX, kY, editortest::Left());
+  ui()->OnMouseUp(kMenuX, kY, editortest::Left());
+  EXPECT_FALSE(ui()->PopupMenuShowing());
+  WaitForUserPresets();
   ASSERT_EQ(Shown().NItems(), 17);
   EXPECT_TRUE(Shown().GetItem(15)->IsSeparator());
   EXPECT_EQ(Shown().GetItem(16)->Text(), "User");
