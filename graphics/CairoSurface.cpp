@@ -237,7 +237,8 @@ const std::uint32_t* CairoSurface::Pixels() const {
 void CairoSurface::Clear() {
   cairo_surface_flush(mSurface);
   unsigned char* data = cairo_image_surface_get_data(mSurface);
-  if (data != nullptr) std::memset(data, 0, static_cast<std::size_t>(StrideBytes()) * HeightPixels());
+  if (data != nullptr)
+    std::memset(data, 0, static_cast<std::size_t>(StrideBytes()) * static_cast<std::size_t>(HeightPixels()));
   cairo_surface_mark_dirty(mSurface);
 }
 
