@@ -41,7 +41,7 @@ void Kalvo5WithEditor::SetLabel(int position, const std::string& text) {
 void Kalvo5WithEditor::UpdateAnalyzerView() {
   igraphics::IGraphics* g = GetUI();
   if (!g || !mLayoutDone || g->ControlCount() == 0) return;
-  mTooltipsChanged.store(true);
+  Request(IdleRequest::Tooltips);
   const SettingsMirror& s = Settings();
   const int type = s.GetInt(kType);
 

@@ -29,7 +29,7 @@ Kalvo5WithEditor::Kalvo5WithEditor(const iplug::InstanceInfo& info)
 }
 
 void Kalvo5WithEditor::OnIdle() {
-  if (mEditorOpen.load() && GetUI()) ApplyEditorPreferences();
+  if (EditorShown() && GetUI()) ApplyEditorPreferences();
   Kalvo5::OnIdle();
   RefreshEditor();
   PumpEditor();
@@ -38,12 +38,12 @@ void Kalvo5WithEditor::OnIdle() {
 void Kalvo5WithEditor::OnEditorOpened() {
   Kalvo5::OnEditorOpened();
   // A window opened after the audio stopped shows the readings at once.
-  mMetersDirty.store(true);
-  mReadoutsDirty.store(true);
+  Request(IdleRequest::MeterRefresh);
+  Request(IdleRequest::ReadoutRefresh);
   // A window reopened at the size of its last close follows a "GUI Scale"
   // changed since.
   if (GetUI() && GetUI()->GetDrawScale() != static_cast<float>(Settings().Get(kGUIScale)))
-    mScaleChanged.store(true);
+    Request(IdleRequest::EditorResize);
 }
 
 void Kalvo5WithEditor::EditorPixelSize(int& width, int& height) const {
@@ -67,17 +67,17 @@ double Kalvo5WithEditor::EditorDrawScale() const {
 }
 
 void Kalvo5WithEditor::RefreshEditor() {
-  if (!mEditorOpen.load() || !GetUI() || !mLayoutDone) return;
+  if (!EditorShown() || !GetUI() || !mLayoutDone) return;
   ShowUpdateAvailability();
-  if (mAnalyzerViewChanged.exchange(false)) UpdateAnalyzerView();
-  if (mMetersDirty.exchange(false)) RefreshMeters();
-  if (mReadoutsDirty.exchange(false)) RefreshReadouts();
+  if (TakeRequest(IdleRequest::AnalyzerView)) UpdateAnalyzerView();
+  if (TakeRequest(IdleRequest::MeterRefresh)) RefreshMeters();
+  if (TakeRequest(IdleRequest::ReadoutRefresh)) RefreshReadouts();
 }
 
 void Kalvo5WithEditor::PrepareSnapshot() {
-  mAnalyzerViewChanged.store(true);
-  mMetersDirty.store(true);
-  mReadoutsDirty.store(true);
+  Request(IdleRequest::AnalyzerView);
+  Request(IdleRequest::MeterRefresh);
+  Request(IdleRequest::ReadoutRefresh);
   RefreshEditor();
 }
 
@@ -85,9 +85,9 @@ void Kalvo5WithEditor::ApplyEditorPreferences() {
   igraphics::IGraphics& g = *GetUI();
   // Neither change may pull the window from under an open menu.
   if (g.PopupMenuShowing()) return;
-  if (mScaleChanged.exchange(false))
+  if (TakeRequest(IdleRequest::EditorResize))
     g.ResizeEditor(kEditorWidth, kEditorHeight, static_cast<float>(Settings().Get(kGUIScale)), true);
-  if (mTooltipsChanged.exchange(false)) g.EnableTooltips(Settings().Get(kToggleTooltips) > 0.0);
+  if (TakeRequest(IdleRequest::Tooltips)) g.EnableTooltips(Settings().Get(kToggleTooltips) > 0.0);
 }
 
 void Kalvo5WithEditor::ShowUpdateAvailability() {

@@ -64,7 +64,6 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   void ShowUpdateAvailability();
   // Layout pieces, in attach order.
   void AttachCornerResizer(igraphics::IGraphics& g);
-  void AttachParameterFollowers(igraphics::IGraphics& g);
   void AttachBackgrounds(igraphics::IGraphics& g);
   void AttachTitleBar(igraphics::IGraphics& g);
   void AttachRMSPage(igraphics::IGraphics& g);

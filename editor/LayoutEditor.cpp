@@ -8,7 +8,6 @@
 #include "controls/IBPopupMenuVt.h"
 #include "controls/IBPushControlVt.h"
 #include "controls/IBSwitchControlVt.h"
-#include "controls/IVParameterControlHiddenVt.h"
 #include "controls/IVParameterControlVt.h"
 #include "controls/IVTextControlVt.h"
 #include "framework/igraphics/IGraphics.h"
@@ -63,14 +62,6 @@ int AttachText(IGraphics& g, const Rect& r, const igraphics::TextStyle& style, c
   return Attach(g, std::make_unique<IVTextControlVt>(r, style, text), tooltip);
 }
 
-// The parameters without a visible control the editor still follows.
-constexpr int kFollowedParams[] = {
-    kGUIScale,     kToggleTooltips, kOnlineUpdateCheck, kTruePeak,          kNoResetOnSync, kNoLinkOutput,
-    kOutRMSIL,     kOutRMSML,       kOutRMSMLMax,       kOutRMSPeakMax,     kOutRMSTPMax,   kOutRMSCrest,
-    kOutEBUIL,     kOutEBUML,       kOutEBUMLMax,       kOutEBUSL,          kOutEBUSLMax,   kOutEBUTPMax,
-    kOutEBULRA,    kOutDIALIL,      kOutDIALLRA,        kOutDIALPercentage, kOutDIALSL,     kOutDIALSLMax,
-    kOutDIALTPMax, kOutDIALLRAD};
-
 // One read-out of a page: the number or its unit text, or a Match button.
 struct ReadoutPiece {
   enum Kind { Number, SmallNumber, Unit, Match } kind;
@@ -123,7 +114,6 @@ void Kalvo5WithEditor::LayoutEditor(IGraphics& g) {
   g.SetScaleLimits(static_cast<float>(std::min(scale.GetMin(), scale.GetMax())),
                    static_cast<float>(std::max(scale.GetMin(), scale.GetMax())));
 
-  AttachParameterFollowers(g);
   AttachBackgrounds(g);
   AttachTitleBar(g);
   AttachPopup(g, 13, "pluginmode.png", 3, kType, "Measurement type: RMS/EBU/DIAL");
@@ -137,10 +127,6 @@ void Kalvo5WithEditor::LayoutEditor(IGraphics& g) {
 
   mLayoutDone = true;
   UpdateAnalyzerView();
-}
-
-void Kalvo5WithEditor::AttachParameterFollowers(IGraphics& g) {
-  for (int param : kFollowedParams) Attach(g, std::make_unique<IVParameterControlHiddenVt>(param));
 }
 
 void Kalvo5WithEditor::AttachBackgrounds(IGraphics& g) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/LevelScale.h"
+
 namespace kalvo5 {
 
 namespace {
@@ -15,8 +17,6 @@ std::string Printed(const char* format, double value) {
 }
 
 }  // namespace
-
-double Tenths(double value) { return std::floor(value * std::pow(10.0, 1) + 0.5) / std::pow(10.0, 1); }
 
 double DisplayDb(double magnitude) {
   const double a = std::fabs(magnitude);
@@ -33,7 +33,7 @@ std::string FormatReadoutText(bool offsetOn, bool valid, int decimals, double va
 }
 
 std::string MeterValueText(double peakDb) {
-  const double p = std::floor(peakDb * 10.0 + 0.5) / 10.0;
+  const double p = RoundToTenth(peakDb);
   return p > -144.0 ? Printed(" %.1lf", p) : "-inf";
 }
 

@@ -19,9 +19,7 @@ std::string MeterValueText(double peakDb);
 // The normalized height of a meter bar showing `barDb` (-60 ... +12 dB).
 double MeterBarValue(double barDb);
 
-// A magnitude in dB (-144 at and below 6.309e-08), and a value rounded to
-// tenths.
+// A magnitude in dB (-144 at and below 6.309e-08).
 double DisplayDb(double magnitude);
-double Tenths(double value);
 
 }  // namespace kalvo5

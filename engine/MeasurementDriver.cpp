@@ -12,12 +12,6 @@ namespace {
 constexpr double kMinWindowMs = 10.0;
 constexpr double kMaxWindowMs = 10000.0;
 
-// trunc(ms * 0.001 * fs), at least one sample.
-std::int64_t PeriodSamples(double ms, double sampleRate) {
-  const double samples = std::trunc(ms * 0.001 * sampleRate);
-  return samples >= 1.0 ? static_cast<std::int64_t>(samples) : 1;
-}
-
 // The channels a configuration measures and passes gained; none for a type
 // outside RMS, EBU and DIAL.
 ChannelRange ActiveChannels(int type, int config) {
@@ -63,18 +57,8 @@ bool ObtainRings(RingMemory& m, double sampleRate, const RingSizes& need, const 
   return ok;
 }
 
-bool MeasurementDriver::Pacer::Advance(std::int64_t frames) {
-  count += frames;
-  if (count < period) return false;
-  count %= period;
-  return true;
-}
-
 void MeasurementDriver::Init(double sampleRate, const AnalyzerSetup& setup) {
   if (std::isfinite(sampleRate) && sampleRate > 0.0) mSampleRate = sampleRate;
-  mMeters = {PeriodSamples(kMeterRefreshMs, mSampleRate), 0};
-  mReadouts = {PeriodSamples(kReadoutRefreshMs, mSampleRate), 0};
-  mAutomation = {PeriodSamples(kAutomationIntervalMs, mSampleRate), 0};
 
   InitRMS(mRms, kMinWindowMs, kMaxWindowMs, mSampleRate, ClampRMSWindowMs(setup.rmsWindowMs));
   SetRMSWindow(setup.rmsWindowMs);
@@ -180,13 +164,11 @@ void MeasurementDriver::ProcessLoudnessBlocks(const double* const* inputs, int n
   }
 }
 
-BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, double* const* outputs,
-                                         int nOut, int nFrames, const BlockSettings& settings, bool playing,
-                                         bool editorOpen) {
-  BlockRequests requests;
+bool MeasurementDriver::Process(const double* const* inputs, int nIn, double* const* outputs, int nOut,
+                                int nFrames, const BlockSettings& settings, bool playing) {
   nIn = std::clamp(nIn, 0, kAnalyzerChannels);
   nOut = std::clamp(nOut, 0, kAnalyzerChannels);
-  if (nIn == 0 || nOut == 0 || nFrames <= 0) return requests;
+  if (nIn == 0 || nOut == 0 || nFrames <= 0) return false;
 
   const int type = settings.type;
   const bool knownType = type >= kAnalyzerRMS && type <= kAnalyzerDIAL;
@@ -237,12 +219,7 @@ BlockRequests MeasurementDriver::Process(const double* const* inputs, int nIn, d
       if (writes[i]) outputs[i][n] = pass[i];
   }
 
-  if (mAutomation.Advance(nFrames) && settings.writeAutomation) requests.automationDue = true;
-  if (editorOpen) {
-    requests.metersDirty = mMeters.Advance(nFrames);
-    requests.readoutsDirty = mReadouts.Advance(nFrames);
-  }
-  return requests;
+  return true;
 }
 
 MeasurementReadings MeasurementDriver::Read(int type) const {

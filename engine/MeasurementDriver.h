@@ -1,8 +1,7 @@
 // The block driver of the measurement: owns the three analyzers and the six
 // weighting filters, applies the pre-gain of the active analyzer type, routes
-// the channels of its configuration into it sample by sample, writes the
-// pass-through, follows the host transport for "Sync", and paces the editor
-// refresh and the automation output.
+// the channels of its configuration into it, writes the pass-through and
+// follows the host transport for "Sync".
 //
 // Threads: every function of the driver in use runs under the plug-in's
 // measurement lock; a driver is built for a new rate (Init) before it is put
@@ -54,14 +53,13 @@ bool ObtainRings(RingMemory& memory, double sampleRate, const RingSizes& need, c
 
 // What one block reads of the plug-in's settings.
 struct BlockSettings {
-  int type = kAnalyzerRMS;       // "Type"; other values measure nothing and pass audio unchanged
-  int config = 0;                // the channel configuration of that type
-  double gainDb = 0.0;           // the pre-gain of that type
-  bool truePeak = true;          // "Toggle TruePeak measurement"
-  bool allOutputs = false;       // "No link output to chan conf"
-  bool sync = false;             // "Sync"
-  bool noResetOnSync = false;    // "No reset during DAW sync"
-  bool writeAutomation = false;  // "WriteAutomationData"
+  int type = kAnalyzerRMS;     // "Type"; other values measure nothing and pass audio unchanged
+  int config = 0;              // the channel configuration of that type
+  double gainDb = 0.0;         // the pre-gain of that type
+  bool truePeak = true;        // "Toggle TruePeak measurement"
+  bool allOutputs = false;     // "No link output to chan conf"
+  bool sync = false;           // "Sync"
+  bool noResetOnSync = false;  // "No reset during DAW sync"
 };
 
 // The channels a block with these settings reads and writes: the measured
@@ -69,24 +67,12 @@ struct BlockSettings {
 // alone (outputs keep what the host put there).
 ChannelRange ProcessedChannels(const BlockSettings& settings);
 
-// What one block asks of the plug-in's idle handler.
-struct BlockRequests {
-  bool metersDirty = false;
-  bool readoutsDirty = false;
-  bool automationDue = false;
-};
-
-// The pacing intervals of the editor refresh and the automation output.
-inline constexpr double kMeterRefreshMs = 50.0;
-inline constexpr double kReadoutRefreshMs = 100.0;
-inline constexpr double kAutomationIntervalMs = 50.0;
-
 class MeasurementDriver {
  public:
   // Creates the analyzers for the rate with the given window, meter mode,
   // weighting and dialogue window, with the rings the setup needs
-  // (RingSizesFor); restarts the pacing counters. Rates that are not finite
-  // or <= 0 keep the previous rate. Allocates: never on the audio thread.
+  // (RingSizesFor). Rates that are not finite or <= 0 keep the previous
+  // rate. Allocates: never on the audio thread.
   void Init(double sampleRate, const AnalyzerSetup& setup);
   // Clears all meters and readings of the three analyzers and the filters.
   void Reset();
@@ -104,10 +90,10 @@ class MeasurementDriver {
 
   // One block. inputs has nIn channels, outputs nOut (each at most 6 are
   // used); a missing input reads as 0, a missing output is not written.
-  // playing is the host transport of this block; editorOpen whether an open
-  // editor shows controls.
-  BlockRequests Process(const double* const* inputs, int nIn, double* const* outputs, int nOut, int nFrames,
-                        const BlockSettings& settings, bool playing, bool editorOpen);
+  // playing is the host transport of this block. False, doing nothing,
+  // without inputs, outputs or frames.
+  bool Process(const double* const* inputs, int nIn, double* const* outputs, int nOut, int nFrames,
+               const BlockSettings& settings, bool playing);
 
   // The readings of one analyzer type (the others keep their defaults).
   MeasurementReadings Read(int type) const;
@@ -115,13 +101,6 @@ class MeasurementDriver {
   double SampleRate() const { return mSampleRate; }
 
  private:
-  struct Pacer {
-    std::int64_t period = 1;
-    std::int64_t count = 0;
-    // Counts frames; true when the period was reached.
-    bool Advance(std::int64_t frames);
-  };
-
   void SetRMSWindow(double ms);
   void SetRMSMeterMode(int mode);
   void DesignWeightings(int weightingMode);
@@ -140,9 +119,6 @@ class MeasurementDriver {
   DIALAnalyzer mDial;
   WeightingFilter mWeighting[kAnalyzerChannels];
   bool mRunning = false;  // transport seen at the previous block
-  Pacer mMeters;
-  Pacer mReadouts;
-  Pacer mAutomation;
   // One piece of the block form: the pass-through values per channel, which
   // for the measured channels are also what the analyzer takes.
   alignas(32) double mPass[kAnalyzerChannels][kLoudnessPieceFrames] = {};

@@ -82,20 +82,37 @@ void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
   MeasurementDriver& driver = mMeasurement.BeginBlock([this] { return mSettings.Setup(); });
   const BlockSettings settings = mNextBlock ? *mNextBlock : mSettings.ForBlock();
   mNextBlock.reset();
-  const BlockRequests requests =
-      driver.Process(inputs, NChannelsConnected(iplug::kInput), outputs, NChannelsConnected(iplug::kOutput),
-                     nFrames, settings, GetTimeInfo().transportIsRunning, mEditorOpen.load());
-  if (requests.metersDirty) mMetersDirty.store(true);
-  if (requests.readoutsDirty) mReadoutsDirty.store(true);
-  if (requests.automationDue) mAutomationDue.store(true);
+  if (!driver.Process(inputs, NChannelsConnected(iplug::kInput), outputs, NChannelsConnected(iplug::kOutput),
+                      nFrames, settings, GetTimeInfo().transportIsRunning))
+    return;
+  // Pacing starts with every new driver, as the measurement does.
+  if (mPacedGeneration != mMeasurement.DriverGeneration() || !mPacingStarted) {
+    mPacedGeneration = mMeasurement.DriverGeneration();
+    mPacingStarted = true;
+    mPacing.Restart(driver.SampleRate());
+  }
+  const BlockPacing::Due due = mPacing.Advance(nFrames, EditorShown());
+  if (due.meters) Request(IdleRequest::MeterRefresh);
+  if (due.readouts) Request(IdleRequest::ReadoutRefresh);
+  if (due.period) mPeriodDue = true;
   mProcessedSinceStop.store(true);
+  mShowFinalReadings.store(false, std::memory_order_relaxed);
   const MeasurementReadings& readings = mMeasurement.Publish(settings.type);
-  // While a write is due, every slice of the process call refreshes the
-  // values, so the host gets those of the call's end.
-  if (mAutomationDue.load()) mDueOutputs = OutputValuesFor(settings.type, readings);
+  // Once a period has ended, every slice of the process call publishes its
+  // readings as the period's and refreshes the output values, so that the
+  // editor shows, and the host gets, those of the call's end.
+  if (mPeriodDue) {
+    mMeasurement.PublishPaced();
+    mDueOutputs = OutputValuesFor(settings.type, readings);
+  }
   // What the audio thread let go of (a replaced driver or rings) is freed
   // by the memory worker.
   if (mMeasurement.HasRetired()) mUpkeep.WorkWanted();
+}
+
+MeasurementReadings Kalvo5::DisplayedReadings(int type) const {
+  return mShowFinalReadings.load(std::memory_order_relaxed) ? mMeasurement.ReadLatest(type)
+                                                            : mMeasurement.ReadPaced(type);
 }
 
 iplug::ChannelSpan Kalvo5::ChannelsOfNextBlock() {
@@ -144,7 +161,7 @@ void Kalvo5::OnIdle() {
   ReportLatencyIfChanged(false);
   // The automation output is not written here but at the end of the process
   // call that completed its period (OnBlockEnd), on the audio thread.
-  if (!mEditorOpen.load()) return;
+  if (!EditorShown()) return;
   RunIdleDialogs();
 }
 

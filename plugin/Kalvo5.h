@@ -7,9 +7,11 @@
 #include <atomic>
 #include <optional>
 
+#include "BlockPacing.h"
 #include "DataFolders.h"
 #include "IXMLParameters.h"
 #include "IXMLPreset.h"
+#include "IdleRequests.h"
 #include "Kalvo5Params.h"
 #include "MeasurementExchange.h"
 #include "MemoryWorker.h"
@@ -76,22 +78,22 @@ class Kalvo5 : public iplug::IPlugVST2,
   // at the end of its latest block (those of a reset measurement while a
   // requested reset is still to come, and for a type not measured). Any
   // thread; never waits.
-  MeasurementReadings ReadMeasurement(int type) const { return mMeasurement.Read(type); }
+  MeasurementReadings ReadMeasurement(int type) const { return mMeasurement.ReadLatest(type); }
+  // What the editor shows and Match measures: the readings of the latest
+  // 50 ms period, the same the host got as automation; once processing has
+  // stopped, the final readings. Any thread; never waits.
+  MeasurementReadings DisplayedReadings(int type) const;
 
   const SettingsMirror& Settings() const { return mSettings; }
 
-  // Request flags, set by the audio thread and the reactions, consumed by
-  // the idle handler.
-  std::atomic<bool> mScaleChanged{false};
-  std::atomic<bool> mTooltipsChanged{false};
-  std::atomic<bool> mAboutRequested{false};
-  std::atomic<bool> mUpdateCheckRequested{false};
-  std::atomic<bool> mMetersDirty{false};
-  std::atomic<bool> mReadoutsDirty{false};
-  std::atomic<bool> mAutomationDue{false};
-  std::atomic<bool> mEditorOpen{false};
-  // The analyzer page, scale captions and unit texts are to be rebuilt.
-  std::atomic<bool> mAnalyzerViewChanged{false};
+  // Work for the next idle tick on the host's GUI thread (any thread may ask).
+  void Request(IdleRequest request) { mIdleRequests.Raise(request); }
+  bool TakeRequest(IdleRequest request) { return mIdleRequests.Take(request); }
+  // Whether the editor is open and shows controls.
+  bool EditorShown() const { return mEditorOpen.load(std::memory_order_acquire); }
+  // Whether a 50 ms period ended in the current process call, so that its
+  // readings go to the host at the call's end (audio thread).
+  bool PeriodEnded() const { return mPeriodDue; }
 
   // Factory, user and Init presets; the preset menu reads and applies them.
   PresetStore& Presets() { return mPresetStore; }
@@ -111,7 +113,7 @@ class Kalvo5 : public iplug::IPlugVST2,
 
  private:
   void ApplyParamChange(bool redrawScales);
-  void UpdateAnalyzerView() { mAnalyzerViewChanged.store(true); }
+  void UpdateAnalyzerView() { Request(IdleRequest::AnalyzerView); }
   void Match(int trigger);
   void OnCommand(int code);
   void SetEditorScale(double scale, bool resizeWindow);
@@ -133,6 +135,11 @@ class Kalvo5 : public iplug::IPlugVST2,
   };
 
   SettingsMirror mSettings;
+  IdleRequests mIdleRequests;
+  std::atomic<bool> mEditorOpen{false};
+  // The readings shown are the final ones, from when processing stopped
+  // until it runs again.
+  std::atomic<bool> mShowFinalReadings{false};
   PresetStore mPresetStore;
   UpdateCheckFlow mUpdateChecks;
   MeasurementExchange mMeasurement;
@@ -144,9 +151,14 @@ class Kalvo5 : public iplug::IPlugVST2,
   int mBlockSize = 0;
   std::atomic<int> mLatency{0};  // always 0: the measurement adds no delay
 
-  // The output values due at the end of the current process call, and the
-  // settings of the next block, taken when the framework asked which
-  // channels it uses (audio thread only).
+  // Audio thread only: the pacing of what follows the audio, whether a
+  // period ended in the current process call and the output values due at
+  // its end, and the settings of the next block, taken when the framework
+  // asked which channels it uses.
+  BlockPacing mPacing;
+  std::uint32_t mPacedGeneration = 0;
+  bool mPacingStarted = false;
+  bool mPeriodDue = false;
   OutputValues mDueOutputs;
   std::optional<BlockSettings> mNextBlock;
   // Audio arrived since processing last stopped: the final values are due

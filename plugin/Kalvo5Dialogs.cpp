@@ -8,9 +8,9 @@ namespace kalvo5 {
 void Kalvo5::ShowAboutInfo() { ShowMessageBox(BuildAboutText(GatherAboutFacts(*this, *this)), "About"); }
 
 void Kalvo5::RunIdleDialogs() {
-  if (mAboutRequested.exchange(false)) ShowAboutInfo();
-  if (const auto message =
-          mUpdateChecks.Tick(mSettings.GetInt(kOnlineUpdateCheck) > 0, mUpdateCheckRequested))
+  if (TakeRequest(IdleRequest::About)) ShowAboutInfo();
+  if (const auto message = mUpdateChecks.Tick(mSettings.GetInt(kOnlineUpdateCheck) > 0,
+                                              [this] { return TakeRequest(IdleRequest::UpdateCheck); }))
     ShowMessageBox(message->text, message->caption);
   if (mMessagePending) {
     mMessagePending = false;

@@ -26,6 +26,7 @@ MeasurementExchange::MeasurementExchange(double sampleRate, const AnalyzerSetup&
   mProvidedRate = mCurrent->driver.SampleRate();
   mProvided = mCurrent->driver.Capacities();
   Publish(setup.type);
+  PublishPaced();
 }
 
 MeasurementExchange::~MeasurementExchange() {
@@ -34,8 +35,9 @@ MeasurementExchange::~MeasurementExchange() {
   FreeRetired();
 }
 
-MeasurementReadings MeasurementExchange::Read(int type) const {
-  const Snapshot snapshot = mReadings.Read();
+MeasurementReadings MeasurementExchange::Read(const iplug::SnapshotChannel<Snapshot>& channel,
+                                              int type) const {
+  const Snapshot snapshot = channel.Read();
   if (snapshot.serial == mRequested.load(std::memory_order_acquire) && snapshot.type == type)
     return snapshot.readings;
   MeasurementReadings reset;
@@ -88,7 +90,7 @@ const MeasurementReadings& MeasurementExchange::Publish(int type) {
   mPublished.readings = mCurrent->driver.Read(type);
   mPublished.type = type;
   mPublished.serial = mApplied;
-  mReadings.Publish(mPublished);
+  mLatest.Publish(mPublished);
   return mPublished.readings;
 }
 
@@ -97,6 +99,7 @@ void MeasurementExchange::AdoptDriver(PreparedDriver* next) {
   mCurrent.reset(next);
   mApplied = next->serial;
   mConfigurePending = false;
+  ++mGeneration;
 }
 
 void MeasurementExchange::Configure(const AnalyzerSetup& setup) {

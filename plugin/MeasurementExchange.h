@@ -12,9 +12,11 @@
 //   left in a mailbox; the audio thread puts them in place at its next block
 //   with a pointer exchange, and leaves what they replaced on a list that
 //   FreeRetired empties on another thread.
-// - Read (any thread): the readings the audio thread published at the end of
-//   its latest block; while a requested reset is still to be done there,
-//   the readings of a reset measurement.
+// - ReadLatest (any thread): the readings the audio thread published at the
+//   end of its latest block; ReadPaced: those it published at the end of its
+//   latest 50 ms period (what the editor shows and the host records). While
+//   a requested reset is still to be done there, the readings of a reset
+//   measurement.
 //
 // The audio thread never waits for another thread: it takes no lock at all.
 #pragma once
@@ -40,7 +42,8 @@ class MeasurementExchange {
 
   // Any thread.
   void RequestApply() { mRequested.fetch_add(1, std::memory_order_acq_rel); }
-  MeasurementReadings Read(int type) const;
+  MeasurementReadings ReadLatest(int type) const { return Read(mLatest, type); }
+  MeasurementReadings ReadPaced(int type) const { return Read(mPaced, type); }
 
   // Threads that may allocate; never the audio thread. Prepare returns false
   // when memory was not available (the setting then waits for a later try).
@@ -72,8 +75,12 @@ class MeasurementExchange {
     return mCurrent->driver;
   }
   // The audio thread, at the end of a block: publishes the readings of the
-  // type it measured, and returns them. Allocation-free.
+  // type it measured, and returns them. PublishPaced then publishes the same
+  // readings as those of a period's end. Allocation-free.
   const MeasurementReadings& Publish(int type);
+  void PublishPaced() { mPaced.Publish(mPublished); }
+  // Counts the drivers the audio thread has put in place (audio thread).
+  std::uint32_t DriverGeneration() const { return mGeneration; }
   // Something waits to be freed by FreeRetired. Any thread.
   bool HasRetired() const { return mRetired.load(std::memory_order_relaxed) != nullptr; }
 
@@ -97,6 +104,7 @@ class MeasurementExchange {
     std::uint32_t serial = 0;
   };
 
+  MeasurementReadings Read(const iplug::SnapshotChannel<Snapshot>& channel, int type) const;
   void InstallRebuilt(double sampleRate, std::uint32_t serial, const AnalyzerSetup& setup);
   void AdoptDriver(PreparedDriver* next);
   void Configure(const AnalyzerSetup& setup);
@@ -106,13 +114,15 @@ class MeasurementExchange {
   std::unique_ptr<PreparedDriver> mCurrent;
   std::uint32_t mApplied = 0;
   bool mConfigurePending = false;
+  std::uint32_t mGeneration = 0;
   Snapshot mPublished;
 
   std::atomic<std::uint32_t> mRequested{0};
   std::atomic<PreparedDriver*> mNextDriver{nullptr};
   std::atomic<PreparedRings*> mNextRings{nullptr};
   std::atomic<Retired*> mRetired{nullptr};
-  iplug::SnapshotChannel<Snapshot> mReadings;
+  iplug::SnapshotChannel<Snapshot> mLatest;
+  iplug::SnapshotChannel<Snapshot> mPaced;
   std::atomic<double> mSampleRate;  // of the newest driver, for the readings of a reset measurement
 
   // What the driver in place, or about to be, has: the rings Prepare need

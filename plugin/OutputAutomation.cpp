@@ -3,17 +3,11 @@
 #include <cmath>
 
 #include "Kalvo5.h"
-#include "engine/LevelScale.h"
+#include "ReadingTable.h"
 
 namespace kalvo5 {
 
 namespace {
-
-void Add(OutputValues& out, int index, double value) {
-  out.index[out.count] = index;
-  out.value[out.count] = value;
-  ++out.count;
-}
 
 // Hosts whose automation writes are bracketed by a gesture.
 bool WantsGestures(int host) {
@@ -23,50 +17,31 @@ bool WantsGestures(int host) {
 
 }  // namespace
 
-OutputValues OutputValuesFor(int type, const MeasurementReadings& r) {
+OutputValues OutputValuesFor(int type, const MeasurementReadings& readings) {
   OutputValues out;
-  switch (type) {
-    case kTypeRMS:
-      Add(out, kOutRMSIL, r.rms.integrated);
-      Add(out, kOutRMSML, r.rms.momentary);
-      Add(out, kOutRMSMLMax, r.rms.momentaryMax);
-      Add(out, kOutRMSPeakMax, r.rms.peakMax);
-      Add(out, kOutRMSTPMax, r.rms.truePeakMax);
-      Add(out, kOutRMSCrest, r.rms.crest);
-      break;
-    case kTypeEBU:
-      Add(out, kOutEBUIL, r.ebu.integrated);
-      Add(out, kOutEBUML, RoundToTenth(r.ebu.momentary));
-      Add(out, kOutEBUMLMax, r.ebu.momentaryMax);
-      Add(out, kOutEBUSL, RoundToTenth(r.ebu.shortTerm));
-      Add(out, kOutEBUSLMax, r.ebu.shortTermMax);
-      Add(out, kOutEBUTPMax, r.ebu.truePeakMax);
-      Add(out, kOutEBULRA, r.ebu.loudnessRange);
-      break;
-    case kTypeDIAL:
-      Add(out, kOutDIALIL, r.dial.integrated);
-      Add(out, kOutDIALLRA, r.dial.speechRange);
-      Add(out, kOutDIALPercentage, 100.0 * r.dial.speechRatio);
-      Add(out, kOutDIALSL, RoundToTenth(r.dial.shortTerm));
-      Add(out, kOutDIALSLMax, r.dial.shortTermMax);
-      Add(out, kOutDIALTPMax, r.dial.truePeakMax);
-      Add(out, kOutDIALLRAD, r.dial.range);
-      break;
-    default:
-      break;
+  for (const ReadingRow& row : kReadingRows) {
+    if (row.type != type || out.count == OutputValues::kMaxCount) continue;
+    out.index[out.count] = row.param;
+    out.value[out.count] = row.value(readings);
+    ++out.count;
   }
   return out;
 }
 
 void Kalvo5::OnBlockEnd() {
-  if (!mAutomationDue.load() || mSettings.GetInt(kWriteAutomationData) != 1) return;
-  mAutomationDue.store(false);
-  WriteOutputParams(mDueOutputs);
+  if (!mPeriodDue) return;
+  mPeriodDue = false;
+  if (mSettings.GetInt(kWriteAutomationData) == 1) WriteOutputParams(mDueOutputs);
 }
 
 void Kalvo5::OnProcessingStopped() {
-  // The last part-period of the programme is sent too, once per stop.
-  if (!mProcessedSinceStop.exchange(false) || mSettings.GetInt(kWriteAutomationData) != 1) return;
+  if (!mProcessedSinceStop.exchange(false)) return;
+  // Until audio runs again the editor shows the final readings, and the
+  // last part-period of the programme is sent too, once per stop.
+  mShowFinalReadings.store(true, std::memory_order_relaxed);
+  Request(IdleRequest::MeterRefresh);
+  Request(IdleRequest::ReadoutRefresh);
+  if (mSettings.GetInt(kWriteAutomationData) != 1) return;
   const int type = mSettings.GetInt(kType);
   WriteOutputParams(OutputValuesFor(type, ReadMeasurement(type)));
 }
@@ -84,10 +59,8 @@ void Kalvo5::WriteOutputParam(int index, double value) {
   // its normalized form: a written 0.0 must display "0.0", not "-0.0".
   param->SetValue(value);
   SendParamToHost(index, param->NormalizedFromValue(value));
-  // The reaction to an output is a refresh of the read-outs; the editor
-  // learns the value on its next tick.
-  mReadoutsDirty.store(true);
-  if (mEditorOpen.load()) QueueParamForEditor(index, param->GetValue(), false);
+  // The editor shows the same readings from the snapshot they came from.
+  Request(IdleRequest::ReadoutRefresh);
   if (gesture) EndParamGesture(index);
 }
 

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "Kalvo5.h"
+#include "ReadingTable.h"
 #include "engine/LevelScale.h"
 
 namespace kalvo5 {
@@ -23,47 +24,46 @@ constexpr int kLatencyAfterChangeHosts[] = {
     iplug::kHostFL,        iplug::kHostAbletonLive, iplug::kHostLogic, iplug::kHostGarageBand,
     iplug::kHostStudioOne, iplug::kHostWaveform,    iplug::kHostSadie};
 
-// One Match trigger: which reading of which analyzer it moves the gain by,
-// and when that reading is not a measurement yet.
+// One Match trigger: the reading it moves its type's gain by, and the level
+// at or below which that reading is no measurement yet.
 struct MatchRule {
   int trigger;
-  int type;
-  int referenceIndex;
-  int gainIndex;
-  double (*measured)(const MeasurementReadings&);
-  double floor;                               // skipped while measured <= floor
-  bool (*valid)(const MeasurementReadings&);  // null: no further condition
+  int reading;  // the output parameter of the reading
+  double floor;
 };
 
 // The peak and true-peak matches are skipped on silence too: a reading of
 // -144 would otherwise drive the gain, which also reaches the output, to the
 // top of its range.
-const MatchRule kMatchRules[] = {
-    {kMatchRMSI, kTypeRMS, kRMSRefLevel, kRMSGain,
-     [](const MeasurementReadings& r) { return r.rms.integrated; }, kSilenceDb, nullptr},
-    {kMatchRMSMLMax, kTypeRMS, kRMSRefLevel, kRMSGain,
-     [](const MeasurementReadings& r) { return r.rms.momentaryMax; }, kSilenceDb, nullptr},
-    {kMatchRMSPeakMax, kTypeRMS, kRMSRefLevel, kRMSGain,
-     [](const MeasurementReadings& r) { return r.rms.peakMax; }, kSilenceDb, nullptr},
-    {kMatchRMSTPMax, kTypeRMS, kRMSRefLevel, kRMSGain,
-     [](const MeasurementReadings& r) { return r.rms.truePeakMax; }, kSilenceDb, nullptr},
-    {kMatchEBUI, kTypeEBU, kEBURefLevel, kEBUGain,
-     [](const MeasurementReadings& r) { return r.ebu.integrated; }, -70.0,
-     [](const MeasurementReadings& r) { return r.ebu.integratedValid; }},
-    {kMatchEBUSLMax, kTypeEBU, kEBURefLevel, kEBUGain,
-     [](const MeasurementReadings& r) { return r.ebu.shortTermMax; }, kSilenceDb, nullptr},
-    {kMatchEBUMLMax, kTypeEBU, kEBURefLevel, kEBUGain,
-     [](const MeasurementReadings& r) { return r.ebu.momentaryMax; }, kSilenceDb, nullptr},
-    {kMatchEBUTPMax, kTypeEBU, kEBURefLevel, kEBUGain,
-     [](const MeasurementReadings& r) { return r.ebu.truePeakMax; }, kSilenceDb, nullptr},
-    {kMatchDIALI, kTypeDIAL, kDIALRefLevel, kDIALGain,
-     [](const MeasurementReadings& r) { return r.dial.integrated; }, -70.0,
-     [](const MeasurementReadings& r) { return r.dial.integratedValid; }},
-    {kMatchDIALSLMax, kTypeDIAL, kDIALRefLevel, kDIALGain,
-     [](const MeasurementReadings& r) { return r.dial.shortTermMax; }, kSilenceDb, nullptr},
-    {kMatchDIALTPMax, kTypeDIAL, kDIALRefLevel, kDIALGain,
-     [](const MeasurementReadings& r) { return r.dial.truePeakMax; }, kSilenceDb, nullptr},
+constexpr MatchRule kMatchRules[] = {
+    {kMatchRMSI, kOutRMSIL, kSilenceDb},
+    {kMatchRMSMLMax, kOutRMSMLMax, kSilenceDb},
+    {kMatchRMSPeakMax, kOutRMSPeakMax, kSilenceDb},
+    {kMatchRMSTPMax, kOutRMSTPMax, kSilenceDb},
+    {kMatchEBUI, kOutEBUIL, -70.0},
+    {kMatchEBUSLMax, kOutEBUSLMax, kSilenceDb},
+    {kMatchEBUMLMax, kOutEBUMLMax, kSilenceDb},
+    {kMatchEBUTPMax, kOutEBUTPMax, kSilenceDb},
+    {kMatchDIALI, kOutDIALIL, -70.0},
+    {kMatchDIALSLMax, kOutDIALSLMax, kSilenceDb},
+    {kMatchDIALTPMax, kOutDIALTPMax, kSilenceDb},
 };
+
+// The reference level and the gain parameter of an analyzer type.
+struct TypeLevels {
+  int reference;
+  int gain;
+};
+TypeLevels LevelsOf(int type) {
+  switch (type) {
+    case kTypeRMS:
+      return {kRMSRefLevel, kRMSGain};
+    case kTypeEBU:
+      return {kEBURefLevel, kEBUGain};
+    default:
+      return {kDIALRefLevel, kDIALGain};
+  }
+}
 
 // The editor scale of entry n of the plug-in menu's scale list.
 double MenuScaleForEntry(int n, const iplug::IParam& scale) {
@@ -105,13 +105,13 @@ void Kalvo5::OnParamChange(int index, ParamSource source, int /*sampleOffset*/) 
       case kGUIScale:
         if (value != mSettings.Get(index)) {
           mSettings.Set(index, value);
-          mScaleChanged.store(true);
+          Request(IdleRequest::EditorResize);
         }
         break;
       case kToggleTooltips:
         if (changed) {
           mSettings.SetInt(index, number);
-          mTooltipsChanged.store(true);
+          Request(IdleRequest::Tooltips);
         }
         break;
       case kType:
@@ -183,18 +183,18 @@ void Kalvo5::OnParamChange(int index, ParamSource source, int /*sampleOffset*/) 
   }
 
   SetPDCLatency(mLatency.load());
-  mMetersDirty.store(true);
-  mReadoutsDirty.store(true);
+  Request(IdleRequest::MeterRefresh);
+  Request(IdleRequest::ReadoutRefresh);
   ReportLatencyIfChanged(true);
 }
 
 void Kalvo5::OnCommand(int code) {
   switch (code) {
     case kCmdAbout:
-      if (EditorExists()) mAboutRequested.store(true);
+      if (EditorExists()) Request(IdleRequest::About);
       break;
     case kCmdCheckUpdate:
-      if (EditorExists()) mUpdateCheckRequested.store(true);
+      if (EditorExists()) Request(IdleRequest::UpdateCheck);
       break;
     case kCmdTakeEditorScale:
       // The window already has this scale (the user resized it).
@@ -224,7 +224,7 @@ void Kalvo5::OnCommand(int code) {
 
 void Kalvo5::SetEditorScale(double scale, bool resizeWindow) {
   mSettings.Set(kGUIScale, scale);
-  if (resizeWindow) mScaleChanged.store(true);
+  if (resizeWindow) Request(IdleRequest::EditorResize);
   SetParamFromPlugin(kGUIScale, scale);
 }
 
@@ -234,22 +234,25 @@ void Kalvo5::ApplyParamChange(bool redrawScales) {
   // memory worker.
   RequestMeasurementChange();
   if (tHostChangeDepth == 0) PrepareMeasurement();
-  mMetersDirty.store(true);
-  mReadoutsDirty.store(true);
+  Request(IdleRequest::MeterRefresh);
+  Request(IdleRequest::ReadoutRefresh);
   if (redrawScales) UpdateAnalyzerView();
 }
 
 void Kalvo5::Match(int trigger) {
   for (const MatchRule& rule : kMatchRules) {
     if (rule.trigger != trigger) continue;
-    const MeasurementReadings readings = ReadMeasurement(rule.type);
-    const double measured = rule.measured(readings);
-    if (!(measured > rule.floor) || (rule.valid && !rule.valid(readings))) return;
+    const ReadingRow* row = FindReadingRow(rule.reading);
+    if (row == nullptr) return;
+    const MeasurementReadings readings = DisplayedReadings(row->type);
+    const double measured = row->value(readings);
+    if (!(measured > rule.floor) || !HasReading(*row, readings)) return;
     // The measurement already includes the current gain.
-    const double gain = mSettings.Get(rule.referenceIndex) - (measured - mSettings.Get(rule.gainIndex));
-    mSettings.Set(rule.gainIndex, gain);
-    SetParamFromPlugin(rule.gainIndex, gain);
-    mSettings.Set(rule.gainIndex, GetParam(rule.gainIndex)->GetValue());
+    const TypeLevels levels = LevelsOf(row->type);
+    const double gain = mSettings.Get(levels.reference) - (measured - mSettings.Get(levels.gain));
+    mSettings.Set(levels.gain, gain);
+    SetParamFromPlugin(levels.gain, gain);
+    mSettings.Set(levels.gain, GetParam(levels.gain)->GetValue());
     ApplyParamChange(false);
     return;
   }

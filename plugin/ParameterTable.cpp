@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "ReadingTable.h"
+
 namespace kalvo5 {
 
 namespace {
@@ -35,9 +37,10 @@ constexpr ParamRow Trigger(int index, const char* name) {
   return {index, name, "Analyzer", ParamKind::Int, 0, 1, 1, 0, "", iplug::Stepped, nullptr, 0};
 }
 
-constexpr ParamRow Output(int index, const char* name, double min, double max, double defaultValue,
-                          const char* label) {
-  return Double(index, name, "Automation", min, max, 0.1, defaultValue, label);
+// An output parameter, as its reading describes it.
+constexpr ParamRow Output(int index) {
+  const ReadingRow& r = *FindReadingRow(index);
+  return Double(index, r.name, "Automation", r.min, r.max, 0.1, r.defaultValue, r.unit);
 }
 
 constexpr ParamRow kRows[kNumParams] = {
@@ -53,35 +56,35 @@ constexpr ParamRow kRows[kNumParams] = {
     Enum(kRMSMode, "RMS Meter Mode", "Analyzer", 0, KALVO5_TEXTS(kRMSModes)),
     Double(kRMSWindow, "RMS Window", "Analyzer", 10, 10000, 1, 600, "ms"),
     Enum(kRMSWFilterMode, "RMS Weighting Filer Mode", "Analyzer", 0, KALVO5_TEXTS(kWeightings)),
-    Output(kOutRMSIL, "OUT:RMS IL", -144, 24, -144, "dBFS"),
-    Output(kOutRMSML, "OUT:RMS ML", -144, 24, -144, "dBFS"),
-    Output(kOutRMSMLMax, "OUT:RMS ML Max", -144, 24, -144, "dBFS"),
-    Output(kOutRMSPeakMax, "OUT:RMS Peak Max", -144, 24, -144, "dBFS"),
-    Output(kOutRMSTPMax, "OUT:RMS TP Max", -144, 24, -144, "dBTP"),
-    Output(kOutRMSCrest, "OUT:RMS Crest", -3, 144, 0, "dB"),
+    Output(kOutRMSIL),
+    Output(kOutRMSML),
+    Output(kOutRMSMLMax),
+    Output(kOutRMSPeakMax),
+    Output(kOutRMSTPMax),
+    Output(kOutRMSCrest),
     Enum(kEBUChannelConfig, "EBU Channel Config", "Analyzer", 1, KALVO5_TEXTS(kLoudnessChannelConfigs)),
     Double(kEBUGain, "EBU Gain", "Processing", -60, 60, 0.1, 0, "LU"),
     Double(kEBURefLevel, "EBU RefLevel", "Analyzer", -60, 12, 0.1, -23, "LUFS"),
     Enum(kEBUDelta, "EBU Offset", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
-    Output(kOutEBUIL, "OUT:EBU IL", -70, 24, -70, "LUFS"),
-    Output(kOutEBUML, "OUT:EBU ML", -144, 24, -144, "LUFS"),
-    Output(kOutEBUMLMax, "OUT:EBU ML Max", -144, 24, -144, "LUFS"),
-    Output(kOutEBUSL, "OUT:EBU SL", -144, 24, -144, "LUFS"),
-    Output(kOutEBUSLMax, "OUT:EBU SL Max", -144, 24, -144, "LUFS"),
-    Output(kOutEBUTPMax, "OUT:EBU TP Max", -144, 24, -144, "dBTP"),
-    Output(kOutEBULRA, "OUT:EBU LRA", 0, 144, 0, "LU"),
+    Output(kOutEBUIL),
+    Output(kOutEBUML),
+    Output(kOutEBUMLMax),
+    Output(kOutEBUSL),
+    Output(kOutEBUSLMax),
+    Output(kOutEBUTPMax),
+    Output(kOutEBULRA),
     Enum(kDIALChannelConfig, "Dial Channel Config", "Analyzer", 1, KALVO5_TEXTS(kLoudnessChannelConfigs)),
     Double(kDIALGain, "Dial Gain", "Processing", -60, 60, 0.1, 0, "LK"),
     Double(kDIALRefLevel, "Dial RefLevel", "Analyzer", -60, 12, 0.1, -24, "LKFS"),
     Enum(kDIALDelta, "Dial Offset", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
     Double(kDIALWindow, "Dial S-Window", "Analyzer", 10, 99999, 1, 10000, "ms"),
-    Output(kOutDIALIL, "OUT:DIAL IL", -70, 24, -70, "LKFS"),
-    Output(kOutDIALLRA, "OUT:DIAL LRA", 0, 144, 0, "LK"),
-    Output(kOutDIALPercentage, "OUT:DIAL Percentage", 0, 100, 0, "%"),
-    Output(kOutDIALSL, "OUT:DIAL SL", -144, 24, -144, "LKFS"),
-    Output(kOutDIALSLMax, "OUT:DIAL SL Max", -144, 24, -144, "LKFS"),
-    Output(kOutDIALTPMax, "OUT:DIAL TP Max", -144, 24, -144, "dBTP"),
-    Output(kOutDIALLRAD, "OUT:DIAL LRAD", 0, 144, 0, "LK"),
+    Output(kOutDIALIL),
+    Output(kOutDIALLRA),
+    Output(kOutDIALPercentage),
+    Output(kOutDIALSL),
+    Output(kOutDIALSLMax),
+    Output(kOutDIALTPMax),
+    Output(kOutDIALLRAD),
     Trigger(kReset, "Reset"),
     Enum(kTruePeak, "Toggle TruePeak measurement", "Analyzer", 1, KALVO5_TEXTS(kOffOn)),
     Enum(kNoResetOnSync, "No reset during DAW sync", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),

@@ -45,7 +45,6 @@ BlockSettings SettingsMirror::ForBlock() const {
   block.allOutputs = GetInt(kNoLinkOutput) != 0;
   block.sync = GetInt(kSync) != 0;
   block.noResetOnSync = GetInt(kNoResetOnSync) != 0;
-  block.writeAutomation = GetInt(kWriteAutomationData) != 0;
   return block;
 }
 

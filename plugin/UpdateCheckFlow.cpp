@@ -13,11 +13,11 @@ void UpdateCheckFlow::Start(UpdateCheckTask& task) {
   task.Start(VersionCheckAddress(kProductName), mTimeoutSeconds);
 }
 
-std::optional<UpdateCheckFlow::Message> UpdateCheckFlow::Tick(bool automaticEnabled,
-                                                              std::atomic<bool>& manualRequested) {
+std::optional<UpdateCheckFlow::Message> UpdateCheckFlow::Tick(
+    bool automaticEnabled, const std::function<bool()>& takeManualRequest) {
   // Once per process, in whichever instance gets here first.
   if (automaticEnabled && !gUpdateCheckDone.load() && !gUpdateCheckDone.exchange(true)) Start(mAutomatic);
-  if (!mManual.Busy() && manualRequested.exchange(false)) Start(mManual);
+  if (!mManual.Busy() && takeManualRequest()) Start(mManual);
 
   VersionCheckResult result = VersionCheckResult::NoHandle;
   VersionReply reply;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,7 +26,7 @@ class UpdateCheckFlow {
   // made while a manual check runs waits for it). Takes the results that
   // arrived: each sets gUpdateAvailable; a manual check's result also gives
   // the message to show.
-  std::optional<Message> Tick(bool automaticEnabled, std::atomic<bool>& manualRequested);
+  std::optional<Message> Tick(bool automaticEnabled, const std::function<bool()>& takeManualRequest);
 
   // What the latest finished check said (libcurl's text and code).
   const VersionReply& LastReply() const { return mReply; }

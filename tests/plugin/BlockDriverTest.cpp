@@ -146,7 +146,7 @@ TEST_F(PluginTest, NoProcessingWithoutConnectedInputsOrOutputs) {
   Connect(*plugin, 0, 2);
   plugin->ProcessBuffers(in.Pointers(), out.Pointers(), 4800);
   EXPECT_EQ(out[0][100], 3.0);
-  EXPECT_FALSE(plugin->mAutomationDue);
+  EXPECT_FALSE(plugin->PeriodEnded());
   EXPECT_EQ(plugin->ReadMeasurement(kTypeRMS).rms.peakMax, -144.0);
   Connect(*plugin, 2, 2);
   plugin->ProcessBuffers(in.Pointers(), out.Pointers(), 0);  // a zero-length block
@@ -156,12 +156,19 @@ TEST_F(PluginTest, NoProcessingWithoutConnectedInputsOrOutputs) {
 TEST_F(PluginTest, PacingFlagsFollowFiftyAndHundredMillisecondsOfAudio) {
   plugin->EditorSets(kWriteAutomationData, 1);
   Audio in = SineChannels(2, 2399), one = SineChannels(2, 1), out(2, 2399);
-  const auto clear = [&] { plugin->mMetersDirty = plugin->mReadoutsDirty = plugin->mAutomationDue = false; };
+  const auto meters = [&] { return plugin->TakeRequest(IdleRequest::MeterRefresh); };
+  const auto readouts = [&] { return plugin->TakeRequest(IdleRequest::ReadoutRefresh); };
+  const auto clear = [&] {
+    plugin->OnBlockEnd();  // which writes the outputs, and asks for a read-out refresh
+    meters();
+    readouts();
+  };
   clear();
   Feed(*plugin, in, out, 100);
+  EXPECT_FALSE(plugin->PeriodEnded());
   Feed(*plugin, one, out, 1);
-  EXPECT_TRUE(plugin->mAutomationDue);
-  EXPECT_FALSE(plugin->mMetersDirty);  // no editor: no refresh requests
+  EXPECT_TRUE(plugin->PeriodEnded());
+  EXPECT_FALSE(meters());  // no editor: no refresh requests
 
   {
     iplug::MainThreadScope mainThread;
@@ -169,16 +176,16 @@ TEST_F(PluginTest, PacingFlagsFollowFiftyAndHundredMillisecondsOfAudio) {
   }
   clear();
   Feed(*plugin, in, out, 100);
-  EXPECT_FALSE(plugin->mMetersDirty);
+  EXPECT_FALSE(meters());
   Feed(*plugin, one, out, 1);
-  EXPECT_TRUE(plugin->mMetersDirty);
-  EXPECT_FALSE(plugin->mReadoutsDirty);
+  EXPECT_TRUE(meters());
+  EXPECT_FALSE(readouts());
   Feed(*plugin, in, out, 7);
-  EXPECT_FALSE(plugin->mReadoutsDirty);
+  EXPECT_FALSE(readouts());
   Feed(*plugin, one, out, 1);
-  EXPECT_TRUE(plugin->mReadoutsDirty);
+  EXPECT_TRUE(readouts());
   plugin->OnEditorClosed();
-  EXPECT_FALSE(plugin->mEditorOpen);
+  EXPECT_FALSE(plugin->EditorShown());
 }
 
 TEST_F(PluginTest, ReadingsDoNotDependOnHowTheHostSplitsBlocks) {

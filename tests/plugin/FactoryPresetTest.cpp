@@ -105,14 +105,14 @@ TEST_F(FactoryPresets, EachGivesItsListedValuesAndDefaultsElsewhere) {
 TEST_F(FactoryPresets, TheHostsSelectionResetsTheEditorScaleButTheMenuDoesNot) {
   plugin->EditorSets(kGUIScale, 1.5);
   plugin->GetParam(kTruePeak)->SetValue(0.0);
-  plugin->mScaleChanged = false;
+  plugin->TakeRequest(IdleRequest::EditorResize);
   ApplyStoredPreset(*plugin, plugin->Presets(), *plugin->Presets().Factory(2));
   EXPECT_EQ(Value(kGUIScale), 1.5);
   EXPECT_EQ(Value(kTruePeak), 0.0);
   EXPECT_EQ(Value(kEBUDelta), 1.0);
   EXPECT_EQ(Value(kRMSWindow), 300.0);
   EXPECT_EQ(Value(kDIALWindow), 10000.0);
-  EXPECT_FALSE(plugin->mScaleChanged);
+  EXPECT_FALSE(plugin->TakeRequest(IdleRequest::EditorResize));
   EXPECT_FALSE(plugin->Presets().mMenuRecall);
   EXPECT_STREQ(plugin->GetPreset(0)->name, "LU EBU R128");
 
@@ -120,7 +120,7 @@ TEST_F(FactoryPresets, TheHostsSelectionResetsTheEditorScaleButTheMenuDoesNot) {
   EXPECT_EQ(Value(kGUIScale), 1.0);
   EXPECT_EQ(Value(kTruePeak), 1.0);
   EXPECT_EQ(plugin->Settings().Get(kGUIScale), 1.0);
-  EXPECT_TRUE(plugin->mScaleChanged);
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::EditorResize));
 
   // "Reset to default": the Init entry through the slot.
   plugin->EditorSets(kGUIScale, 2.0);

@@ -68,6 +68,15 @@ class TestKalvo5 : public Kalvo5 {
     OnParamChange(code, iplug::ParamSource::Editor, -1);
   }
   void Tick() { GetTimer()->TickNow(); }
+  // The editor shown or hidden, as its window's opening and closing tell.
+  void ShowEditor(bool shown) {
+    iplug::MainThreadScope mainThread;
+    if (shown) {
+      OnEditorOpened();
+    } else {
+      OnEditorClosed();
+    }
+  }
 
   std::vector<HostNote> calls;
   bool editorExists = false;

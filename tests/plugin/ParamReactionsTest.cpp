@@ -27,21 +27,22 @@ TEST_F(PluginTest, GainAutomationUpdatesTheMirrorWithoutResetButTypeChangesReset
   EXPECT_DOUBLE_EQ(plugin->Settings().Get(kRMSGain), 6.0);
   EXPECT_EQ(plugin->ReadMeasurement(kTypeRMS).rms.integrated, before);
 
-  plugin->mAnalyzerViewChanged = false;
+  plugin->TakeRequest(IdleRequest::AnalyzerView);
   plugin->HostSets(kType, kTypeEBU);
   EXPECT_EQ(plugin->Settings().GetInt(kType), kTypeEBU);
   EXPECT_EQ(plugin->ReadMeasurement(kTypeRMS).rms.integrated, -144.0);
-  EXPECT_TRUE(plugin->mAnalyzerViewChanged);
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::AnalyzerView));
 }
 
 TEST_F(PluginTest, AnUnchangedWindowOnlyRefreshesTheDisplay) {
   FeedSine(*plugin, 0.5);
   const double before = plugin->ReadMeasurement(kTypeRMS).rms.integrated;
-  plugin->mMetersDirty = plugin->mReadoutsDirty = false;
+  plugin->TakeRequest(IdleRequest::MeterRefresh);
+  plugin->TakeRequest(IdleRequest::ReadoutRefresh);
   plugin->HostSets(kRMSWindow, 600.0);
   EXPECT_EQ(plugin->ReadMeasurement(kTypeRMS).rms.integrated, before);
-  EXPECT_TRUE(plugin->mMetersDirty);
-  EXPECT_TRUE(plugin->mReadoutsDirty);
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::MeterRefresh));
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::ReadoutRefresh));
   plugin->HostSets(kRMSWindow, 300.0);
   EXPECT_EQ(plugin->ReadMeasurement(kTypeRMS).rms.integrated, -144.0);
   EXPECT_EQ(plugin->Settings().Get(kRMSWindow), 300.0);
@@ -52,15 +53,15 @@ TEST_F(PluginTest, HostChangesOfNonAutomatableParametersAreIgnored) {
   plugin->HostSets(kToggleTooltips, 0.0);
   EXPECT_EQ(plugin->Settings().Get(kGUIScale), 1.0);
   EXPECT_EQ(plugin->Settings().GetInt(kToggleTooltips), 1);
-  EXPECT_FALSE(plugin->mScaleChanged);
-  EXPECT_FALSE(plugin->mTooltipsChanged);
+  EXPECT_FALSE(plugin->TakeRequest(IdleRequest::EditorResize));
+  EXPECT_FALSE(plugin->TakeRequest(IdleRequest::Tooltips));
 
   plugin->EditorSets(kGUIScale, 2.0);
   plugin->EditorSets(kToggleTooltips, 0.0);
   EXPECT_EQ(plugin->Settings().Get(kGUIScale), 2.0);
   EXPECT_EQ(plugin->Settings().GetInt(kToggleTooltips), 0);
-  EXPECT_TRUE(plugin->mScaleChanged);
-  EXPECT_TRUE(plugin->mTooltipsChanged);
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::EditorResize));
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::Tooltips));
 }
 
 TEST_F(PluginTest, EditorScaleCommands) {
@@ -91,22 +92,22 @@ TEST_F(PluginTest, EditorScaleCommands) {
   plugin->Command(kCmdTakeEditorScale);  // needs an editor
   EXPECT_EQ(scale(), 2.0);
   plugin->editorExists = true;
-  plugin->mScaleChanged = false;
+  plugin->TakeRequest(IdleRequest::EditorResize);
   plugin->Command(kCmdTakeEditorScale);
   EXPECT_EQ(scale(), 1.75);
-  EXPECT_FALSE(plugin->mScaleChanged);  // the window has that scale already
+  EXPECT_FALSE(plugin->TakeRequest(IdleRequest::EditorResize));  // the window has that scale already
 }
 
 TEST_F(PluginTest, AboutAndUpdateRequestsNeedAnEditor) {
   plugin->Command(kCmdAbout);
   plugin->Command(kCmdCheckUpdate);
-  EXPECT_FALSE(plugin->mAboutRequested);
-  EXPECT_FALSE(plugin->mUpdateCheckRequested);
+  EXPECT_FALSE(plugin->TakeRequest(IdleRequest::About));
+  EXPECT_FALSE(plugin->TakeRequest(IdleRequest::UpdateCheck));
   plugin->editorExists = true;
   plugin->Command(kCmdAbout);
   plugin->Command(kCmdCheckUpdate);
-  EXPECT_TRUE(plugin->mAboutRequested);
-  EXPECT_TRUE(plugin->mUpdateCheckRequested);
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::About));
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::UpdateCheck));
 }
 
 TEST_F(PluginTest, MatchEbuIntegratedMovesTheGainToTheReferenceOnce) {
@@ -176,17 +177,17 @@ TEST_F(PluginTest, OutputsAreWrittenOnlyWhenOnAndOnlyForTheCurrentType) {
   FeedSine(*plugin, 0.2);
   plugin->OnBlockEnd();
   plugin->Tick();
-  EXPECT_FALSE(plugin->mAutomationDue);
+  EXPECT_FALSE(plugin->PeriodEnded());
   EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 0);
 
   plugin->EditorSets(kWriteAutomationData, 1);
   plugin->calls.clear();
   FeedSine(*plugin, 0.2);
-  EXPECT_TRUE(plugin->mAutomationDue);
+  EXPECT_TRUE(plugin->PeriodEnded());
   plugin->Tick();
   EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 0);
   plugin->OnBlockEnd();
-  EXPECT_FALSE(plugin->mAutomationDue);
+  EXPECT_FALSE(plugin->PeriodEnded());
   for (int i = kOutRMSIL; i <= kOutRMSCrest; ++i)
     EXPECT_EQ(plugin->CountCalls(HostNote::Automate, i), 1) << i;
   EXPECT_EQ(plugin->CountCalls(HostNote::Automate), 6);

@@ -98,7 +98,7 @@ TEST_F(PresetCommands, AFailedSaveTellsWhyAndKeepsTheOldFile) {
   const fs::path path = home / "Kept.vrs";
   WriteFile(path, "old contents");
   plugin->editorExists = true;
-  plugin->mEditorOpen = true;
+  plugin->ShowEditor(true);
   plugin->menuPath = path;
   {
     FullDisk full;

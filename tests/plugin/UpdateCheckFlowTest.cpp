@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "PresetTestSupport.h"
 #include "plugin/AboutInfo.h"
@@ -37,7 +38,7 @@ class UpdateFlow : public PresetTest {
 
   static void Open(PresetKalvo5& p) {
     p.editorExists = true;
-    p.mEditorOpen = true;
+    p.ShowEditor(true);
   }
   static void UseServer(const LoopbackHttpServer& server) {
     setenv("KALVO5_UPDATE_SERVER", server.BaseAddress().c_str(), 1);
@@ -79,9 +80,9 @@ TEST_F(UpdateFlow, AutomaticCheckRunsOncePerProcess) {
 TEST_F(UpdateFlow, SwitchedOffOrClosedNoRequestIsMade) {
   LoopbackHttpServer server(200, "5.4.0");
   UseServer(server);
-  plugin->mEditorOpen = false;
+  plugin->ShowEditor(false);
   TickUntilIdle(*plugin);
-  plugin->mEditorOpen = true;
+  plugin->ShowEditor(true);
   plugin->EditorSets(kOnlineUpdateCheck, 0.0);
   TickUntilIdle(*plugin);
   EXPECT_EQ(server.RequestCount(), 0);
@@ -163,11 +164,12 @@ TEST_F(UpdateFlow, ASilentServerEndsAsUnavailableAfterTheTimeOut) {
   UseServer(server);
   UpdateCheckFlow flow;
   flow.SetTimeout(1);
-  std::atomic<bool> requested{true};
+  bool requested = true;
+  const auto take = [&requested] { return std::exchange(requested, false); };
   const auto start = Clock::now();
   std::optional<UpdateCheckFlow::Message> message;
   while (!message && SecondsSince(start) < 10.0) {
-    message = flow.Tick(false, requested);
+    message = flow.Tick(false, take);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ASSERT_TRUE(message);
@@ -177,12 +179,12 @@ TEST_F(UpdateFlow, ASilentServerEndsAsUnavailableAfterTheTimeOut) {
 }
 
 TEST_F(UpdateFlow, AboutBoxShowsTheCurrentContextOncePerRequest) {
-  plugin->mEditorOpen = false;
+  plugin->ShowEditor(false);
   plugin->Command(kCmdAbout);
   plugin->Command(kCmdAbout);
   plugin->Tick();
   EXPECT_TRUE(plugin->boxes.empty());  // waits for the editor to open
-  plugin->mEditorOpen = true;
+  plugin->ShowEditor(true);
   gUpdateCheckDone = true;
   plugin->Tick();
   plugin->Tick();

@@ -19,7 +19,7 @@ class Kalvo5Controls : public test::Kalvo5EditorFixture {
 };
 
 TEST_F(Kalvo5Controls, ValueFieldDragsWithGearingShiftAndControl) {
-  igraphics::IControl& gain = At(42);  // "RMS Gain", 0 dB
+  igraphics::IControl& gain = At(16);  // "RMS Gain", 0 dB
   gain.OnMouseDown(200, 78, Mods{});
   gain.OnMouseDrag(200, 60, 0, -18, Mods{});
   gain.OnMouseUp(200, 60, Mods{});
@@ -35,7 +35,7 @@ TEST_F(Kalvo5Controls, ValueFieldDragsWithGearingShiftAndControl) {
 }
 
 TEST_F(Kalvo5Controls, WheelAndControlClickOnValueFields) {
-  igraphics::IControl& ref = At(44);  // "RMS RefLevel", -18
+  igraphics::IControl& ref = At(18);  // "RMS RefLevel", -18
   ref.OnMouseWheel(300, 78, Mods{}, 1.0f);
   EXPECT_NEAR(Value(kRMSRefLevel), -15.6, 1e-6);
   ref.OnMouseWheel(300, 78, Mods{false, false, true}, 1.0f);
@@ -46,7 +46,7 @@ TEST_F(Kalvo5Controls, WheelAndControlClickOnValueFields) {
   Set(kType, kTypeDIAL);
   Set(kDIALRefLevel, -10.0);
   plugin->hostValues.clear();
-  igraphics::IControl& dialRef = At(94);
+  igraphics::IControl& dialRef = At(68);
   dialRef.OnMouseDown(300, 78, Mods{true, false, false, true});
   dialRef.OnMouseUp(300, 78, Mods{});
   EXPECT_DOUBLE_EQ(Value(kDIALRefLevel), -24.0);
@@ -54,7 +54,7 @@ TEST_F(Kalvo5Controls, WheelAndControlClickOnValueFields) {
 }
 
 TEST_F(Kalvo5Controls, SwitchesPushButtonsAndSelectors) {
-  igraphics::IControl& sync = At(37);
+  igraphics::IControl& sync = At(11);
   sync.OnMouseDown(60, 78, Mods{true});
   sync.OnMouseUp(60, 78, Mods{});
   EXPECT_EQ(Value(kSync), 1.0);
@@ -63,7 +63,7 @@ TEST_F(Kalvo5Controls, SwitchesPushButtonsAndSelectors) {
 
   // A Match button: the trigger goes to 1 on the press and back on release.
   plugin->hostValues.clear();
-  igraphics::IControl& match = At(51);
+  igraphics::IControl& match = At(25);
   match.OnMouseDown(25, 190, Mods{true});
   match.OnMouseUp(25, 190, Mods{});
   ASSERT_GE(plugin->hostValues.size(), 2u);
@@ -72,7 +72,7 @@ TEST_F(Kalvo5Controls, SwitchesPushButtonsAndSelectors) {
 
   // "Type": wheel up goes back one entry and stops at the first.
   Set(kType, kTypeEBU);
-  igraphics::IControl& type = At(36);
+  igraphics::IControl& type = At(10);
   type.OnMouseWheel(20, 78, Mods{}, 1.0f);
   EXPECT_EQ(Value(kType), kTypeRMS);
   type.OnMouseWheel(20, 78, Mods{}, 1.0f);

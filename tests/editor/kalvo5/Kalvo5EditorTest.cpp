@@ -7,28 +7,30 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Kalvo5EditorFixture.h"
 #include "editor/ReadoutFormat.h"
 #include "editor/controls/IBMeterControlVt.h"
 #include "editor/controls/IVTextControlVt.h"
+#include "framework/iplug/VSTInterface.h"
 
 namespace kalvo5 {
 namespace {
 
 class Kalvo5Editor : public test::Kalvo5EditorFixture {};
 
-TEST_F(Kalvo5Editor, LayoutHolds151ControlsOnceAndShowsOnePage) {
-  EXPECT_EQ(g->ControlCount(), 151);
+TEST_F(Kalvo5Editor, LayoutHolds125ControlsOnceAndShowsOnePage) {
+  EXPECT_EQ(g->ControlCount(), 125);
   plugin->LayoutEditor(*g);
-  EXPECT_EQ(g->ControlCount(), 151);
+  EXPECT_EQ(g->ControlCount(), 125);
   const EditorIndices& at = plugin->Indices();
-  EXPECT_EQ(at.mRMSBackgroundIdx, 26);
-  EXPECT_EQ(at.mUpdateIconIdx, 35);
-  EXPECT_EQ(at.mRMSReadoutIdx[0], 50);
-  EXPECT_EQ(at.mEBUReadoutIdx[13], 89);
-  EXPECT_EQ(at.mDIALReadoutIdx[0], 98);
-  EXPECT_EQ(at.mMeterValueIdx[5], 150);
+  EXPECT_EQ(at.mRMSBackgroundIdx, 0);
+  EXPECT_EQ(at.mUpdateIconIdx, 9);
+  EXPECT_EQ(at.mRMSReadoutIdx[0], 24);
+  EXPECT_EQ(at.mEBUReadoutIdx[13], 63);
+  EXPECT_EQ(at.mDIALReadoutIdx[0], 72);
+  EXPECT_EQ(at.mMeterValueIdx[5], 124);
 
   Set(kType, kTypeEBU);
   for (int position : plugin->EBUPageControls()) EXPECT_TRUE(Visible(position)) << position;
@@ -53,7 +55,7 @@ TEST_F(Kalvo5Editor, LayoutHolds151ControlsOnceAndShowsOnePage) {
   };
   for (int type : {kTypeRMS, kTypeEBU, kTypeDIAL}) {
     Set(kType, type);
-    for (int a = 26; a < g->ControlCount(); ++a)
+    for (int a = 0; a < g->ControlCount(); ++a)
       for (int b = a + 1; b < g->ControlCount(); ++b) {
         const igraphics::Rect& ra = g->ControlAt(a)->GetRect();
         const igraphics::Rect& rb = g->ControlAt(b)->GetRect();
@@ -120,12 +122,53 @@ TEST_F(Kalvo5Editor, MeterColumnShowsBarValueAndClipLight) {
 
 TEST_F(Kalvo5Editor, ReadoutsShowNoMeasurementYetOnTheEBUPage) {
   Set(kType, kTypeEBU);
-  plugin->mReadoutsDirty.store(true);
+  plugin->Request(IdleRequest::ReadoutRefresh);
   plugin->OnIdle();
   const EditorIndices& at = plugin->Indices();
   EXPECT_EQ(Text(at.mEBUReadoutIdx[0]), "---");
   EXPECT_EQ(Text(at.mEBUReadoutIdx[2]), "-inf");
   EXPECT_EQ(Text(at.mEBUReadoutIdx[12]), "---");
+}
+
+// The host records and the editor shows one number: at every refresh,
+// whatever block sizes the host uses and however far audio has run since the
+// last automation write, each read-out shows the value last sent for its
+// output parameter.
+TEST_F(Kalvo5Editor, ReadoutsShowTheValuesTheHostWasSentWhateverTheBlockSizes) {
+  Set(kType, kTypeEBU);
+  Set(kWriteAutomationData, 1);
+  vst2::AEffect& effect = plugin->GetEffect();
+  effect.dispatcher(&effect, vst2::effSetBlockSize, 0, 4096, nullptr, 0.0f);
+  std::vector<float> left(4096), right(4096);
+  float* channels[] = {left.data(), right.data()};
+  unsigned state = 12345;
+  const auto random = [&state](unsigned range) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % range;
+  };
+  const EditorIndices& at = plugin->Indices();
+  int refreshes = 0;
+  for (int call = 0; call < 400; ++call) {
+    const int frames = 1 + static_cast<int>(random(4096));
+    const float level = 0.02f * static_cast<float>(1 + random(40));  // a new level now and then
+    for (int n = 0; n < frames; ++n)
+      left[static_cast<std::size_t>(n)] = right[static_cast<std::size_t>(n)] =
+          level * static_cast<float>(std::sin(0.13 * n));
+    plugin->hostValues.clear();
+    effect.processReplacing(&effect, channels, channels, frames);
+    if (plugin->HostHeard(kOutEBUSL)) ++refreshes;
+    if (refreshes == 0) continue;
+    plugin->Request(IdleRequest::ReadoutRefresh);
+    plugin->OnIdle();
+    const auto shown = [&](int param) {
+      return FormatReadoutText(false, true, 1, plugin->GetParam(param)->GetValue(), 0.0, -70.0);
+    };
+    ASSERT_EQ(Text(at.mEBUReadoutIdx[2]), shown(kOutEBUSL)) << call;
+    ASSERT_EQ(Text(at.mEBUReadoutIdx[4]), shown(kOutEBUSLMax)) << call;
+    ASSERT_EQ(Text(at.mEBUReadoutIdx[6]), shown(kOutEBUML)) << call;
+    ASSERT_EQ(Text(at.mEBUReadoutIdx[8]), shown(kOutEBUMLMax)) << call;
+  }
+  EXPECT_GT(refreshes, 100);
 }
 
 }  // namespace

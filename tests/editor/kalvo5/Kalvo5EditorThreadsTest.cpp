@@ -30,8 +30,8 @@ TEST_F(Kalvo5EditorThreads, RefreshesWhileAudioRunsAndTypeChanges) {
   });
   for (int tick = 0; tick < 300; ++tick) {
     if (tick % 50 == 0) Set(kType, (tick / 50) % 3);
-    plugin->mMetersDirty.store(true);
-    plugin->mReadoutsDirty.store(true);
+    plugin->Request(IdleRequest::MeterRefresh);
+    plugin->Request(IdleRequest::ReadoutRefresh);
     plugin->OnTimer();
     g->Draw();
   }

@@ -12,7 +12,7 @@ TEST_F(MenuTest, TheUpdateIndicatorShowsWhatIsKnownAndAClickAsksForACheck) {
   EXPECT_EQ(indicator->GetTooltip(), "Click to check for updates");
 
   Click(605, 15);
-  EXPECT_TRUE(plugin->mUpdateCheckRequested.exchange(false));
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::UpdateCheck));
 
   indicator->SetUpdateAvailable(true);
   ASSERT_TRUE(ui()->Draw());
@@ -26,7 +26,7 @@ TEST_F(MenuTest, TheUpdateIndicatorShowsWhatIsKnownAndAClickAsksForACheck) {
   EXPECT_EQ(frame->srcY, 24.0f);  // the second frame
 
   Click(605, 15);  // in either state
-  EXPECT_TRUE(plugin->mUpdateCheckRequested.load());
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::UpdateCheck));
 }
 
 TEST_F(MenuTest, TheResizerSquareKeepsItsUnitsAndItsScaleReachesThePlugin) {

@@ -72,7 +72,7 @@ TEST_F(MenuTest, AToggleFlipsItsParameterAndTheHostHearsIt) {
   EXPECT_EQ(Value(kToggleTooltips), 0.0);
   ASSERT_EQ(plugin->hostHeard.size(), 1u);
   EXPECT_EQ(plugin->hostHeard[0], std::make_pair(static_cast<int>(kToggleTooltips), 0.0));
-  EXPECT_TRUE(plugin->mTooltipsChanged.load());
+  EXPECT_TRUE(plugin->TakeRequest(IdleRequest::Tooltips));
 
   Click(10, 10);
   EXPECT_FALSE(Shown().GetItem(13)->Checked());
