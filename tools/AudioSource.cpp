@@ -3,8 +3,9 @@
 #include <sndfile.h>
 
 #include <cmath>
-#include <filesystem>
 #include <numbers>
+
+#include "tools/InputFile.h"
 
 namespace kalvo5::meter {
 namespace {
@@ -112,18 +113,16 @@ class ReferenceSource final : public AudioSource {
 }  // namespace
 
 std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string& error) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
-    error = "audio file not found: " + path;
-    return nullptr;
-  }
-  if (std::filesystem::is_directory(path, ec)) {
-    error = "not an audio file (a folder): " + path +
-            "; with --recursive (-r) a folder stands for the audio files in it and its subfolders";
+  InputRefusal refusal;
+  auto input = InputFile::Open(path, refusal);
+  if (!input) {
+    error = RefusalMessage(refusal, "audio file", path);
+    if (refusal.kind == InputRefusal::kFolder)
+      error += "; with --recursive (-r) a folder stands for the audio files in it and its subfolders";
     return nullptr;
   }
   SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  SNDFILE* file = sf_open_fd(input->Release(), SFM_READ, &info, SF_TRUE);
   if (file == nullptr) {
     error = "cannot read audio file " + path + ": " + sf_strerror(nullptr);
     return nullptr;

@@ -1,11 +1,16 @@
 // What the meter command reads, and what it counts as damage: a test plug-in
 // loaded through its real entry point measures the files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "MeterTestSupport.h"
@@ -74,6 +79,29 @@ TEST(MeterInput, InputsThatCannotBeReadSayWhatWould) {
   EXPECT_NE(run.err.find("with --recursive (-r) a folder stands for the audio files in it"),
             std::string::npos)
       << run.err;
+}
+
+// A named pipe blocks open() until a writer comes: the command refuses it
+// without opening it, as audio and as preset. Should it wait, the test
+// becomes the writer, so a failure never hangs.
+TEST(MeterInput, NamedPipesAreRefusedWithoutWaiting) {
+  TempFolder folder;
+  const std::string fifo = folder.Path("pipe.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<std::vector<std::string>> commands = {
+      {"--plugin", kPlugin, fifo},
+      {"--plugin", kPlugin, "--preset", fifo},
+  };
+  for (const auto& args : commands) {
+    auto run = std::async(std::launch::async, [&] { return RunMeter(args); });
+    if (run.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+      ADD_FAILURE() << "the command waits for a writer to " << args.back();
+      close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    const MeterRun result = run.get();
+    EXPECT_EQ(result.code, kExitInput);
+    EXPECT_NE(result.err.find("not a regular file (a named pipe): " + fifo), std::string::npos) << result.err;
+  }
 }
 
 }  // namespace
