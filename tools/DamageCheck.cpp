@@ -34,9 +34,9 @@ std::vector<std::string> DamageCheck::Findings(const AudioSource& source, std::i
     findings.push_back("the file ends before its header says: " + std::to_string(framesRead) + " of " +
                        std::to_string(source.Frames()) + " frames (" + seconds(framesRead) + " of " +
                        seconds(source.Frames()) + ")");
-  } else if (source.HeaderClaimsMore()) {
-    findings.push_back(
-        "the file ends before its header says (the header announces more audio data than it holds)");
+  } else if (const std::uint64_t missing = source.MissingDataBytes(); missing > 0) {
+    findings.push_back("the file ends before its header says (the header announces " +
+                       std::to_string(missing) + " bytes of audio data more than the file holds)");
   }
   if (nonFinite_ > 0) {
     findings.push_back(std::to_string(nonFinite_) + " non-finite sample" + (nonFinite_ == 1 ? "" : "s") +
