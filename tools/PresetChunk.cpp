@@ -7,7 +7,9 @@ namespace {
 
 constexpr std::uint32_t kChunkMagic = 0x70666674;  // reads "tffp" in the file
 constexpr std::uint32_t kChunkVersion = 0x00010000;
-constexpr std::size_t kMaxPresetBytes = 16u << 20;
+// As much as Kalvo5 loads from a preset file itself; a preset of all its
+// parameters takes about 4 KB.
+constexpr std::size_t kMaxPresetBytes = 4u << 20;
 
 void AppendInt(std::vector<std::uint8_t>& out, std::uint32_t v) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
@@ -55,7 +57,8 @@ bool ReadPresetFile(const std::string& path, std::string& document, std::string&
     return false;
   }
   if (input->Size() == 0 || input->Size() > kMaxPresetBytes) {
-    error = (input->Size() == 0 ? "preset file is empty: " : "preset file is too large: ") + path;
+    error = input->Size() == 0 ? "preset file is empty: " + path
+                               : "preset file is too large (over 4 MB): " + path;
     return false;
   }
   document.resize(static_cast<std::size_t>(input->Size()));
