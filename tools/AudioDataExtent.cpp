@@ -6,7 +6,7 @@
 namespace kalvo5::meter {
 namespace {
 
-constexpr int kMaxChunks = 1 << 16;
+constexpr int kMaxChunks = 1024;
 constexpr std::uint64_t kUnknownSize = 0xFFFFFFFF;  // a 32-bit size left for a 64-bit one, or for none
 
 // The file's bytes read in blocks, so that a walk over many small chunks

@@ -20,7 +20,7 @@ struct DataExtent {
 using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, void* out, std::size_t count)>;
 
 // The extent of the audio data of a file of `fileSize` bytes; none for other
-// formats, or when the data chunk is not among the first 65536 chunks. The
+// formats, or when the data chunk is not among the first 1024 chunks. The
 // chunks are walked in file order, each header read once.
 std::optional<DataExtent> FindDataExtent(const ReadBytesAt& read, std::uint64_t fileSize);
 
