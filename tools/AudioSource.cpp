@@ -3,8 +3,10 @@
 #include <sndfile.h>
 
 #include <cmath>
-#include <filesystem>
 #include <numbers>
+
+#include "tools/AudioDataExtent.h"
+#include "tools/InputFile.h"
 
 namespace kalvo5::meter {
 namespace {
@@ -13,8 +15,10 @@ class SndFileSource final : public AudioSource {
  public:
   // streamed: the stream announces no length (raw samples, or a header whose
   // writer could not know it), so the length counts as unknown.
-  SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path, bool streamed = false)
-      : file_(file), info_(info), path_(std::move(path)), streamed_(streamed) {}
+  // missingData: what the header announces beyond the file's end, in bytes.
+  SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path, bool streamed,
+                std::uint64_t missingData = 0)
+      : file_(file), info_(info), path_(std::move(path)), streamed_(streamed), missingData_(missingData) {}
   ~SndFileSource() override { sf_close(file_); }
 
   std::string Description() const override { return path_; }
@@ -47,25 +51,14 @@ class SndFileSource final : public AudioSource {
 
   bool Rewind() override { return !streamed_ && sf_seek(file_, 0, SEEK_SET) == 0; }
 
-  bool HeaderClaimsMore() const override {
-    if (streamed_) return false;
-    // libsndfile trims the length of a RIFF or AIFF file whose data chunk
-    // runs past the end of the file and notes it in its log as
-    // "data : <header size> (should be <size>)".
-    std::string log(4096, '\0');
-    sf_command(file_, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
-    for (std::size_t at = log.find("\ndata"); at != std::string::npos; at = log.find("\ndata", at + 1)) {
-      const std::string line = log.substr(at + 1, log.find('\n', at + 1) - at - 1);
-      if (line.find("should be") != std::string::npos) return true;
-    }
-    return false;
-  }
+  std::uint64_t MissingDataBytes() const override { return missingData_; }
 
  private:
   SNDFILE* file_;
   SF_INFO info_;
   std::string path_;
   bool streamed_ = false;
+  std::uint64_t missingData_ = 0;
   std::string error_;
   std::vector<double> interleaved_;
 };
@@ -112,18 +105,20 @@ class ReferenceSource final : public AudioSource {
 }  // namespace
 
 std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string& error) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
-    error = "audio file not found: " + path;
+  InputRefusal refusal;
+  auto input = InputFile::Open(path, refusal);
+  if (!input) {
+    error = RefusalMessage(refusal, "audio file", path);
+    if (refusal.kind == InputRefusal::kFolder)
+      error += "; with --recursive (-r) a folder stands for the audio files in it and its subfolders";
     return nullptr;
   }
-  if (std::filesystem::is_directory(path, ec)) {
-    error = "not an audio file (a folder): " + path +
-            "; with --recursive (-r) a folder stands for the audio files in it and its subfolders";
-    return nullptr;
-  }
+  const auto read = [&](std::uint64_t offset, void* out, std::size_t count) {
+    return input->ReadAt(offset, out, count);
+  };
+  const std::optional<DataExtent> extent = FindDataExtent(read, input->Size());
   SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  SNDFILE* file = sf_open_fd(input->Release(), SFM_READ, &info, SF_TRUE);
   if (file == nullptr) {
     error = "cannot read audio file " + path + ": " + sf_strerror(nullptr);
     return nullptr;
@@ -139,7 +134,7 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
     error = "audio file has no valid sample rate: " + path;
     return nullptr;
   }
-  return std::make_unique<SndFileSource>(file, info, path);
+  return std::make_unique<SndFileSource>(file, info, path, false, extent ? extent->Missing() : 0);
 }
 
 std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std::string& error) {

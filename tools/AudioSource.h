@@ -34,9 +34,10 @@ class AudioSource {
   // (a stream through a pipe).
   virtual bool Rewind() { return false; }
 
-  // Whether the header announces more audio data than the file holds, for
-  // formats whose reader trims the length it reports (WAV, AIFF).
-  virtual bool HeaderClaimsMore() const { return false; }
+  // Bytes of audio data the header announces beyond what the file holds,
+  // for formats whose header gives the data's size (WAV, RF64, AIFF, ...):
+  // their reader trims the length it reports to what is there.
+  virtual std::uint64_t MissingDataBytes() const { return 0; }
 };
 
 // Opens an audio file (WAV, FLAC, OGG, AIFF and whatever else libsndfile

@@ -39,9 +39,10 @@ class ConcatenatedSource final : public AudioSource {
     return std::all_of(parts_.begin(), parts_.end(), [](const auto& part) { return part->LengthIsExact(); });
   }
 
-  bool HeaderClaimsMore() const override {
-    return std::any_of(parts_.begin(), parts_.end(),
-                       [](const auto& part) { return part->HeaderClaimsMore(); });
+  std::uint64_t MissingDataBytes() const override {
+    std::uint64_t missing = 0;
+    for (const auto& part : parts_) missing += part->MissingDataBytes();
+    return missing;
   }
 
  private:

@@ -13,7 +13,7 @@ InstanceFeed::Buffers<Sample>::Buffers(int inputCount, int outputCount, std::int
 
 template <typename Sample>
 void InstanceFeed::Buffers<Sample>::Load(const std::vector<std::vector<double>>& source, std::int64_t offset,
-                                         std::int64_t frames) {
+                                         std::int64_t frames, bool clearOutputs) {
   const auto n = static_cast<std::size_t>(frames);
   for (std::size_t c = 0; c < inputs.size(); ++c) {
     auto& to = inputs[c];
@@ -28,14 +28,16 @@ void InstanceFeed::Buffers<Sample>::Load(const std::vector<std::vector<double>>&
     inputPointers[c] = to.data();
   }
   for (std::size_t c = 0; c < outputs.size(); ++c) {
-    std::fill_n(outputs[c].begin(), n, Sample{});
+    if (clearOutputs) std::fill_n(outputs[c].begin(), n, Sample{});
     outputPointers[c] = outputs[c].data();
   }
 }
 
-InstanceFeed::InstanceFeed(PluginInstance& plugin, std::int64_t maxFrames, bool doublePrecision)
+InstanceFeed::InstanceFeed(PluginInstance& plugin, std::int64_t maxFrames, bool doublePrecision,
+                           bool outputsRead)
     : plugin_(plugin),
       double_(doublePrecision),
+      outputsRead_(outputsRead),
       doubles_(plugin.InputCount(), plugin.OutputCount(), doublePrecision ? maxFrames : 0),
       floats_(plugin.InputCount(), plugin.OutputCount(), doublePrecision ? 0 : maxFrames),
       converted_(doublePrecision ? 0 : static_cast<std::size_t>(plugin.OutputCount()),
@@ -46,10 +48,10 @@ void InstanceFeed::Process(const std::vector<std::vector<double>>& source, std::
                            std::int64_t frames) {
   const int n = static_cast<int>(frames);
   if (double_) {
-    doubles_.Load(source, offset, frames);
+    doubles_.Load(source, offset, frames, outputsRead_);
     plugin_.Process(doubles_.inputPointers.data(), doubles_.outputPointers.data(), n);
   } else {
-    floats_.Load(source, offset, frames);
+    floats_.Load(source, offset, frames, outputsRead_);
     plugin_.Process(floats_.inputPointers.data(), floats_.outputPointers.data(), n);
   }
   lastFrames_ = frames;

@@ -16,6 +16,7 @@
 #include "tools/PluginLibrary.h"
 #include "tools/PluginSearch.h"
 #include "tools/PresetChunk.h"
+#include "tools/PresetEffect.h"
 #include "tools/ResultsOutput.h"
 #include "tools/TotalMeasurement.h"
 
@@ -87,6 +88,8 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     std::string document;
     if (!ReadPresetFile(options.presetPath, document, error)) return fail(kExitInput, error);
     presetChunk = FramePresetDocument(document);
+    if (const Failure f = CheckPresetTakesEffect(*library, presetChunk, options.presetPath); f.Failed())
+      return fail(f.code, f.message);
   }
 
   if (options.total) {

@@ -1,14 +1,15 @@
 #include "tools/PresetChunk.h"
 
-#include <filesystem>
-#include <fstream>
+#include "tools/InputFile.h"
 
 namespace kalvo5::meter {
 namespace {
 
 constexpr std::uint32_t kChunkMagic = 0x70666674;  // reads "tffp" in the file
 constexpr std::uint32_t kChunkVersion = 0x00010000;
-constexpr std::size_t kMaxPresetBytes = 16u << 20;
+// As much as Kalvo5 loads from a preset file itself; a preset of all its
+// parameters takes about 4 KB.
+constexpr std::size_t kMaxPresetBytes = 4u << 20;
 
 void AppendInt(std::vector<std::uint8_t>& out, std::uint32_t v) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
@@ -49,25 +50,19 @@ std::vector<std::uint8_t> FramePresetDocument(std::string_view document) {
 }
 
 bool ReadPresetFile(const std::string& path, std::string& document, std::string& error) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    error = "not a preset file (a folder): " + path;
+  InputRefusal refusal;
+  const auto input = InputFile::Open(path, refusal);
+  if (!input) {
+    error = RefusalMessage(refusal, "preset file", path);
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open preset file: " + path;
+  if (input->Size() == 0 || input->Size() > kMaxPresetBytes) {
+    error = input->Size() == 0 ? "preset file is empty: " + path
+                               : "preset file is too large (over 4 MB): " + path;
     return false;
   }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size <= 0 || static_cast<std::size_t>(size) > kMaxPresetBytes) {
-    error = (size <= 0 ? "preset file is empty or unreadable: " : "preset file is too large: ") + path;
-    return false;
-  }
-  in.seekg(0, std::ios::beg);
-  document.resize(static_cast<std::size_t>(size));
-  if (!in.read(document.data(), size)) {
+  document.resize(static_cast<std::size_t>(input->Size()));
+  if (input->ReadAt(0, document.data(), document.size()) != document.size()) {
     error = "cannot read preset file: " + path;
     return false;
   }

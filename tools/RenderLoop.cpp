@@ -44,8 +44,10 @@ class Renderer {
         stagedPointers_(staged_.size()),
         sinkChannels_(std::min(instances.front()->OutputCount(), source.Channels())) {
     for (std::size_t c = 0; c < staged_.size(); ++c) stagedPointers_[c] = staged_[c].data();
+    // Only the first instance's output goes anywhere.
     for (PluginInstance* plugin : instances_) {
-      feeds_.push_back(std::make_unique<InstanceFeed>(*plugin, block_, options.doublePrecision));
+      const bool outputsRead = feeds_.empty() && static_cast<bool>(options.output);
+      feeds_.push_back(std::make_unique<InstanceFeed>(*plugin, block_, options.doublePrecision, outputsRead));
     }
   }
 

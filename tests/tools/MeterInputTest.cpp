@@ -1,11 +1,17 @@
 // What the meter command reads, and what it counts as damage: a test plug-in
 // loaded through its real entry point measures the files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "MeterTestSupport.h"
@@ -74,6 +80,73 @@ TEST(MeterInput, InputsThatCannotBeReadSayWhatWould) {
   EXPECT_NE(run.err.find("with --recursive (-r) a folder stands for the audio files in it"),
             std::string::npos)
       << run.err;
+}
+
+// A named pipe blocks open() until a writer comes: the command refuses it
+// without opening it, as audio and as preset. Should it wait, the test
+// becomes the writer, so a failure never hangs.
+TEST(MeterInput, NamedPipesAreRefusedWithoutWaiting) {
+  TempFolder folder;
+  const std::string fifo = folder.Path("pipe.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<std::vector<std::string>> commands = {
+      {"--plugin", kPlugin, fifo},
+      {"--plugin", kPlugin, "--preset", fifo},
+  };
+  for (const auto& args : commands) {
+    auto run = std::async(std::launch::async, [&] { return RunMeter(args); });
+    if (run.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+      ADD_FAILURE() << "the command waits for a writer to " << args.back();
+      close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    const MeterRun result = run.get();
+    EXPECT_EQ(result.code, kExitInput);
+    EXPECT_NE(result.err.find("not a regular file (a named pipe): " + fifo), std::string::npos) << result.err;
+  }
+}
+
+// Whether a file ends before its header says is read from the header itself
+// in every format with a data size: RF64 keeps it in its ds64 chunk, and a
+// WAV file may hold any number of chunks (an odd-sized one padded) before its
+// data. Intact files are sound.
+TEST(MeterInput, FilesCutShortAreDamagedInEveryFormatWithADataSize) {
+  TempFolder folder;
+  const auto sine = [](int, long n) { return 0.3 * std::sin(0.01 * static_cast<double>(n)); };
+  std::vector<std::string> files;
+  for (const auto& [name, format] : std::vector<std::pair<std::string, int>>{{"a.rf64", SF_FORMAT_RF64},
+                                                                             {"a.aiff", SF_FORMAT_AIFF},
+                                                                             {"a.w64", SF_FORMAT_W64},
+                                                                             {"a.au", SF_FORMAT_AU}}) {
+    files.push_back(folder.Path(name));
+    WriteAudio(files.back(), 2, 44100, 44100, sine, format | SF_FORMAT_PCM_16);
+  }
+  files.push_back(folder.Path("chunks.wav"));
+  WriteAudio(files.back(), 2, 44100, 44100, sine);
+  std::string wav = Bytes(files.back());
+  std::string chunks = "odd!" + std::string("\x03\0\0\0abc\0", 8);
+  for (int i = 0; i < 300; ++i) chunks += "note" + std::string("\x04\0\0\0", 4) + "1234";
+  wav.insert(wav.find("data"), chunks);
+  const auto riffSize = static_cast<std::uint32_t>(wav.size() - 8);
+  for (int i = 0; i < 4; ++i) wav[4 + static_cast<std::size_t>(i)] = static_cast<char>(riffSize >> (8 * i));
+  std::ofstream(files.back(), std::ios::binary) << wav;
+
+  // The placeholder a writer into a pipe leaves in the data size means an
+  // unknown length.
+  const std::string piped = folder.Path("piped.wav");
+  std::ofstream(piped, std::ios::binary) << wav.replace(wav.find("data") + 4, 4, 4, '\xff');
+  EXPECT_EQ(RunMeter({"--plugin", kPlugin, "-t", "RMS", piped}).code, kExitOk);
+
+  for (const std::string& file : files) {
+    MeterRun run = RunMeter({"--plugin", kPlugin, "--json", "-t", "RMS", file});
+    EXPECT_EQ(run.code, kExitOk) << file << run.err;
+    EXPECT_NE(run.out.find("\"damaged\": false"), std::string::npos) << file;
+
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 10000);
+    run = RunMeter({"--plugin", kPlugin, "--json", "-t", "RMS", file});
+    EXPECT_EQ(run.code, kExitDamaged) << file;
+    EXPECT_NE(run.err.find("warning: " + file + ": the file ends before its header says"), std::string::npos)
+        << run.err;
+  }
 }
 
 }  // namespace

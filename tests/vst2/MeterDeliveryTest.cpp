@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <numbers>
 
 #include "../tools/MeterTestSupport.h"
@@ -13,6 +14,7 @@
 namespace kalvo5::vst2test {
 namespace {
 
+using meter::test::JsonDisplays;
 using meter::test::JsonReading;
 using meter::test::MeterRun;
 using meter::test::RunMeter;
@@ -168,6 +170,37 @@ TEST(MeterDelivery, TargetSaysWhenTheCeilingWouldBeExceededAndWhenThereIsNothing
   EXPECT_EQ(run.code, meter::kExitOutput);
   EXPECT_NE(run.err.find("--output: no integrated loudness to match"), std::string::npos) << run.err;
   EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+// Kalvo5 answers success to any chunk whose framing is intact, also when it
+// rejected the document inside: the meter finds out from the parameters
+// whether the preset took effect and measures nothing with one that did not.
+TEST(MeterDelivery, APresetThePluginDidNotApplyIsRefused) {
+  TempFolder folder;
+  const auto document = [](const std::string& vendor) {
+    return "<?xml version=\"1.0\" ?>\n<PresetXMLTree version=\"1\">\n    <PluginVendor>" + vendor +
+           "</PluginVendor>\n    <PluginName>Kalvo5</PluginName>\n    <PluginVersion>v5.3.6</PluginVersion>\n"
+           "    <Preset name=\"Hot\">\n        <Parameter>\n"
+           "            <Param name=\"EBU RefLevel\" val=\"-16.000000\" />\n"
+           "            <Param name=\"Dial RefLevel\" val=\"-20.000000\" />\n"
+           "        </Parameter>\n    </Preset>\n</PresetXMLTree>\n";
+  };
+  const std::string whole = document("Vantorel");
+  const std::map<std::string, std::string> presets = {{"whole.vrs", whole},
+                                                      {"cut.vrs", whole.substr(0, whole.size() / 2)},
+                                                      {"foreign.vrs", document("Someone Else")}};
+  for (const auto& [name, text] : presets) std::ofstream(folder.Path(name), std::ios::binary) << text;
+
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--all", "-P", folder.Path("whole.vrs")});
+  ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_EQ(JsonDisplays(run.out, "values").at("EBU RefLevel"), "-16.0");
+  for (const char* name : {"cut.vrs", "foreign.vrs"}) {
+    run = RunMeter({"--plugin", Kalvo5Path(), "-P", folder.Path(name)});
+    EXPECT_EQ(run.code, meter::kExitInput) << name;
+    EXPECT_NE(run.err.find(folder.Path(name) + ": the plug-in did not apply the preset"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+  }
 }
 
 }  // namespace
