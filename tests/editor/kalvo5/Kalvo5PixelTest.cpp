@@ -57,6 +57,7 @@ class Kalvo5Pixels : public test::Kalvo5EditorFixture {
     for (int i = 0; i < in.Frames(); ++i)
       in[0][static_cast<std::size_t>(i)] = in[1][static_cast<std::size_t>(i)] =
           amplitude * std::sin(2.0 * M_PI * 1000.0 * i / rate);
+    plugin->SetActive(true);  // as a host resumes before sending audio
     test::Feed(*plugin, in, out, 512);
     plugin->OnTimer();
   }
