@@ -107,16 +107,4 @@ void Kalvo5WithEditor::ShowMessageBox(const std::string& text, const std::string
   if (GetUI()) GetUI()->ShowMessageBox(text, caption, igraphics::kMB_OK);
 }
 
-std::optional<int> Kalvo5WithEditor::ChosenMenuScaleEntry() const {
-  const auto* menu =
-      GetUI() ? dynamic_cast<const ISBInfoMenuVt*>(GetUI()->ControlWithTag(kTagPluginMenu)) : nullptr;
-  return menu ? menu->ChosenScaleEntry() : std::nullopt;
-}
-
-std::string Kalvo5WithEditor::PresetMenuPath() const {
-  const auto* presets =
-      GetUI() ? dynamic_cast<const IBPresetMenuNewVt*>(GetUI()->ControlWithTag(kTagPresetMenu)) : nullptr;
-  return presets ? presets->ChosenPath() : std::string();
-}
-
 }  // namespace kalvo5

@@ -50,8 +50,6 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   bool LayoutDone() const { return mLayoutDone; }
 
  protected:
-  std::optional<int> ChosenMenuScaleEntry() const override;
-  std::string PresetMenuPath() const override;
   void ShowMessageBox(const std::string& text, const std::string& caption) override;
   // Every page element, meter and read-out brought up to date.
   void PrepareSnapshot() override;

@@ -19,7 +19,7 @@ namespace kalvo5 {
 void Kalvo5WithEditor::AttachCornerResizer(igraphics::IGraphics& g) {
   g.SetCornerResizer(
       std::make_unique<ISBCornerResizerControlVt>(
-          igraphics::Rect{0, 0, float(kEditorWidth), float(kEditorHeight)},
+          *this, igraphics::Rect{0, 0, float(kEditorWidth), float(kEditorHeight)},
           g.LoadBitmapResource("button_resize.png", 2), -1, -1, kCmdTakeEditorScale, kCmdToggleEditorScale),
       igraphics::ResizeMode::Scale, false);
 }
@@ -52,7 +52,7 @@ void Kalvo5WithEditor::AttachTitleBar(igraphics::IGraphics& g) {
   static constexpr int kClickAreaMenuCommands[3] = {kCmdExportPresetText, -1, -1};
   g.AddControl(std::make_unique<IVClickControlHiddenMenuVt>(
                    igraphics::Rect{485, 7, 615, 32}, kCmdReserved, kClickAreaMenuCommands,
-                   [this](int command) { OnParamChange(command, iplug::ParamSource::Editor, -1); }),
+                   [this](int command) { Execute(EditorCommand(static_cast<ECommands>(command))); }),
                kTagClickArea);
 
   mIndices.mUpdateIconIdx = g.ControlCount();

@@ -9,6 +9,7 @@
 
 #include "BlockPacing.h"
 #include "DataFolders.h"
+#include "EditorCommand.h"
 #include "IXMLParameters.h"
 #include "IXMLPreset.h"
 #include "IdleRequests.h"
@@ -64,6 +65,10 @@ class Kalvo5 : public iplug::IPlugVST2,
   // (activation, a loaded state). Not on the audio thread.
   void PrepareMeasurement();
 
+  // A request of the editor's controls (About, update check, preset files,
+  // editor scale) with what it carries. The host's GUI thread.
+  void Execute(const EditorCommand& command);
+
   // The plug-in's own way to change a parameter: store, tell the host and
   // the editor, react. Nothing happens when the value is the current one.
   void SetParamFromPlugin(int index, double value);
@@ -101,11 +106,6 @@ class Kalvo5 : public iplug::IPlugVST2,
   const UpdateCheckFlow& UpdateChecks() const { return mUpdateChecks; }
 
  protected:
-  // The scale entry chosen in the editor's plug-in menu; none without that
-  // control.
-  virtual std::optional<int> ChosenMenuScaleEntry() const { return std::nullopt; }
-  // The file chosen in the editor's preset menu; empty without that control.
-  virtual std::string PresetMenuPath() const { return {}; }
   // Shows a message box with an OK button in the editor; nothing without one.
   virtual void ShowMessageBox(const std::string& /*text*/, const std::string& /*caption*/) {}
   // Builds the About text from the current processing context and shows it.
@@ -115,11 +115,13 @@ class Kalvo5 : public iplug::IPlugVST2,
   void ApplyParamChange(bool redrawScales);
   void UpdateAnalyzerView() { Request(IdleRequest::AnalyzerView); }
   void Match(int trigger);
-  void OnCommand(int code);
+  // What every change ends with: the latency check and a refresh of the
+  // editor's meters and read-outs.
+  void AfterChange();
   void SetEditorScale(double scale, bool resizeWindow);
   void ReportLatencyIfChanged(bool afterParamChange);
   // kCmdExportPresetText … kCmdRescanPresets.
-  void RunPresetCommand(int code);
+  void RunPresetCommand(const EditorCommand& command);
   // The About box, the update checks and a pending message box: idle steps
   // with the editor open.
   void RunIdleDialogs();

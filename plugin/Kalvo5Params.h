@@ -68,7 +68,8 @@ enum EParams : int {
   kNumParams = 57,
 };
 
-// Codes editor controls send through OnParamChange in place of an index.
+// What the editor's controls ask of the plug-in besides parameter changes
+// (sent with Kalvo5::Execute, never as a parameter index).
 enum ECommands : int {
   kCmdAbout = 58,
   kCmdCheckUpdate = 59,

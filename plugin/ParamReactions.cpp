@@ -176,20 +176,21 @@ void Kalvo5::OnParamChange(int index, ParamSource source, int /*sampleOffset*/) 
         }
         break;  // output parameters: host writes change nothing
     }
-  } else if (index >= kNumParams && index <= kCmdMenuEditorScale) {
-    OnCommand(index);
   } else {
     return;
   }
+  AfterChange();
+}
 
+void Kalvo5::AfterChange() {
   SetPDCLatency(mLatency.load());
   Request(IdleRequest::MeterRefresh);
   Request(IdleRequest::ReadoutRefresh);
   ReportLatencyIfChanged(true);
 }
 
-void Kalvo5::OnCommand(int code) {
-  switch (code) {
+void Kalvo5::Execute(const EditorCommand& command) {
+  switch (command.code) {
     case kCmdAbout:
       if (EditorExists()) Request(IdleRequest::About);
       break;
@@ -207,19 +208,20 @@ void Kalvo5::OnCommand(int code) {
       SetEditorScale(GetParam(kGUIScale)->GetMin(), true);
       break;
     case kCmdMenuEditorScale:
-      if (const std::optional<int> entry = ChosenMenuScaleEntry())
-        SetEditorScale(MenuScaleForEntry(*entry, *GetParam(kGUIScale)), true);
+      if (command.scaleEntry >= 0)
+        SetEditorScale(MenuScaleForEntry(command.scaleEntry, *GetParam(kGUIScale)), true);
       break;
     case kCmdExportPresetText:
     case kCmdLoadPreset:
     case kCmdSavePreset:
     case kCmdSaveDefault:
     case kCmdRescanPresets:
-      RunPresetCommand(code);
+      RunPresetCommand(command);
       break;
     default:
-      break;  // kNumParams and kCmdReserved do nothing
+      break;  // kCmdReserved does nothing
   }
+  AfterChange();
 }
 
 void Kalvo5::SetEditorScale(double scale, bool resizeWindow) {

@@ -35,22 +35,23 @@ int Kalvo5::ReadState(const iplug::ByteChunk& chunk, int startPos) {
   return ReadXMLState(*this, chunk, startPos);
 }
 
-void Kalvo5::RunPresetCommand(int code) {
+void Kalvo5::RunPresetCommand(const EditorCommand& command) {
   // Only the text export works without an editor; every command needs the
   // data folders.
-  if (code != kCmdExportPresetText && !EditorExists()) return;
-  switch (code) {
+  if (command.code != kCmdExportPresetText && !EditorExists()) return;
+  const std::string& path = command.path;
+  switch (command.code) {
     case kCmdExportPresetText:
       if (!mDataFolder.empty()) ExportPresetText(*this, mDataFolder);
       break;
     case kCmdLoadPreset:
-      if (const std::string path = PresetMenuPath(); !path.empty()) {
+      if (!path.empty()) {
         std::string name;
         _LoadPresetXML(*this, path, name, PresetLoadMode::Normal);
       }
       break;
     case kCmdSavePreset:
-      if (const std::string path = PresetMenuPath(); !path.empty()) {
+      if (!path.empty()) {
         std::string failure;
         TellWhenUnsaved(*this, SavePresetXML(*this, path, PresetNameFromPath(path).c_str(), &failure), path,
                         failure);

@@ -46,7 +46,7 @@ IBPresetMenuNewVt::IBPresetMenuNewVt(Kalvo5& plugin, const PresetMenuArea& area,
 }
 
 void IBPresetMenuNewVt::SendCommand(int command) {
-  mPlugin.OnParamChange(command, iplug::ParamSource::Editor, -1);
+  mPlugin.Execute(EditorCommand(static_cast<ECommands>(command), mChosenPath));
 }
 
 void IBPresetMenuNewVt::ApplyStoredAt(int position) {

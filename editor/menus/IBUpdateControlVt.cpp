@@ -25,7 +25,7 @@ void IBUpdateControlVt::SetUpdateAvailable(bool available) {
 }
 
 void IBUpdateControlVt::OnMouseDown(float /*x*/, float /*y*/, const igraphics::MouseMods& /*mods*/) {
-  mPlugin.OnParamChange(mCommand, iplug::ParamSource::Editor, -1);
+  mPlugin.Execute(EditorCommand(static_cast<ECommands>(mCommand)));
   mPressed = true;
   MarkDirty(false);
 }

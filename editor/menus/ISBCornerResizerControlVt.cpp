@@ -16,20 +16,19 @@ float SideFor(const igraphics::Bitmap& bitmap) {
 
 }  // namespace
 
-ISBCornerResizerControlVt::ISBCornerResizerControlVt(const igraphics::Rect& editorBounds,
+ISBCornerResizerControlVt::ISBCornerResizerControlVt(Kalvo5& plugin, const igraphics::Rect& editorBounds,
                                                      const igraphics::Bitmap& bitmap, int sizeCommand,
                                                      int sizeDoneCommand, int scaleCommand, int toggleCommand)
     : igraphics::ICornerResizerControl(editorBounds, SideFor(bitmap)),
       igraphics::IBitmapBase(bitmap),
+      mPlugin(plugin),
       mSizeCommand(sizeCommand),
       mSizeDoneCommand(sizeDoneCommand),
       mScaleCommand(scaleCommand),
       mToggleCommand(toggleCommand) {}
 
 void ISBCornerResizerControlVt::SendCommand(int command) {
-  if (command < 0) return;
-  if (igraphics::IGEditorDelegate* plugin = GetDelegate())
-    plugin->OnParamChange(command, iplug::ParamSource::Editor, -1);
+  if (command >= 0) mPlugin.Execute(EditorCommand(static_cast<ECommands>(command)));
 }
 
 void ISBCornerResizerControlVt::OnResized() {

@@ -6,6 +6,7 @@
 
 #include "framework/igraphics/IBitmapBase.h"
 #include "framework/igraphics/ICornerResizerControl.h"
+#include "plugin/Kalvo5.h"
 
 namespace kalvo5 {
 
@@ -15,8 +16,9 @@ class ISBCornerResizerControlVt : public igraphics::ICornerResizerControl, publi
   // bitmap is missing). The two size-mode commands are kept for a window
   // resized by size; this editor always scales. `scaleCommand` tells the
   // plug-in a new scale, `toggleCommand` is a double click.
-  ISBCornerResizerControlVt(const igraphics::Rect& editorBounds, const igraphics::Bitmap& bitmap,
-                            int sizeCommand, int sizeDoneCommand, int scaleCommand, int toggleCommand);
+  ISBCornerResizerControlVt(Kalvo5& plugin, const igraphics::Rect& editorBounds,
+                            const igraphics::Bitmap& bitmap, int sizeCommand, int sizeDoneCommand,
+                            int scaleCommand, int toggleCommand);
 
   void OnMouseDown(float x, float y, const igraphics::MouseMods& mods) override;
   void OnMouseDoubleClick(float x, float y, const igraphics::MouseMods& mods) override;
@@ -32,6 +34,7 @@ class ISBCornerResizerControlVt : public igraphics::ICornerResizerControl, publi
  private:
   void SendCommand(int command);
 
+  Kalvo5& mPlugin;
   int mSizeCommand;
   int mSizeDoneCommand;
   int mScaleCommand;

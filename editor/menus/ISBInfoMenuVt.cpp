@@ -97,7 +97,7 @@ void ISBInfoMenuVt::ChooseMainItem(int position) {
       SetParamFromMenu(entry->id, ParamIsOn(entry->id) ? 0.0 : 1.0);
       break;
     case Kind::Command:
-      if (entry->id >= 0) mPlugin.OnParamChange(entry->id, iplug::ParamSource::Editor, -1);
+      if (entry->id >= 0) mPlugin.Execute(EditorCommand(static_cast<ECommands>(entry->id)));
       break;
     case Kind::Link:
       // An address that could not be built opens nothing.
@@ -114,8 +114,7 @@ void ISBInfoMenuVt::ChooseSubmenuItem(const PopupMenu& delivered) {
   });
   if (entry == mEntries.end() || entry->kind != Kind::SubmenuCommand || entry->id == -1) return;
   if (delivered.ChosenItemIdx() < 0) return;
-  mChosenScaleEntry = delivered.ChosenItemIdx();
-  mPlugin.OnParamChange(entry->id, iplug::ParamSource::Editor, -1);
+  mPlugin.Execute(EditorCommand(static_cast<ECommands>(entry->id), {}, delivered.ChosenItemIdx()));
 }
 
 void ISBInfoMenuVt::SetParamFromMenu(int paramIdx, double value) {

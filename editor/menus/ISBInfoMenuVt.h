@@ -39,7 +39,6 @@ class ISBInfoMenuVt : public igraphics::IControl, public igraphics::IBitmapBase 
 
   // The "Fixed GUI scale" item chosen last: 0 for "50%" ... 10 for "300%";
   // none before the first such choice.
-  std::optional<int> ChosenScaleEntry() const { return mChosenScaleEntry; }
   // The menu as last built; item positions refer to it.
   const igraphics::PopupMenu& Menu() const { return mMenu; }
   const std::vector<PluginMenuEntry>& Entries() const { return mEntries; }
@@ -54,7 +53,6 @@ class ISBInfoMenuVt : public igraphics::IControl, public igraphics::IBitmapBase 
   Kalvo5& mPlugin;
   std::vector<PluginMenuEntry> mEntries;
   igraphics::PopupMenu mMenu;
-  std::optional<int> mChosenScaleEntry;
   bool mPressed = false;
 };
 

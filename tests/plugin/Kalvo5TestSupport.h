@@ -63,9 +63,10 @@ class TestKalvo5 : public Kalvo5 {
     iplug::MainThreadScope mainThread;
     SetParamFromEditor(index, GetParam(index)->NormalizedFromValue(value));
   }
-  void Command(int code) {
+  // An editor control's request, with what it carries.
+  void Command(ECommands code, const std::string& path = {}, int scaleEntry = -1) {
     iplug::MainThreadScope mainThread;
-    OnParamChange(code, iplug::ParamSource::Editor, -1);
+    Execute(EditorCommand(code, path, scaleEntry));
   }
   void Tick() { GetTimer()->TickNow(); }
   // The editor shown or hidden, as its window's opening and closing tell.
@@ -81,10 +82,6 @@ class TestKalvo5 : public Kalvo5 {
   std::vector<HostNote> calls;
   bool editorExists = false;
   double drawScale = 1.0;
-  std::optional<int> menuEntry;
-
- protected:
-  std::optional<int> ChosenMenuScaleEntry() const override { return menuEntry; }
 };
 
 // Creates plug-ins; their timer ticks only when a test runs it.

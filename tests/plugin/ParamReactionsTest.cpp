@@ -79,13 +79,11 @@ TEST_F(PluginTest, EditorScaleCommands) {
 
   const std::pair<int, double> entries[] = {{3, 1.25}, {10, 3.0}, {0, 0.5}, {9, 2.75}, {42, 1.0}};
   for (const auto& [entry, expected] : entries) {
-    plugin->menuEntry = entry;
-    plugin->Command(kCmdMenuEditorScale);
+    plugin->Command(kCmdMenuEditorScale, {}, entry);
     EXPECT_DOUBLE_EQ(scale(), expected) << entry;
   }
-  plugin->menuEntry.reset();
   plugin->EditorSets(kGUIScale, 2.0);
-  plugin->Command(kCmdMenuEditorScale);  // no menu control: nothing
+  plugin->Command(kCmdMenuEditorScale);  // no entry chosen: nothing
   EXPECT_EQ(scale(), 2.0);
 
   plugin->drawScale = 1.75;

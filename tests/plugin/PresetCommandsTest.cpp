@@ -74,21 +74,17 @@ TEST_F(PresetCommands, SavedDefaultIsLoadedByTheNextInstance) {
 TEST_F(PresetCommands, SaveAndLoadUseThePresetMenusPath) {
   const fs::path path = home / "Mix.Final.vrs";
   plugin->editorExists = true;
-  plugin->menuPath = path;
   plugin->GetParam(kDIALRefLevel)->SetValue(-27.0);
-  plugin->Command(kCmdSavePreset);
+  plugin->Command(kCmdSavePreset, path);
   EXPECT_NE(ReadFile(path).find("<Preset name=\"Mix.Final\">"), std::string::npos);
 
   auto other = MakePlugin();
-  other->menuPath = path;
-  other->Command(kCmdLoadPreset);  // no editor: nothing
+  other->Command(kCmdLoadPreset, path);  // no editor: nothing
   EXPECT_EQ(other->GetParam(kDIALRefLevel)->GetValue(), -24.0);
   other->editorExists = true;
-  other->menuPath.clear();
   other->Command(kCmdLoadPreset);  // no path: nothing
   EXPECT_STREQ(other->GetPreset(0)->name, "Init");
-  other->menuPath = path;
-  other->Command(kCmdLoadPreset);
+  other->Command(kCmdLoadPreset, path);
   EXPECT_EQ(other->GetParam(kDIALRefLevel)->GetValue(), -27.0);
   EXPECT_EQ(other->Settings().Get(kDIALRefLevel), -27.0);
   EXPECT_STREQ(other->GetPreset(0)->name, "Mix.Final");
@@ -99,10 +95,9 @@ TEST_F(PresetCommands, AFailedSaveTellsWhyAndKeepsTheOldFile) {
   WriteFile(path, "old contents");
   plugin->editorExists = true;
   plugin->ShowEditor(true);
-  plugin->menuPath = path;
   {
     FullDisk full;
-    plugin->Command(kCmdSavePreset);
+    plugin->Command(kCmdSavePreset, path);
   }
   plugin->Tick();  // message boxes show on the next idle
   ASSERT_EQ(plugin->boxes.size(), 1u);

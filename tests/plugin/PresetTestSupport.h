@@ -28,11 +28,9 @@ struct ShownBox {
 
 class PresetKalvo5 : public TestKalvo5 {
  public:
-  std::string menuPath;
   std::vector<ShownBox> boxes;
 
  protected:
-  std::string PresetMenuPath() const override { return menuPath; }
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     boxes.push_back({text, caption});
   }

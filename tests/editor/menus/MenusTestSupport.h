@@ -73,22 +73,12 @@ class MenuTestPlugin : public igraphics::EditorBinding<Kalvo5> {
   int mUpdateIconIdx = -1;
   int displayChanges = 0;
 
- protected:
-  std::optional<int> ChosenMenuScaleEntry() const override {
-    const auto* menu = Control<ISBInfoMenuVt>(kTagPluginMenu);
-    return menu ? menu->ChosenScaleEntry() : std::nullopt;
-  }
-  std::string PresetMenuPath() const override {
-    const auto* menu = Control<IBPresetMenuNewVt>(kTagPresetMenu);
-    return menu ? menu->ChosenPath() : std::string();
-  }
-
  private:
   void Layout(IGraphics& g, bool artwork) {
     g.AddPopupMenuHost(igraphics::TextStyle{});
     g.SetCornerResizer(
-        std::make_unique<ISBCornerResizerControlVt>(Rect{0, 0, 616, 352}, Artwork(artwork, 16, 16, 2), -1, -1,
-                                                    kCmdTakeEditorScale, kCmdToggleEditorScale),
+        std::make_unique<ISBCornerResizerControlVt>(*this, Rect{0, 0, 616, 352}, Artwork(artwork, 16, 16, 2),
+                                                    -1, -1, kCmdTakeEditorScale, kCmdToggleEditorScale),
         igraphics::ResizeMode::Scale);
     g.AttachControl(
         std::make_unique<ISBInfoMenuVt>(*this, 7.0f, 7.0f, Artwork(artwork, 24, 24, 2),
