@@ -17,10 +17,6 @@ namespace kalvo5 {
 
 class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
  public:
-  // The editor's size in units at scale 1.
-  static constexpr int kEditorWidth = 616;
-  static constexpr int kEditorHeight = 352;
-
   explicit Kalvo5WithEditor(const iplug::InstanceInfo& info);
 
   void OnIdle() override;

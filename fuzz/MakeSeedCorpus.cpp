@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     plugin.LoadPreset(0);
     const std::string stem = "preset-" + std::to_string(i + 1);
     ok = ok && WriteChunk(JoinPath(stateFolder, stem + ".block"), entry.chunk);
-    ok = ok && plugin.SavePresetXML(plugin, JoinPath(fileFolder, stem + ".vrs"), entry.name);
+    ok = ok && plugin.PresetFiles().SavePresetXML(plugin, JoinPath(fileFolder, stem + ".vrs"), entry.name);
     // Host chunks of the first preset of each category: the fuzzer needs
     // the framings, not every preset in each.
     const bool firstOfCategory = i <= 0 || entry.tag != store.Factory(i - 1)->tag;

@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fuzz::RestoreDefaults(plugin);
   std::string name;
-  const bool header = plugin._LoadPresetXML(plugin, path, name, PresetLoadMode::HeaderOnly);
+  const bool header = plugin.PresetFiles().LoadPresetXML(plugin, path, name, PresetLoadMode::HeaderOnly);
   const std::string headerName = name;
-  plugin._LoadPresetXML(plugin, path, name, PresetLoadMode::Normal);
+  plugin.PresetFiles().LoadPresetXML(plugin, path, name, PresetLoadMode::Normal);
   fuzz::CheckParameters(plugin);
   std::vector<double> values(kNumParams, kNotGivenMarker);
-  plugin.LoadPresetXML2ParamArray(plugin, path, values, name);
+  plugin.PresetFiles().LoadPresetXML2ParamArray(plugin, path, values, name);
   // Whatever passes the whole file's header checks is listed under the same
   // name when only the file's start is read.
   const bool listed = ReadPresetFileName(path, PluginIdentity(plugin), name);

@@ -1,4 +1,4 @@
-// Mixin of the plug-in class: its parameters as the XML settings document,
+// The plug-in's parameters as the XML settings document,
 // in a byte chunk (state chunks and preset slots). Main thread.
 #pragma once
 

@@ -38,8 +38,8 @@ bool IXMLPreset::SaveDefaultPresetXML(iplug::IPluginBase& plugin, const std::str
   return SavePresetXML(plugin, DefaultPresetPath(folder), "Init", failure);
 }
 
-bool IXMLPreset::_LoadPresetXML(iplug::IPlugAPIBase& plugin, const std::string& path, std::string& presetName,
-                                PresetLoadMode mode) const {
+bool IXMLPreset::LoadPresetXML(iplug::IPlugAPIBase& plugin, const std::string& path, std::string& presetName,
+                               PresetLoadMode mode) const {
   PresetTreeReader reader;
   if (!OpenPresetFile(plugin, path, reader)) return false;
   presetName = platform::CodePageToUtf8(reader.PresetName());

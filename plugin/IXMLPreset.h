@@ -1,4 +1,4 @@
-// Mixin of the plug-in class: ".vrs" preset files, which hold the XML
+// The plug-in's ".vrs" preset files, which hold the XML
 // settings document as plain text with the preset name in the system's code
 // page. Paths are UTF-8. Main thread.
 #pragma once
@@ -45,8 +45,8 @@ class IXMLPreset {
   // slot stores the result under the preset's name. A parameter list with a
   // child other than "Param" stops the load there: the values set so far
   // stay and are notified, and the answer is false.
-  bool _LoadPresetXML(iplug::IPlugAPIBase& plugin, const std::string& path, std::string& presetName,
-                      PresetLoadMode mode) const;
+  bool LoadPresetXML(iplug::IPlugAPIBase& plugin, const std::string& path, std::string& presetName,
+                     PresetLoadMode mode) const;
 
   // Reads a preset file into values (at least NParams of them, prefilled by
   // the caller) without touching any parameter: the named parameters get

@@ -23,21 +23,21 @@ iplug::PluginConfig Kalvo5Config() {
   config.stateChunks = true;
   config.pluginType = 0;
   config.hasEditor = true;
-  config.editorWidth = 616;
-  config.editorHeight = 352;
-  config.minWidth = 205;
-  config.maxWidth = 1848;
-  config.minHeight = 117;
-  config.maxHeight = 1056;
+  config.editorWidth = Kalvo5::kEditorWidth;
+  config.editorHeight = Kalvo5::kEditorHeight;
+  config.minWidth = Kalvo5::kEditorWidth / 3;
+  config.maxWidth = Kalvo5::kEditorWidth * 3;
+  config.minHeight = Kalvo5::kEditorHeight / 3;
+  config.maxHeight = Kalvo5::kEditorHeight * 3;
   return config;
 }
 
 Kalvo5::Kalvo5(const iplug::InstanceInfo& info)
     : iplug::IPlugVST2(info, Kalvo5Config()), mMeasurement(GetSampleRate(), mSettings.Setup()) {
-  InitPaths(GetProductName());
-  InstallManual(mDataFolder);
-  SetNamedParamTable(NamedParamTable);
-  SetMenuRecallFilter(&mPresetStore.mMenuRecall, NamedParamTable);
+  mPaths.InitPaths(GetProductName());
+  InstallManual(DataFolder());
+  mPresetFiles.SetNamedParamTable(NamedParamTable);
+  mStateDocument.SetMenuRecallFilter(&mPresetStore.mMenuRecall, NamedParamTable);
 
   mSampleRate = GetSampleRate();
   mBlockSize = GetBlockSize();
@@ -46,12 +46,13 @@ Kalvo5::Kalvo5(const iplug::InstanceInfo& info)
   double defaults[kNumParams];
   mSettings.CopyTo(defaults);
   DefineParameters(*this, defaults);
-  MakeFactoryPresets(*this, *this, mPresetStore);
+  MakeFactoryPresets(*this, mStateDocument, mPresetStore);
 
   // The default preset file, when there is one, replaces the defaults.
-  if (!mPresetFolder.empty()) {
+  if (!PresetFolder().empty()) {
     std::string defaultName;
-    _LoadPresetXML(*this, JoinPath(mPresetFolder, "default.vrs"), defaultName, PresetLoadMode::Direct);
+    mPresetFiles.LoadPresetXML(*this, JoinPath(PresetFolder(), "default.vrs"), defaultName,
+                               PresetLoadMode::Direct);
   }
   mSettings.Set(kGUIScale, GetParam(kGUIScale)->GetValue());
   PrepareMeasurement();

@@ -29,14 +29,13 @@ namespace kalvo5 {
 // The plug-in's configuration as the framework sees it.
 iplug::PluginConfig Kalvo5Config();
 
-class Kalvo5 : public iplug::IPlugVST2,
-               public IMPlugPaths,
-               public IExtPDCHandler,
-               public IXMLPreset,
-               public IXMLParameters,
-               public ICMessageBox {
+class Kalvo5 : public iplug::IPlugVST2 {
  public:
   static constexpr int kFrameRate = 60;  // editor frames per second
+  // The editor's size in units at scale 1; it scales from a third to three
+  // times that.
+  static constexpr int kEditorWidth = 616;
+  static constexpr int kEditorHeight = 352;
 
   explicit Kalvo5(const iplug::InstanceInfo& info);
   ~Kalvo5() override;
@@ -91,6 +90,18 @@ class Kalvo5 : public iplug::IPlugVST2,
 
   const SettingsMirror& Settings() const { return mSettings; }
 
+  // The data folder and the preset folder inside it; empty when there is
+  // none (no presets, no manual).
+  const std::string& DataFolder() const { return mPaths.DataFolder(); }
+  const std::string& PresetFolder() const { return mPaths.PresetFolder(); }
+  // Preset files and the settings document of state chunks and slots.
+  const IXMLPreset& PresetFiles() const { return mPresetFiles; }
+  const IXMLParameters& StateDocument() const { return mStateDocument; }
+  // A message box for the next idle tick with the editor open.
+  void RequestMessageBox(const std::string& text, const std::string& caption) {
+    mPendingMessage.RequestMessageBox(text, caption);
+  }
+
   // Work for the next idle tick on the host's GUI thread (any thread may ask).
   void Request(IdleRequest request) { mIdleRequests.Raise(request); }
   bool TakeRequest(IdleRequest request) { return mIdleRequests.Take(request); }
@@ -137,6 +148,11 @@ class Kalvo5 : public iplug::IPlugVST2,
   };
 
   SettingsMirror mSettings;
+  IMPlugPaths mPaths;
+  IXMLPreset mPresetFiles;
+  IXMLParameters mStateDocument;
+  ICMessageBox mPendingMessage;
+  IExtPDCHandler mReportedLatency;
   IdleRequests mIdleRequests;
   std::atomic<bool> mEditorOpen{false};
   // The readings shown are the final ones, from when processing stopped

@@ -12,10 +12,7 @@ void Kalvo5::RunIdleDialogs() {
   if (const auto message = mUpdateChecks.Tick(mSettings.GetInt(kOnlineUpdateCheck) > 0,
                                               [this] { return TakeRequest(IdleRequest::UpdateCheck); }))
     ShowMessageBox(message->text, message->caption);
-  if (mMessagePending) {
-    mMessagePending = false;
-    ShowMessageBox(mMessageText, mMessageCaption);
-  }
+  if (const auto message = mPendingMessage.TakeMessage()) ShowMessageBox(message->text, message->caption);
 }
 
 }  // namespace kalvo5

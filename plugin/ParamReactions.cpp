@@ -183,7 +183,7 @@ void Kalvo5::OnParamChange(int index, ParamSource source, int /*sampleOffset*/) 
 }
 
 void Kalvo5::AfterChange() {
-  SetPDCLatency(mLatency.load());
+  mReportedLatency.SetPDCLatency(mLatency.load());
   Request(IdleRequest::MeterRefresh);
   Request(IdleRequest::ReadoutRefresh);
   ReportLatencyIfChanged(true);
@@ -274,7 +274,7 @@ void Kalvo5::ReportLatencyIfChanged(bool afterParamChange) {
   const int host = GetHost();
   if (host == iplug::kHostUninit) return;
   if (afterParamChange ? !IsOneOf(host, kLatencyAfterChangeHosts) : host == iplug::kHostProTools) return;
-  if (GetLatency() != PDCLatency()) ChangeLatency(PDCLatency());
+  if (GetLatency() != mReportedLatency.PDCLatency()) ChangeLatency(mReportedLatency.PDCLatency());
 }
 
 }  // namespace kalvo5

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace kalvo5 {
 
@@ -20,16 +22,19 @@ class IExtPDCHandler {
 // A message box the idle handler shows when pending. Main thread.
 class ICMessageBox {
  public:
-  void RequestMessageBox(const std::string& text, const std::string& caption) {
-    mMessageText = text;
-    mMessageCaption = caption;
-    mMessagePending = true;
-  }
+  struct Message {
+    std::string text;
+    std::string caption;
+  };
 
- protected:
-  std::string mMessageText;
-  std::string mMessageCaption;
-  bool mMessagePending = false;
+  void RequestMessageBox(const std::string& text, const std::string& caption) {
+    mMessage = Message{text, caption};
+  }
+  // The pending message, once.
+  std::optional<Message> TakeMessage() { return std::exchange(mMessage, std::nullopt); }
+
+ private:
+  std::optional<Message> mMessage;
 };
 
 }  // namespace kalvo5

@@ -29,10 +29,10 @@ std::string PresetNameFromPath(const std::string& path) {
   return name;
 }
 
-bool Kalvo5::WriteState(iplug::ByteChunk& chunk) { return WriteXMLState(*this, chunk); }
+bool Kalvo5::WriteState(iplug::ByteChunk& chunk) { return mStateDocument.WriteXMLState(*this, chunk); }
 
 int Kalvo5::ReadState(const iplug::ByteChunk& chunk, int startPos) {
-  return ReadXMLState(*this, chunk, startPos);
+  return mStateDocument.ReadXMLState(*this, chunk, startPos);
 }
 
 void Kalvo5::RunPresetCommand(const EditorCommand& command) {
@@ -42,33 +42,34 @@ void Kalvo5::RunPresetCommand(const EditorCommand& command) {
   const std::string& path = command.path;
   switch (command.code) {
     case kCmdExportPresetText:
-      if (!mDataFolder.empty()) ExportPresetText(*this, mDataFolder);
+      if (!DataFolder().empty()) ExportPresetText(*this, DataFolder());
       break;
     case kCmdLoadPreset:
       if (!path.empty()) {
         std::string name;
-        _LoadPresetXML(*this, path, name, PresetLoadMode::Normal);
+        mPresetFiles.LoadPresetXML(*this, path, name, PresetLoadMode::Normal);
       }
       break;
     case kCmdSavePreset:
       if (!path.empty()) {
         std::string failure;
-        TellWhenUnsaved(*this, SavePresetXML(*this, path, PresetNameFromPath(path).c_str(), &failure), path,
-                        failure);
+        TellWhenUnsaved(*this,
+                        mPresetFiles.SavePresetXML(*this, path, PresetNameFromPath(path).c_str(), &failure),
+                        path, failure);
       }
       break;
     case kCmdSaveDefault:
-      if (!mPresetFolder.empty()) {
+      if (!PresetFolder().empty()) {
         std::string failure;
-        TellWhenUnsaved(*this, SaveDefaultPresetXML(*this, mPresetFolder, &failure),
-                        DefaultPresetPath(mPresetFolder), failure);
+        TellWhenUnsaved(*this, mPresetFiles.SaveDefaultPresetXML(*this, PresetFolder(), &failure),
+                        DefaultPresetPath(PresetFolder()), failure);
       }
       break;
     case kCmdRescanPresets:
       // The list comes from a thread of our own; the preset menu shows it
       // once it is read.
-      if (!mDataFolder.empty())
-        mPresetStore.RefreshUser(mDataFolder, PluginIdentity(*this));
+      if (!DataFolder().empty())
+        mPresetStore.RefreshUser(DataFolder(), PluginIdentity(*this));
       else
         mPresetStore.ClearUser();
       break;

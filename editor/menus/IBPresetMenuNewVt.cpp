@@ -53,7 +53,8 @@ void IBPresetMenuNewVt::ApplyStoredAt(int position) {
   // A user preset's settings are read from its file now; one that is no
   // longer a complete preset file changes nothing.
   const int user = position - mStore.NFactory();
-  if (user >= 0 && !CompleteUserPreset(mPlugin, mPlugin, mPlugin, mStore, user)) return;
+  if (user >= 0 && !CompleteUserPreset(mPlugin, mPlugin.PresetFiles(), mPlugin.StateDocument(), mStore, user))
+    return;
   if (const iplug::PresetEntry* entry = mStore.Stored(position)) ApplyStoredPreset(mPlugin, mStore, *entry);
 }
 

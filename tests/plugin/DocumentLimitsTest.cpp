@@ -57,11 +57,11 @@ TEST_F(DocumentLimits, CraftedDocumentsAreRefusedBeforeParsingWithTheirReason) {
   // As a preset file.
   WriteFile(home / "crafted.vrs", crafted);
   std::string name;
-  EXPECT_LT(
-      testsupport::FastestCpuMs([&] {
-        EXPECT_FALSE(plugin->_LoadPresetXML(*plugin, home / "crafted.vrs", name, PresetLoadMode::Normal));
-      }),
-      kParseBoundMs);
+  EXPECT_LT(testsupport::FastestCpuMs([&] {
+              EXPECT_FALSE(plugin->PresetFiles().LoadPresetXML(*plugin, home / "crafted.vrs", name,
+                                                               PresetLoadMode::Normal));
+            }),
+            kParseBoundMs);
   EXPECT_EQ(Value(kRMSGain), 0.0);
 
   std::string nested = Document("");

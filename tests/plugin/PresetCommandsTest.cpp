@@ -147,11 +147,11 @@ TEST_F(PresetCommands, RescanListsPresetFilesInSortedOrderAndReadsOneWhenApplied
   EXPECT_STREQ(store.User(1)->name, "Third");
   EXPECT_STREQ(store.User(2)->name, "Stops");
   EXPECT_EQ(store.User(0)->tag, -1);
-  EXPECT_FALSE(CompleteUserPreset(*plugin, *plugin, *plugin, store, 2));
+  EXPECT_FALSE(CompleteUserPreset(*plugin, plugin->PresetFiles(), plugin->StateDocument(), store, 2));
 
   // An entry holds every value: the file's and defaults for the rest.
   plugin->GetParam(kRMSGain)->SetValue(5.0);
-  ASSERT_TRUE(CompleteUserPreset(*plugin, *plugin, *plugin, store, 0));
+  ASSERT_TRUE(CompleteUserPreset(*plugin, plugin->PresetFiles(), plugin->StateDocument(), store, 0));
   plugin->CopyPresetInto(*store.User(0), 0);
   plugin->LoadPreset(0);
   EXPECT_EQ(Value(kEBURefLevel), -16.0);

@@ -30,7 +30,7 @@ std::string StateText(Kalvo5& plugin) {
 
 TEST_F(PresetFile, PrintedFormIsTinyXMLsWithFourBlanksPerLevel) {
   const fs::path path = home / "printed.vrs";
-  ASSERT_TRUE(plugin->SavePresetXML(*plugin, path, "LUFS EBU R128"));
+  ASSERT_TRUE(plugin->PresetFiles().SavePresetXML(*plugin, path, "LUFS EBU R128"));
   const std::string text = ReadFile(path);
   const std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 7u + kNumParams + 3u);
@@ -66,12 +66,12 @@ TEST_F(PresetFile, SavedFileLoadsBackWithItsValuesAndName) {
   plugin->GetParam(kGUIScale)->SetValue(1.25);
   plugin->GetParam(kOutEBUIL)->SetValue(-23.4);
   const fs::path path = home / "Mix.vrs";
-  ASSERT_TRUE(plugin->SavePresetXML(*plugin, path, name.c_str()));
+  ASSERT_TRUE(plugin->PresetFiles().SavePresetXML(*plugin, path, name.c_str()));
   const std::vector<double> saved = Snapshot(*plugin);
 
   auto other = MakePlugin();
   std::string loaded;
-  ASSERT_TRUE(other->_LoadPresetXML(*other, path, loaded, PresetLoadMode::Normal));
+  ASSERT_TRUE(other->PresetFiles().LoadPresetXML(*other, path, loaded, PresetLoadMode::Normal));
   EXPECT_EQ(loaded, name);
   EXPECT_EQ(std::string(other->GetPreset(0)->name), name);
   EXPECT_EQ(Snapshot(*other), saved);
@@ -86,10 +86,10 @@ TEST_F(PresetFile, NamesAreWrittenAsValidUtf8SoThatAStrayLastByteKeepsThePreset)
   const char* stray = "Caf\xE9";
   const std::string written = "Caf\xEF\xBF\xBD";  // U+FFFD in its place
   plugin->GetParam(kRMSGain)->SetValue(4.0);
-  ASSERT_TRUE(plugin->SavePresetXML(*plugin, home / "stray.vrs", stray));
+  ASSERT_TRUE(plugin->PresetFiles().SavePresetXML(*plugin, home / "stray.vrs", stray));
   auto other = MakePlugin();
   std::string loaded;
-  ASSERT_TRUE(other->_LoadPresetXML(*other, home / "stray.vrs", loaded, PresetLoadMode::Normal));
+  ASSERT_TRUE(other->PresetFiles().LoadPresetXML(*other, home / "stray.vrs", loaded, PresetLoadMode::Normal));
   EXPECT_EQ(loaded, written);
   EXPECT_EQ(other->GetParam(kRMSGain)->GetValue(), 4.0);
 
@@ -111,12 +111,12 @@ TEST_F(PresetFile, LoadModesDifferInWhatTheyTouch) {
   const std::vector<double> before = Snapshot(*plugin);
 
   std::string name;
-  ASSERT_TRUE(plugin->_LoadPresetXML(*plugin, path, name, PresetLoadMode::HeaderOnly));
+  ASSERT_TRUE(plugin->PresetFiles().LoadPresetXML(*plugin, path, name, PresetLoadMode::HeaderOnly));
   EXPECT_EQ(name, "Only type");
   EXPECT_EQ(Snapshot(*plugin), before);
   EXPECT_STREQ(plugin->GetPreset(0)->name, "Init");
 
-  ASSERT_TRUE(plugin->_LoadPresetXML(*plugin, path, name, PresetLoadMode::Direct));
+  ASSERT_TRUE(plugin->PresetFiles().LoadPresetXML(*plugin, path, name, PresetLoadMode::Direct));
   EXPECT_EQ(Value(kType), 2.0);
   EXPECT_EQ(Value(kGUIScale), 2.0);
   EXPECT_EQ(Value(kRMSGain), 0.0);
@@ -157,12 +157,12 @@ TEST_F(PresetFile, UnusableFilesChangeNothing) {
     for (const PresetLoadMode mode :
          {PresetLoadMode::Normal, PresetLoadMode::Direct, PresetLoadMode::HeaderOnly}) {
       std::string name = "untouched";
-      EXPECT_FALSE(plugin->_LoadPresetXML(*plugin, path, name, mode)) << path;
+      EXPECT_FALSE(plugin->PresetFiles().LoadPresetXML(*plugin, path, name, mode)) << path;
       EXPECT_EQ(Snapshot(*plugin), before) << path;
     }
     std::vector<double> values(kNumParams, kNotGivenMarker);
     std::string name;
-    EXPECT_FALSE(plugin->LoadPresetXML2ParamArray(*plugin, path, values, name)) << path;
+    EXPECT_FALSE(plugin->PresetFiles().LoadPresetXML2ParamArray(*plugin, path, values, name)) << path;
   }
   EXPECT_STREQ(plugin->GetPreset(0)->name, "Init");
 }
@@ -172,7 +172,7 @@ TEST_F(PresetFile, ANonParamChildStopsTheLoadAndReportsFailure) {
   WriteFile(path, Document(Param("RMS Gain", "5") + "<Note />\n" + Param("EBU Gain", "7")));
   plugin->GetParam(kEBUGain)->SetValue(3.0);
   std::string name;
-  EXPECT_FALSE(plugin->_LoadPresetXML(*plugin, path, name, PresetLoadMode::Normal));
+  EXPECT_FALSE(plugin->PresetFiles().LoadPresetXML(*plugin, path, name, PresetLoadMode::Normal));
   EXPECT_EQ(Value(kRMSGain), 5.0);
   EXPECT_EQ(Value(kEBUGain), 0.0);  // reset with the named parameters, never reached
   EXPECT_EQ(plugin->Settings().Get(kRMSGain), 5.0);
@@ -186,7 +186,7 @@ TEST_F(PresetFile, ReadingIntoAnArrayLeavesTheParametersAlone) {
   const std::vector<double> before = Snapshot(*plugin);
   std::vector<double> values(kNumParams, kNotGivenMarker);
   std::string name;
-  ASSERT_TRUE(plugin->LoadPresetXML2ParamArray(*plugin, path, values, name));
+  ASSERT_TRUE(plugin->PresetFiles().LoadPresetXML2ParamArray(*plugin, path, values, name));
   EXPECT_EQ(name, "Arr");
   EXPECT_EQ(values[kType], 2.0);
   EXPECT_EQ(values[kGUIScale], 1.5);
@@ -201,19 +201,19 @@ TEST_F(PresetFile, AFailedSaveLeavesTheOldFileAndNoLeftovers) {
   WriteFile(path, "old contents");
   {
     FullDisk full;
-    EXPECT_FALSE(plugin->SavePresetXML(*plugin, path, "New"));
+    EXPECT_FALSE(plugin->PresetFiles().SavePresetXML(*plugin, path, "New"));
   }
   EXPECT_EQ(ReadFile(path), "old contents");
-  EXPECT_FALSE(plugin->SavePresetXML(*plugin, home / "no such folder" / "x.vrs", "New"));
+  EXPECT_FALSE(plugin->PresetFiles().SavePresetXML(*plugin, home / "no such folder" / "x.vrs", "New"));
   fs::create_directory(home / "in the way.vrs");
-  EXPECT_FALSE(plugin->SavePresetXML(*plugin, home / "in the way.vrs", "New"));
+  EXPECT_FALSE(plugin->PresetFiles().SavePresetXML(*plugin, home / "in the way.vrs", "New"));
   EXPECT_TRUE(fs::is_directory(home / "in the way.vrs"));
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(home)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"Kalvo5", "in the way.vrs", "kept.vrs"}));
 
-  EXPECT_TRUE(plugin->SavePresetXML(*plugin, path, "New"));
+  EXPECT_TRUE(plugin->PresetFiles().SavePresetXML(*plugin, path, "New"));
   EXPECT_NE(ReadFile(path).find("<Preset name=\"New\">"), std::string::npos);
 }
 
@@ -223,7 +223,7 @@ TEST_F(PresetFile, LineEndsOfEditedFilesDoNotMatter) {
     text.replace(at, 1, "\r\n");
   WriteFile(home / "crlf.vrs", text);
   std::string name;
-  ASSERT_TRUE(plugin->_LoadPresetXML(*plugin, home / "crlf.vrs", name, PresetLoadMode::Normal));
+  ASSERT_TRUE(plugin->PresetFiles().LoadPresetXML(*plugin, home / "crlf.vrs", name, PresetLoadMode::Normal));
   EXPECT_EQ(Value(kRMSGain), 4.0);
   EXPECT_EQ(name, "CRLF");
 }

@@ -22,7 +22,7 @@ using UserPresets = PresetTest;
 
 TEST_F(UserPresets, TenThousandAreReadOffTheAskingThreadWithinTheBoundAndOnlyWhenChanged) {
   plugin->editorExists = true;
-  ASSERT_TRUE(plugin->SavePresetXML(*plugin, DataFolder() / "seed.vrs", "Seed"));
+  ASSERT_TRUE(plugin->PresetFiles().SavePresetXML(*plugin, DataFolder() / "seed.vrs", "Seed"));
   const std::string text = ReadFile(DataFolder() / "seed.vrs");
   fs::remove(DataFolder() / "seed.vrs");
   constexpr int kCount = 10000;
