@@ -9,11 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "IGEditorDelegate.h"
 #include "IGraphics.h"
 
 namespace igraphics {
-
-class IGEditorDelegate;
 
 class EditorSession {
  public:

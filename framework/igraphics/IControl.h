@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "IGEditorDelegate.h"
 #include "IGraphicsTypes.h"
 #include "PopupMenu.h"
 
@@ -19,7 +20,6 @@ class IParam;
 namespace igraphics {
 
 class IGraphics;
-class IGEditorDelegate;
 
 inline constexpr int kNoParameter = -1;
 inline constexpr int kNoTag = -1;

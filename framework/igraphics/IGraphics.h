@@ -19,13 +19,13 @@
 #include "../../graphics/Drawing.h"
 #include "../../graphics/Window.h"
 #include "IControl.h"
+#include "IGEditorDelegate.h"
 #include "IGraphicsTypes.h"
 #include "PlatformServices.h"
 #include "PopupMenu.h"
 
 namespace igraphics {
 
-class IGEditorDelegate;
 class ICornerResizerControl;
 class IPopupMenuControl;
 class ITextEntryControl;

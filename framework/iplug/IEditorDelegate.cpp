@@ -42,4 +42,13 @@ void IEditorDelegate::SetSizeConstraints(int widthA, int widthB, int heightA, in
   mMaxHeight = std::max(heightA, heightB);
 }
 
+bool IEditorDelegate::ConstrainEditorSize(int& width, int& height) const {
+  const int w = std::clamp(width, MinWidth(), std::max(MinWidth(), MaxWidth()));
+  const int h = std::clamp(height, MinHeight(), std::max(MinHeight(), MaxHeight()));
+  const bool within = w == width && h == height;
+  width = w;
+  height = h;
+  return within;
+}
+
 }  // namespace iplug

@@ -1,6 +1,6 @@
 // The bottom of the plug-in class chain: the parameter list, the editor's
-// size and size limits, and the hooks through which parameter changes reach
-// the plug-in and the editor.
+// size, size limits and saved geometry, and the hooks through which
+// parameter changes reach the plug-in and the editor.
 #pragma once
 
 #include <memory>
@@ -70,6 +70,27 @@ class IEditorDelegate {
   int MaxWidth() const { return mMaxWidth; }
   int MinHeight() const { return mMinHeight; }
   int MaxHeight() const { return mMaxHeight; }
+  // True when both lie within the size limits; otherwise both are clamped
+  // into them and the answer is false.
+  bool ConstrainEditorSize(int& width, int& height) const;
+
+  // Whether an editor window object exists (it may be closed). Main thread.
+  virtual bool EditorExists() const { return false; }
+  // The open editor's current draw scale; 1 without an editor.
+  virtual double EditorDrawScale() const { return 1.0; }
+  // Asks the host to resize its window to the editor's new pixel size; the
+  // host binding answers whether it did. Main thread.
+  virtual bool RequestEditorSize(int /*width*/, int /*height*/) { return false; }
+
+  // Size and scale saved when the editor last closed; all 0 before.
+  void SaveEditorGeometry(int width, int height, double scale) {
+    mSavedWidth = width;
+    mSavedHeight = height;
+    mSavedScale = scale;
+  }
+  int SavedWidth() const { return mSavedWidth; }
+  int SavedHeight() const { return mSavedHeight; }
+  double SavedScale() const { return mSavedScale; }
 
  protected:
   // Where the editor binding moves its controls to a parameter's new value.
@@ -84,6 +105,9 @@ class IEditorDelegate {
   int mMaxWidth = 100000;
   int mMinHeight = 10;
   int mMaxHeight = 100000;
+  int mSavedWidth = 0;
+  int mSavedHeight = 0;
+  double mSavedScale = 0.0;
 };
 
 }  // namespace iplug

@@ -20,7 +20,7 @@ std::string Bounded(const char* text, std::size_t maxLength) {
 }  // namespace
 
 IPluginBase::IPluginBase(const PluginConfig& config)
-    : igraphics::IGEditorDelegate(config.nParams),
+    : IEditorDelegate(config.nParams),
       mPluginName(Bounded(config.pluginName, kMaxIdentityLength)),
       mProductName(Bounded(config.productName, kMaxIdentityLength)),
       mVendorName(Bounded(config.vendorName, kMaxIdentityLength)),

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "../igraphics/IGEditorDelegate.h"
 #include "ByteChunk.h"
 #include "HostIdentity.h"
+#include "IEditorDelegate.h"
 #include "PluginConfig.h"
 #include "PresetEntry.h"
 
 namespace iplug {
 
-class IPluginBase : public igraphics::IGEditorDelegate {
+class IPluginBase : public IEditorDelegate {
  public:
   explicit IPluginBase(const PluginConfig& config);
 
