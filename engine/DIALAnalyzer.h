@@ -5,10 +5,9 @@
 // to the dialogue gate, and only blocks judged speech enter the integrated
 // loudness and the speech loudness range. Loudness in LKFS.
 //
-// Threads: Init, SetDIALWindow, Reset and the per-sample functions run under
-// the measurement lock. The readings are plain loads of the analyzer's
-// fields and may run on any thread without the lock; a concurrent update
-// only makes one value stale.
+// Threads: an analyzer belongs to one thread at a time: the one that
+// builds it, then the audio thread that runs it (through the block driver).
+// Its readings are read on that thread and handed to others as copies.
 #pragma once
 
 #include "ChannelConfig.h"

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "LevelScale.h"
 #include "SampleCount.h"
 
 namespace kalvo5 {
@@ -38,7 +37,6 @@ void ResetLoudnessWindow(LoudnessWindow& w) {
   w.blockValue = 0.0;
   w.blockMax = 0.0;
   w.blockMin = std::pow(10.0, 7.2);
-  w.displayed = kSilenceDb;
 }
 
 }  // namespace kalvo5

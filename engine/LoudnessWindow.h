@@ -23,10 +23,6 @@ struct LoudnessWindow {
   // at 10^7.2, far above any real mean square.
   double blockMax = 0.0;
   double blockMin = 0.0;
-
-  // Written by the editor for its own display (a rounded loudness); never
-  // read by the window.
-  double displayed = -144.0;
 };
 
 // Obtains a ring for windows of up to capacityMs (at least ms), sets the

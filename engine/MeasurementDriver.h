@@ -3,9 +3,8 @@
 // the channels of its configuration into it, writes the pass-through and
 // follows the host transport for "Sync".
 //
-// Threads: every function of the driver in use runs under the plug-in's
-// measurement lock; a driver is built for a new rate (Init) before it is put
-// in place, without the lock.
+// Threads: a driver is built (Init, which allocates) on one thread and then
+// run by the audio thread alone; every function but Init is allocation-free.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-// A copy of the measured values of one analyzer type, taken under the
-// measurement lock, in the units the output parameters show: the one way the
-// editor and the automation output see the measurement.
+// A copy of the measured values of one analyzer type, in the units the output
+// parameters show: taken by the audio thread and published, the one way the
+// editor, Match and the automation output see the measurement.
 #pragma once
 
 #include "engine/ChannelConfig.h"

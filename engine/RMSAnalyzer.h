@@ -3,10 +3,9 @@
 // maxima, the crest factor and per-channel clip lights. With the Leq(M)
 // weighting the momentary and integrated levels follow the Leq(M) method.
 //
-// Threads: Init, the setters, Reset and the per-sample functions run under
-// the measurement lock (the audio thread, or a parameter change). The
-// readings are plain loads of the analyzer's fields and may run on any
-// thread without the lock; a concurrent update only makes one value stale.
+// Threads: an analyzer belongs to one thread at a time: the one that
+// builds it, then the audio thread that runs it (through the block driver).
+// Its readings are read on that thread and handed to others as copies.
 #pragma once
 
 #include <cstdint>

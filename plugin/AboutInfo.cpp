@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string_view>
 
-#include "Version.h"
 #include "framework/iplug/NumberText.h"
+#include "version/Version.h"
 
 namespace kalvo5 {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "FactoryPresets.h"
 #include "ManualInstall.h"
-#include "Version.h"
+#include "version/Version.h"
 
 namespace kalvo5 {
 

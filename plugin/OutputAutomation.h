@@ -8,7 +8,7 @@
 namespace kalvo5 {
 
 // The output parameters of one analyzer type with their values, in index
-// order. A plain value: built under the measurement lock, sent after it.
+// order. A plain value, built from a copy of the readings.
 struct OutputValues {
   static constexpr int kMaxCount = 7;
   int count = 0;

@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "plugin/Version.h"
+#include "version/Version.h"
 
 #ifndef KALVO5_UPDATE_SERVER_URL
 #define KALVO5_UPDATE_SERVER_URL "https://www.vantorel.com"

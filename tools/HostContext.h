@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "framework/iplug/VSTInterface.h"
-#include "plugin/Version.h"
 #include "tools/AutomationRecorder.h"
+#include "version/Version.h"
+#include "vst2/VSTInterface.h"
 
 namespace kalvo5::meter {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/iplug/VSTInterface.h"
 #include "tools/HostContext.h"
 #include "tools/PluginLibrary.h"
+#include "vst2/VSTInterface.h"
 
 namespace kalvo5::meter {
 

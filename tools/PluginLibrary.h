@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "framework/iplug/VSTInterface.h"
+#include "vst2/VSTInterface.h"
 
 namespace kalvo5::meter {
 

@@ -19,7 +19,7 @@
 #include "IPlugProcessor.h"
 #include "KeyTranslation.h"
 #include "ParamChangeQueue.h"
-#include "VSTInterface.h"
+#include "vst2/VSTInterface.h"
 
 namespace iplug {
 

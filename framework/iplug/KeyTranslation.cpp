@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "VSTInterface.h"
+#include "vst2/VSTInterface.h"
 
 namespace iplug {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "TimeInfo.h"
-#include "VSTInterface.h"
+#include "vst2/VSTInterface.h"
 
 namespace iplug {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/Version.h"
+#include "version/Version.h"
 
 namespace kalvo5 {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "PresetTestSupport.h"
 #include "plugin/PresetStore.h"
-#include "plugin/Version.h"
+#include "version/Version.h"
 
 namespace kalvo5::test {
 namespace {

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "AudioThreadCounters.h"
-#include "framework/iplug/VSTInterface.h"
 #include "plugin/Kalvo5Params.h"
 #include "support/ScratchFolder.h"
+#include "vst2/VSTInterface.h"
 
 namespace kalvo5::realtime_test {
 namespace {

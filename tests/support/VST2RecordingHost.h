@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/iplug/VSTInterface.h"
+#include "vst2/VSTInterface.h"
 
 namespace vst2test {
 

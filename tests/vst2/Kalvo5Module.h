@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/iplug/VSTInterface.h"
 #include "support/VST2RecordingHost.h"
+#include "vst2/VSTInterface.h"
 
 namespace kalvo5::vst2test {
 

@@ -13,7 +13,7 @@
 #include "editor/ReadoutFormat.h"
 #include "editor/controls/IBMeterControlVt.h"
 #include "editor/controls/IVTextControlVt.h"
-#include "framework/iplug/VSTInterface.h"
+#include "vst2/VSTInterface.h"
 
 namespace kalvo5 {
 namespace {
