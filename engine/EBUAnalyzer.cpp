@@ -305,6 +305,7 @@ double EBUShortTermMax(const EBUAnalyzer& a) {
 double EBUIntegrated(const EBUAnalyzer& a) { return RoundToTenth(a.integrator.gated); }
 double EBULoudnessRange(const EBUAnalyzer& a) { return a.range.lra; }
 bool EBUIntegratedValid(const EBUAnalyzer& a) { return HasValue(a.integrator); }
+bool EBUIntegratedEarly(const EBUAnalyzer& a) { return HasValue(a.integrator) && a.integrator.earlyOnly; }
 bool EBURangeValid(const EBUAnalyzer& a) { return HasValue(a.range); }
 
 double EBUTruePeakMax(const EBUAnalyzer& a) { return MagnitudeToDb(LargestMaxHold(a.truePeak)); }

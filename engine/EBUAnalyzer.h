@@ -75,6 +75,9 @@ double EBUIntegrated(const EBUAnalyzer& analyzer);
 double EBULoudnessRange(const EBUAnalyzer& analyzer);
 double EBUTruePeakMax(const EBUAnalyzer& analyzer);
 bool EBUIntegratedValid(const EBUAnalyzer& analyzer);
+// The integrated loudness is only the early estimate of blocks taken while
+// the momentary window still filled: no complete 400 ms block yet.
+bool EBUIntegratedEarly(const EBUAnalyzer& analyzer);
 bool EBURangeValid(const EBUAnalyzer& analyzer);
 
 }  // namespace kalvo5

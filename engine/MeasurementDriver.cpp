@@ -246,6 +246,7 @@ MeasurementReadings MeasurementDriver::Read(int type) const {
       EBUReadings& r = readings.ebu;
       r.integrated = EBUIntegrated(mEbu);
       r.integratedValid = EBUIntegratedValid(mEbu);
+      r.integratedEarly = EBUIntegratedEarly(mEbu);
       r.momentary = EBUMomentary(mEbu);
       r.momentaryMax = EBUMomentaryMax(mEbu);
       r.shortTerm = EBUShortTerm(mEbu);

@@ -18,6 +18,12 @@
 
 namespace kalvo5 {
 
+// The sample rates the measurement is made for: the K-weighting's 1.68 kHz
+// shelf must lie well below half the rate, and the weighting designs reach
+// 192 kHz.
+inline constexpr double kLowestMeasuredRate = 8000.0;
+inline constexpr double kHighestMeasuredRate = 192000.0;
+
 // The settings the analyzers are created with.
 struct AnalyzerSetup {
   double rmsWindowMs = 600.0;     // "RMS Window"

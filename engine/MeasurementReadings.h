@@ -19,6 +19,7 @@ struct RMSReadings {
 struct EBUReadings {
   double integrated = -141.0;
   bool integratedValid = false;
+  bool integratedEarly = false;  // from blocks of a window still filling only
   double momentary = -144.0;
   double momentaryMax = -144.0;
   double shortTerm = -144.0;

@@ -53,6 +53,8 @@ class Kalvo5 : public iplug::IPlugVST2 {
   void SetActive(bool active) override;
   // The state: the XML settings document behind its state header.
   bool WriteState(iplug::ByteChunk& chunk) override;
+  bool MeasuredSampleRates(double& lowest, double& highest) const override;
+  std::string NoMeasurementReason(int paramIndex) const override;
   int ReadState(const iplug::ByteChunk& chunk, int startPos) override;
 
   // Asks the audio thread for a reset and a re-configuration from the

@@ -28,6 +28,18 @@ OutputValues OutputValuesFor(int type, const MeasurementReadings& readings) {
   return out;
 }
 
+std::string Kalvo5::NoMeasurementReason(int paramIndex) const {
+  const ReadingRow* row = FindReadingRow(paramIndex);
+  if (row == nullptr || row->estimate == nullptr || !row->estimate(ReadMeasurement(row->type))) return {};
+  return kEstimateReason;
+}
+
+bool Kalvo5::MeasuredSampleRates(double& lowest, double& highest) const {
+  lowest = kLowestMeasuredRate;
+  highest = kHighestMeasuredRate;
+  return true;
+}
+
 void Kalvo5::OnBlockEnd() {
   if (!mPeriodDue) return;
   mPeriodDue = false;

@@ -35,7 +35,13 @@ struct ReadingRow {
   double floor;
   bool offset;
   int decimals;
+  // Whether the value is only an estimate made before the first complete
+  // measuring block (null: never): no measurement yet, though it shows one.
+  bool (*estimate)(const MeasurementReadings&) = nullptr;
 };
+
+// Why an estimate is no measurement.
+inline constexpr const char* kEstimateReason = "no measurement: the programme holds no complete 400 ms block";
 
 namespace readings_detail {
 
@@ -64,7 +70,8 @@ inline constexpr ReadingRow kReadingRows[] = {
      [](readings_detail::R r) { return r.rms.crest; }, nullptr, 10, readings_detail::kLevelFloor, false, 1},
     {kOutEBUIL, kTypeEBU, "OUT:EBU IL", -70, 24, -70, "LUFS",
      [](readings_detail::R r) { return r.ebu.integrated; },
-     [](readings_detail::R r) { return r.ebu.integratedValid; }, 0, readings_detail::kLoudnessFloor, true, 1},
+     [](readings_detail::R r) { return r.ebu.integratedValid; }, 0, readings_detail::kLoudnessFloor, true, 1,
+     [](readings_detail::R r) { return r.ebu.integratedEarly; }},
     {kOutEBUML, kTypeEBU, "OUT:EBU ML", -144, 24, -144, "LUFS",
      [](readings_detail::R r) { return RoundToTenth(r.ebu.momentary); }, nullptr, 6,
      readings_detail::kLoudnessFloor, true, 1},

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "tools/KnownPlugins.h"
 #include "tools/PluginFacts.h"
 #include "tools/TextFormat.h"
 
@@ -62,8 +61,7 @@ AnalyzerReport ReportInstance(const PluginInstance& plugin, const std::string& t
     ParameterReading reading = ReadParameter(plugin, index);
     if (facts.frames == 0) {
       reading.noValue = "no audio: the file holds no frames";
-    } else if (std::string why = NoMeasurementReason(plugin, reading.name, facts.frames, facts.sampleRate);
-               !why.empty()) {
+    } else if (std::string why = plugin.NoMeasurementReason(index); !why.empty()) {
       reading.noValue = std::move(why);
       reading.estimate = true;
     } else if (IsLevelAtItsFloor(plugin, reading)) {

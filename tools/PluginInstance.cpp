@@ -68,6 +68,20 @@ bool PluginInstance::WriteEditorSnapshot(const std::string& path, double scale) 
                   static_cast<float>(scale)) == 1;
 }
 
+std::optional<SampleRateRange> PluginInstance::MeasuredSampleRates() const {
+  double rates[2] = {};
+  if (Dispatch(vst2::effVendorSpecific, vst2::kVantorelSampleRates, 0, rates) != 1) return std::nullopt;
+  if (!(rates[0] > 0.0 && rates[1] >= rates[0])) return std::nullopt;
+  return SampleRateRange{rates[0], rates[1]};
+}
+
+std::string PluginInstance::NoMeasurementReason(int index) const {
+  char reason[vst2::kVstMaxLabelLen * 4] = {};
+  if (Dispatch(vst2::effVendorSpecific, vst2::kVantorelNoMeasurement, index, reason) != 1) return {};
+  reason[sizeof reason - 1] = '\0';
+  return reason;
+}
+
 void PluginInstance::SetParameter(int index, float normalized) const {
   const HostContext::CallScope scope(*host_);
   effect_->setParameter(effect_, index, normalized);

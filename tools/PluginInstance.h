@@ -14,6 +14,10 @@
 
 namespace kalvo5::meter {
 
+struct SampleRateRange {
+  double lowest = 0.0, highest = 0.0;  // Hz, inclusive
+};
+
 class PluginInstance {
  public:
   // Creates and opens an instance (effOpen). Null with a message in error
@@ -66,6 +70,12 @@ class PluginInstance {
   // Asks the plug-in to draw its editor at `scale` into a PNG file (a vendor
   // call of Kalvo5's); false when it did not.
   bool WriteEditorSnapshot(const std::string& path, double scale);
+  // What a plug-in may say of itself through the vendor calls it answers:
+  // the sample rates it measures correctly (none: it sets no limit), and why
+  // the reading an output parameter carries is no measurement although its
+  // display shows a number (empty: it is one, or the plug-in does not say).
+  std::optional<SampleRateRange> MeasuredSampleRates() const;
+  std::string NoMeasurementReason(int index) const;
   // Sets a parameter from a text (effString2Parameter). False when the
   // plug-in does not answer; an answer does not prove the text was taken,
   // so read the display back.

@@ -9,7 +9,6 @@
 #include "tools/ExitCode.h"
 #include "tools/InstanceReport.h"
 #include "tools/InstanceSetup.h"
-#include "tools/KnownPlugins.h"
 #include "tools/LoudnessTarget.h"
 #include "tools/OutputFile.h"
 #include "tools/ParameterSetter.h"
@@ -106,7 +105,7 @@ Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m
                                 std::to_string(source.Channels()) + " (the plug-in has " +
                                 std::to_string(plugin->InputCount()) + " inputs)"};
       }
-      if (const auto rates = SupportedSampleRates(*plugin);
+      if (const auto rates = plugin->MeasuredSampleRates();
           rates && !(source.SampleRate() >= rates->lowest && source.SampleRate() <= rates->highest)) {
         return {kExitInput, source.Description() + ": sample rate " + Fixed(source.SampleRate(), 0) +
                                 " Hz is not supported by " + m.description.name + " (" +

@@ -621,6 +621,16 @@ inline constexpr VstInt32 kPresonusGainReduction = FourCharCode('G', 'R', 'd', '
 // terminated string), opt the draw scale; answers 1 when the editor was
 // drawn into the file.
 inline constexpr VstInt32 kVantorelEditorSnapshot = FourCharCode('V', 't', 'S', 'n');
+// Our own: index kVantorelSampleRates, ptr two doubles: the lowest and the
+// highest sample rate (Hz) the plug-in measures correctly; answers 1 when it
+// wrote them.
+inline constexpr VstInt32 kVantorelSampleRates = FourCharCode('V', 't', 'S', 'r');
+// Our own: index kVantorelNoMeasurement, value a parameter index, ptr a text
+// buffer of kVstMaxLabelLen * 4 bytes: answers 1, with the reason in the
+// buffer, when the reading that parameter carries is no measurement although
+// its display shows a number (an estimate made before the first complete
+// measuring block); 0 otherwise.
+inline constexpr VstInt32 kVantorelNoMeasurement = FourCharCode('V', 't', 'N', 'm');
 inline constexpr VstIntPtr kCockosExtensionAnswer = 0xBEEF0000;
 inline constexpr VstIntPtr kCockosVendorAnswer = 0xBEEF;
 

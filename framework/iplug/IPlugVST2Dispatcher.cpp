@@ -418,6 +418,18 @@ vst2::VstIntPtr IPlugVST2::VendorSpecific(vst2::VstInt32 index, vst2::VstIntPtr 
     }
     case vst2::kVantorelEditorSnapshot:
       return ptr && WriteEditorSnapshot(static_cast<const char*>(ptr), static_cast<double>(opt)) ? 1 : 0;
+    case vst2::kVantorelSampleRates: {
+      double rates[2] = {};
+      if (!ptr || !MeasuredSampleRates(rates[0], rates[1])) return 0;
+      std::memcpy(ptr, rates, sizeof rates);
+      return 1;
+    }
+    case vst2::kVantorelNoMeasurement: {
+      const std::string reason = param ? NoMeasurementReason(paramIndex) : std::string();
+      if (!ptr || reason.empty()) return 0;
+      CopyText(TextBuffer(ptr), vst2::kVstMaxLabelLen * 4, reason.c_str());
+      return 1;
+    }
     case vst2::kPresonusVendor:
       if (value != vst2::kPresonusGainReduction || !ptr) return 0;
       *static_cast<float*>(ptr) = static_cast<float>(20.0 * std::log10(GetGainReduction()));

@@ -42,6 +42,11 @@ class IPluginBase : public IEditorDelegate {
   // State hooks. WriteState appends the state; ReadState reads it from
   // startPos and returns the position after it, or a negative value.
   virtual bool WriteState(ByteChunk& chunk) { return SerializeParams(chunk); }
+  // The sample rates the plug-in measures correctly, when it limits them.
+  virtual bool MeasuredSampleRates(double& /*lowest*/, double& /*highest*/) const { return false; }
+  // Why the reading an output parameter carries is no measurement although
+  // its display shows a number; empty when it is one.
+  virtual std::string NoMeasurementReason(int /*paramIndex*/) const { return {}; }
   virtual int ReadState(const ByteChunk& chunk, int startPos) { return UnserializeParams(chunk, startPos); }
   // Called by the state loaders for every value they read; unchanged by default.
   virtual double ConvertParamValue(const char* /*fileVersion*/, const char* /*currentVersion*/, int /*index*/,
