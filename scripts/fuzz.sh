@@ -14,7 +14,11 @@ bash scripts/install-deps.sh
 build=${FUZZ_BUILD:-build-fuzz}
 seconds=${FUZZ_SECONDS:-30}
 
+# The manual the plug-in carries comes from the release build's generator.
+cmake -S . -B build -G Ninja -DKALVO5_WERROR=ON >/dev/null
+cmake --build build --target kalvo5_manual_pdf kalvo5_artwork_bitmaps
 cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DKALVO5_GENERATED_RESOURCES="$PWD/build" \
   -DKALVO5_FUZZ=ON -DKALVO5_TESTS=OFF -DKALVO5_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVO5_SANITIZE=address,undefined
 cmake --build "$build" --target fuzz_state_chunk fuzz_preset_file kalvo5_fuzz_seeds
