@@ -3,9 +3,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/ChildProcess.h"
 #include "platform/Paths.h"
 
 namespace platform {
+
+struct FileDialog::Running {
+  OutputChild child;
+  std::string output;
+};
 
 namespace {
 
@@ -82,18 +88,24 @@ FileDialog StartFileDialog(FileDialogKind kind, const std::string& startFolder,
     const std::vector<std::string> arguments =
         zenity ? ZenityArguments(kind, startFolder, extensions, title, fileName)
                : KdialogArguments(kind, startFolder, extensions, title, fileName);
-    if (dialog.mChild.Start(program, arguments)) dialog.mResult.state = FileDialogResult::State::Pending;
+    auto running = std::make_shared<FileDialog::Running>();
+    if (running->child.Start(program, arguments)) {
+      dialog.mRunning = std::move(running);
+      dialog.mResult.state = FileDialogResult::State::Pending;
+    }
     break;
   }
   return dialog;
 }
 
 FileDialogResult FileDialog::Poll() {
+  if (!mRunning) return mResult;
+  std::string& output = mRunning->output;
   if (mResult.state != FileDialogResult::State::Pending) {
-    mChild.ReadAvailable(mOutput, 0);  // reaps a child that ended after its output did
+    mRunning->child.ReadAvailable(output, 0);  // reaps a child that ended after its output did
     return mResult;
   }
-  switch (mChild.ReadAvailable(mOutput, kMaxAnswerBytes)) {
+  switch (mRunning->child.ReadAvailable(output, kMaxAnswerBytes)) {
     case OutputChild::Progress::Running:
       break;
     case OutputChild::Progress::StartFailed:
@@ -102,14 +114,14 @@ FileDialogResult FileDialog::Poll() {
     case OutputChild::Progress::Ended:
       // Both programs print the choice and a line end; a cancelled dialog
       // prints nothing.
-      if (!mOutput.empty() && mOutput.back() == '\n') mOutput.pop_back();
-      if (mOutput.empty() || mOutput.size() > kMaxAnswerBytes) {
+      if (!output.empty() && output.back() == '\n') output.pop_back();
+      if (output.empty() || output.size() > kMaxAnswerBytes) {
         mResult.state = FileDialogResult::State::Cancelled;
       } else {
         mResult.state = FileDialogResult::State::Chosen;
-        mResult.path = mOutput;
+        mResult.path = output;
       }
-      mOutput.clear();
+      output.clear();
       break;
   }
   return mResult;

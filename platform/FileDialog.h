@@ -3,10 +3,9 @@
 // asks for the outcome now and then (a GUI thread on its timer ticks).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/ChildProcess.h"
 
 namespace platform {
 
@@ -35,8 +34,10 @@ class FileDialog {
  private:
   friend FileDialog StartFileDialog(FileDialogKind, const std::string&, const std::vector<std::string>&,
                                     const std::string&, const std::string&);
-  OutputChild mChild;
-  std::string mOutput;
+  // The system's side of a dialog that was started (a dialog program, or a
+  // thread showing the system's dialog); none when no dialog could be shown.
+  struct Running;
+  std::shared_ptr<Running> mRunning;
   FileDialogResult mResult;
 };
 

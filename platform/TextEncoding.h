@@ -1,15 +1,36 @@
 // Conversions between the UTF-8 text held in memory and the encodings the
-// system's interfaces take: the 8-bit code page that preset files store
-// names in, and the form of paths handed to file calls. The system encoding
-// here is UTF-8, so all of them are the identity; they stay separate so that
-// a build for a system with another code page or with UTF-16 file calls can
-// fill them in.
+// system's interfaces take: the 8-bit text that preset files store names in,
+// and the form of paths handed to file calls.
+//
+// Preset files hold names as UTF-8 on every system, so that a file moves
+// between Linux and Windows unchanged. On Linux the system encoding is UTF-8
+// and every conversion is the identity. On Windows paths are UTF-16 at the
+// system boundary (platform/win32/TextEncoding.cpp), and a name read from a
+// file that is not valid UTF-8 is taken to be in the system's ANSI code page,
+// the form older Windows builds wrote.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+#ifdef _WIN32
+
+std::string CodePageToUtf8(std::string_view text);
+std::string Utf8ToCodePage(std::string_view text);
+
+// UTF-16 text for the system's wide calls, and back; invalid input becomes
+// U+FFFD.
+std::wstring Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::wstring_view text);
+
+// The string type file calls take: UTF-16 with "\" as the separator.
+using SystemPath = std::wstring;
+SystemPath Utf8ToSystemPath(std::string_view path);
+std::string SystemPathToUtf8(const SystemPath& path);
+
+#else
 
 inline std::string CodePageToUtf8(std::string_view text) { return std::string(text); }
 inline std::string Utf8ToCodePage(std::string_view text) { return std::string(text); }
@@ -18,5 +39,7 @@ inline std::string Utf8ToCodePage(std::string_view text) { return std::string(te
 using SystemPath = std::string;
 inline SystemPath Utf8ToSystemPath(std::string_view path) { return SystemPath(path); }
 inline std::string SystemPathToUtf8(const SystemPath& path) { return path; }
+
+#endif
 
 }  // namespace platform
