@@ -1,9 +1,11 @@
 // The editor's native window: a child of the host's window on the system's
-// window system (X11 on Linux), with its own connection to it. Everything
-// here runs on the thread that created the window (the host's GUI thread).
+// window system (X11 on Linux, with its own connection to it; Win32 on
+// Windows, win32/). Everything here runs on the thread that created the
+// window (the host's GUI thread).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +25,7 @@ struct WindowEvent {
     Drop,       // files dropped onto the window (paths)
     Hidden,     // out of sight: the host unmapped its window or one above it
     Close,      // the window system closed the window
+    Rescaled,   // the screen's scale for the window changed (ScreenScale)
   };
   Kind kind = Kind::MouseMove;
   float x = 0.0f, y = 0.0f;  // pixels from the window's top-left corner
@@ -64,11 +67,17 @@ class Window {
   virtual std::string GetClipboardText() = 0;
   // Pixels per editor unit the screen asks for (1 on an ordinary screen).
   virtual double ScreenScale() const = 0;
+  // A window system whose windows have timers of their own (Win32) calls
+  // `tick` from this window's timer, on its thread, while it is open, so the
+  // editor stays alive when a host calls its idle entry seldom. Nothing by
+  // default: on X11 the host's idle calls alone drive the editor.
+  virtual void SetTickHandler(std::function<void()> tick) { (void)tick; }
 };
 
-// Opens a child window of `parent` (an X11 window id) on a connection of its
-// own; null with a reason in `error` when there is no display or no such
-// parent. The window accepts dropped files (XDND).
+// Opens a child window of `parent` (an X11 window id on a connection of its
+// own; an HWND on Windows); null with a reason in `error` when there is no
+// display or no such parent. The window accepts dropped files (XDND, or the
+// shell's WM_DROPFILES).
 std::unique_ptr<Window> OpenChildWindow(std::uintptr_t parent, int widthPixels, int heightPixels,
                                         std::string& error);
 

@@ -20,7 +20,11 @@ template <class Base>
 class EditorBinding : public Base {
  public:
   template <typename... Args>
-  explicit EditorBinding(Args&&... args) : Base(std::forward<Args>(args)...), mSession(*this) {}
+  explicit EditorBinding(Args&&... args) : Base(std::forward<Args>(args)...), mSession(*this) {
+    // A window timer is the host's GUI thread giving idle time, as
+    // effEditIdle is.
+    mSession.SetWindowTick([this] { this->OnHostIdle(); });
+  }
 
   EditorSession& GetEditorSession() { return mSession; }
   IGraphics* GetUI() const { return mSession.GetUI(); }

@@ -28,6 +28,7 @@ bool EditorSession::Open(std::uintptr_t parent, std::string* error) {
   }
   if (!existed && mLayout) mLayout(*mGraphics);
   mDelegate.OnEditorOpened();
+  if (mWindowTick && mGraphics->GetWindow()) mGraphics->GetWindow()->SetTickHandler(mWindowTick);
   return true;
 }
 

@@ -22,6 +22,9 @@ class EditorSession {
 
   void SetFactory(Factory factory) { mFactory = std::move(factory); }
   void SetLayout(IGraphics::LayoutFunction layout) { mLayout = std::move(layout); }
+  // What a window with a timer of its own runs on each of its ticks (the
+  // host's idle entry: graphics::Window::SetTickHandler).
+  void SetWindowTick(std::function<void()> tick) { mWindowTick = std::move(tick); }
 
   // Makes the window (at the size and scale saved by the last close, with
   // the desktop's services of DesktopServices.h), opens
@@ -58,6 +61,7 @@ class EditorSession {
   IGEditorDelegate& mDelegate;
   Factory mFactory;
   IGraphics::LayoutFunction mLayout;
+  std::function<void()> mWindowTick;
   std::unique_ptr<IGraphics> mGraphics;
 };
 

@@ -167,8 +167,12 @@ void IGraphics::HandleWindowEvent(const graphics::WindowEvent& event) {
     case Kind::Close:
       DismissTransients();
       break;
+    case Kind::Rescaled:
+      if (mWindow && mWindow->ScreenScale() > 0.0) SetScreenScale(mWindow->ScreenScale());
+      break;
   }
-  if (event.kind != Kind::KeyDown && event.kind != Kind::KeyUp && event.kind != Kind::Expose) {
+  if (event.kind != Kind::KeyDown && event.kind != Kind::KeyUp && event.kind != Kind::Expose &&
+      event.kind != Kind::Rescaled) {
     mEventX = x;
     mEventY = y;
   }
