@@ -16,19 +16,31 @@ vst2::AEffect* CreateVST2Effect(vst2::audioMasterCallback hostCallback, PluginFa
 
 }  // namespace iplug
 
+// Exported from the module: by visibility on Linux; on Windows a module
+// definition file lists the exports.
+#ifdef _WIN32
+#define IPLUG_VST2_EXPORT
+#else
+#define IPLUG_VST2_EXPORT __attribute__((visibility("default")))
+#endif
+// The assembler name of a C function: 32-bit Windows puts "_" before C names.
+#define IPLUG_VST2_TEXT(x) #x
+#define IPLUG_VST2_PREFIXED(prefix, name) IPLUG_VST2_TEXT(prefix) name
+#define IPLUG_VST2_ASM_NAME(name) IPLUG_VST2_PREFIXED(__USER_LABEL_PREFIX__, name)
+
 // Defines the module's exported entry points for a plug-in class: the C
-// functions VSTPluginMain and main (the name older Linux hosts look up; it
-// is an assembler name, since C++ reserves main for programs).
-#define IPLUG_VST2_ENTRY_POINTS(PluginClass)                                                           \
-  namespace {                                                                                          \
-  iplug::IPlugVST2* MakeVST2Plugin(const iplug::InstanceInfo& info) { return new PluginClass(info); }  \
-  }                                                                                                    \
-  extern "C" {                                                                                         \
-  __attribute__((visibility("default"))) vst2::AEffect* VSTPluginMain(vst2::audioMasterCallback host); \
-  __attribute__((visibility("default"))) vst2::AEffect* VSTPluginMainLegacy(                           \
-      vst2::audioMasterCallback host) asm("main");                                                     \
-  vst2::AEffect* VSTPluginMain(vst2::audioMasterCallback host) {                                       \
-    return iplug::CreateVST2Effect(host, &MakeVST2Plugin);                                             \
-  }                                                                                                    \
-  vst2::AEffect* VSTPluginMainLegacy(vst2::audioMasterCallback host) { return VSTPluginMain(host); }   \
+// functions VSTPluginMain and main (the name older hosts look up; it is an
+// assembler name, since C++ reserves main for programs).
+#define IPLUG_VST2_ENTRY_POINTS(PluginClass)                                                          \
+  namespace {                                                                                         \
+  iplug::IPlugVST2* MakeVST2Plugin(const iplug::InstanceInfo& info) { return new PluginClass(info); } \
+  }                                                                                                   \
+  extern "C" {                                                                                        \
+  IPLUG_VST2_EXPORT vst2::AEffect* VSTPluginMain(vst2::audioMasterCallback host);                     \
+  IPLUG_VST2_EXPORT vst2::AEffect* VSTPluginMainLegacy(vst2::audioMasterCallback host) asm(           \
+      IPLUG_VST2_ASM_NAME("main"));                                                                   \
+  vst2::AEffect* VSTPluginMain(vst2::audioMasterCallback host) {                                      \
+    return iplug::CreateVST2Effect(host, &MakeVST2Plugin);                                            \
+  }                                                                                                   \
+  vst2::AEffect* VSTPluginMainLegacy(vst2::audioMasterCallback host) { return VSTPluginMain(host); }  \
   }
