@@ -16,8 +16,13 @@ enum class VersionCheckResult : int {
   OlderAvailable = 5,  // the server's version is older than ours
 };
 
-// What the last transfer said: libcurl's text for its result code (at most
-// 1023 characters) and the code itself; -1 and empty before a transfer.
+// Only the start of a reply matters: the body kept, and the longest text of a
+// transfer's outcome.
+constexpr std::size_t kVersionReplyCap = 1023;
+
+// What the last transfer said: the transfer library's text for its result
+// code (at most kVersionReplyCap characters) and the code itself; -1 and
+// empty before a transfer.
 struct VersionReply {
   std::string text;
   int status = -1;
