@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 namespace kalvo5::meter {
 
@@ -62,20 +61,6 @@ bool PendingFile::Commit(std::string& error) {
   }
   committed_ = true;
   return true;
-}
-
-bool WriteTextFile(const std::string& path, const std::function<void(std::ostream&)>& write,
-                   std::string& error) {
-  auto pending = PendingFile::Create(path, error);
-  if (!pending) return false;
-  std::ofstream file(pending->TemporaryPath(), std::ios::binary);
-  if (file) write(file);
-  file.close();
-  if (file.fail()) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  return pending->Commit(error);
 }
 
 std::string WriteRefusal(const std::string& path) {

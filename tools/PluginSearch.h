@@ -6,7 +6,11 @@
 
 namespace kalvo5::meter {
 
+#ifdef _WIN32
+inline constexpr const char* kPluginFile = "Kalvo5.dll";
+#else
 inline constexpr const char* kPluginFile = "Kalvo5.so";
+#endif
 
 // In order: $KALVO5_PLUGIN alone when set; else beside the running program
 // and one folder up (a build tree), ../plugin/, ~/.vst, $VST_PATH,
