@@ -1,0 +1,4 @@
+# Windows x64 with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix).
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(KALVO5_MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/MinGW.cmake)
