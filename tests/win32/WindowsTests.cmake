@@ -1,0 +1,60 @@
+# The unit tests of the Windows build: the engine, framework, plug-in and
+# editor-framework tests that need no X server, cross-built as they are
+# (PosixTestCompat.h fills the few POSIX calls they make), and the tests of
+# the Windows layers in this folder. ctest runs each program under Wine
+# (CMAKE_CROSSCOMPILING_EMULATOR, set by scripts/windows/build.sh).
+set(TESTS ${PROJECT_SOURCE_DIR}/tests)
+
+add_library(kalvo5_test_support STATIC ${TESTS}/support/Signals.cpp ${TESTS}/support/EbuR128Oracle.cpp)
+target_include_directories(kalvo5_test_support PUBLIC ${TESTS})
+target_link_libraries(kalvo5_test_support PUBLIC kalvo5_engine kalvo5::ebur128 kalvo5::gtest)
+target_compile_options(kalvo5_test_support PUBLIC -include ${CMAKE_CURRENT_LIST_DIR}/PosixTestCompat.h)
+
+# kalvo5_windows_tests(name SOURCES files... LIBS libs... [FILTER gtest filter]):
+# one program, one ctest test.
+function(kalvo5_windows_tests name)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "FILTER" "SOURCES;LIBS")
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE kalvo5_test_support ${ARG_LIBS})
+  kalvo5_warnings(${name})
+  set(arguments "")
+  if(ARG_FILTER)
+    set(arguments --gtest_filter=${ARG_FILTER})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} ${arguments})
+  set_tests_properties(${name} PROPERTIES LABELS windows TIMEOUT 600)
+endfunction()
+
+file(GLOB engine_sources CONFIGURE_DEPENDS ${TESTS}/engine/*.cpp)
+file(GLOB framework_sources CONFIGURE_DEPENDS ${TESTS}/framework/*.cpp)
+file(GLOB plugin_sources CONFIGURE_DEPENDS ${TESTS}/plugin/*.cpp)
+file(GLOB igraphics_sources CONFIGURE_DEPENDS ${TESTS}/igraphics/*.cpp)
+# Left out: tests of the Linux desktop (dialog programs, signals), of data
+# folders redirected by XDG_DATA_HOME, of the
+# update check against a loopback server written with POSIX sockets, and
+# those that name files by std::filesystem paths converted to narrow strings
+# or limit resources with setrlimit. The Windows forms of those layers have
+# their own tests here.
+list(REMOVE_ITEM igraphics_sources ${TESTS}/igraphics/DesktopServicesTest.cpp)
+foreach(test DataFoldersTest ManualInstallTest PresetCommandsTest PresetFileTest UpdateCheckTest UpdateCheckFlowTest)
+  list(REMOVE_ITEM plugin_sources ${TESTS}/plugin/${test}.cpp)
+endforeach()
+
+# The speech material of some engine tests is spoken by espeak-ng, a Linux
+# program the Windows build cannot start.
+kalvo5_windows_tests(engine_tests SOURCES ${engine_sources} LIBS kalvo5_engine
+  FILTER -SpeechDetector.RecognisesSpeechAndNotMusicOrNoise:EBUAnalyzer.ShortPiecesAgreeWithLibebur128:DIALAnalyzer.DialogueLoudnessOfSpeechAgreesWithItsGatedLoudness:DIALAnalyzer.SpeechBelowTheGateIsNeverSpeech:DIALAnalyzer.FindsDialogueAtEveryRate:DIALAnalyzer.RatesWithoutARouteMeasureLoudnessWithoutDialogue:DIALAnalyzer.StereoAndMonoGiveTheDetectorTheSameDownmix:DIALAnalyzer.ResetForgetsEverythingAndBadSamplesCountAsSilence)
+kalvo5_windows_tests(framework_tests SOURCES ${framework_sources} LIBS kalvo5_iplug)
+kalvo5_windows_tests(plugin_tests SOURCES ${plugin_sources} LIBS kalvo5_update kalvo5_plugin)
+kalvo5_windows_tests(igraphics_tests SOURCES ${igraphics_sources} LIBS kalvo5_igraphics)
+kalvo5_windows_tests(platform_win32_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformWin32Test.cpp
+  LIBS kalvo5_platform)
+
+# Kalvo5.dll's editor in a Win32 host, compared with the Linux build's
+# capture (KALVO5_HOST_BUILD's tests make it). It needs a display: Wine draws
+# on the X server of $DISPLAY (scripts/windows/wine-tests.sh starts Xvfb).
+kalvo5_windows_tests(editor_host_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorHostTest.cpp LIBS user32 gdi32)
+add_dependencies(editor_host_tests Kalvo5)
+target_compile_definitions(editor_host_tests PRIVATE
+  KALVO5_MODULE_W="$<TARGET_FILE:Kalvo5>"
+  KALVO5_EDITOR_REFERENCE="${KALVO5_HOST_BUILD}/tests/kalvo5-editor-reference.ppm")
