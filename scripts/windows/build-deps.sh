@@ -177,6 +177,9 @@ meson setup "$src/build" "$src" --cross-file "$work/cross.ini" --prefix "$stagin
   --buildtype release -Ddefault_library=static -Dtests=disabled -Dgtk=disabled -Dlibpng=disabled \
   -Dopenmp=disabled >&2
 ninja -C "$src/build" -j "$jobs" install >&2
+# pixman marks its functions for export from a DLL of its own; linked into
+# ours they must stay inside, so the export directives go.
+$triplet-objcopy --remove-section=.drectve "$staging/lib/libpixman-1.a"
 
 log "FreeType"
 src=$(unpack freetype)

@@ -34,7 +34,9 @@ TEST_F(Kalvo5ReferenceCapture, NextPresetThenTheTypeMenuIsCapturedForTheWindowsB
   ASSERT_EQ(width, 616);
   Click(463, 19);  // the next preset arrow
   Idle(200);
-  EXPECT_EQ(Dispatch(vst2::effGetProgram), 1);
+  char name[256] = {};
+  Dispatch(vst2::effGetProgramName, 0, 0, name);
+  EXPECT_STREQ(name, "LUFS EBU R128");
   Click(29, 78);  // the Type selector opens its menu
   Idle(200);
 

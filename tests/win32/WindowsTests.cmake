@@ -46,7 +46,12 @@ kalvo5_windows_tests(engine_tests SOURCES ${engine_sources} LIBS kalvo5_engine
   FILTER -SpeechDetector.RecognisesSpeechAndNotMusicOrNoise:EBUAnalyzer.ShortPiecesAgreeWithLibebur128:DIALAnalyzer.DialogueLoudnessOfSpeechAgreesWithItsGatedLoudness:DIALAnalyzer.SpeechBelowTheGateIsNeverSpeech:DIALAnalyzer.FindsDialogueAtEveryRate:DIALAnalyzer.RatesWithoutARouteMeasureLoudnessWithoutDialogue:DIALAnalyzer.StereoAndMonoGiveTheDetectorTheSameDownmix:DIALAnalyzer.ResetForgetsEverythingAndBadSamplesCountAsSilence)
 kalvo5_windows_tests(framework_tests SOURCES ${framework_sources} LIBS kalvo5_iplug)
 kalvo5_windows_tests(plugin_tests SOURCES ${plugin_sources} LIBS kalvo5_update kalvo5_plugin)
+target_compile_definitions(plugin_tests PRIVATE KALVO5_TEST_DATA="${TESTS}/plugin/data")
 kalvo5_windows_tests(igraphics_tests SOURCES ${igraphics_sources} LIBS kalvo5_igraphics)
+add_executable(kalvo5-state ${TESTS}/state/StateTool.cpp)
+target_link_libraries(kalvo5-state PRIVATE kalvo5_meter_host)
+kalvo5_warnings(kalvo5-state)
+
 kalvo5_windows_tests(platform_win32_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformWin32Test.cpp
   LIBS kalvo5_platform)
 

@@ -1,5 +1,9 @@
 // kalvo5-meter on Windows: the arguments as UTF-8 (from the wide command
-// line, so any file name reaches the command) and UTF-8 on the console.
+// line, so any file name reaches the command), UTF-8 on the console, and the
+// output's lines ended as on Linux (no text-mode "\r\n"), so reports and CSV
+// files are the same bytes on both systems.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // After windows.h: the shell's header needs its types.
 #include <shellapi.h>
@@ -22,5 +26,7 @@ int main() {
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   argv.push_back(nullptr);
   SetConsoleOutputCP(CP_UTF8);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   return kalvo5::meter::MeterMain(count, argv.data(), std::cout, std::cerr, stderr);
 }
