@@ -29,8 +29,9 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WIN
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
-# Every module is one file: the C++ runtime, libgcc and winpthread inside.
-add_link_options(-static -static-libgcc -static-libstdc++)
+# Every module is one file: the C++ runtime, libgcc and winpthread inside;
+# without symbol tables (the static runtime brings debugging sections).
+add_link_options(-static -static-libgcc -static-libstdc++ -s)
 
 # The cross-built libraries, linked statically.
 function(kalvo5_win_library name)

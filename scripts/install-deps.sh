@@ -22,6 +22,9 @@ packages=(
   ardour python3
 )
 
+# The Windows build's compilers, Wine and Debian's source entries.
+bash "$(dirname "${BASH_SOURCE[0]}")/windows/install-deps.sh"
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
