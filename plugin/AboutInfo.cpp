@@ -51,8 +51,14 @@ AboutFacts GatherAboutFacts(const iplug::IPlugProcessor& processor, const iplug:
   return facts;
 }
 
+// The window system the editor runs on: the build names it.
+#ifndef KALVO5_WINDOW_SYSTEM
+#define KALVO5_WINDOW_SYSTEM "X11"
+#endif
+
 std::string AboutFormatLine() {
-  return std::string("VST2 ") + kArchitecture + " (" + kProcessorFamily + ", CAIRO, X11)";
+  return std::string("VST2 ") + kArchitecture + " (" + kProcessorFamily +
+         ", CAIRO, " KALVO5_WINDOW_SYSTEM ")";
 }
 
 std::string BuildAboutText(const AboutFacts& facts) {

@@ -14,7 +14,9 @@
 namespace kalvo5::test {
 namespace {
 
-const std::string kName = "Mischpult \xC3\x9C" "bung \xE9\x9F\xB3\xE9\x87\x8F";  // "Mischpult Übung 音量"
+const std::string kName =
+    "Mischpult \xC3\x9C"
+    "bung \xE9\x9F\xB3\xE9\x87\x8F";  // "Mischpult Übung 音量"
 
 // UTF-8 text to a path and back, on both systems.
 fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }

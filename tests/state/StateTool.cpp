@@ -28,7 +28,8 @@ int Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
   using namespace kalvo5::meter;
-  if (argc < 3) return Fail("usage: kalvo5-state PLUGIN OUT [--chunk IN] [--preset IN.vrs] [--set NAME=TEXT]...");
+  if (argc < 3)
+    return Fail("usage: kalvo5-state PLUGIN OUT [--chunk IN] [--preset IN.vrs] [--set NAME=TEXT]...");
   std::string error;
   const auto library = PluginLibrary::Open(argv[1], error);
   if (!library) return Fail(error);
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
         return Fail("the plug-in refused the chunk " + value);
     } else if (option == "--preset") {
       std::string document;
-      if (!ReadPresetFile(value, document, error) || !ApplyPreset(*plugin, FramePresetDocument(document), error))
+      if (!ReadPresetFile(value, document, error) ||
+          !ApplyPreset(*plugin, FramePresetDocument(document), error))
         return Fail(error);
     } else if (option == "--set") {
       const std::size_t equals = value.find('=');
