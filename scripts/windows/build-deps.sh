@@ -231,5 +231,7 @@ if [[ $arch == x86_64 ]]; then
 fi
 
 touch "$prefix/.complete"
+# Prefixes of older recipes are not used again.
+find "$cache" -mindepth 1 -maxdepth 1 -type d ! -name sources ! -name "$recipe_hash" -exec rm -rf {} +
 log "done: $prefix"
 echo "$prefix"
