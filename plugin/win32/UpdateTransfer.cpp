@@ -1,7 +1,9 @@
 // The version check's transfer through WinHTTP, the system's own HTTP
-// client: one GET, the connect time-out of 25 s inside the overall time-out,
-// and a cancel flag that a watcher turns into closing the request, which ends
-// a call blocked in WinHTTP at once.
+// client: one GET, the connect time-out of 25 s inside the overall time-out.
+// The transfer runs on a thread of its own that holds a reference to this
+// module: the caller waits for it only until it ends, the cancel flag is set
+// or the overall time runs out, whatever WinHTTP does with a server that
+// never answers; the module stays loaded until that thread is done.
 #include <windows.h>
 // After windows.h: WinHTTP's header needs its types.
 #include <winhttp.h>
@@ -9,8 +11,8 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
-#include <thread>
 
 #include "platform/TextEncoding.h"
 #include "plugin/UpdateCheck.h"
@@ -25,61 +27,15 @@ constexpr int kConnectTimeoutMs = 25000;
 class Internet {
  public:
   explicit Internet(HINTERNET handle = nullptr) : mHandle(handle) {}
-  ~Internet() { Close(); }
+  ~Internet() {
+    if (mHandle) WinHttpCloseHandle(mHandle);
+  }
   Internet(const Internet&) = delete;
   Internet& operator=(const Internet&) = delete;
   HINTERNET Get() const { return mHandle; }
-  void Close() {
-    if (HINTERNET handle = mHandle) {
-      mHandle = nullptr;
-      WinHttpCloseHandle(handle);
-    }
-  }
 
  private:
   HINTERNET mHandle;
-};
-
-// Closes the request when `cancel` is set or the overall time runs out,
-// until the transfer is over.
-class Watchdog {
- public:
-  Watchdog(HINTERNET request, const std::atomic<bool>* cancel, long seconds)
-      : mThread([this, request, cancel, seconds] {
-          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-          std::unique_lock<std::mutex> guard(mLock);
-          while (!mDone) {
-            if ((cancel && cancel->load(std::memory_order_acquire)) ||
-                std::chrono::steady_clock::now() > deadline) {
-              // Ends a WinHTTP call that is waiting, on the worker's thread.
-              WinHttpCloseHandle(request);
-              mClosed = true;
-              return;
-            }
-            mWake.wait_for(guard, std::chrono::milliseconds(50));
-          }
-        }) {}
-  ~Watchdog() { Stop(); }
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
-
-  // True when the watchdog closed the request itself.
-  bool Stop() {
-    {
-      std::lock_guard<std::mutex> guard(mLock);
-      mDone = true;
-    }
-    mWake.notify_all();
-    if (mThread.joinable()) mThread.join();
-    return mClosed;
-  }
-
- private:
-  std::mutex mLock;
-  std::condition_variable mWake;
-  bool mDone = false;
-  bool mClosed = false;
-  std::thread mThread;
 };
 
 std::string ErrorText(DWORD error) {
@@ -96,14 +52,24 @@ std::string ErrorText(DWORD error) {
   return message.empty() ? "Transfer error " + std::to_string(error) : message;
 }
 
-// The transfer itself: the status code and at most kVersionReplyCap bytes of
-// the body; a WinHTTP error code, 0 on success.
-DWORD Get(const std::wstring& address, const std::atomic<bool>* cancel, long seconds, DWORD& status,
-          std::string& body) {
+// What the transfer thread leaves for the caller.
+struct Transfer {
+  std::wstring address;
+  int overallMs = 0;
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false;
+  DWORD error = 0;   // a WinHTTP error code, 0 on success
+  DWORD status = 0;  // the HTTP status code
+  std::string body;  // at most kVersionReplyCap bytes
+};
+
+DWORD Get(Transfer& transfer, DWORD& status, std::string& body) {
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!WinHttpCrackUrl(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return GetLastError();
+  if (!WinHttpCrackUrl(transfer.address.c_str(), static_cast<DWORD>(transfer.address.size()), 0, &parts))
+    return GetLastError();
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                             std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
@@ -112,56 +78,99 @@ DWORD Get(const std::wstring& address, const std::atomic<bool>* cancel, long sec
   Internet session(WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session.Get()) return GetLastError();
-  const int overallMs = static_cast<int>(std::min(seconds, 3600L) * 1000);
-  WinHttpSetTimeouts(session.Get(), std::min(kConnectTimeoutMs, overallMs),
-                     std::min(kConnectTimeoutMs, overallMs), overallMs, overallMs);
+  const int connectMs = std::min(kConnectTimeoutMs, transfer.overallMs);
+  WinHttpSetTimeouts(session.Get(), connectMs, connectMs, transfer.overallMs, transfer.overallMs);
   Internet connection(WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
   if (!connection.Get()) return GetLastError();
   const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-  const HINTERNET request = WinHttpOpenRequest(connection.Get(), L"GET", path.c_str(), nullptr,
-                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure);
-  if (!request) return GetLastError();
-
-  Watchdog watchdog(request, cancel, seconds);
-  DWORD error = 0;
-  if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !WinHttpReceiveResponse(request, nullptr)) {
-    error = GetLastError();
-  } else {
-    DWORD size = sizeof status;
-    WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
-    char chunk[4096];
-    DWORD got = 0;
-    BOOL read = FALSE;
-    // The rest of a long reply is read and dropped, as the transfer runs to
-    // its end.
-    while ((read = WinHttpReadData(request, chunk, sizeof chunk, &got)) && got > 0) {
-      if (body.size() < kVersionReplyCap)
-        body.append(chunk, std::min<std::size_t>(got, kVersionReplyCap - body.size()));
-    }
-    error = read ? 0 : GetLastError();
+  Internet request(WinHttpOpenRequest(connection.Get(), L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                      WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
+  if (!request.Get()) return GetLastError();
+  if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                          0) ||
+      !WinHttpReceiveResponse(request.Get(), nullptr))
+    return GetLastError();
+  DWORD size = sizeof status;
+  WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                      WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+  char chunk[4096];
+  DWORD got = 0;
+  BOOL read = FALSE;
+  // The rest of a long reply is read and dropped, as the transfer runs to
+  // its end.
+  while ((read = WinHttpReadData(request.Get(), chunk, sizeof chunk, &got)) && got > 0) {
+    if (body.size() < kVersionReplyCap)
+      body.append(chunk, std::min<std::size_t>(got, kVersionReplyCap - body.size()));
   }
-  if (!watchdog.Stop()) WinHttpCloseHandle(request);
-  return error;
+  return read ? 0 : GetLastError();
+}
+
+struct ThreadStart {
+  std::shared_ptr<Transfer> transfer;
+  HMODULE module;
+};
+
+DWORD WINAPI RunTransfer(void* parameter) {
+  const std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
+  const HMODULE module = start->module;
+  {
+    const std::shared_ptr<Transfer> transfer = std::move(start->transfer);
+    DWORD status = 0;
+    std::string body;
+    DWORD error = 0;
+    try {
+      error = Get(*transfer, status, body);
+    } catch (...) {
+      error = ERROR_OUTOFMEMORY;
+    }
+    std::lock_guard<std::mutex> guard(transfer->lock);
+    transfer->error = error;
+    transfer->status = status;
+    transfer->body = std::move(body);
+    transfer->done = true;
+    transfer->finished.notify_all();
+  }
+  FreeLibraryAndExitThread(module, 0);
 }
 
 }  // namespace
 
 VersionCheckResult QueryServerVersion(const std::string& address, VersionReply& reply,
                                       long overallTimeoutSeconds, const std::atomic<bool>* cancel) {
-  DWORD status = 0;
-  std::string body;
-  const DWORD error = Get(platform::Utf8ToUtf16(address), cancel,
-                          overallTimeoutSeconds > 0 ? overallTimeoutSeconds : 1, status, body);
-  reply.text = ErrorText(error);
+  const long seconds = std::clamp(overallTimeoutSeconds, 1L, 3600L);
+  auto transfer = std::make_shared<Transfer>();
+  transfer->address = platform::Utf8ToUtf16(address);
+  transfer->overallMs = static_cast<int>(seconds * 1000);
+
+  // The thread's own reference to this module, let go as it ends.
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCWSTR>(&QueryServerVersion), &module))
+    return VersionCheckResult::NoHandle;
+  auto* start = new ThreadStart{transfer, module};
+  const HANDLE thread = CreateThread(nullptr, 0, &RunTransfer, start, 0, nullptr);
+  if (!thread) {
+    delete start;
+    FreeLibrary(module);
+    return VersionCheckResult::NoHandle;
+  }
+  CloseHandle(thread);
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  std::unique_lock<std::mutex> guard(transfer->lock);
+  while (!transfer->done && std::chrono::steady_clock::now() < deadline &&
+         !(cancel && cancel->load(std::memory_order_acquire)))
+    transfer->finished.wait_for(guard, std::chrono::milliseconds(50));
+  // Given up: the thread finishes on its own and nobody reads what it leaves.
+  const DWORD error = transfer->done ? transfer->error : static_cast<DWORD>(ERROR_WINHTTP_TIMEOUT);
+  reply.text = transfer->done || !(cancel && cancel->load()) ? ErrorText(error) : "Cancelled";
   if (reply.text.size() > kVersionReplyCap) reply.text.resize(kVersionReplyCap);
   reply.status = static_cast<int>(error);
   if (error != 0) return VersionCheckResult::TransferFailed;
   // Only a 200 reply carries the version: an error page completed the
   // transfer but says nothing of it, whatever its body holds.
-  if (status != 200) return VersionCheckResult::NotAVersion;
-  return ClassifyServerReply(body.data(), body.size());
+  if (transfer->status != 200) return VersionCheckResult::NotAVersion;
+  return ClassifyServerReply(transfer->body.data(), transfer->body.size());
 }
 
 }  // namespace kalvo5

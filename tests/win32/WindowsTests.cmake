@@ -53,7 +53,7 @@ target_link_libraries(kalvo5-state PRIVATE kalvo5_meter_host)
 kalvo5_warnings(kalvo5-state)
 
 kalvo5_windows_tests(platform_win32_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformWin32Test.cpp
-  LIBS kalvo5_platform)
+  ${CMAKE_CURRENT_LIST_DIR}/UpdateTransferTest.cpp LIBS kalvo5_platform kalvo5_update ws2_32)
 
 # Kalvo5.dll's editor in a Win32 host, compared with the Linux build's
 # capture (KALVO5_HOST_BUILD's tests make it). It needs a display: Wine draws
