@@ -55,7 +55,9 @@ endfunction()
 kalvo5_win_library(kalvo5::cairo
   FILES libcairo.a libpixman-1.a libfreetype.a libpng16.a libz.a
   INCLUDES /cairo /freetype2 / DEFINES CAIRO_WIN32_STATIC_BUILD LINK ssp msimg32 gdi32)
-kalvo5_win_library(kalvo5::tinyxml FILES libtinyxml.a INCLUDES / DEFINES TIXML_USE_STL)
+# TinyXML where plugin/ looks for it, also after the prefix changed.
+set(TINYXML_LIBRARY ${KALVO5_WIN_DEPS}/lib/libtinyxml.a CACHE FILEPATH "TinyXML, cross-built" FORCE)
+set(TINYXML_INCLUDE_DIR ${KALVO5_WIN_DEPS}/include CACHE PATH "TinyXML's header, cross-built" FORCE)
 if(EXISTS ${KALVO5_WIN_DEPS}/lib/libsndfile.a)
   kalvo5_win_library(kalvo5::sndfile FILES libsndfile.a INCLUDES /)
   kalvo5_win_library(kalvo5::ebur128 FILES libebur128.a INCLUDES /)
