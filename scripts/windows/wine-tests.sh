@@ -7,7 +7,8 @@
 # 1. the x64 unit tests and the Win32 editor host test (ctest in build-win64),
 #    in a fresh Wine prefix on an Xvfb server of their own;
 # 2. kalvo5-meter.exe with Kalvo5.dll against kalvo5-meter with Kalvo5.so:
-#    the same JSON report (every value and display text) for the reference
+#    the same JSON report (every value and display text) and the same CSV
+#    timeline (every output value every 50 ms) for the reference
 #    signal and for stereo 48 kHz, 5.1 48 kHz, stereo 44.1 kHz and mono
 #    96 kHz files;
 # 3. state chunks between Kalvo5.so and Kalvo5.dll: each loads the other's
@@ -88,11 +89,14 @@ write("surround-5.1-48k.wav", 48000, 6, 5, lambda t, c: 0.15 * math.sin(2 * math
 write("stereo-44k1.wav", 44100, 2, 6, lambda t, c: 0.3 * noise() * (0.2 if int(t) % 2 else 1.0))
 write("mono-96k.wav", 96000, 1, 3, lambda t, c: 0.5 * math.sin(2 * math.pi * 5000 * t))
 EOF
+# The final readings (JSON) and the whole 50 ms timeline of every output
+# value (CSV).
 compare_readings() {
-  local linux=$scratch/linux.json windows=$scratch/windows.json
-  "$host/tools/kalvo5-meter" --type all --json "$@" | grep -v '"path"' >"$linux" || return 1
-  $wine "$win64/tools/kalvo5-meter.exe" --type all --json "$@" | grep -v '"path"' >"$windows" || return 1
-  diff -q "$linux" "$windows" >/dev/null
+  local linux=$scratch/linux windows=$scratch/windows
+  "$host/tools/kalvo5-meter" --type all --json --csv "$linux.csv" "$@" | grep -v '"path"' >"$linux.json" || return 1
+  $wine "$win64/tools/kalvo5-meter.exe" --type all --json --csv "$windows.csv" "$@" | grep -v '"path"' \
+    >"$windows.json" || return 1
+  cmp -s "$linux.json" "$windows.json" && cmp -s "$linux.csv" "$windows.csv" && [[ -s $linux.csv ]]
 }
 check "readings of the reference signal" compare_readings
 for file in stereo-48k.wav surround-5.1-48k.wav stereo-44k1.wav mono-96k.wav; do
