@@ -69,21 +69,6 @@ std::size_t InputFile::ReadAt(std::uint64_t offset, void* out, std::size_t count
   return done;
 }
 
-std::string RefusalMessage(const InputRefusal& refusal, const std::string& noun, const std::string& path) {
-  switch (refusal.kind) {
-    case InputRefusal::kMissing:
-      return noun + " not found: " + path;
-    case InputRefusal::kFolder:
-      return std::string(noun.find_first_of("aeiou") == 0 ? "not an " : "not a ") + noun +
-             " (a folder): " + path;
-    case InputRefusal::kNotRegular:
-      return "not a regular file (" + refusal.detail + "): " + path;
-    case InputRefusal::kUnreadable:
-      break;
-  }
-  return "cannot open " + noun + " " + path + ": " + refusal.detail;
-}
-
 int InputFile::Release() {
   const int descriptor = descriptor_;
   descriptor_ = -1;

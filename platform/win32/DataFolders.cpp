@@ -50,15 +50,24 @@ bool EnsureFolder(const std::string& path) {
   return IsFolder(path);
 }
 
-void EnsureFolderChain(const std::string& path) {
-  // Each level after the first ("C:", or "\\server\share" of a network path,
-  // which exist or cannot be made).
-  for (std::size_t at = path.find_first_of("/\\", 1); at != std::string::npos;
-       at = path.find_first_of("/\\", at + 1)) {
-    const std::string prefix = path.substr(0, at);
-    if (prefix.size() > 2) EnsureFolder(prefix);
+std::string EnsureLocalAppDataFolder() {
+  // The shell makes the folder with the user's profile: nothing to create.
+  const std::string folder = LocalAppDataFolder();
+  return IsFolder(folder) ? folder : std::string();
+}
+
+bool EnsureFolderChainInside(const std::string& anchor, const std::string& path) {
+  std::string root = anchor;
+  while (!root.empty() && (root.back() == '/' || root.back() == '\\')) root.pop_back();
+  const auto separator = [](char c) { return c == '/' || c == '\\'; };
+  if (root.empty() || !IsFolder(root) || path.size() <= root.size() + 1 ||
+      path.compare(0, root.size(), root) != 0 || !separator(path[root.size()]))
+    return false;
+  for (std::size_t at = path.find_first_of("/\\", root.size() + 1);; at = path.find_first_of("/\\", at + 1)) {
+    EnsureFolder(path.substr(0, at));
+    if (at == std::string::npos) break;
   }
-  EnsureFolder(path);
+  return IsFolder(path);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/TextEncoding.h"
@@ -51,20 +52,22 @@ std::string TemporaryPathFor(const std::string& path) {
          std::to_string(counter.fetch_add(1)) + ".partial";
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
+// Reads up to maxBytes of a regular file into `bytes`; `size` is the
+// file's size. A larger file is refused when `wholeOnly`.
+bool ReadRegularFile(const std::string& path, std::string& bytes, long long maxBytes, bool wholeOnly,
+                     long long& size) {
   bytes.clear();
   if (path.empty()) return false;
   Handle file(CreateFileW(Utf8ToSystemPath(path).c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   // Only a file on a disk: a pipe, a console or a device is never waited on.
-  LARGE_INTEGER size{};
-  if (!file.Valid() || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size) ||
-      size.QuadPart <= 0 || size.QuadPart > maxBytes)
+  LARGE_INTEGER length{};
+  if (!file.Valid() || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &length) ||
+      length.QuadPart <= 0 || maxBytes <= 0 || (wholeOnly && length.QuadPart > maxBytes))
     return false;
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  size = length.QuadPart;
+  bytes.resize(static_cast<std::size_t>(std::min<long long>(size, maxBytes)));
   std::size_t filled = 0;
   while (filled < bytes.size()) {
     const std::size_t left = bytes.size() - filled;
@@ -79,18 +82,52 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxByt
   return !bytes.empty();
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return false;
+// The system's text for an error code, without its line end.
+std::string SystemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::string message = length > 0 && text ? Utf16ToUtf8(std::wstring_view(text, length)) : std::string();
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+    message.pop_back();
+  return message.empty() ? "system error " + std::to_string(error) : message;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
+  long long size = 0;
+  return ReadRegularFile(path, bytes, maxBytes, true, size);
+}
+
+bool ReadFileStart(const std::string& path, std::string& bytes, long long maxBytes, bool& whole) {
+  long long size = 0;
+  const bool read = ReadRegularFile(path, bytes, maxBytes, false, size);
+  whole = read && static_cast<long long>(bytes.size()) >= size;
+  return read;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* failure) {
+  // The reason of the first step that failed.
+  const auto fail = [failure](DWORD error) {
+    if (failure) *failure = SystemMessage(error);
+    return false;
+  };
+  if (path.empty()) return fail(ERROR_PATH_NOT_FOUND);
   const SystemPath temporary = Utf8ToSystemPath(TemporaryPathFor(path));
   Handle file(
       CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
-  const bool complete = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
-  if (!file.Close() || !complete ||
-      !MoveFileExW(temporary.c_str(), Utf8ToSystemPath(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!file.Valid()) return fail(GetLastError());
+  DWORD error = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) ? 0 : GetLastError();
+  if (!file.Close() && error == 0) error = GetLastError();
+  if (error == 0 && !MoveFileExW(temporary.c_str(), Utf8ToSystemPath(path).c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    error = GetLastError();
+  if (error != 0) {
     DeleteFileW(temporary.c_str());
-    return false;
+    return fail(error);
   }
   return true;
 }

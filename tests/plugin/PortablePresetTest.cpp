@@ -9,7 +9,7 @@
 
 #include "PresetTestSupport.h"
 #include "plugin/PresetFolderScan.h"
-#include "plugin/PresetStore.h"
+#include "plugin/XMLParamBinding.h"
 
 namespace kalvo5::test {
 namespace {
@@ -49,14 +49,15 @@ TEST_F(PortablePreset, SavesTheLinuxBytesListsLoadsAndSavesThemAgain) {
   ASSERT_TRUE(plugin->SavePresetXML(*plugin, path, kName.c_str()));
   EXPECT_EQ(ReadFile(PathOf(path)), stored);
 
-  PresetStore store;
-  RescanUserPresets(*plugin, *plugin, *plugin, store, Utf8Of(folder));
-  ASSERT_EQ(store.NUser(), 1);
-  EXPECT_EQ(std::string(store.User(0)->name), kName);
+  const std::atomic<bool> cancel{false};
+  const std::vector<UserPresetFile> listed =
+      ListUserPresetFiles(Utf8Of(folder), PluginIdentity(*plugin), cancel);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].name, kName);
 
   auto other = MakePlugin();
   std::string loaded;
-  ASSERT_TRUE(other->_LoadPresetXML(*other, path, loaded, PresetLoadMode::Normal));
+  ASSERT_TRUE(other->_LoadPresetXML(*other, listed[0].path, loaded, PresetLoadMode::Normal));
   EXPECT_EQ(loaded, kName);
   EXPECT_EQ(other->GetParam(kType)->GetValue(), kTypeDIAL);
   const std::string again = Utf8Of(folder / "again.vrs");

@@ -79,9 +79,12 @@ TEST(Win32Folders, TheDataFolderIsTheShellsLocalApplicationDataFolder) {
   ASSERT_TRUE(platform::WriteFileReplacing(blocked, "not a folder"));
   EXPECT_FALSE(platform::EnsureFolder(blocked));
   EXPECT_TRUE(platform::IsRegularFile(blocked));
-  const std::string chain = testsupport::ProgramScratchFolder("kalvo5-win32") + "/a/b/c";
-  platform::EnsureFolderChain(chain);
-  EXPECT_TRUE(platform::IsFolder(chain));
+  EXPECT_EQ(platform::EnsureLocalAppDataFolder(), expected);
+  const std::string scratch = testsupport::ProgramScratchFolder("kalvo5-win32");
+  EXPECT_TRUE(platform::EnsureFolderChainInside(scratch, scratch + "/a\\b/c"));
+  EXPECT_TRUE(platform::IsFolder(scratch + "/a/b/c"));
+  EXPECT_FALSE(platform::EnsureFolderChainInside(scratch + "/missing", scratch + "/missing/d"));
+  EXPECT_FALSE(platform::IsFolder(scratch + "/missing"));
 }
 
 TEST(Win32Dialogs, ADialogStillShownClosesWithItsHandle) {

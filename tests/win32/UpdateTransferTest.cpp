@@ -38,7 +38,8 @@ class OneReplyServer {
       std::string request;
       char buffer[1024];
       int got = 0;
-      while (request.find("\r\n\r\n") == std::string::npos && (got = recv(client, buffer, sizeof buffer, 0)) > 0)
+      while (request.find("\r\n\r\n") == std::string::npos &&
+             (got = recv(client, buffer, sizeof buffer, 0)) > 0)
         request.append(buffer, static_cast<std::size_t>(got));
       if (!mReply.empty()) {
         send(client, mReply.data(), static_cast<int>(mReply.size()), 0);
@@ -74,7 +75,8 @@ std::string Reply(const std::string& status, const std::string& body) {
 TEST(WinHttpVersionCheck, ClassifiesAVersionRepliedWith200) {
   OneReplyServer server(Reply("200 OK", "99.0.0"));
   kalvo5::VersionReply reply;
-  EXPECT_EQ(kalvo5::QueryServerVersion(server.Address(), reply, 10), kalvo5::VersionCheckResult::UpdateAvailable);
+  EXPECT_EQ(kalvo5::QueryServerVersion(server.Address(), reply, 10),
+            kalvo5::VersionCheckResult::UpdateAvailable);
   EXPECT_EQ(reply.status, 0);
 }
 

@@ -9,6 +9,7 @@ add_library(kalvo5_test_support STATIC ${TESTS}/support/Signals.cpp ${TESTS}/sup
 target_include_directories(kalvo5_test_support PUBLIC ${TESTS})
 target_link_libraries(kalvo5_test_support PUBLIC kalvo5_engine kalvo5::ebur128 kalvo5::gtest)
 target_compile_options(kalvo5_test_support PUBLIC -include ${CMAKE_CURRENT_LIST_DIR}/PosixTestCompat.h)
+target_include_directories(kalvo5_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR}/include)
 
 # kalvo5_windows_tests(name SOURCES files... LIBS libs... [FILTER gtest filter]):
 # one program, one ctest test.
@@ -36,14 +37,15 @@ file(GLOB igraphics_sources CONFIGURE_DEPENDS ${TESTS}/igraphics/*.cpp)
 # or limit resources with setrlimit. The Windows forms of those layers have
 # their own tests here.
 list(REMOVE_ITEM igraphics_sources ${TESTS}/igraphics/DesktopServicesTest.cpp)
-foreach(test DataFoldersTest ManualInstallTest PresetCommandsTest PresetFileTest UpdateCheckTest UpdateCheckFlowTest)
+foreach(test DataFoldersTest DocumentLimitsTest ManualInstallTest PresetCommandsTest PresetFileTest UpdateCheckTest
+                UpdateCheckFlowTest UserPresetsTest)
   list(REMOVE_ITEM plugin_sources ${TESTS}/plugin/${test}.cpp)
 endforeach()
 
 # The speech material of some engine tests is spoken by espeak-ng, a Linux
 # program the Windows build cannot start.
 kalvo5_windows_tests(engine_tests SOURCES ${engine_sources} LIBS kalvo5_engine
-  FILTER -SpeechDetector.RecognisesSpeechAndNotMusicOrNoise:EBUAnalyzer.ShortPiecesAgreeWithLibebur128:DIALAnalyzer.DialogueLoudnessOfSpeechAgreesWithItsGatedLoudness:DIALAnalyzer.SpeechBelowTheGateIsNeverSpeech:DIALAnalyzer.FindsDialogueAtEveryRate:DIALAnalyzer.RatesWithoutARouteMeasureLoudnessWithoutDialogue:DIALAnalyzer.StereoAndMonoGiveTheDetectorTheSameDownmix:DIALAnalyzer.ResetForgetsEverythingAndBadSamplesCountAsSilence)
+  FILTER -SpeechDetector.RecognisesSpeechAndNotMusicOrNoise:EBUAnalyzer.ShortPiecesAgreeWithLibebur128:DIALAnalyzer.DialogueLoudnessOfSpeechAgreesWithItsGatedLoudness:DIALAnalyzer.SpeechBelowTheGateIsNeverSpeech:DIALAnalyzer.FindsDialogueAtEveryRate:DIALAnalyzer.RatesWithoutARouteMeasureLoudnessWithoutDialogue:DIALAnalyzer.StereoAndMonoGiveTheDetectorTheSameDownmix:DIALAnalyzer.ResetForgetsEverythingAndBadSamplesCountAsSilence:DIALAnalyzer.BlockFormShowsThePerSampleBitsAtEverySplit)
 kalvo5_windows_tests(framework_tests SOURCES ${framework_sources} LIBS kalvo5_iplug)
 kalvo5_windows_tests(plugin_tests SOURCES ${plugin_sources} LIBS kalvo5_update kalvo5_plugin)
 target_compile_definitions(plugin_tests PRIVATE KALVO5_TEST_DATA="${TESTS}/plugin/data")

@@ -26,6 +26,7 @@ int main() {
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   argv.push_back(nullptr);
   SetConsoleOutputCP(CP_UTF8);
+  _setmode(_fileno(stdin), _O_BINARY);  // audio on standard input
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   return kalvo5::meter::MeterMain(count, argv.data(), std::cout, std::cerr, stderr);
