@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/FileDescriptor.h"
+#include "platform/RegularFileRead.h"
 
 namespace platform {
 
@@ -41,8 +42,10 @@ std::string TemporaryPathFor(const std::string& path) {
          ".partial";
 }
 
-// Reads the first min(size, maxBytes) bytes of a regular file, or refuses a
-// file beyond maxBytes when `wholeOnly`. `size` receives the file's size.
+}  // namespace
+
+namespace detail {
+
 bool ReadRegularFile(const std::string& path, std::string& bytes, long long maxBytes, bool wholeOnly,
                      long long& size) {
   bytes.clear();
@@ -65,19 +68,7 @@ bool ReadRegularFile(const std::string& path, std::string& bytes, long long maxB
   return !bytes.empty();
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
-  long long size = 0;
-  return ReadRegularFile(path, bytes, maxBytes, true, size);
-}
-
-bool ReadFileStart(const std::string& path, std::string& bytes, long long maxBytes, bool& whole) {
-  long long size = 0;
-  const bool read = ReadRegularFile(path, bytes, maxBytes, false, size);
-  whole = read && static_cast<long long>(bytes.size()) >= size;
-  return read;
-}
+}  // namespace detail
 
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* failure) {
   // The reason of the first step that failed, from errno right after it.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/RegularFileRead.h"
 #include "platform/TextEncoding.h"
 
 namespace platform {
@@ -52,8 +53,10 @@ std::string TemporaryPathFor(const std::string& path) {
          std::to_string(counter.fetch_add(1)) + ".partial";
 }
 
-// Reads up to maxBytes of a regular file into `bytes`; `size` is the
-// file's size. A larger file is refused when `wholeOnly`.
+}  // namespace
+
+namespace detail {
+
 bool ReadRegularFile(const std::string& path, std::string& bytes, long long maxBytes, bool wholeOnly,
                      long long& size) {
   bytes.clear();
@@ -82,6 +85,10 @@ bool ReadRegularFile(const std::string& path, std::string& bytes, long long maxB
   return !bytes.empty();
 }
 
+}  // namespace detail
+
+namespace {
+
 // The system's text for an error code, without its line end.
 std::string SystemMessage(DWORD error) {
   wchar_t* text = nullptr;
@@ -96,18 +103,6 @@ std::string SystemMessage(DWORD error) {
 }
 
 }  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, long long maxBytes) {
-  long long size = 0;
-  return ReadRegularFile(path, bytes, maxBytes, true, size);
-}
-
-bool ReadFileStart(const std::string& path, std::string& bytes, long long maxBytes, bool& whole) {
-  long long size = 0;
-  const bool read = ReadRegularFile(path, bytes, maxBytes, false, size);
-  whole = read && static_cast<long long>(bytes.size()) >= size;
-  return read;
-}
 
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* failure) {
   // The reason of the first step that failed.

@@ -66,8 +66,8 @@ std::size_t InputFile::ReadAt(std::uint64_t offset, void* out, std::size_t count
     where.OffsetHigh = static_cast<DWORD>(at >> 32);
     const std::size_t left = count - done;
     DWORD got = 0;
-    if (!ReadFile(handle, static_cast<char*>(out) + done, left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left),
-                  &got, &where) ||
+    if (!ReadFile(handle, static_cast<char*>(out) + done,
+                  left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left), &got, &where) ||
         got == 0)
       break;
     done += got;
