@@ -57,6 +57,12 @@ kalvo5_warnings(kalvo5-state)
 kalvo5_windows_tests(platform_win32_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformWin32Test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UpdateTransferTest.cpp LIBS kalvo5_platform kalvo5_update ws2_32)
 
+# The editor's Win32 window on its own, and Kalvo5.dll's editor in a Win32
+# host. Both need a display: Wine draws on the X server of $DISPLAY
+# (scripts/windows/wine-tests.sh starts Xvfb).
+kalvo5_windows_tests(win32_window_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/Win32WindowTest.cpp
+  LIBS kalvo5_graphics user32)
+
 # Kalvo5.dll's editor in a Win32 host, compared with the Linux build's
 # capture (KALVO5_HOST_BUILD's tests make it). It needs a display: Wine draws
 # on the X server of $DISPLAY (scripts/windows/wine-tests.sh starts Xvfb).
