@@ -24,8 +24,8 @@ class Win32Window : public ::testing::Test {
     parentClass.hInstance = GetModuleHandleW(nullptr);
     parentClass.lpszClassName = L"Kalvo5WindowTestHost";
     RegisterClassW(&parentClass);
-    parent = CreateWindowExW(0, L"Kalvo5WindowTestHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    parent = CreateWindowExW(0, L"Kalvo5WindowTestHost", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(parent, nullptr);
     std::string error;
     window = graphics::OpenChildWindow(reinterpret_cast<std::uintptr_t>(parent), 300, 200, error);
@@ -124,7 +124,9 @@ TEST_F(Win32Window, TheTimerTicksAndTheClipboardCarriesUtf8) {
   Pump(200);
   EXPECT_GE(ticks, 2);
 
-  const std::string text = "Mischpult \xC3\x9C" "bung \xE9\x9F\xB3\xE9\x87\x8F";
+  const std::string text =
+      "Mischpult \xC3\x9C"
+      "bung \xE9\x9F\xB3\xE9\x87\x8F";
   window->SetClipboardText(text);
   EXPECT_EQ(window->GetClipboardText(), text);
 }
