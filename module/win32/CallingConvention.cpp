@@ -4,7 +4,7 @@
 // built (on x64 there is one convention and the check holds trivially).
 #include <type_traits>
 
-#include "framework/iplug/VSTInterface.h"
+#include "vst2/VSTInterface.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "platform/TextEncoding.h"
 #include "plugin/UpdateCheck.h"
-#include "plugin/Version.h"
+#include "version/Version.h"
 
 namespace kalvo5 {
 

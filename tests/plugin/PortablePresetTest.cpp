@@ -46,7 +46,7 @@ TEST_F(PortablePreset, SavesTheLinuxBytesListsLoadsAndSavesThemAgain) {
   const std::string path = Utf8Of(folder / PathOf(kName + ".vrs"));
 
   ApplyPortableSettings(*plugin);
-  ASSERT_TRUE(plugin->SavePresetXML(*plugin, path, kName.c_str()));
+  ASSERT_TRUE(plugin->PresetFiles().SavePresetXML(*plugin, path, kName.c_str()));
   EXPECT_EQ(ReadFile(PathOf(path)), stored);
 
   const std::atomic<bool> cancel{false};
@@ -57,11 +57,11 @@ TEST_F(PortablePreset, SavesTheLinuxBytesListsLoadsAndSavesThemAgain) {
 
   auto other = MakePlugin();
   std::string loaded;
-  ASSERT_TRUE(other->_LoadPresetXML(*other, listed[0].path, loaded, PresetLoadMode::Normal));
+  ASSERT_TRUE(other->PresetFiles().LoadPresetXML(*other, listed[0].path, loaded, PresetLoadMode::Normal));
   EXPECT_EQ(loaded, kName);
   EXPECT_EQ(other->GetParam(kType)->GetValue(), kTypeDIAL);
   const std::string again = Utf8Of(folder / "again.vrs");
-  ASSERT_TRUE(other->SavePresetXML(*other, again, loaded.c_str()));
+  ASSERT_TRUE(other->PresetFiles().SavePresetXML(*other, again, loaded.c_str()));
   EXPECT_EQ(ReadFile(PathOf(again)), stored);
 }
 

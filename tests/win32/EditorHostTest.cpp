@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "framework/iplug/VSTInterface.h"
 #include "support/PixelFile.h"
+#include "vst2/VSTInterface.h"
 
 namespace {
 

@@ -66,7 +66,7 @@ kalvo5_windows_tests(win32_window_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/Win32W
 # Kalvo5.dll's editor in a Win32 host, compared with the Linux build's
 # capture (KALVO5_HOST_BUILD's tests make it). It needs a display: Wine draws
 # on the X server of $DISPLAY (scripts/windows/wine-tests.sh starts Xvfb).
-kalvo5_windows_tests(editor_host_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorHostTest.cpp LIBS user32 gdi32)
+kalvo5_windows_tests(editor_host_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorHostTest.cpp LIBS kalvo5_vst2 user32 gdi32)
 add_dependencies(editor_host_tests Kalvo5)
 target_compile_definitions(editor_host_tests PRIVATE
   KALVO5_MODULE_W="$<TARGET_FILE:Kalvo5>"
