@@ -49,8 +49,17 @@ void Kalvo5WithEditor::RefreshReadouts() {
   const bool offsetOn = s.GetInt(page.offsetParam) == 1;
   for (const ReadingRow& row : kReadingRows) {
     if (row.type != type || row.readout < 0) continue;
-    FormatReadout(page.positions[row.readout], offsetOn && row.offset, HasReading(row, r), row.decimals,
-                  row.value(r), s.Get(page.referenceParam), row.floor);
+    const int position = page.positions[row.readout];
+    const bool unavailable = IsUnavailable(row, r);
+    // A reading that cannot be made says so, in its box and on hovering it.
+    if (igraphics::IControl* control = GetUI()->ControlAt(position))
+      control->SetTooltipText(unavailable ? kUnavailableReadoutTooltip : "");
+    if (unavailable) {
+      SetLabel(position, kUnavailableReadoutText);
+      continue;
+    }
+    FormatReadout(position, offsetOn && row.offset, HasReading(row, r), row.decimals, row.value(r),
+                  s.Get(page.referenceParam), row.floor);
   }
 }
 

@@ -12,6 +12,12 @@ namespace kalvo5 {
 std::string FormatReadoutText(bool offsetOn, bool valid, int decimals, double value, double reference,
                               double floor);
 
+// A read-out whose reading cannot be made (a dialogue-gated reading at a rate
+// the speech detector does not take), and the tooltip that says why.
+inline constexpr const char* kUnavailableReadoutText = "n/a";
+inline constexpr const char* kUnavailableReadoutTooltip =
+    "No speech detection at this sample rate: no dialogue-gated reading";
+
 // The peak value under a meter column: a blank and the value to one decimal,
 // or "-inf" once it rounds to -144 or less.
 std::string MeterValueText(double peakDb);

@@ -323,5 +323,6 @@ double DIALSpeechRange(const DIALAnalyzer& a) { return a.speechRange.lra; }
 bool DIALSpeechRangeValid(const DIALAnalyzer& a) { return HasValue(a.speechRange) && HasValue(a.gate); }
 double DIALRange(const DIALAnalyzer& a) { return a.windowRange.lra; }
 bool DIALRangeValid(const DIALAnalyzer& a) { return HasValue(a.windowRange); }
+bool DIALDetectsSpeech(const DIALAnalyzer& a) { return a.gate.enabled; }
 
 }  // namespace kalvo5

@@ -117,5 +117,7 @@ double DIALSpeechRange(const DIALAnalyzer& analyzer);
 bool DIALSpeechRangeValid(const DIALAnalyzer& analyzer);
 double DIALRange(const DIALAnalyzer& analyzer);
 bool DIALRangeValid(const DIALAnalyzer& analyzer);
+// Whether the speech detector runs (see InitDIAL for the rates it takes).
+bool DIALDetectsSpeech(const DIALAnalyzer& analyzer);
 
 }  // namespace kalvo5

@@ -268,6 +268,7 @@ MeasurementReadings MeasurementDriver::Read(int type) const {
       r.truePeakMax = DIALTruePeakMax(mDial);
       r.range = DIALRange(mDial);
       r.rangeValid = DIALRangeValid(mDial);
+      r.speechDetection = DIALDetectsSpeech(mDial);
       break;
     }
     default:

@@ -40,6 +40,10 @@ struct DIALReadings {
   double truePeakMax = -144.0;
   double range = -144.0;
   bool rangeValid = false;
+  // Whether the speech detector runs at the analyzer's rate. Without it the
+  // readings that depend on speech (integrated, speech range, percentage)
+  // are no measurement, however they read.
+  bool speechDetection = true;
 };
 
 // One meter column of the active analyzer: linear magnitudes (1 is full

@@ -30,8 +30,11 @@ OutputValues OutputValuesFor(int type, const MeasurementReadings& readings) {
 
 std::string Kalvo5::NoMeasurementReason(int paramIndex) const {
   const ReadingRow* row = FindReadingRow(paramIndex);
-  if (row == nullptr || row->estimate == nullptr || !row->estimate(ReadMeasurement(row->type))) return {};
-  return kEstimateReason;
+  if (row == nullptr) return {};
+  const MeasurementReadings readings = ReadMeasurement(row->type);
+  if (IsUnavailable(*row, readings)) return kNoSpeechDetectionReason;
+  if (row->estimate != nullptr && row->estimate(readings)) return kEstimateReason;
+  return {};
 }
 
 bool Kalvo5::MeasuredSampleRates(double& lowest, double& highest) const {

@@ -38,10 +38,17 @@ struct ReadingRow {
   // Whether the value is only an estimate made before the first complete
   // measuring block (null: never): no measurement yet, though it shows one.
   bool (*estimate)(const MeasurementReadings&) = nullptr;
+  // Whether the reading depends on detected speech and the speech detector
+  // does not run at this rate (null: never): no measurement at all, and the
+  // read-out says so instead of a number.
+  bool (*unavailable)(const MeasurementReadings&) = nullptr;
 };
 
 // Why an estimate is no measurement.
 inline constexpr const char* kEstimateReason = "no measurement: the programme holds no complete 400 ms block";
+// Why a reading that depends on detected speech is none at this rate.
+inline constexpr const char* kNoSpeechDetectionReason =
+    "no measurement: the speech detector does not run at this sample rate";
 
 namespace readings_detail {
 
@@ -50,6 +57,8 @@ constexpr double kLoudnessFloor = -70.0;
 constexpr double kRangeFloor = 0.0;
 
 using R = const MeasurementReadings&;
+
+constexpr bool NoSpeechDetection(R r) { return !r.dial.speechDetection; }
 
 }  // namespace readings_detail
 
@@ -89,13 +98,16 @@ inline constexpr ReadingRow kReadingRows[] = {
      [](readings_detail::R r) { return r.ebu.rangeValid; }, 12, readings_detail::kRangeFloor, false, 1},
     {kOutDIALIL, kTypeDIAL, "OUT:DIAL IL", -70, 24, -70, "LKFS",
      [](readings_detail::R r) { return r.dial.integrated; },
-     [](readings_detail::R r) { return r.dial.integratedValid; }, 0, readings_detail::kLoudnessFloor, true, 1},
+     [](readings_detail::R r) { return r.dial.integratedValid; }, 0, readings_detail::kLoudnessFloor, true, 1,
+     nullptr, readings_detail::NoSpeechDetection},
     {kOutDIALLRA, kTypeDIAL, "OUT:DIAL LRA", 0, 144, 0, "LK",
      [](readings_detail::R r) { return r.dial.speechRange; },
-     [](readings_detail::R r) { return r.dial.speechRangeValid; }, 6, readings_detail::kRangeFloor, false, 1},
+     [](readings_detail::R r) { return r.dial.speechRangeValid; }, 6, readings_detail::kRangeFloor, false, 1,
+     nullptr, readings_detail::NoSpeechDetection},
     {kOutDIALPercentage, kTypeDIAL, "OUT:DIAL Percentage", 0, 100, 0, "%",
      [](readings_detail::R r) { return 100.0 * r.dial.speechRatio; },
-     [](readings_detail::R r) { return r.dial.integratedValid; }, 8, readings_detail::kRangeFloor, false, 0},
+     [](readings_detail::R r) { return r.dial.integratedValid; }, 8, readings_detail::kRangeFloor, false, 0,
+     nullptr, readings_detail::NoSpeechDetection},
     {kOutDIALSL, kTypeDIAL, "OUT:DIAL SL", -144, 24, -144, "LKFS",
      [](readings_detail::R r) { return RoundToTenth(r.dial.shortTerm); }, nullptr, 2,
      readings_detail::kLoudnessFloor, true, 1},
@@ -114,6 +126,11 @@ constexpr const ReadingRow* FindReadingRow(int param) {
   for (const ReadingRow& row : kReadingRows)
     if (row.param == param) return &row;
   return nullptr;
+}
+
+// Whether the reading cannot be made in these readings' circumstances.
+inline bool IsUnavailable(const ReadingRow& row, const MeasurementReadings& readings) {
+  return row.unavailable != nullptr && row.unavailable(readings);
 }
 
 // Whether a row has a value in these readings.

@@ -63,7 +63,7 @@ AnalyzerReport ReportInstance(const PluginInstance& plugin, const std::string& t
       reading.noValue = "no audio: the file holds no frames";
     } else if (std::string why = plugin.NoMeasurementReason(index); !why.empty()) {
       reading.noValue = std::move(why);
-      reading.estimate = true;
+      reading.unmeasured = true;
     } else if (IsLevelAtItsFloor(plugin, reading)) {
       reading.noValue = "at the bottom of its range: no signal, or nothing above the gate";
     }

@@ -28,7 +28,7 @@ std::string IndexColumn(int index) {
 }
 
 std::string Cell(const ParameterReading& p) {
-  if (p.estimate) return p.noValue;
+  if (p.unmeasured) return p.noValue;
   const std::string display = Trimmed(p.display);
   return p.label.empty() ? display : display + "  " + p.label;
 }

@@ -25,9 +25,10 @@ struct ParameterReading {
   // Why the reading holds no value although its display shows a number
   // (a level at the bottom of its range); empty otherwise.
   std::string noValue;
-  // The display shows an early estimate, not a measurement: the table shows
-  // noValue in its place.
-  bool estimate = false;
+  // The plug-in says its display is no measurement (an early estimate, or a
+  // reading it cannot make at this sample rate): the table shows noValue in
+  // its place.
+  bool unmeasured = false;
   // A setting the host made for its own needs that only a plug-in user cares
   // about (the automation output switch, the layout of a type not
   // measured): the JSON lists it, the table does not.

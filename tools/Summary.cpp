@@ -110,10 +110,10 @@ std::vector<std::string> TableCells(const Summary& summary, const SummaryRow& ro
 
 void WriteCsvRow(std::ostream& out, const Summary& summary, const SummaryRow& row) {
   out << CsvField(row.source) << ',' << Fixed(row.seconds, 6) << ',' << CsvField(StatusText(row.status));
-  // An early estimate is no display of a measurement.
+  // A display the plug-in says is no measurement is left out.
   for (const auto& cell : row.cells) {
     out << ',' << (HasValue(cell) ? ValueText(cell->value) : "") << ','
-        << (cell && !cell->estimate ? CsvField(Trimmed(cell->display)) : "");
+        << (cell && !cell->unmeasured ? CsvField(Trimmed(cell->display)) : "");
   }
   if (summary.target) {
     const auto& t = row.target;

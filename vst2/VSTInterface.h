@@ -629,7 +629,8 @@ inline constexpr VstInt32 kVantorelSampleRates = FourCharCode('V', 't', 'S', 'r'
 // buffer of kVstMaxLabelLen * 4 bytes: answers 1, with the reason in the
 // buffer, when the reading that parameter carries is no measurement although
 // its display shows a number (an estimate made before the first complete
-// measuring block); 0 otherwise.
+// measuring block, or a reading the plug-in cannot make at this sample
+// rate); 0 otherwise.
 inline constexpr VstInt32 kVantorelNoMeasurement = FourCharCode('V', 't', 'N', 'm');
 inline constexpr VstIntPtr kCockosExtensionAnswer = 0xBEEF0000;
 inline constexpr VstIntPtr kCockosVendorAnswer = 0xBEEF;

@@ -56,6 +56,29 @@ TEST(MeterDelivery, AProgrammeWithoutACompleteMomentaryBlockHasNoIntegratedLoudn
   }
 }
 
+// At a rate the speech detector does not take, the readings that depend on
+// speech are refused with the plug-in's reason, never a silent "no
+// dialogue"; the window readings still measure.
+TEST(MeterDelivery, DialogueReadingsAtARateWithoutSpeechDetectionSayWhy) {
+  TempFolder folder;
+  const std::string refusal =
+      "\"value\": null, \"reason\": \"no measurement: the speech detector does not run";
+  for (const int rate : {44101, 44100}) {
+    const std::string file = Tone(folder, "tone.wav", rate, 3 * rate, -20.0);
+    const MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "-t", "DIAL", file});
+    ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+    for (const char* name : {"OUT:DIAL IL", "OUT:DIAL LRA", "OUT:DIAL Percentage"}) {
+      const std::string reading = JsonReading(run.out, name);
+      EXPECT_EQ(reading.find(refusal) != std::string::npos, rate == 44101) << rate << " Hz: " << reading;
+    }
+    EXPECT_EQ(JsonReading(run.out, "OUT:DIAL SL Max").find("reason"), std::string::npos)
+        << JsonReading(run.out, "OUT:DIAL SL Max");
+    const MeterRun table = RunMeter({"--plugin", Kalvo5Path(), "-t", "DIAL", file});
+    EXPECT_EQ(table.out.find("speech detector does not run") != std::string::npos, rate == 44101)
+        << table.out;
+  }
+}
+
 // The value a reading carries is the parameter's own, to 0.01, beside the
 // display rounded to 0.1: in the JSON and in the timeline.
 TEST(MeterDelivery, ReadingsCarryTheirValueAtFullResolutionBesideTheDisplay) {

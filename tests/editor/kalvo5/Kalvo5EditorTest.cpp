@@ -222,5 +222,24 @@ TEST_F(Kalvo5EditorRefresh, ReadoutsMetersAndClipLightsFollowAKnownSignal) {
   EXPECT_NE(Text(plugin->Indices().mMeterValueIdx[0]), "-144.0");
 }
 
+// At a rate the speech detector does not take, the dialogue-gated read-outs
+// say so ("n/a", and why on hovering), and say nothing once it runs again.
+TEST_F(Kalvo5EditorRefresh, DialogueReadoutsSayWhenNoSpeechCanBeDetected) {
+  const EditorIndices& at = plugin->Indices();
+  Set(kType, kTypeDIAL);
+  for (const double rate : {44101.0, 44100.0}) {
+    plugin->SetSampleRate(rate);
+    plugin->ResetProcessing();
+    FeedSine(*plugin, 0.1, 1.0);
+    plugin->OnTimer();
+    for (const int entry : {0, 6, 8}) {
+      const bool refused = Text(at.mDIALReadoutIdx[entry]) == kUnavailableReadoutText;
+      EXPECT_EQ(refused, rate == 44101.0) << rate << " Hz, entry " << entry;
+      EXPECT_EQ(g->ControlAt(at.mDIALReadoutIdx[entry])->GetTooltip().empty(), !refused);
+    }
+    EXPECT_EQ(Text(at.mDIALReadoutIdx[4]), "-30.0") << rate << " Hz";  // a tenth of the 10 s window
+  }
+}
+
 }  // namespace
 }  // namespace kalvo5
