@@ -11,7 +11,13 @@ namespace kalvo5 {
 // Radix 2, decimation in frequency, reordered by bit reversal at the end. The
 // twiddle factors of a stage of span b come from repeatedly rotating 1 by the
 // single-precision cosine and sine of 2 pi / b, so results match those of the
-// same recipe bit for bit. Allocation-free.
+// same recipe bit for bit, on every instruction-set path. Allocation-free;
+// the twiddles are worked out once per process, by PrepareFFT or else by the
+// first transform.
 int ComputeFFT(float* re, float* im, int n);
+
+// Works out the twiddles, so that no transform has to: call it where the
+// transforms are set up, off the audio thread.
+void PrepareFFT();
 
 }  // namespace kalvo5

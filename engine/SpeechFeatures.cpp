@@ -258,6 +258,7 @@ float CrossingSkewness(const SpeechFeatureState& s) {
 }  // namespace
 
 void InitSpeechFeatures(SpeechFeatureState& state) {
+  PrepareFFT();
   FillWindow(state.window512, kSpeechHalfFrame);
   FillWindow(state.window1024, kSpeechFrameLength);
   ClearSpeechFeatures(state);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numeric>
+#include <type_traits>
 
 #include "SimdVector.h"
 
@@ -70,29 +72,45 @@ int PhaseLength(int phase, int L, int taps) { return phase < taps ? (taps - phas
 // four lanes, each lane doing the same operations, so the bits do not
 // depend on the path.
 template <bool kWide>
-[[gnu::always_inline]] inline float DotProduct(const float* x, const float* t, int count) {
-  using simd::Load;
-  float acc[8];
-  int j = 0;
-  if constexpr (kWide) {
-    simd::Floats8 sums = {};
-    for (; j + 8 <= count; j += 8) sums += Load<simd::Floats8>(x + j) * Load<simd::Floats8>(t + j);
-    for (int k = 0; k < 8; ++k) acc[k] = sums[k];
-  } else {
-    simd::Floats4 low = {};
-    simd::Floats4 high = {};
-    for (; j + 8 <= count; j += 8) {
-      low += Load<simd::Floats4>(x + j) * Load<simd::Floats4>(t + j);
-      high += Load<simd::Floats4>(x + j + 4) * Load<simd::Floats4>(t + j + 4);
-    }
-    for (int k = 0; k < 4; ++k) {
-      acc[k] = low[k];
-      acc[k + 4] = high[k];
-    }
+struct DotSums {
+  using Part = std::conditional_t<kWide, simd::Floats8, simd::Floats4>;
+  static constexpr int kParts = kWide ? 1 : 2;
+  Part parts[kParts] = {};
+
+  // The products j ... j + 7 into their sums.
+  [[gnu::always_inline]] void Add(const float* x, const float* t, int j) {
+    constexpr int width = static_cast<int>(sizeof(Part) / sizeof(float));
+    for (int k = 0; k < kParts; ++k)
+      parts[k] += simd::Load<Part>(x + j + k * width) * simd::Load<Part>(t + j + k * width);
   }
-  float tail = 0.0f;
-  for (; j < count; ++j) tail += x[j] * t[j];
-  return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7])) + tail;
+
+  // The rest of the products from j on, and the sums added up.
+  [[gnu::always_inline]] float Total(const float* x, const float* t, int j, int count) {
+    for (; j + 8 <= count; j += 8) Add(x, t, j);
+    float acc[8];
+    std::memcpy(acc, parts, sizeof acc);
+    float tail = 0.0f;
+    for (; j < count; ++j) tail += x[j] * t[j];
+    return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7])) + tail;
+  }
+};
+
+// Two outputs' dot products side by side: each output's additions are the
+// ones it has alone, in the same order, but the two chains of additions
+// overlap in time.
+template <bool kWide>
+[[gnu::always_inline]] inline void DotProducts(const float* xa, const float* ta, int countA, const float* xb,
+                                               const float* tb, int countB, float& a, float& b) {
+  DotSums<kWide> sumsA;
+  DotSums<kWide> sumsB;
+  const int common = std::min(countA, countB);
+  int j = 0;
+  for (; j + 8 <= common; j += 8) {
+    sumsA.Add(xa, ta, j);
+    sumsB.Add(xb, tb, j);
+  }
+  a = sumsA.Total(xa, ta, j, countA);
+  b = sumsB.Total(xb, tb, j, countB);
 }
 
 }  // namespace
@@ -186,19 +204,40 @@ template <bool kWide>
     push(take());
     r.started = true;
   }
-  for (int i = 0; i < kSpeechPassOutputs; ++i) {
+  // The taps of the next output and where its samples start; then the
+  // inputs it is followed by are taken in, which overwrite only samples
+  // older than any it reads while fewer than 256 - its length arrive.
+  struct Output {
+    const float* oldest;
+    const float* taps;
+    int length;
+    unsigned arrived;
+  };
+  const auto nextOutput = [&]() {
     // history[w + 256 - j] is the input j samples back.
     const int start = r.phaseStart[r.phase];
     const int length = r.phaseStart[r.phase + 1] - start;
-    const float* oldest = r.history + r.w + kSpeechResamplerHistory - (length - 1);
-    output[i] = DotProduct<kWide>(oldest, r.polyphase + start, length);
+    Output o{r.history + r.w + kSpeechResamplerHistory - (length - 1), r.polyphase + start, length, 0};
     // A phase is consumed only while Q exceeds L, so Q ends in 1 ... L.
     r.phase += M;
     while (r.phase > L) {
       r.phase -= L;
       r.w = (r.w + 1) & kMask;
       push(take());
+      ++o.arrived;
     }
+    return o;
+  };
+  for (int i = 0; i < kSpeechPassOutputs;) {
+    const Output a = nextOutput();
+    if (i + 1 == kSpeechPassOutputs ||
+        a.arrived + static_cast<unsigned>(a.length) >= static_cast<unsigned>(kSpeechResamplerHistory)) {
+      output[i++] = DotSums<kWide>{}.Total(a.oldest, a.taps, 0, a.length);
+      continue;
+    }
+    const Output b = nextOutput();
+    DotProducts<kWide>(a.oldest, a.taps, a.length, b.oldest, b.taps, b.length, output[i], output[i + 1]);
+    i += 2;
   }
   if (next == count - 1) {
     r.heldOver = input[next];
