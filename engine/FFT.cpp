@@ -89,7 +89,8 @@ void Stages(float* re, float* im, int n, const TwiddleTable& t) {
 // or 4), four at a time: each run of eight values holds 8 / (2 half) groups,
 // whose tops and bottoms are gathered into one vector each and put back.
 template <int kHalf>
-KALVO5_AVX2_TARGET void NarrowStage(float* re, float* im, int n, const float* twR, const float* twI) {
+[[gnu::always_inline]] inline void NarrowStage(float* re, float* im, int n, const float* twR,
+                                               const float* twI) {
   using simd::Floats4;
   using simd::Floats8;
   using simd::Load;
@@ -131,10 +132,12 @@ KALVO5_AVX2_TARGET void NarrowStage(float* re, float* im, int n, const float* tw
 }
 
 // The same stages eight butterflies at a time in groups of eight or more
-// (spans of 16 and up), four at a time in the narrower ones. Each lane does the scalar operations
-// in their order, and the target has no fused multiply-add to merge them, so
-// the results are the same bits.
-KALVO5_AVX2_TARGET void StagesAvx2(float* re, float* im, int n, const TwiddleTable& t) {
+// (spans of 16 and up), four at a time in the narrower ones. Each lane does
+// the scalar operations in their order, and the target has no fused
+// multiply-add to merge them, so the results are the same bits. The vector
+// code is inlined into the target's function, whose interface carries no
+// vectors.
+[[gnu::always_inline]] inline void WideStages(float* re, float* im, int n, const TwiddleTable& t) {
   using simd::Floats8;
   using simd::Load;
   using simd::Store;
@@ -166,6 +169,10 @@ KALVO5_AVX2_TARGET void StagesAvx2(float* re, float* im, int n, const TwiddleTab
   NarrowStage<4>(re, im, n, t.re + 3, t.im + 3);
   NarrowStage<2>(re, im, n, t.re + 1, t.im + 1);
   NarrowStage<1>(re, im, n, t.re, t.im);
+}
+
+KALVO5_AVX2_TARGET void StagesAvx2(float* re, float* im, int n, const TwiddleTable& t) {
+  WideStages(re, im, n, t);
 }
 
 }  // namespace
