@@ -73,22 +73,22 @@ int PhaseLength(int phase, int L, int taps) { return phase < taps ? (taps - phas
 // depend on the path.
 template <bool kWide>
 struct DotSums {
-  using Part = std::conditional_t<kWide, simd::Floats8, simd::Floats4>;
-  static constexpr int kParts = kWide ? 1 : 2;
-  Part parts[kParts] = {};
+  using Lanes = std::conditional_t<kWide, simd::Floats8, simd::Floats4>;
+  static constexpr int kRegisters = kWide ? 1 : 2;
+  Lanes sums[kRegisters] = {};
 
   // The products j ... j + 7 into their sums.
   [[gnu::always_inline]] void Add(const float* x, const float* t, int j) {
-    constexpr int width = static_cast<int>(sizeof(Part) / sizeof(float));
-    for (int k = 0; k < kParts; ++k)
-      parts[k] += simd::Load<Part>(x + j + k * width) * simd::Load<Part>(t + j + k * width);
+    constexpr int width = static_cast<int>(sizeof(Lanes) / sizeof(float));
+    for (int k = 0; k < kRegisters; ++k)
+      sums[k] += simd::Load<Lanes>(x + j + k * width) * simd::Load<Lanes>(t + j + k * width);
   }
 
   // The rest of the products from j on, and the sums added up.
   [[gnu::always_inline]] float Total(const float* x, const float* t, int j, int count) {
     for (; j + 8 <= count; j += 8) Add(x, t, j);
     float acc[8];
-    std::memcpy(acc, parts, sizeof acc);
+    std::memcpy(acc, sums, sizeof acc);
     float tail = 0.0f;
     for (; j < count; ++j) tail += x[j] * t[j];
     return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7])) + tail;
