@@ -1,6 +1,7 @@
 #include "DecayMeterBlock.h"
 
-#include <algorithm>
+#include "ChannelConfig.h"
+#include "SimdVector.h"
 
 namespace kalvo5 {
 namespace {
@@ -8,26 +9,37 @@ namespace {
 // While the clip light is dark and no magnitude of the run exceeds full
 // scale, the peak cannot either (it is a magnitude or a fallen peak), so the
 // light stays dark and only the peak moves: the per-sample step without the
-// light, on a copy the compiler keeps in a register.
-double DarkPeakRun(double peak, double fall, const double* x, int n) {
-  for (int k = 0; k < n; ++k) {
-    const double fallen = peak * fall;
-    const double next = x[k] > peak ? x[k] : fallen;
-    peak = next < 1e-30 ? 0.0 : next;
+// light. Each peak is a chain of dependent steps, so the dark meters run
+// kWays side by side, on copies the compiler keeps in registers; each chain
+// does its own meter's operations in their order.
+template <int kWays>
+void DarkPeakRuns(ChannelPeakMeter* const* meters, const double* const* x, int n) {
+  double peak[kWays];
+  double fall[kWays];
+  for (int i = 0; i < kWays; ++i) {
+    peak[i] = meters[i]->peak;
+    fall[i] = meters[i]->fall;
   }
-  return peak;
+  for (int k = 0; k < n; ++k) {
+    for (int i = 0; i < kWays; ++i) {
+      const double fallen = peak[i] * fall[i];
+      const double next = x[i][k] > peak[i] ? x[i][k] : fallen;
+      peak[i] = next < 1e-30 ? 0.0 : next;
+    }
+  }
+  for (int i = 0; i < kWays; ++i) meters[i]->peak = peak[i];
 }
 
-void UpdateMeter(ChannelPeakMeter& meter, const double* x, int n) {
-  ChannelPeakMeter m = meter;
-  const double largest = *std::max_element(x, x + n);
-  if (m.light == 0.0 && m.peak <= 1.0 && largest <= 1.0) {
-    m.maxHold = largest > m.maxHold ? largest : m.maxHold;
-    m.peak = DarkPeakRun(m.peak, m.fall, x, n);
-  } else {
-    for (int k = 0; k < n; ++k) UpdateChannelPeakMeterOf<PeakFallKind::Decay>(m, x[k]);
+// In groups of up to three, as the envelope meters run.
+void DarkPeakRuns(ChannelPeakMeter* const* meters, const double* const* x, int count, int n) {
+  for (; count > 0; count -= 3, meters += 3, x += 3) {
+    if (count == 1)
+      DarkPeakRuns<1>(meters, x, n);
+    else if (count == 2)
+      DarkPeakRuns<2>(meters, x, n);
+    else
+      DarkPeakRuns<3>(meters, x, n);
   }
-  meter = m;
 }
 
 }  // namespace
@@ -35,7 +47,23 @@ void UpdateMeter(ChannelPeakMeter& meter, const double* x, int n) {
 void UpdateDecayMetersBlock(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count,
                             int n) {
   if (n <= 0) return;
-  for (int i = 0; i < count; ++i) UpdateMeter(*meters[i], magnitudes[i], n);
+  ChannelPeakMeter* dark[kAnalyzerChannels];
+  const double* darkMagnitudes[kAnalyzerChannels];
+  int darkCount = 0;
+  for (int i = 0; i < count; ++i) {
+    ChannelPeakMeter& m = *meters[i];
+    const double* x = magnitudes[i];
+    const double largest = simd::LargestOf(x, n, 0.0);  // magnitudes are >= 0
+    if (m.light == 0.0 && m.peak <= 1.0 && largest <= 1.0 && darkCount < kAnalyzerChannels) {
+      m.maxHold = largest > m.maxHold ? largest : m.maxHold;
+      dark[darkCount] = &m;
+      darkMagnitudes[darkCount] = x;
+      ++darkCount;
+    } else {
+      for (int k = 0; k < n; ++k) UpdateChannelPeakMeterOf<PeakFallKind::Decay>(m, x[k]);
+    }
+  }
+  DarkPeakRuns(dark, darkMagnitudes, darkCount, n);
 }
 
 }  // namespace kalvo5

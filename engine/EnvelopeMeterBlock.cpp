@@ -39,22 +39,6 @@ namespace {
   UpdateClipLight(m);
 }
 
-// The largest of `from` and x[0 ... n-1], in two-lane registers.
-double LargestOf(const double* x, int n, double from) {
-  using simd::Vec2;
-  Vec2 top0 = {from, from};
-  Vec2 top1 = top0;
-  int k = 0;
-  for (; k + 4 <= n; k += 4) {
-    top0 = simd::Max(top0, simd::Load<Vec2>(x + k));
-    top1 = simd::Max(top1, simd::Load<Vec2>(x + k + 2));
-  }
-  const Vec2 top = simd::Max(top0, top1);
-  double largest = std::max(top[0], top[1]);
-  for (; k < n; ++k) largest = std::max(largest, x[k]);
-  return largest;
-}
-
 // A run through which a meter's clip light stays dark: it is dark now and
 // neither its envelope nor any magnitude of the run is above full scale, so
 // no envelope value of the run can be either (each lies between the one
@@ -110,7 +94,7 @@ void MeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes,
   bool dark = true;
   for (int i = 0; i < kWays; ++i) {
     m[i] = *meters[i];
-    const double largest = LargestOf(magnitudes[i], n, m[i].maxHold);
+    const double largest = simd::LargestOf(magnitudes[i], n, m[i].maxHold);
     dark = dark && StaysDark(m[i], largest);
     m[i].maxHold = largest;
   }

@@ -9,6 +9,8 @@
 
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+#include <algorithm>
+
 // Marks the function compiled for the AVX2 path. Elsewhere than on x86 that
 // path is never chosen (SimdPathSupported) and the function is plain code.
 // KALVO5_AVX2_TARGET is the same path without fused multiply-adds, for
@@ -66,6 +68,22 @@ template <typename V, int kFirst>
     v[i] = lane;
   }
   return v;
+}
+
+// The largest of `from` and x[0 ... n-1], in two-lane registers: several
+// maxima at once instead of one chain of them. Exact, as every maximum is.
+[[gnu::always_inline]] inline double LargestOf(const double* x, int n, double from) {
+  Vec2 top0 = {from, from};
+  Vec2 top1 = top0;
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    top0 = Max(top0, Load<Vec2>(x + k));
+    top1 = Max(top1, Load<Vec2>(x + k + 2));
+  }
+  const Vec2 top = Max(top0, top1);
+  double largest = std::max(top[0], top[1]);
+  for (; k < n; ++k) largest = std::max(largest, x[k]);
+  return largest;
 }
 
 [[gnu::always_inline]] inline double LargestLane(Vec2 v) { return v[0] > v[1] ? v[0] : v[1]; }
