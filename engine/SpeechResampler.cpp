@@ -204,38 +204,48 @@ template <bool kWide>
     push(take());
     r.started = true;
   }
-  // The taps of the next output and where its samples start; then the
-  // inputs it is followed by are taken in, which overwrite only samples
-  // older than any it reads while fewer than 256 - its length arrive.
+  // The next output's samples and taps; history[w + 256 - j] is the input j
+  // samples back.
   struct Output {
     const float* oldest;
     const float* taps;
     int length;
-    unsigned arrived;
   };
-  const auto nextOutput = [&]() {
-    // history[w + 256 - j] is the input j samples back.
+  const auto current = [&]() {
     const int start = r.phaseStart[r.phase];
     const int length = r.phaseStart[r.phase + 1] - start;
-    Output o{r.history + r.w + kSpeechResamplerHistory - (length - 1), r.polyphase + start, length, 0};
+    return Output{r.history + r.w + kSpeechResamplerHistory - (length - 1), r.polyphase + start, length};
+  };
+  // Past that output: the inputs that follow it are taken in.
+  const auto advance = [&]() {
     // A phase is consumed only while Q exceeds L, so Q ends in 1 ... L.
     r.phase += M;
     while (r.phase > L) {
       r.phase -= L;
       r.w = (r.w + 1) & kMask;
       push(take());
-      ++o.arrived;
     }
-    return o;
   };
+  // Two outputs are computed together after both have taken their inputs in,
+  // which overwrite the oldest history. An output reads it only while no
+  // more than 256 - its length arrive before it is computed, and an output
+  // brings at most ceil(M / L); outputs whose taps are too long for that are
+  // computed one by one before their inputs arrive.
+  const int mostArrivals = static_cast<int>((M + L - 1) / L);
   for (int i = 0; i < kSpeechPassOutputs;) {
-    const Output a = nextOutput();
-    if (i + 1 == kSpeechPassOutputs ||
-        a.arrived + static_cast<unsigned>(a.length) >= static_cast<unsigned>(kSpeechResamplerHistory)) {
+    const Output a = current();
+    if (i + 1 == kSpeechPassOutputs || a.length + 2 * mostArrivals > kSpeechResamplerHistory) {
+      output[i++] = DotSums<kWide>{}.Total(a.oldest, a.taps, 0, a.length);
+      advance();
+      continue;
+    }
+    advance();
+    const Output b = current();
+    if (b.length + mostArrivals > kSpeechResamplerHistory) {
       output[i++] = DotSums<kWide>{}.Total(a.oldest, a.taps, 0, a.length);
       continue;
     }
-    const Output b = nextOutput();
+    advance();
     DotProducts<kWide>(a.oldest, a.taps, a.length, b.oldest, b.taps, b.length, output[i], output[i + 1]);
     i += 2;
   }

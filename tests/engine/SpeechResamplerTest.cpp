@@ -20,8 +20,10 @@ struct Bound {
 };
 
 // Rates with filters of their own, and rates whose rows are derived: below,
-// at and above 16 kHz, and one (50 kHz) that no other row shares.
-constexpr double kRates[] = {8000.0, 11025.0, 16000.0, 22050.0, 24000.0, 32000.0, 44100.0, 48000.0, 50000.0};
+// at and above 16 kHz, one (50 kHz) that no other row shares, and one
+// (63750 Hz) whose phases hold the most taps the history has room for.
+constexpr double kRates[] = {8000.0,  11025.0, 16000.0, 22050.0, 24000.0,
+                             32000.0, 44100.0, 48000.0, 50000.0, 63750.0};
 
 void Bind(Bound& b, double rate) {
   SpeechRoute route;
@@ -79,9 +81,10 @@ TEST(SpeechResampler, AgreesWithZeroStuffingFilteringAndDecimatingAcrossPasses) 
     SCOPED_TRACE(rate);
     Bound b;
     Bind(b, rate);
-    const std::vector<double> noise = test::Noise(7, 20000.0, 20000);
-    const std::vector<float> x(noise.begin(), noise.end());
     const int passes = 6;
+    // Enough input for every pass: up to 1024 M / L + 1 samples each.
+    const std::vector<double> noise = test::Noise(7, 20000.0, 26000);
+    const std::vector<float> x(noise.begin(), noise.end());
     std::vector<int> taken;
     const std::vector<float> y = RunPasses(b.resampler, x, passes, &taken);
     const std::vector<double> expected =
