@@ -1,6 +1,7 @@
 #include "FFT.h"
 
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <utility>
 
@@ -15,15 +16,23 @@ constexpr int kLargestLength = 1024;
 
 // The twiddles of every stage span from 2 to kLargestLength: span b's run of
 // b / 2 values starts at b / 2 - 1. A span's twiddles are the same at every
-// transform length, so one table serves them all.
-struct TwiddleTable {
+// transform length, so one table serves them all. Beside them, for each
+// length, the pairs of places that bit reversal swaps.
+struct TransformTables {
   float re[kLargestLength - 1] = {};
   float im[kLargestLength - 1] = {};
-  bool avx2 = false;  // the butterflies' path on this processor
+  bool avx2 = false;                  // the butterflies' path on this processor
+  static constexpr int kLengths = 4;  // 128, 256, 512, 1024
+  std::uint16_t swapFrom[kLengths][kLargestLength / 2] = {};
+  std::uint16_t swapTo[kLengths][kLargestLength / 2] = {};
+  int swaps[kLengths] = {};
 };
 
-TwiddleTable MakeTwiddleTable() {
-  TwiddleTable t;
+// The entry of the tables for length n (128 ... 1024).
+int LengthEntry(int n) { return n == 128 ? 0 : n == 256 ? 1 : n == 512 ? 2 : 3; }
+
+TransformTables MakeTransformTables() {
+  TransformTables t;
   for (int span = 2; span <= kLargestLength; span <<= 1) {
     const int half = span / 2;
     const float angle = 2.0f * std::numbers::pi_v<float> / static_cast<float>(span);
@@ -41,23 +50,32 @@ TwiddleTable MakeTwiddleTable() {
     }
   }
   t.avx2 = SimdPathSupported(SimdPath::Avx2Fma);
+  for (int n = 128; n <= kLargestLength; n <<= 1) {
+    const int entry = LengthEntry(n);
+    for (int i = 1, j = 0; i < n; ++i) {
+      int bit = n >> 1;
+      for (; (j & bit) != 0; bit >>= 1) j ^= bit;
+      j |= bit;
+      if (i < j) {
+        t.swapFrom[entry][t.swaps[entry]] = static_cast<std::uint16_t>(i);
+        t.swapTo[entry][t.swaps[entry]] = static_cast<std::uint16_t>(j);
+        ++t.swaps[entry];
+      }
+    }
+  }
   return t;
 }
 
-const TwiddleTable& Twiddles() {
-  static const TwiddleTable table = MakeTwiddleTable();
+const TransformTables& Tables() {
+  static const TransformTables table = MakeTransformTables();
   return table;
 }
 
-void ReverseBitOrder(float* re, float* im, int n) {
-  for (int i = 1, j = 0; i < n; ++i) {
-    int bit = n >> 1;
-    for (; (j & bit) != 0; bit >>= 1) j ^= bit;
-    j |= bit;
-    if (i < j) {
-      std::swap(re[i], re[j]);
-      std::swap(im[i], im[j]);
-    }
+void ReverseBitOrder(float* re, float* im, int n, const TransformTables& t) {
+  const int entry = LengthEntry(n);
+  for (int k = 0; k < t.swaps[entry]; ++k) {
+    std::swap(re[t.swapFrom[entry][k]], re[t.swapTo[entry][k]]);
+    std::swap(im[t.swapFrom[entry][k]], im[t.swapTo[entry][k]]);
   }
 }
 
@@ -76,7 +94,7 @@ void ReverseBitOrder(float* re, float* im, int n) {
 
 // Every stage, widest span first. The butterflies of a stage are
 // independent: each group's run over j is contiguous.
-void Stages(float* re, float* im, int n, const TwiddleTable& t) {
+void Stages(float* re, float* im, int n, const TransformTables& t) {
   for (int span = n; span >= 2; span >>= 1) {
     const int half = span / 2;
     for (int group = 0; group < n; group += span)
@@ -137,7 +155,7 @@ template <int kHalf>
 // multiply-add to merge them, so the results are the same bits. The vector
 // code is inlined into the target's function, whose interface carries no
 // vectors.
-[[gnu::always_inline]] inline void WideStages(float* re, float* im, int n, const TwiddleTable& t) {
+[[gnu::always_inline]] inline void WideStages(float* re, float* im, int n, const TransformTables& t) {
   using simd::Floats8;
   using simd::Load;
   using simd::Store;
@@ -171,22 +189,22 @@ template <int kHalf>
   NarrowStage<1>(re, im, n, t.re, t.im);
 }
 
-KALVO5_AVX2_TARGET void StagesAvx2(float* re, float* im, int n, const TwiddleTable& t) {
+KALVO5_AVX2_TARGET void StagesAvx2(float* re, float* im, int n, const TransformTables& t) {
   WideStages(re, im, n, t);
 }
 
 }  // namespace
 
-void PrepareFFT() { Twiddles(); }
+void PrepareFFT() { Tables(); }
 
 int ComputeFFT(float* re, float* im, int n) {
   if (re == nullptr || im == nullptr || (n != 128 && n != 256 && n != 512 && n != 1024)) return -1;
-  const TwiddleTable& t = Twiddles();
+  const TransformTables& t = Tables();
   if (t.avx2)
     StagesAvx2(re, im, n, t);
   else
     Stages(re, im, n, t);
-  ReverseBitOrder(re, im, n);
+  ReverseBitOrder(re, im, n, t);
   return 0;
 }
 
