@@ -12,8 +12,8 @@ namespace kalvo5 {
 // twiddle factors of a stage of span b come from repeatedly rotating 1 by the
 // single-precision cosine and sine of 2 pi / b, so results match those of the
 // same recipe bit for bit, on every instruction-set path. Allocation-free;
-// the twiddles and the bit reversal swaps are worked out once per process, by PrepareFFT or else by the
-// first transform.
+// the twiddles and the bit reversal swaps are worked out once per process,
+// by PrepareFFT or else by the first transform.
 int ComputeFFT(float* re, float* im, int n);
 
 // Works out those tables, so that no transform has to: call it where the
