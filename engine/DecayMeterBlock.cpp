@@ -1,6 +1,7 @@
 #include "DecayMeterBlock.h"
 
 #include "ChannelConfig.h"
+#include "MeterGroups.h"
 #include "SimdVector.h"
 
 namespace kalvo5 {
@@ -30,18 +31,6 @@ void DarkPeakRuns(ChannelPeakMeter* const* meters, const double* const* x, int n
   for (int i = 0; i < kWays; ++i) meters[i]->peak = peak[i];
 }
 
-// In groups of up to three, as the envelope meters run.
-void DarkPeakRuns(ChannelPeakMeter* const* meters, const double* const* x, int count, int n) {
-  for (; count > 0; count -= 3, meters += 3, x += 3) {
-    if (count == 1)
-      DarkPeakRuns<1>(meters, x, n);
-    else if (count == 2)
-      DarkPeakRuns<2>(meters, x, n);
-    else
-      DarkPeakRuns<3>(meters, x, n);
-  }
-}
-
 }  // namespace
 
 void UpdateDecayMetersBlock(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count,
@@ -63,7 +52,10 @@ void UpdateDecayMetersBlock(ChannelPeakMeter* const* meters, const double* const
       for (int k = 0; k < n; ++k) UpdateChannelPeakMeterOf<PeakFallKind::Decay>(m, x[k]);
     }
   }
-  DarkPeakRuns(dark, darkMagnitudes, darkCount, n);
+  InGroupsOfThree(dark, darkMagnitudes, darkCount,
+                  [n](auto ways, ChannelPeakMeter* const* m, const double* const* x) {
+                    DarkPeakRuns<decltype(ways)::value>(m, x, n);
+                  });
 }
 
 }  // namespace kalvo5

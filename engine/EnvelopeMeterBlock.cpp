@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "MeterGroups.h"
 #include "SimdVector.h"
 
 namespace kalvo5 {
@@ -123,15 +124,10 @@ void MeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes,
 
 void UpdateEnvelopeMetersBlock(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count,
                                int n) {
-  // In groups of up to three, whose recursions run side by side.
-  for (; count > 0; count -= 3, meters += 3, magnitudes += 3) {
-    if (count == 1)
-      MeterRuns<1>(meters, magnitudes, n);
-    else if (count == 2)
-      MeterRuns<2>(meters, magnitudes, n);
-    else
-      MeterRuns<3>(meters, magnitudes, n);
-  }
+  InGroupsOfThree(meters, magnitudes, count,
+                  [n](auto ways, ChannelPeakMeter* const* m, const double* const* x) {
+                    MeterRuns<decltype(ways)::value>(m, x, n);
+                  });
 }
 
 }  // namespace kalvo5
