@@ -109,7 +109,8 @@ bool InitSpeechDetector(SpeechDetector& d, double sampleRate, int blockLength) {
     const int halvedBlock = (blockLength + (1 << route.halvings) - 1) >> route.halvings;
     const int capacity = 2 * std::max(halvedBlock, rate.inputNeeded);
     const std::size_t size = static_cast<std::size_t>(polyphaseSize) + static_cast<std::size_t>(capacity) +
-                             static_cast<std::size_t>(rate.inputNeeded);
+                             static_cast<std::size_t>(rate.inputNeeded) +
+                             static_cast<std::size_t>(SpeechLineSize(rate.inputNeeded));
     d.created = false;
     d.storage.reset(new (std::nothrow) float[size]);
     d.phaseTable.reset(new (std::nothrow) int[static_cast<std::size_t>(SpeechPhaseTableSize(rate))]);
@@ -125,7 +126,8 @@ bool InitSpeechDetector(SpeechDetector& d, double sampleRate, int blockLength) {
     d.ringCapacity = capacity;
     d.passBuffer = d.inputRing + capacity;
     DesignResamplingFilter(rate.filter, h.get());
-    ConfigureSpeechResampler(d.resampler, rate, h.get(), d.polyphase, d.phaseTable.get());
+    ConfigureSpeechResampler(d.resampler, rate, h.get(), d.polyphase, d.phaseTable.get(),
+                             d.passBuffer + rate.inputNeeded);
     d.halfBand = DesignHalfBand();
     InitSpeechFeatures(d.analysis);
     d.route = route;

@@ -54,7 +54,7 @@ struct SpeechDetector {
   int ringCapacity = 0;        // 2 max(blockLength halved as the route halves, inputNeeded)
   int ringRead = 0;
   int ringCount = 0;
-  float* passBuffer = nullptr;  // inputNeeded samples
+  float* passBuffer = nullptr;  // inputNeeded samples, then the resampler's working line
 
   HalfBandDesign halfBand;
   HalfBandDecimator halvings[kSpeechMaxHalvings];  // the route's first `halvings` stages

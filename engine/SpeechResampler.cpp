@@ -95,22 +95,41 @@ struct DotSums {
   }
 };
 
-// Two outputs' dot products side by side: each output's additions are the
-// ones it has alone, in the same order, but the two chains of additions
+// One output's samples (oldest first) and taps.
+struct DotInput {
+  const float* oldest;
+  const float* taps;
+  int length;
+};
+
+// Four outputs' dot products side by side: each output's additions are the
+// ones it has alone, in the same order, but the four chains of additions
 // overlap in time.
 template <bool kWide>
-[[gnu::always_inline]] inline void DotProducts(const float* xa, const float* ta, int countA, const float* xb,
-                                               const float* tb, int countB, float& a, float& b) {
-  DotSums<kWide> sumsA;
-  DotSums<kWide> sumsB;
-  const int common = std::min(countA, countB);
+[[gnu::always_inline]] inline void DotProducts4(const DotInput (&in)[4], float* out) {
+  DotSums<kWide> s0, s1, s2, s3;
+  const int common = std::min({in[0].length, in[1].length, in[2].length, in[3].length});
   int j = 0;
-  for (; j + 8 <= common; j += 8) {
-    sumsA.Add(xa, ta, j);
-    sumsB.Add(xb, tb, j);
+  if (in[0].taps == in[1].taps && in[0].taps == in[2].taps && in[0].taps == in[3].taps) {
+    // One phase for all four (every output when L is 1): its taps are loaded
+    // once for the four products.
+    for (; j + 8 <= common; j += 8) {
+      s0.Add(in[0].oldest, in[0].taps, j);
+      s1.Add(in[1].oldest, in[0].taps, j);
+      s2.Add(in[2].oldest, in[0].taps, j);
+      s3.Add(in[3].oldest, in[0].taps, j);
+    }
   }
-  a = sumsA.Total(xa, ta, j, countA);
-  b = sumsB.Total(xb, tb, j, countB);
+  for (; j + 8 <= common; j += 8) {
+    s0.Add(in[0].oldest, in[0].taps, j);
+    s1.Add(in[1].oldest, in[1].taps, j);
+    s2.Add(in[2].oldest, in[2].taps, j);
+    s3.Add(in[3].oldest, in[3].taps, j);
+  }
+  out[0] = s0.Total(in[0].oldest, in[0].taps, j, in[0].length);
+  out[1] = s1.Total(in[1].oldest, in[1].taps, j, in[1].length);
+  out[2] = s2.Total(in[2].oldest, in[2].taps, j, in[2].length);
+  out[3] = s3.Total(in[3].oldest, in[3].taps, j, in[3].length);
 }
 
 }  // namespace
@@ -142,7 +161,7 @@ int SpeechPolyphaseSize(const SpeechRate& rate) {
 }
 
 void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const float* h, float* polyphase,
-                              int* phaseStart) {
+                              int* phaseStart, float* line) {
   r.interpolation = std::max(rate.interpolation, 1);
   r.decimation = rate.decimation;
   r.inputNeeded = rate.inputNeeded;
@@ -157,6 +176,7 @@ void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const 
   phaseStart[r.interpolation + 1] = start;
   r.polyphase = polyphase;
   r.phaseStart = phaseStart;
+  r.line = line;
   r.path = BestSimdPath();
   ResetSpeechResampler(r);
 }
@@ -169,7 +189,6 @@ bool SelectSpeechResamplerPath(SpeechResampler& r, SimdPath path) {
 
 void ResetSpeechResampler(SpeechResampler& r) {
   for (float& v : r.history) v = 0.0f;
-  r.w = 0;
   r.phase = 0;
   r.carry = false;
   r.heldOver = 0.0f;
@@ -181,74 +200,59 @@ namespace {
 template <bool kWide>
 [[gnu::always_inline]] inline void ResamplePass(SpeechResampler& r, const float* input, int count,
                                                 float* output) {
-  constexpr unsigned kMask = kSpeechResamplerHistory - 1;
+  constexpr int kHistory = kSpeechResamplerHistory;
+  static_assert(kSpeechPassOutputs % 4 == 0);
   const unsigned L = static_cast<unsigned>(r.interpolation);
   const unsigned M = static_cast<unsigned>(r.decimation);
-  int next = 0;
-  // The oldest unconsumed sample; past the end of the pass (which the rate
-  // table rules out) it reads as silence rather than out of bounds.
-  const auto take = [&]() -> float {
-    if (r.carry) {
-      r.carry = false;
-      return r.heldOver;
-    }
-    return next < count ? input[next++] : 0.0f;
-  };
-  const auto push = [&](float v) {
-    r.history[r.w] = v;
-    r.history[r.w + kSpeechResamplerHistory] = v;
-  };
+  // The line: the history, then the samples in the order the pass takes
+  // them in (a held-over one first), then silence for any taken past the
+  // end of the input (which the rate table rules out). All are written
+  // before any output reads them.
+  float* line = r.line;
+  const int lineSize = SpeechLineSize(r.inputNeeded);
+  std::copy_n(r.history, kHistory, line);
+  const bool carried = r.carry;
+  int filled = kHistory;
+  if (carried) line[filled++] = r.heldOver;
+  const int copied = std::clamp(count, 0, lineSize - filled);
+  std::copy_n(input, copied, line + filled);
+  std::fill(line + filled + copied, line + lineSize, 0.0f);
 
+  // line[newest] is the latest sample taken in. Each output reads the
+  // samples up to it; the inputs that follow the output are taken in after.
+  int newest = kHistory - 1;
   if (!r.started) {
-    r.w = 0;
-    push(take());
+    ++newest;
     r.started = true;
   }
-  // The next output's samples and taps; history[w + 256 - j] is the input j
-  // samples back.
-  struct Output {
-    const float* oldest;
-    const float* taps;
-    int length;
-  };
   const auto current = [&]() {
     const int start = r.phaseStart[r.phase];
     const int length = r.phaseStart[r.phase + 1] - start;
-    return Output{r.history + r.w + kSpeechResamplerHistory - (length - 1), r.polyphase + start, length};
+    return DotInput{line + newest - (length - 1), r.polyphase + start, length};
   };
-  // Past that output: the inputs that follow it are taken in.
   const auto advance = [&]() {
     // A phase is consumed only while Q exceeds L, so Q ends in 1 ... L.
     r.phase += M;
     while (r.phase > L) {
       r.phase -= L;
-      r.w = (r.w + 1) & kMask;
-      push(take());
+      ++newest;
     }
   };
-  // Two outputs are computed together after both have taken their inputs in,
-  // which overwrite the oldest history. An output reads it only while no
-  // more than 256 - its length arrive before it is computed, and an output
-  // brings at most ceil(M / L); outputs whose taps are too long for that are
-  // computed one by one before their inputs arrive.
-  const int mostArrivals = static_cast<int>((M + L - 1) / L);
-  for (int i = 0; i < kSpeechPassOutputs;) {
-    const Output a = current();
-    if (i + 1 == kSpeechPassOutputs || a.length + 2 * mostArrivals > kSpeechResamplerHistory) {
-      output[i++] = DotSums<kWide>{}.Total(a.oldest, a.taps, 0, a.length);
+  for (int i = 0; i < kSpeechPassOutputs; i += 4) {
+    DotInput group[4];
+    for (DotInput& in : group) {
+      in = current();
       advance();
-      continue;
     }
-    advance();
-    const Output b = current();
-    if (b.length + mostArrivals > kSpeechResamplerHistory) {
-      output[i++] = DotSums<kWide>{}.Total(a.oldest, a.taps, 0, a.length);
-      continue;
-    }
-    advance();
-    DotProducts<kWide>(a.oldest, a.taps, a.length, b.oldest, b.taps, b.length, output[i], output[i + 1]);
-    i += 2;
+    DotProducts4<kWide>(group, output + i);
   }
+  std::copy_n(line + newest + 1 - kHistory, kHistory, r.history);
+
+  // The input samples taken; a single one left over is held for the next
+  // pass.
+  const int taken = newest + 1 - kHistory - (carried ? 1 : 0);
+  if (carried && taken >= 0) r.carry = false;
+  const int next = std::clamp(taken, 0, count);
   if (next == count - 1) {
     r.heldOver = input[next];
     r.carry = true;

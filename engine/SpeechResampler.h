@@ -55,10 +55,12 @@ struct SpeechResampler {
   const float* polyphase = nullptr;
   const int* phaseStart = nullptr;
 
-  // The latest input samples. Each is stored twice, at w and w + 256, so the
-  // newest ones are always contiguous, newest at w + 256.
-  float history[2 * kSpeechResamplerHistory] = {};
-  unsigned w = 0;
+  // The latest 256 input samples, oldest first.
+  float history[kSpeechResamplerHistory] = {};
+  // Working space of a pass (caller storage, SpeechLineSize values): the
+  // history followed by every sample the pass takes in, in order, so that
+  // each output reads one contiguous stretch of it.
+  float* line = nullptr;
   unsigned phase = 0;  // Q: position of the next output between inputs, in 1/L steps
   bool carry = false;  // heldOver is the oldest sample not yet consumed
   float heldOver = 0.0f;
@@ -66,17 +68,20 @@ struct SpeechResampler {
   SimdPath path = SimdPath::Baseline;  // the dot products' vector width; every path gives the same bits
 };
 
-// Floats of caller storage the polyphase form of a rate's filter needs, and
-// ints for the phase table (L + 2).
+// Floats of caller storage the polyphase form of a rate's filter needs, ints
+// for the phase table (L + 2), and floats for a pass's working line (the
+// history, the samples a pass takes in and the one a new start adds).
 int SpeechPolyphaseSize(const SpeechRate& rate);
 inline int SpeechPhaseTableSize(const SpeechRate& rate) { return rate.interpolation + 2; }
+inline int SpeechLineSize(int inputNeeded) { return kSpeechResamplerHistory + inputNeeded + 2; }
 
 // Binds the resampler to a rate row, rearranges the rate's designed filter h
 // (rate.filter.taps values) into `polyphase` (SpeechPolyphaseSize values) and
-// `phaseStart` (SpeechPhaseTableSize values), both of which must outlive the
-// resampler, and resets it. Not for the audio thread.
+// `phaseStart` (SpeechPhaseTableSize values), takes `line` (SpeechLineSize
+// values) as its working space, all of which must outlive the resampler,
+// and resets it. Not for the audio thread.
 void ConfigureSpeechResampler(SpeechResampler& resampler, const SpeechRate& rate, const float* h,
-                              float* polyphase, int* phaseStart);
+                              float* polyphase, int* phaseStart, float* line);
 
 // Runs the resampler on another path from now on; false, changing nothing,
 // when this processor lacks it. For tests and measurements.

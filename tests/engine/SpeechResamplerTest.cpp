@@ -16,6 +16,7 @@ struct Bound {
   std::vector<float> h;
   std::vector<float> polyphase;
   std::vector<int> phases;
+  std::vector<float> line;
   SpeechResampler resampler;
 };
 
@@ -34,7 +35,9 @@ void Bind(Bound& b, double rate) {
   DesignResamplingFilter(b.row.filter, b.h.data());
   b.polyphase.assign(static_cast<std::size_t>(SpeechPolyphaseSize(b.row)), 0.0f);
   b.phases.assign(static_cast<std::size_t>(SpeechPhaseTableSize(b.row)), 0);
-  ConfigureSpeechResampler(b.resampler, b.row, b.h.data(), b.polyphase.data(), b.phases.data());
+  b.line.assign(static_cast<std::size_t>(SpeechLineSize(b.row.inputNeeded)), 0.0f);
+  ConfigureSpeechResampler(b.resampler, b.row, b.h.data(), b.polyphase.data(), b.phases.data(),
+                           b.line.data());
 }
 
 // Runs `passes` passes over x, each taking what the resampler asks for.
