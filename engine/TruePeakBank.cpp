@@ -189,6 +189,24 @@ template <int L, typename V, TruePeakSums kSums, int kSplit>
     return EstimateAt<L, V>(bank, line, raw);
 }
 
+// The largest of `hold` and x[0 ... n-1], each estimate replacing the hold
+// only when greater (so a NaN never does), in lanes side by side rather
+// than one chain of comparisons. Exact, as every maximum is.
+template <typename V>
+[[gnu::always_inline]] inline double HoldOf(const double* x, int n, double hold) {
+  constexpr int kWidth = static_cast<int>(sizeof(V) / sizeof(double));
+  V top0 = V{} + hold;
+  V top1 = top0;
+  int k = 0;
+  for (; k + 2 * kWidth <= n; k += 2 * kWidth) {
+    top0 = simd::Max(simd::Load<V>(x + k), top0);
+    top1 = simd::Max(simd::Load<V>(x + k + kWidth), top1);
+  }
+  hold = simd::LargestLane(simd::Max(top0, top1));
+  for (; k < n; ++k) hold = x[k] > hold ? x[k] : hold;
+  return hold;
+}
+
 template <int L, typename V, TruePeakSums kSums, int kSplit>
 [[gnu::always_inline]] inline void ChannelBlock(TruePeakBank& bank, int c, const double* x, int frames,
                                                 double* current) {
@@ -210,9 +228,7 @@ template <int L, typename V, TruePeakSums kSums, int kSplit>
     simd::Store(current + n, Estimate<L, V, kSums, kSplit>(bank, block + n, x + n));
   for (; n < frames; ++n) current[n] = Estimate<L, double, kSums, kSplit>(bank, block + n, x + n);
 
-  double hold = bank.maxHold[c];
-  for (n = 0; n < frames; ++n) hold = current[n] > hold ? current[n] : hold;
-  bank.maxHold[c] = hold;
+  bank.maxHold[c] = HoldOf<V>(current, frames, bank.maxHold[c]);
   bank.current[c] = current[frames - 1];
 
   // The newest kHistory inputs back into the ring, at the positions the
