@@ -4,6 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "SimdVector.h"
+
 namespace kalvo5 {
 
 const SpeechStump kSpeechStumps[kSpeechStumpCount] = {
@@ -43,6 +45,34 @@ constexpr int kLargestBlockLength = 1 << 22;
 // Samples scaled (and halved) at a time, on the stack.
 constexpr int kChunk = 1024;
 
+using simd::Floats4;
+
+// The detector's form of an input sample: clipped, in 16-bit units, and 0
+// when not finite (v - v is 0 exactly for finite v).
+template <typename V>
+[[gnu::always_inline]] inline V ScaledInput(V v) {
+  const V clipped = v < -kLargestInput ? -kLargestInput : (v > kLargestInput ? kLargestInput : v);
+  return v - v == 0.0f ? clipped * kSampleScale : V{} + 0.0f;
+}
+
+// ScaledInput of samples[0 ... n-1] into out, four at a time.
+void ScaleInputs(const float* samples, int n, float* out) {
+  int i = 0;
+  for (; i + 4 <= n; i += 4) simd::Store(out + i, ScaledInput(simd::Load<Floats4>(samples + i)));
+  for (; i < n; ++i) out[i] = ScaledInput(samples[i]);
+}
+
+// The largest magnitude of x[0 ... n-1], in lanes side by side. Exact, as
+// every maximum is.
+float LargestMagnitude(const float* x, int n) {
+  Floats4 top = {};
+  int i = 0;
+  for (; i + 4 <= n; i += 4) top = simd::Max(top, simd::Abs(simd::Load<Floats4>(x + i)));
+  float largest = std::max({top[0], top[1], top[2], top[3]});
+  for (; i < n; ++i) largest = std::max(largest, std::fabs(x[i]));
+  return largest;
+}
+
 void Evaluate(SpeechDetector& d) {
   EvaluateSpeechFeatures(d.analysis, d.features);
   d.scores[d.scoreIndex] = ScoreSpeechFeatures(d.features);
@@ -61,13 +91,9 @@ void RunPasses(SpeechDetector& d) {
     std::copy_n(d.inputRing, need - first, d.passBuffer + first);
     d.ringRead = need - first > 0 ? need - first : d.ringRead + first;
     if (d.ringRead == d.ringCapacity) d.ringRead = 0;
-    float largest = 0.0f;
-    for (int i = 0; i < need; ++i) {
-      const float magnitude = std::fabs(d.passBuffer[i]);
-      largest = largest > magnitude ? largest : magnitude;
-    }
     d.ringCount -= need;
-    if (largest < kSilenceStep) std::fill(d.passBuffer, d.passBuffer + need, 0.0f);
+    if (LargestMagnitude(d.passBuffer, need) < kSilenceStep)
+      std::fill(d.passBuffer, d.passBuffer + need, 0.0f);
 
     ResampleSpeechPass(d.resampler, d.passBuffer, need, d.frame);
     AnalyseSpeechFrame(d.analysis, d.frame);
@@ -161,13 +187,7 @@ int DetectSpeech(SpeechDetector& d, const float* samples, int count) {
     const int room = d.ringCapacity - d.ringCount;
     const int take = std::min({kChunk, room << d.route.halvings, count});
     int n = take;
-    for (int i = 0; i < take; ++i) {
-      // v - v is 0 exactly for finite v: the same test as isfinite, without
-      // a branch.
-      const float v = samples[i];
-      const float clipped = v < -kLargestInput ? -kLargestInput : (v > kLargestInput ? kLargestInput : v);
-      chunk[i] = v - v == 0.0f ? clipped * kSampleScale : 0.0f;
-    }
+    ScaleInputs(samples, take, chunk);
     for (int stage = 0; stage < d.route.halvings; ++stage)
       n = DecimateByTwo(d.halvings[stage], d.halfBand, chunk, n, chunk);
     const int write = (d.ringRead + d.ringCount) % d.ringCapacity;
