@@ -86,6 +86,17 @@ template <typename V, int kFirst>
   return largest;
 }
 
+// The largest magnitude of x[0 ... n-1] (0 when n is 0), in lanes side by
+// side rather than one chain of comparisons. Exact, as every maximum is.
+[[gnu::always_inline]] inline float LargestMagnitude(const float* x, int n) {
+  Floats4 top = {};
+  int i = 0;
+  for (; i + 4 <= n; i += 4) top = Max(top, Abs(Load<Floats4>(x + i)));
+  float largest = std::max({top[0], top[1], top[2], top[3]});
+  for (; i < n; ++i) largest = std::max(largest, x[i] < 0.0f ? -x[i] : x[i]);
+  return largest;
+}
+
 [[gnu::always_inline]] inline double LargestLane(Vec2 v) { return v[0] > v[1] ? v[0] : v[1]; }
 
 [[gnu::always_inline]] inline double LargestLane(Vec4 v) {

@@ -62,17 +62,6 @@ void ScaleInputs(const float* samples, int n, float* out) {
   for (; i < n; ++i) out[i] = ScaledInput(samples[i]);
 }
 
-// The largest magnitude of x[0 ... n-1], in lanes side by side. Exact, as
-// every maximum is.
-float LargestMagnitude(const float* x, int n) {
-  Floats4 top = {};
-  int i = 0;
-  for (; i + 4 <= n; i += 4) top = simd::Max(top, simd::Abs(simd::Load<Floats4>(x + i)));
-  float largest = std::max({top[0], top[1], top[2], top[3]});
-  for (; i < n; ++i) largest = std::max(largest, std::fabs(x[i]));
-  return largest;
-}
-
 void Evaluate(SpeechDetector& d) {
   EvaluateSpeechFeatures(d.analysis, d.features);
   d.scores[d.scoreIndex] = ScoreSpeechFeatures(d.features);
@@ -92,7 +81,7 @@ void RunPasses(SpeechDetector& d) {
     d.ringRead = need - first > 0 ? need - first : d.ringRead + first;
     if (d.ringRead == d.ringCapacity) d.ringRead = 0;
     d.ringCount -= need;
-    if (LargestMagnitude(d.passBuffer, need) < kSilenceStep)
+    if (simd::LargestMagnitude(d.passBuffer, need) < kSilenceStep)
       std::fill(d.passBuffer, d.passBuffer + need, 0.0f);
 
     ResampleSpeechPass(d.resampler, d.passBuffer, need, d.frame);

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "FFT.h"
+#include "SimdVector.h"
 
 namespace kalvo5 {
 
@@ -26,12 +27,6 @@ constexpr int kLastFluxBin = 499;
 void FillWindow(float* w, int n) {
   for (int i = 0; i < n; ++i)
     w[i] = static_cast<float>(0.54 - 0.46 * std::cos(2.0 * std::numbers::pi * (i + 0.5) / n));
-}
-
-float LargestMagnitude(const float* x, int n) {
-  float m = 0.0f;
-  for (int i = 0; i < n; ++i) m = std::max(m, std::fabs(x[i]));
-  return m;
 }
 
 template <int N>
@@ -60,7 +55,7 @@ float SpectralSlope(SpeechFeatureState& s, const float* y) {
   if (sumAbs < kQuietHalfFrame) return 0.0f;
 
   const float mean = sum / static_cast<float>(kSpeechHalfFrame);
-  s.peaks.Push(std::max(1.0f, LargestMagnitude(y, kSpeechHalfFrame)));
+  s.peaks.Push(std::max(1.0f, simd::LargestMagnitude(y, kSpeechHalfFrame)));
   // The initial peaks keep the normaliser at full scale or above until 16
   // loud half-frames have passed.
   const float norm = std::max(1.0f, Largest(s.peaks));
@@ -100,7 +95,7 @@ void QuarterStatistics(SpeechFeatureState& s, const float* x) {
 
 // Change of the level-normalised magnitude spectrum since the previous frame.
 float SpectralFlux(SpeechFeatureState& s, const float* x) {
-  const float a = std::max(1.0f, LargestMagnitude(x, kSpeechFrameLength));
+  const float a = std::max(1.0f, simd::LargestMagnitude(x, kSpeechFrameLength));
   for (int n = 0; n < kSpeechFrameLength; ++n) {
     s.re[n] = x[n] / a * s.window1024[n];
     s.im[n] = 0.0f;
