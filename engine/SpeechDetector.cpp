@@ -128,7 +128,7 @@ bool InitSpeechDetector(SpeechDetector& d, double sampleRate, int blockLength) {
                              static_cast<std::size_t>(SpeechLineSize(rate.inputNeeded));
     d.created = false;
     d.storage.reset(new (std::nothrow) float[size]);
-    d.phaseTable.reset(new (std::nothrow) int[static_cast<std::size_t>(SpeechPhaseTableSize(rate))]);
+    d.phaseTable.reset(new (std::nothrow) SpeechPhase[static_cast<std::size_t>(SpeechPhaseTableSize(rate))]);
     // The filter is designed in natural order into a buffer needed only here.
     const std::unique_ptr<float[]> h(new (std::nothrow) float[static_cast<std::size_t>(rate.filter.taps)]);
     if (d.storage == nullptr || d.phaseTable == nullptr || h == nullptr) {

@@ -48,7 +48,7 @@ struct SpeechDetector {
   // resampler's filter in polyphase order, the input ring and the pass
   // buffer; and the resampler's phase table.
   std::unique_ptr<float[]> storage;
-  std::unique_ptr<int[]> phaseTable;
+  std::unique_ptr<SpeechPhase[]> phaseTable;
   float* polyphase = nullptr;
   float* inputRing = nullptr;  // samples in 16-bit units, at the resampler's rate
   int ringCapacity = 0;        // 2 max(blockLength halved as the route halves, inputNeeded)

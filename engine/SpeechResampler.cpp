@@ -153,29 +153,42 @@ bool FindSpeechRoute(double sampleRate, SpeechRoute& route) {
   return DeriveRow(rate, route.row);
 }
 
+namespace {
+
+// Floats in one 32-byte line of taps.
+constexpr int kTapAlignment = 8;
+
+int AlignedLength(int length) { return (length + kTapAlignment - 1) / kTapAlignment * kTapAlignment; }
+
+}  // namespace
+
 int SpeechPolyphaseSize(const SpeechRate& rate) {
-  int size = 0;
+  int size = kTapAlignment - 1;  // room to move the start to a boundary
   for (int phase = 0; phase <= rate.interpolation; ++phase)
-    size += PhaseLength(phase, rate.interpolation, rate.filter.taps);
+    size += AlignedLength(PhaseLength(phase, rate.interpolation, rate.filter.taps));
   return size;
 }
 
 void ConfigureSpeechResampler(SpeechResampler& r, const SpeechRate& rate, const float* h, float* polyphase,
-                              int* phaseStart, float* line) {
+                              SpeechPhase* phases, float* line) {
   r.interpolation = std::max(rate.interpolation, 1);
   r.decimation = rate.decimation;
   r.inputNeeded = rate.inputNeeded;
   r.taps = rate.filter.taps;
+  const auto address = reinterpret_cast<std::uintptr_t>(polyphase);
+  const std::uintptr_t misalignment = address % (kTapAlignment * sizeof(float));
+  float* aligned = polyphase;
+  if (misalignment != 0) aligned += (kTapAlignment * sizeof(float) - misalignment) / sizeof(float);
+  std::fill(polyphase, polyphase + SpeechPolyphaseSize(rate), 0.0f);
   int start = 0;
   for (int phase = 0; phase <= r.interpolation; ++phase) {
     const int count = PhaseLength(phase, r.interpolation, r.taps);
-    phaseStart[phase] = start;
-    for (int j = 0; j < count; ++j) polyphase[start + count - 1 - j] = h[phase + j * r.interpolation];
-    start += count;
+    phases[phase] = {start, count};
+    for (int j = 0; j < count; ++j) aligned[start + count - 1 - j] = h[phase + j * r.interpolation];
+    start += AlignedLength(count);
   }
-  phaseStart[r.interpolation + 1] = start;
-  r.polyphase = polyphase;
-  r.phaseStart = phaseStart;
+  r.polyphase = aligned;
+  r.phases = phases;
   r.line = line;
   r.path = BestSimdPath();
   ResetSpeechResampler(r);
@@ -226,9 +239,8 @@ template <bool kWide>
     r.started = true;
   }
   const auto current = [&]() {
-    const int start = r.phaseStart[r.phase];
-    const int length = r.phaseStart[r.phase + 1] - start;
-    return DotInput{line + newest - (length - 1), r.polyphase + start, length};
+    const SpeechPhase& phase = r.phases[r.phase];
+    return DotInput{line + newest - (phase.length - 1), r.polyphase + phase.start, phase.length};
   };
   const auto advance = [&]() {
     // A phase is consumed only while Q exceeds L, so Q ends in 1 ... L.

@@ -41,6 +41,12 @@ inline constexpr int kSpeechMaxHalvings = 3;
 // a filter too large to hold (a prime-like rate such as 44101 Hz).
 bool FindSpeechRoute(double sampleRate, SpeechRoute& route);
 
+// Where one phase's taps lie in the polyphase filter.
+struct SpeechPhase {
+  int start = 0;
+  int length = 0;
+};
+
 struct SpeechResampler {
   int interpolation = 1;
   int decimation = 1;
@@ -50,10 +56,11 @@ struct SpeechResampler {
   // The filter h in polyphase order: for each phase Q = 0 ... L, the taps
   // h[Q + jL] (j = 0, 1, ... while below taps) stored last j first, so that
   // they line up with the history read oldest first. Phase Q occupies
-  // polyphase[phaseStart[Q] ... phaseStart[Q + 1] - 1]. Both owned by the
-  // caller.
+  // polyphase[phases[Q].start ...] for phases[Q].length values; each phase
+  // starts on a 32-byte boundary, so that no vector load of its taps spans
+  // two cache lines. Both owned by the caller.
   const float* polyphase = nullptr;
-  const int* phaseStart = nullptr;
+  const SpeechPhase* phases = nullptr;
 
   // The latest 256 input samples, oldest first.
   float history[kSpeechResamplerHistory] = {};
@@ -68,20 +75,21 @@ struct SpeechResampler {
   SimdPath path = SimdPath::Baseline;  // the dot products' vector width; every path gives the same bits
 };
 
-// Floats of caller storage the polyphase form of a rate's filter needs, ints
-// for the phase table (L + 2), and floats for a pass's working line (the
-// history, the samples a pass takes in and the one a new start adds).
+// Floats of caller storage the polyphase form of a rate's filter needs (its
+// alignment included), entries of the phase table (L + 1), and floats for a
+// pass's working line (the history, the samples a pass takes in and the one
+// a new start adds).
 int SpeechPolyphaseSize(const SpeechRate& rate);
-inline int SpeechPhaseTableSize(const SpeechRate& rate) { return rate.interpolation + 2; }
+inline int SpeechPhaseTableSize(const SpeechRate& rate) { return rate.interpolation + 1; }
 inline int SpeechLineSize(int inputNeeded) { return kSpeechResamplerHistory + inputNeeded + 2; }
 
 // Binds the resampler to a rate row, rearranges the rate's designed filter h
 // (rate.filter.taps values) into `polyphase` (SpeechPolyphaseSize values) and
-// `phaseStart` (SpeechPhaseTableSize values), takes `line` (SpeechLineSize
+// `phases` (SpeechPhaseTableSize entries), takes `line` (SpeechLineSize
 // values) as its working space, all of which must outlive the resampler,
 // and resets it. Not for the audio thread.
 void ConfigureSpeechResampler(SpeechResampler& resampler, const SpeechRate& rate, const float* h,
-                              float* polyphase, int* phaseStart, float* line);
+                              float* polyphase, SpeechPhase* phases, float* line);
 
 // Runs the resampler on another path from now on; false, changing nothing,
 // when this processor lacks it. For tests and measurements.

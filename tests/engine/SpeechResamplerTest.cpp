@@ -15,7 +15,7 @@ struct Bound {
   SpeechRate row;
   std::vector<float> h;
   std::vector<float> polyphase;
-  std::vector<int> phases;
+  std::vector<SpeechPhase> phases;
   std::vector<float> line;
   SpeechResampler resampler;
 };
@@ -34,7 +34,7 @@ void Bind(Bound& b, double rate) {
   b.h.assign(static_cast<std::size_t>(b.row.filter.taps), 0.0f);
   DesignResamplingFilter(b.row.filter, b.h.data());
   b.polyphase.assign(static_cast<std::size_t>(SpeechPolyphaseSize(b.row)), 0.0f);
-  b.phases.assign(static_cast<std::size_t>(SpeechPhaseTableSize(b.row)), 0);
+  b.phases.assign(static_cast<std::size_t>(SpeechPhaseTableSize(b.row)), SpeechPhase{});
   b.line.assign(static_cast<std::size_t>(SpeechLineSize(b.row.inputNeeded)), 0.0f);
   ConfigureSpeechResampler(b.resampler, b.row, b.h.data(), b.polyphase.data(), b.phases.data(),
                            b.line.data());
