@@ -56,6 +56,8 @@ class Kalvo5 : public iplug::IPlugVST2 {
   bool MeasuredSampleRates(double& lowest, double& highest) const override;
   std::string NoMeasurementReason(int paramIndex) const override;
   int ReadState(const iplug::ByteChunk& chunk, int startPos) override;
+  // The measured values: a recall never tells the host about them.
+  bool IsOutputParam(int index) const override;
 
   // Asks the audio thread for a reset and a re-configuration from the
   // settings at its next block, and the memory worker for the memory they

@@ -37,6 +37,8 @@ std::string Kalvo5::NoMeasurementReason(int paramIndex) const {
   return {};
 }
 
+bool Kalvo5::IsOutputParam(int index) const { return ::kalvo5::IsOutputParam(index); }
+
 bool Kalvo5::MeasuredSampleRates(double& lowest, double& highest) const {
   lowest = kLowestMeasuredRate;
   highest = kHighestMeasuredRate;

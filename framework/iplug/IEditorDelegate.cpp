@@ -23,6 +23,7 @@ void IEditorDelegate::NotifyAllParams(ParamSource source) {
     OnParamChange(i, source, -1);
     OnParamChangeEditor(i, source);
   }
+  if (source == ParamSource::PresetRecall) OnParamsRecalled();
 }
 
 void IEditorDelegate::OnStateRestored() {

@@ -29,8 +29,12 @@ class IEditorDelegate {
   // The editor-side reaction to a change. Main thread.
   virtual void OnParamChangeEditor(int /*index*/, ParamSource /*source*/) {}
 
-  // OnParamChange then OnParamChangeEditor for every parameter, in order.
+  // OnParamChange then OnParamChangeEditor for every parameter, in order;
+  // after a recall (source PresetRecall) then OnParamsRecalled.
   void NotifyAllParams(ParamSource source);
+  // A preset, program or state has set the parameters and every reaction
+  // has run. Main thread.
+  virtual void OnParamsRecalled() {}
   // Sends every parameter's normalized value to the editor.
   virtual void OnStateRestored();
   // Updates the editor's controls bound to the parameter (the editor binding

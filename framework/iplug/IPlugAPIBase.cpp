@@ -4,13 +4,16 @@
 
 namespace iplug {
 
-IPlugAPIBase::IPlugAPIBase(const PluginConfig& config) : IPluginBase(config) {}
+IPlugAPIBase::IPlugAPIBase(const PluginConfig& config)
+    : IPluginBase(config),
+      mHostValues(std::make_unique<std::atomic<float>[]>(static_cast<std::size_t>(NParams()))) {}
 
 IPlugAPIBase::~IPlugAPIBase() { StopTimer(); }
 
 void IPlugAPIBase::SetParameterFromHost(int index, double normalized) {
   IParam* param = GetParam(index);
   if (!param) return;
+  NoteHostHeard(index, normalized);
   param->SetNormalizedValue(normalized);
   QueueParamForEditor(index, normalized, true);
   OnParamChange(index, ParamSource::Host, -1);
@@ -21,6 +24,7 @@ bool IPlugAPIBase::SetParameterTextFromHost(int index, const char* text) {
   if (!param || !text) return false;
   const double value = param->ParseDisplay(text);
   param->SetValue(value);
+  NoteHostHeard(index, param->GetNormalizedValue());
   QueueParamForEditor(index, value, false);
   OnParamChange(index, ParamSource::Host, -1);
   return true;
@@ -36,11 +40,36 @@ void IPlugAPIBase::SetParamFromEditor(int index, double normalized) {
   OnParamChangeEditor(index, ParamSource::Editor);
 }
 
+void IPlugAPIBase::HostHeardCurrentValues() {
+  for (int i = 0; i < NParams(); ++i) NoteHostHeard(i, GetParam(i)->GetNormalizedValue());
+  mHostValuesKnown.store(true);
+}
+
+void IPlugAPIBase::NoteHostHeard(int index, double normalized) {
+  if (index >= 0 && index < NParams())
+    mHostValues[static_cast<std::size_t>(index)].store(static_cast<float>(normalized),
+                                                       std::memory_order_relaxed);
+}
+
+void IPlugAPIBase::OnParamsRecalled() {
+  if (!mHostValuesKnown.load()) return;  // still being built: the host reads the values later
+  bool told = false;
+  for (int i = 0; i < NParams(); ++i) {
+    const double normalized = GetParam(i)->GetNormalizedValue();
+    const float heard = mHostValues[static_cast<std::size_t>(i)].load(std::memory_order_relaxed);
+    if (IsOutputParam(i) || static_cast<float>(normalized) == heard) continue;
+    SendParamToHost(i, normalized);
+    NoteHostHeard(i, normalized);
+    told = true;
+  }
+  if (told) NotifyHostDisplayChanged();
+}
+
 void IPlugAPIBase::QueueParamForEditor(int index, double value, bool isNormalized) {
   const IParam* param = GetParam(index);
   if (!param || std::isnan(value)) return;
   if (isNormalized) value = param->ValueFromNormalized(value);
-  mQueues.params.Push({index, value});
+  if (!mQueues.params.Push({index, value})) mQueueOverflowed.store(true);
 }
 
 void IPlugAPIBase::SendParamToEditor(int index, double value, bool isNormalized) {
@@ -56,9 +85,17 @@ void IPlugAPIBase::OnTimer() {
   if (HasEditor()) {
     // At most one ring's worth each, so producers that keep pushing cannot
     // hold the tick.
+    // An entry only says which parameter changed: the editor shows the
+    // value the parameter holds now, so an older queued value never
+    // overwrites a state loaded after it.
     ParamChange change;
-    for (std::size_t n = 0; n < mQueues.params.capacity() && mQueues.params.Pop(change); ++n)
-      IPluginBase::SendParamToEditor(change.index, change.value, false);
+    for (std::size_t n = 0; n < mQueues.params.capacity() && mQueues.params.Pop(change); ++n) {
+      if (const IParam* param = GetParam(change.index))
+        IPluginBase::SendParamToEditor(change.index, param->GetValue(), false);
+    }
+    // Changes the full ring dropped: every control is brought up to date.
+    if (mQueueOverflowed.exchange(false))
+      for (int i = 0; i < NParams(); ++i) IPluginBase::SendParamToEditor(i, GetParam(i)->GetValue(), false);
     IMidiMsg midi;
     for (std::size_t n = 0; n < mQueues.midiToEditor.capacity() && mQueues.midiToEditor.Pop(midi); ++n)
       SendMidiMsgToEditor(midi);
@@ -74,7 +111,7 @@ void IPlugAPIBase::OnHostIdle() {
 }
 
 void IPlugAPIBase::StartTimer() {
-  if (!mTimer) mTimer = Timer::Create([this] { OnTimer(); }, kTimerIntervalMs);
+  if (!mTimer) mTimer = Timer::Create([this] { OnTimer(); }, kTimerIntervalMs, *mMainLock);
 }
 
 void IPlugAPIBase::StopTimer() {

@@ -34,11 +34,28 @@ class IPlugAPIBase : public IPluginBase {
   bool SetParameterTextFromHost(int index, const char* text);
   // An editor control set a normalized value. Main thread.
   void SetParamFromEditor(int index, double normalized) override;
-  // Pushes one value (converted to real) for the next tick; dropped when full.
+  // Pushes one value (converted to real) for the next tick; when the ring is
+  // full, the next tick brings every control up to date instead.
   void QueueParamForEditor(int index, double value, bool isNormalized);
   // On the main thread the editor's controls are updated at once; from any
   // other thread the value is queued for the next tick instead.
   void SendParamToEditor(int index, double value, bool isNormalized) override;
+
+  // What the host has heard of each parameter: the normalized value it set
+  // or we sent it last, as the float it keeps. HostHeardCurrentValues starts
+  // the record from every current value (the host reads them when it gets
+  // the instance); NoteHostHeard is called by the binding for every value it
+  // sends. Any thread; allocation-free.
+  void HostHeardCurrentValues();
+  void NoteHostHeard(int index, double normalized);
+  // A parameter the plug-in writes and the host only records (a measured
+  // value): a recall does not tell the host about it.
+  virtual bool IsOutputParam(int /*index*/) const { return false; }
+  // After a preset, program or state load: the host hears every parameter
+  // whose value now differs from what it last heard, then that its display
+  // changed, so that its own copy of every value is the plug-in's. Nothing
+  // before HostHeardCurrentValues. Main thread, inside a call of the host.
+  void OnParamsRecalled() override;
 
   // Runs every tick on the main thread, after the queued values reached the
   // editor.
@@ -58,6 +75,12 @@ class IPlugAPIBase : public IPluginBase {
   void EnableTimerTicks() { mTicksEnabled.store(true); }
   Timer* GetTimer() { return mTimer.get(); }
 
+  // This instance's main-thread lock: its dispatcher calls and ticks hold
+  // it. Shared, so that a call that destroys the instance can let go of it
+  // afterwards.
+  MainThreadLock& MainLock() { return *mMainLock; }
+  std::shared_ptr<MainThreadLock> MainLockHandle() const { return mMainLock; }
+
   ParamChangeQueue& Queues() { return mQueues; }
 
  protected:
@@ -66,9 +89,13 @@ class IPlugAPIBase : public IPluginBase {
   virtual void SendSysexMsgToEditor(const ISysEx& /*message*/) {}
 
  private:
+  std::shared_ptr<MainThreadLock> mMainLock = std::make_shared<MainThreadLock>();
   ParamChangeQueue mQueues;
   std::unique_ptr<Timer> mTimer;
   std::atomic<bool> mTicksEnabled{false};
+  std::atomic<bool> mQueueOverflowed{false};
+  std::unique_ptr<std::atomic<float>[]> mHostValues;
+  std::atomic<bool> mHostValuesKnown{false};
 };
 
 }  // namespace iplug

@@ -78,6 +78,8 @@ void IPlugVST2::CompleteConstruction() {
   InitUninitializedPresets();
   if (mEffect.numPrograms < 1) mEffect.numPrograms = 1;
   if (HasEditor() && EditorWindowAvailable()) mEffect.flags |= vst2::effFlagsHasEditor;
+  // The host starts from the values the object was built with.
+  HostHeardCurrentValues();
 }
 
 void IPlugVST2::SetSpeakerChannels(vst2::VstSpeakerArrangement& arrangement, int channels) {
@@ -97,6 +99,7 @@ vst2::VstIntPtr IPlugVST2::HostCall(vst2::VstInt32 opcode, vst2::VstInt32 index,
 
 void IPlugVST2::SendParamToHost(int index, double normalized) {
   if (!GetParam(index)) return;
+  NoteHostHeard(index, normalized);
   HostCall(vst2::audioMasterAutomate, index, 0, nullptr, static_cast<float>(normalized));
 }
 

@@ -4,11 +4,15 @@
 // the base's host notifications into host callback calls.
 //
 // Threads: the dispatcher runs on the host's GUI thread, under the
-// process-wide main-thread lock (see Timer.h), which is let go around every
-// call into the host; effEditIdle and effIdle run the timer's due ticks. The
-// process callbacks run on the host's audio thread and never take that lock;
-// setParameter and getParameter may come from any thread and never take it
-// either. Every entry point catches whatever is thrown below it.
+// instance's own main-thread lock (see Timer.h), which is let go around
+// every call into the host; effEditIdle and effIdle run the timer's due
+// ticks. The opcodes a host may send from its audio thread (events, start
+// and stop of processing, bypass, tail size, vendor queries) and the fixed
+// identity answers take no lock at all (AnswersWithoutLock in the
+// dispatcher). The process callbacks run on the host's audio thread and
+// never take the lock; setParameter and getParameter may come from any
+// thread and never take it either. Every entry point catches whatever is
+// thrown below it.
 #pragma once
 
 #include <cstdint>
@@ -108,6 +112,8 @@ class IPlugVST2 : public IPlugAPIBase, public IPlugProcessor {
  private:
   vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
                            float opt);
+  vst2::VstIntPtr DispatchUnlocked(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value,
+                                   void* ptr, float opt);
   vst2::VstIntPtr DispatchProgram(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value,
                                   void* ptr);
   vst2::VstIntPtr DispatchParam(vst2::VstInt32 opcode, vst2::VstInt32 index, void* ptr);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "HostText.h"
 #include "IPlugVST2.h"
 #include "NumberText.h"
 #include "TextCopy.h"
@@ -14,11 +15,7 @@ namespace iplug {
 
 namespace {
 
-// Texts copied into host buffers, with their terminator. Parameter texts
-// and preset names are copied whole (hosts pass buffers larger than the
-// interface's nominal limits); identity texts keep to those limits.
-constexpr std::size_t kParamTextCapacity = kMaxParamTextLength + 1;
-constexpr std::size_t kPresetNameCapacity = kMaxPresetNameLength + 1;
+// The host's product string, read into a buffer of ours.
 constexpr std::size_t kProductStringCapacity = 256;
 
 constexpr vst2::VstInt32 kVendorParamIsTwoState = 8;
@@ -32,6 +29,35 @@ bool ToInt(vst2::VstIntPtr value, int& out) {
   return true;
 }
 
+// The opcodes hosts may send from their audio thread, and those that only
+// read what never changes after construction: answered without the
+// instance's lock, so a long state load or editor call on the GUI thread
+// never holds them up. What they touch is atomic or owned by the audio
+// thread (events, the final readings at a stop, the measured readings).
+// The editor snapshot is editor work and waits like every other call.
+bool AnswersWithoutLock(vst2::VstInt32 opcode, vst2::VstInt32 index) {
+  switch (opcode) {
+    case vst2::effProcessEvents:
+    case vst2::effStartProcess:
+    case vst2::effStopProcess:
+    case vst2::effSetBypass:
+    case vst2::effGetTailSize:
+    case vst2::effCanDo:
+    case vst2::effGetVstVersion:
+    case vst2::effIdentify:
+    case vst2::effGetPlugCategory:
+    case vst2::effGetEffectName:
+    case vst2::effGetVendorString:
+    case vst2::effGetProductString:
+    case vst2::effGetVendorVersion:
+      return true;
+    case vst2::effVendorSpecific:
+      return index != vst2::kVantorelEditorSnapshot;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 vst2::VstIntPtr IPlugVST2::VSTDispatcher(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
@@ -41,10 +67,11 @@ vst2::VstIntPtr IPlugVST2::VSTDispatcher(vst2::AEffect* effect, vst2::VstInt32 o
   // Nothing may unwind into the host's C code: a failure (such as memory
   // running out for a huge chunk) is a refusal.
   try {
-    // Events arrive on the audio thread, just before the block: no lock.
-    if (opcode == vst2::effProcessEvents)
-      return plug->ProcessEvents(static_cast<const vst2::VstEvents*>(ptr));
-    MainThreadScope scope;
+    if (AnswersWithoutLock(opcode, index)) return plug->DispatchUnlocked(opcode, index, value, ptr, opt);
+    // The instance's own lock: calls into other instances never wait here.
+    // It outlives the instance, which effClose destroys while holding it.
+    const std::shared_ptr<MainThreadLock> lock = plug->MainLockHandle();
+    MainThreadScope scope(*lock);
     if (opcode == vst2::effClose) {
       delete plug;
       return 0;
@@ -96,11 +123,6 @@ vst2::VstIntPtr IPlugVST2::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index,
         ResetProcessing();
       }
       return 0;
-    case vst2::effStartProcess:
-      return 0;
-    case vst2::effStopProcess:
-      OnProcessingStopped();
-      return 0;
 
     case vst2::effIdle:
       OnHostIdle();
@@ -114,8 +136,6 @@ vst2::VstIntPtr IPlugVST2::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index,
     case vst2::effEditKeyUp:
       return DispatchEditor(opcode, index, value, ptr, opt);
 
-    case vst2::effIdentify:
-      return vst2::kEffectIdentifyAnswer;
     case vst2::effGetChunk:
       return GetChunk(index == 0, ptr);
     case vst2::effSetChunk:
@@ -127,19 +147,39 @@ vst2::VstIntPtr IPlugVST2::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index,
     case vst2::effGetSpeakerArrangement:
       return DispatchChannels(opcode, index, value, ptr);
 
+    case vst2::effVendorSpecific:
+      return VendorSpecific(index, value, ptr, opt);
+    case vst2::effGetMidiKeyName:
+      if (ptr) static_cast<vst2::MidiKeyName*>(ptr)->keyName[0] = '\0';
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+vst2::VstIntPtr IPlugVST2::DispatchUnlocked(vst2::VstInt32 opcode, vst2::VstInt32 index,
+                                            vst2::VstIntPtr value, void* ptr, float opt) {
+  switch (opcode) {
+    case vst2::effProcessEvents:
+      return ProcessEvents(static_cast<const vst2::VstEvents*>(ptr));
+    case vst2::effStopProcess:
+      OnProcessingStopped();
+      return 0;
+    case vst2::effIdentify:
+      return vst2::kEffectIdentifyAnswer;
     case vst2::effGetPlugCategory:
       return GetPluginType() == 1 ? vst2::kPlugCategSynth : vst2::kPlugCategAnalysis;
     case vst2::effGetEffectName:
       if (!ptr) return 0;
-      CopyText(TextBuffer(ptr), vst2::kVstMaxEffectNameLen + 1, GetPluginName());
+      CopyHostText(TextBuffer(ptr), kHostEffectNameSize, GetPluginName());
       return 1;
     case vst2::effGetVendorString:
       if (!ptr) return 0;
-      CopyText(TextBuffer(ptr), vst2::kVstMaxVendorStrLen + 1, GetVendorName());
+      CopyHostText(TextBuffer(ptr), kHostVendorStringSize, GetVendorName());
       return 1;
     case vst2::effGetProductString:
       if (!ptr) return 0;
-      CopyText(TextBuffer(ptr), vst2::kVstMaxProductStrLen + 1, GetProductName());
+      CopyHostText(TextBuffer(ptr), kHostProductStringSize, GetProductName());
       return 1;
     case vst2::effGetVendorVersion:
       return mEffect.version;
@@ -151,11 +191,8 @@ vst2::VstIntPtr IPlugVST2::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index,
       return 1;  // no tail
     case vst2::effGetVstVersion:
       return vst2::kVstVersion;
-    case vst2::effGetMidiKeyName:
-      if (ptr) static_cast<vst2::MidiKeyName*>(ptr)->keyName[0] = '\0';
-      return 0;
     default:
-      return 0;
+      return 0;  // effStartProcess, effSetBypass
   }
 }
 
@@ -213,13 +250,13 @@ vst2::VstIntPtr IPlugVST2::DispatchProgram(vst2::VstInt32 opcode, vst2::VstInt32
     case vst2::effGetProgramName: {
       if (!ptr) return 0;
       const PresetEntry* preset = GetPreset(GetCurrentPresetIdx());
-      CopyText(TextBuffer(ptr), kPresetNameCapacity, preset ? preset->name : "");
+      CopyHostText(TextBuffer(ptr), kHostProgramNameSize, preset ? preset->name : "");
       return 0;
     }
     case vst2::effGetProgramNameIndexed: {
       if (!ptr) return 0;
       const PresetEntry* preset = GetPreset(index);
-      CopyText(TextBuffer(ptr), kPresetNameCapacity, preset ? preset->name : "");
+      CopyHostText(TextBuffer(ptr), kHostProgramNameSize, preset ? preset->name : "");
       return TextBuffer(ptr)[0] != '\0' ? 1 : 0;
     }
     default:
@@ -232,15 +269,15 @@ vst2::VstIntPtr IPlugVST2::DispatchParam(vst2::VstInt32 opcode, vst2::VstInt32 i
   if (!param) return 0;
   switch (opcode) {
     case vst2::effGetParamLabel:
-      if (ptr) CopyText(TextBuffer(ptr), kParamTextCapacity, param->LabelForHost());
+      if (ptr) CopyHostText(TextBuffer(ptr), kHostParamTextSize, param->LabelForHost());
       return 0;
     case vst2::effGetParamDisplay:
       if (ptr)
-        CopyText(TextBuffer(ptr), kParamTextCapacity,
-                 param->FormatDisplay(param->GetValue(), false, true).c_str());
+        CopyHostText(TextBuffer(ptr), kHostParamTextSize,
+                     param->FormatDisplay(param->GetValue(), false, true).c_str());
       return 0;
     case vst2::effGetParamName:
-      if (ptr) CopyText(TextBuffer(ptr), kParamTextCapacity, param->GetName());
+      if (ptr) CopyHostText(TextBuffer(ptr), kHostParamTextSize, param->GetName());
       return 0;
     case vst2::effCanBeAutomated:
       return param->CanAutomate() ? 1 : 0;
@@ -281,7 +318,7 @@ vst2::VstIntPtr IPlugVST2::DispatchParam(vst2::VstInt32 opcode, vst2::VstInt32 i
       }
       // Hosts list the parameter under this text (the unit stays with
       // effGetParamLabel).
-      CopyText(props->label, param->GetName());
+      CopyHostText(props->label, param->GetName());
       return 1;
     }
     default:
@@ -347,7 +384,7 @@ vst2::VstIntPtr IPlugVST2::DispatchChannels(vst2::VstInt32 opcode, vst2::VstInt3
       props->flags = vst2::kVstPinIsActive;
       if (index % 2 == 0 && index + 1 < MaxNChannels(direction)) props->flags |= vst2::kVstPinIsStereo;
       if (!channel->label.empty()) {
-        CopyText(props->label, channel->label.c_str());
+        CopyHostText(props->label, channel->label.c_str());
       } else {
         std::snprintf(props->label, sizeof(props->label), direction == kInput ? "Input %d" : "Output %d",
                       index + 1);
@@ -397,8 +434,8 @@ vst2::VstIntPtr IPlugVST2::VendorSpecific(vst2::VstInt32 index, vst2::VstIntPtr 
   switch (index) {
     case vst2::effGetParamDisplay:
       if (!ptr || !param) return 0;
-      CopyText(TextBuffer(ptr), kParamTextCapacity,
-               param->FormatDisplay(static_cast<double>(opt), true, true).c_str());
+      CopyHostText(TextBuffer(ptr), kHostParamTextSize,
+                   param->FormatDisplay(static_cast<double>(opt), true, true).c_str());
       return vst2::kCockosVendorAnswer;
     case kVendorParamIsTwoState: {
       if (!param) return 0;
@@ -427,7 +464,7 @@ vst2::VstIntPtr IPlugVST2::VendorSpecific(vst2::VstInt32 index, vst2::VstIntPtr 
     case vst2::kVantorelNoMeasurement: {
       const std::string reason = param ? NoMeasurementReason(paramIndex) : std::string();
       if (!ptr || reason.empty()) return 0;
-      CopyText(TextBuffer(ptr), vst2::kVstMaxLabelLen * 4, reason.c_str());
+      CopyHostText(TextBuffer(ptr), kHostReasonSize, reason.c_str());
       return 1;
     }
     case vst2::kPresonusVendor:

@@ -6,7 +6,8 @@
 
 namespace iplug {
 
-// Creates the plug-in object (under the process-wide main-thread lock).
+// Creates the plug-in object (under the shared main-thread lock: the
+// instance has no lock of its own until it exists).
 using PluginFactory = IPlugVST2* (*)(const InstanceInfo& info);
 
 // The whole entry point: creates the object with the host callback,

@@ -18,15 +18,17 @@ vst2::VstIntPtr IPlugVST2::GetChunk(bool bank, void* ptr) {
     written = WriteState(chunk);
   }
   if (!written || chunk.Empty()) return 0;
-  // The data stays valid until the next request of the same kind.
+  // The data stays valid until the next request of the same kind on this
+  // instance, whatever else the host calls meanwhile (or until it closes).
   *static_cast<void**>(ptr) = chunk.Data();
   return chunk.Size();
 }
 
 vst2::VstIntPtr IPlugVST2::SetChunk(bool bank, vst2::VstIntPtr size, const void* data) {
   if (!data || size <= 0 || size > kMaxStateChunkBytes) return 0;
-  ByteChunk& chunk = bank ? mBankChunk : mProgramChunk;
-  chunk.Clear();
+  // A copy of its own: the chunk last handed out by GetChunk stays valid
+  // for the host, whatever it loads meanwhile.
+  ByteChunk chunk;
   chunk.PutBytes(data, static_cast<int>(size));
 
   int position = 0;

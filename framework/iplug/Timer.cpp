@@ -8,7 +8,9 @@ namespace iplug {
 
 namespace {
 
-thread_local int tMainScopeDepth = 0;
+// The innermost main-thread scope of this thread; each scope links to the
+// one it sits in.
+thread_local MainThreadScope* tInnermostScope = nullptr;
 
 long long NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -18,35 +20,43 @@ long long NowMs() {
 
 }  // namespace
 
-std::recursive_mutex& MainThreadMutex() {
-  static std::recursive_mutex mutex;
-  return mutex;
+MainThreadLock& SharedMainThreadLock() {
+  static MainThreadLock lock;
+  return lock;
 }
 
-MainThreadScope::MainThreadScope() {
-  MainThreadMutex().lock();
-  ++tMainScopeDepth;
+MainThreadScope::MainThreadScope(MainThreadLock& lock) : mLock(lock), mOuter(tInnermostScope) {
+  mLock.lock();
+  tInnermostScope = this;
 }
 
 MainThreadScope::~MainThreadScope() {
-  --tMainScopeDepth;
-  MainThreadMutex().unlock();
+  tInnermostScope = mOuter;
+  mLock.unlock();
 }
 
-MainThreadUnlock::MainThreadUnlock() : mDepth(tMainScopeDepth) {
-  for (int n = 0; n < mDepth; ++n) MainThreadMutex().unlock();
-  tMainScopeDepth = 0;
+MainThreadUnlock::MainThreadUnlock() : mInnermost(tInnermostScope) {
+  for (MainThreadScope* scope = mInnermost; scope; scope = scope->mOuter) scope->mLock.unlock();
+  tInnermostScope = nullptr;
 }
 
 MainThreadUnlock::~MainThreadUnlock() {
-  for (int n = 0; n < mDepth; ++n) MainThreadMutex().lock();
-  tMainScopeDepth = mDepth;
+  Relock(mInnermost);
+  tInnermostScope = mInnermost;
 }
 
-bool InMainThreadScope() { return tMainScopeDepth > 0; }
+void MainThreadUnlock::Relock(MainThreadScope* scope) {
+  // Outermost first, the order in which they were taken.
+  if (!scope) return;
+  Relock(scope->mOuter);
+  scope->mLock.lock();
+}
 
-// The process-wide list of started timers. Every member is guarded by the
-// main-thread lock.
+bool InMainThreadScope() { return tInnermostScope != nullptr; }
+
+// The process-wide list of started timers, with its own lock. A tick never
+// holds it, so starting or stopping an instance's timer never waits for
+// another instance's work.
 class TimerList {
  public:
   static TimerList& Get() {
@@ -55,7 +65,7 @@ class TimerList {
   }
 
   void Add(Timer* timer) {
-    MainThreadScope scope;
+    std::lock_guard<std::recursive_mutex> guard(mLock);
     if (timer->mRunning) return;
     timer->mRunning = true;
     timer->mNextDueMs = NowMs() + timer->mIntervalMs;
@@ -63,34 +73,44 @@ class TimerList {
   }
 
   void Remove(Timer* timer) {
-    MainThreadScope scope;
+    std::lock_guard<std::recursive_mutex> guard(mLock);
     if (!timer->mRunning) return;
     timer->mRunning = false;
     mTimers.erase(std::remove(mTimers.begin(), mTimers.end(), timer), mTimers.end());
   }
 
+  bool IsRunning(const Timer* timer) {
+    std::lock_guard<std::recursive_mutex> guard(mLock);
+    return timer->mRunning;
+  }
+
   // One tick of every started timer. A callback may stop timers: index the
   // live list rather than a copy, so a stopped (perhaps destroyed) timer is
-  // never called. Caller holds the lock.
+  // never called. A timer's own lock is only tried while the list's is held,
+  // so an instance closing on another thread cannot deadlock against this.
   void RunAll() {
+    std::lock_guard<std::recursive_mutex> guard(mLock);
     for (std::size_t i = 0; i < mTimers.size(); ++i) {
       Timer* timer = mTimers[i];
+      std::unique_lock<MainThreadLock> busy(timer->mLock, std::try_to_lock);
+      if (!busy.owns_lock()) continue;
+      MainThreadScope scope(timer->mLock);
+      busy.unlock();
       timer->mNextDueMs = NowMs() + timer->mIntervalMs;
       timer->mCallback();
     }
   }
 
  private:
-  TimerList() { MainThreadMutex(); }  // constructed first, so destroyed after this list
-
+  std::recursive_mutex mLock;
   std::vector<Timer*> mTimers;
 };
 
-Timer::Timer(Callback callback, int intervalMs)
-    : mCallback(std::move(callback)), mIntervalMs(std::max(1, intervalMs)) {}
+Timer::Timer(Callback callback, int intervalMs, MainThreadLock& lock)
+    : mCallback(std::move(callback)), mIntervalMs(std::max(1, intervalMs)), mLock(lock) {}
 
-std::unique_ptr<Timer> Timer::Create(Callback callback, int intervalMs) {
-  std::unique_ptr<Timer> timer(new Timer(std::move(callback), intervalMs));
+std::unique_ptr<Timer> Timer::Create(Callback callback, int intervalMs, MainThreadLock& lock) {
+  std::unique_ptr<Timer> timer(new Timer(std::move(callback), intervalMs, lock));
   TimerList::Get().Add(timer.get());
   return timer;
 }
@@ -99,30 +119,24 @@ Timer::~Timer() { Stop(); }
 
 void Timer::Stop() { TimerList::Get().Remove(this); }
 
-bool Timer::IsRunning() const {
-  MainThreadScope scope;
-  return mRunning;
-}
+bool Timer::IsRunning() const { return TimerList::Get().IsRunning(this); }
 
 void Timer::TickIfDue() {
-  MainThreadScope scope;
+  MainThreadScope scope(mLock);
   const long long now = NowMs();
-  if (!mRunning || now < mNextDueMs) return;
+  if (!IsRunning() || now < mNextDueMs) return;
   // A host that idles rarely gets one tick, not a burst of missed ones.
   mNextDueMs = now + mIntervalMs;
   mCallback();
 }
 
 void Timer::TickNow() {
-  MainThreadScope scope;
-  if (!mRunning) return;
+  MainThreadScope scope(mLock);
+  if (!IsRunning()) return;
   mNextDueMs = NowMs() + mIntervalMs;
   mCallback();
 }
 
-void Timer::TickAll() {
-  MainThreadScope scope;
-  TimerList::Get().RunAll();
-}
+void Timer::TickAll() { TimerList::Get().RunAll(); }
 
 }  // namespace iplug

@@ -276,12 +276,29 @@ TEST_F(PluginBase, HostChangesReachThePluginAtOnceAndTheEditorAtTheNextTick) {
   for (const auto& update : plugin.editorUpdates) EXPECT_FALSE(std::isnan(update.second));
 }
 
-TEST_F(PluginBase, AFullQueueDropsTheNewestEntries) {
+TEST_F(PluginBase, TheEditorShowsEveryParametersValueOfNowWhateverWasQueued) {
+  // Host values queued, then a state loaded on the main thread before the
+  // next tick (a host restoring parameters, then the chunk): the tick shows
+  // the loaded values, not the queued ones.
   RecordingPlugin plugin;
-  for (int n = 0; n < 513; ++n) plugin.SetParameterFromHost(0, n < 512 ? 0.1 : 0.9);
+  plugin.SetParameterFromHost(0, 0.9);
+  {
+    iplug::MainThreadScope mainThread;
+    plugin.GetParam(0)->SetValue(2.0);
+    plugin.OnStateRestored();
+  }
+  plugin.editorUpdates.clear();
+  plugin.GetTimer()->TickNow();
+  ASSERT_EQ(plugin.editorUpdates.size(), 1u);
+  EXPECT_EQ(plugin.editorUpdates[0], std::make_pair(0, 2.0));
+
+  // A ring too full for the last change: every control is brought up to date.
+  plugin.editorUpdates.clear();
+  for (int n = 0; n < 512; ++n) plugin.SetParameterFromHost(0, 0.1);
+  plugin.SetParameterFromHost(2, 0.9);
   iplug::Timer::TickAll();
-  ASSERT_EQ(plugin.editorUpdates.size(), 512u);
-  EXPECT_EQ(plugin.editorUpdates.back().second, 1.0);
+  ASSERT_FALSE(plugin.editorUpdates.empty());
+  EXPECT_EQ(plugin.editorUpdates.back(), std::make_pair(2, 9.0));
 }
 
 TEST_F(PluginBase, TicksStopWithTheTimerAndDoNotReachAPluginBeforeItIsReady) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,41 @@ TEST_F(FactoryPresets, TheHostsSelectionResetsTheEditorScaleButTheMenuDoesNot) {
   plugin->EditorSets(kGUIScale, 2.0);
   ApplyThroughSlot(*plugin, plugin->Presets().Init());
   for (int i = 0; i < kNumParams; ++i) EXPECT_EQ(Value(i), plugin->GetParam(i)->GetDefault()) << i;
+}
+
+TEST_F(FactoryPresets, ThePresetMenuTellsTheHostEveryValueItChangedAndNoOther) {
+  // The host's copy: what it started from and every value sent to it since.
+  plugin->HostSets(kType, 1.0);
+  plugin->HostSets(kRMSRefLevel, -17.0);
+  std::vector<double> host(kNumParams);
+  for (int i = 0; i < kNumParams; ++i)
+    host[static_cast<std::size_t>(i)] = plugin->GetParam(i)->GetNormalizedValue();
+  const std::vector<double> before = host;
+  plugin->calls.clear();
+
+  const PresetStore& store = plugin->Presets();
+  int k20 = 0;
+  while (k20 < store.NFactory() && std::string(store.Factory(k20)->name) != "dB K-20") ++k20;
+  ASSERT_LT(k20, store.NFactory());
+  ApplyStoredPreset(*plugin, plugin->Presets(), *store.Factory(k20));
+  ASSERT_EQ(Value(kType), 0.0);
+  std::vector<int> told;
+  for (const HostNote& call : plugin->calls) {
+    if (call.kind != HostNote::Automate) continue;
+    host[static_cast<std::size_t>(call.index)] = call.value;
+    told.push_back(call.index);
+  }
+  for (int i = 0; i < kNumParams; ++i) {
+    if (IsOutputParam(i)) continue;
+    EXPECT_DOUBLE_EQ(host[static_cast<std::size_t>(i)], plugin->GetParam(i)->GetNormalizedValue())
+        << plugin->GetParam(i)->GetName();
+  }
+  std::vector<int> changed;
+  for (int i = 0; i < kNumParams; ++i)
+    if (plugin->GetParam(i)->GetNormalizedValue() != before[static_cast<std::size_t>(i)])
+      changed.push_back(i);
+  EXPECT_EQ(told, changed);
+  EXPECT_NE(std::find(told.begin(), told.end(), kRMSRefLevel), told.end());
 }
 
 }  // namespace

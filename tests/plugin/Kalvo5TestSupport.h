@@ -30,9 +30,11 @@ struct HostNote {
 
 class TestKalvo5 : public Kalvo5 {
  public:
-  TestKalvo5() : Kalvo5(iplug::InstanceInfo{}) {}
+  // The host has read every value, as after the entry point.
+  TestKalvo5() : Kalvo5(iplug::InstanceInfo{}) { HostHeardCurrentValues(); }
 
   void SendParamToHost(int index, double normalized) override {
+    NoteHostHeard(index, normalized);
     calls.push_back({HostNote::Automate, index, normalized});
   }
   void BeginParamGesture(int index) override { calls.push_back({HostNote::BeginGesture, index, 0}); }
