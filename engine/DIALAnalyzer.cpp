@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
+#include <utility>
 
 #include "DecayMeterBlock.h"
 #include "LevelScale.h"
@@ -218,7 +219,7 @@ int DIALWindowRingSamples(double fs, double ms) {
   return SamplesFor(std::isfinite(ms) ? ClampWindowMs(ms) : kDefaultWindowMs, fs);
 }
 
-bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs, bool withWindowRing) {
+bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs, bool withMemory) {
   a.sampleRate = fs;
   a.windowMs = std::isfinite(windowMs) ? ClampWindowMs(windowMs) : kDefaultWindowMs;
   InitTruePeakBank(a.truePeak, fs, TruePeakSums::PhaseByPhase);
@@ -226,22 +227,36 @@ bool InitDIAL(DIALAnalyzer& a, double fs, double windowMs, bool withWindowRing) 
   InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::HighPassFirst, kAntiDenormal,
                      KWeightingBlockSums::AsPerSample);
   InitLoudnessPieceState(a.pieces, fs);
-  bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
-  if (withWindowRing) {
+  int gateBlockLength = SamplesFor(100.0, fs);
+  bool ok = true;
+  if (withMemory) {
+    ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
     ok = InitLoudnessWindow(a.sWindow, fs, a.windowMs, OverlapFor(a.windowMs)) && ok;
+    a.blockLength = gateBlockLength;
+    ok = a.block.Allocate(static_cast<std::size_t>(a.blockLength)) && ok;
+    if (a.block.size() == 0) a.blockLength = gateBlockLength = 0;
   } else {
+    a.momentary = LoudnessWindow{};
     a.sWindow = LoudnessWindow{};
+    a.block = FixedArray<float>{};
+    a.blockLength = 0;
   }
-  a.blockLength = SamplesFor(100.0, fs);
-  ok = a.block.Allocate(static_cast<std::size_t>(a.blockLength)) && ok;
-  if (a.block.size() == 0) a.blockLength = 0;
   InitLoudnessRangeMeter(a.speechRange, -70.0, -144.0, 10.0, 95.0);
   InitLoudnessRangeMeter(a.windowRange, -70.0, -20.0, 10.0, 95.0);
   // The gate stays disabled at unsupported rates, which is not a failure.
   SpeechRoute route;
-  if (!InitDialogGate(a.gate, fs, a.blockLength) && FindSpeechRoute(fs, route)) ok = false;
+  if (!InitDialogGate(a.gate, fs, gateBlockLength) && FindSpeechRoute(fs, route)) ok = false;
   ResetDIAL(a);
   return ok;
+}
+
+void ExchangeDIALMemory(DIALAnalyzer& a, DIALAnalyzer& other) {
+  std::swap(a.momentary, other.momentary);
+  std::swap(a.sWindow, other.sWindow);
+  std::swap(a.windowMs, other.windowMs);
+  std::swap(a.block, other.block);
+  std::swap(a.blockLength, other.blockLength);
+  ResetDIAL(a);
 }
 
 bool SetDIALWindow(DIALAnalyzer& a, double ms) {

@@ -53,9 +53,10 @@ struct DIALAnalyzer {
 // no small ratio to 16 kHz) the dialogue-gated readings keep their reset
 // values. windowMs is clamped to 10 ... 99999 (non-finite: 10000).
 // False when some memory was not available (that part then stays silent).
-// Without withWindowRing the adjustable window gets no memory yet (and
-// measures nothing) until SetDIALWindow brings it.
-bool InitDIAL(DIALAnalyzer& analyzer, double sampleRate, double windowMs, bool withWindowRing = true);
+// Without withMemory the windows and the block get no memory (and measure
+// nothing) until ExchangeDIALMemory brings it; the gate is set up all the
+// same.
+bool InitDIAL(DIALAnalyzer& analyzer, double sampleRate, double windowMs, bool withMemory = true);
 
 // The ring length (samples) the adjustable window needs for ms at the rate,
 // and the one it has.
@@ -63,6 +64,19 @@ int DIALWindowRingSamples(double sampleRate, double ms);
 inline int DIALWindowCapacity(const DIALAnalyzer& analyzer) {
   return static_cast<int>(analyzer.sWindow.values.ring.size());
 }
+
+// The analyzer holds the memory of both windows and of the block.
+inline bool DIALHasMemory(const DIALAnalyzer& analyzer) {
+  return analyzer.momentary.values.length > 0 && analyzer.sWindow.values.length > 0 &&
+         analyzer.blockLength > 0;
+}
+
+// Exchanges the memory of two analyzers initialised for the same rate: the
+// windows (with the adjustable window's length) and the block of `other` go
+// to `analyzer` and its own go to `other`; the analyzer then resets.
+// Allocation-free: how memory obtained elsewhere (in `other`) is put in
+// place on the audio thread.
+void ExchangeDIALMemory(DIALAnalyzer& analyzer, DIALAnalyzer& other);
 
 // Re-creates the adjustable window with ms (clamped to 10 ... 99999) and
 // overlap 1 - 100/ms, so that its blocks come about every 100 ms whatever

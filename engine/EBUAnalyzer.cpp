@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "EnvelopeMeterBlock.h"
 #include "LevelScale.h"
@@ -226,19 +227,32 @@ void MetersAndWindows(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const dou
 
 }  // namespace
 
-bool InitEBU(EBUAnalyzer& a, double fs) {
+bool InitEBU(EBUAnalyzer& a, double fs, bool withMemory) {
   if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
   InitLoudnessPieceState(a.pieces, fs);
   InitTruePeakBank(a.truePeak, fs);
   InitKWeightingBank(a.kWeighting, fs, KWeightingOrder::ShelfFirst, kAntiDenormal);
   for (ChannelPeakMeter& m : a.meters) InitChannelPeakMeter(m, fs, PeakFallKind::Envelope);
-  bool ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
-  ok = InitLoudnessWindow(a.shortTerm, fs, 3000.0, 0.9666666666666667) && ok;
-  ok = InitGatedIntegrator(a.integrator, kExactHistory, -70.0, -10.0, -141.0) && ok;
+  bool ok = true;
+  if (withMemory) {
+    ok = InitLoudnessWindow(a.momentary, fs, 400.0, 0.75);
+    ok = InitLoudnessWindow(a.shortTerm, fs, 3000.0, 0.9666666666666667) && ok;
+  } else {
+    a.momentary = LoudnessWindow{};
+    a.shortTerm = LoudnessWindow{};
+  }
+  ok = InitGatedIntegrator(a.integrator, withMemory ? kExactHistory : 0, -70.0, -10.0, -141.0) && ok;
   InitLoudnessRangeMeter(a.range, -70.0, -20.0, 10.0, 95.0);
   ResetEBU(a);
   return ok;
+}
+
+void ExchangeEBUMemory(EBUAnalyzer& a, EBUAnalyzer& other) {
+  std::swap(a.momentary, other.momentary);
+  std::swap(a.shortTerm, other.shortTerm);
+  std::swap(a.integrator, other.integrator);
+  ResetEBU(a);
 }
 
 void ResetEBU(EBUAnalyzer& a) {

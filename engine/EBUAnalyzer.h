@@ -39,7 +39,21 @@ struct EBUAnalyzer {
 // integrator's memory, and resets. False when memory was
 // not available (the loudness readings then stay at their reset values), and
 // false, changing nothing, for a rate that is not finite and positive.
-bool InitEBU(EBUAnalyzer& analyzer, double sampleRate);
+// Without withMemory it holds no memory and measures as without it, until
+// ExchangeEBUMemory brings some.
+bool InitEBU(EBUAnalyzer& analyzer, double sampleRate, bool withMemory = true);
+
+// The analyzer holds the memory of its windows and integrator.
+inline bool EBUHasMemory(const EBUAnalyzer& analyzer) {
+  return analyzer.momentary.values.length > 0 && analyzer.shortTerm.values.length > 0 &&
+         analyzer.integrator.binCount > 0;
+}
+
+// Exchanges the memory of two analyzers initialised for the same rate: the
+// windows and the integrator of `other` go to `analyzer` and its own go to
+// `other`; the analyzer then resets. Allocation-free: how memory obtained
+// elsewhere (in `other`) is put in place on the audio thread.
+void ExchangeEBUMemory(EBUAnalyzer& analyzer, EBUAnalyzer& other);
 
 // Clears filters, detectors, windows, integrator, range meter and meters.
 void ResetEBU(EBUAnalyzer& analyzer);

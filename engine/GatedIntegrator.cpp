@@ -135,14 +135,14 @@ bool InitGatedIntegrator(GatedIntegrator& g, int capacity, double absoluteGate, 
   g.absoluteGate = absoluteGate;
   g.relativeGate = relativeGate;
   g.emptyLoudness = emptyLoudness;
-  g.capacity = std::max(capacity, 1);
+  g.capacity = std::max(capacity, 0);
   const double span = std::max(kHistogramTop - absoluteGate, 0.0) * kBinsPerLU;
-  g.binCount = static_cast<int>(std::min(span, 1.0e6)) + 1;
-  const int groupCount = (g.binCount - 1) / kBinsPerGroup + 1;
+  g.binCount = g.capacity > 0 ? static_cast<int>(std::min(span, 1.0e6)) + 1 : 0;
+  const int groupCount = g.binCount > 0 ? (g.binCount - 1) / kBinsPerGroup + 1 : 0;
   const bool allocated = g.bins.Allocate(At(g.binCount)) && g.groups.Allocate(At(groupCount)) &&
                          g.stored.Allocate(At(g.capacity)) && g.storedLoudness.Allocate(At(g.capacity)) &&
                          g.previousInBin.Allocate(At(g.capacity));
-  if (!allocated) {
+  if (!allocated || g.capacity == 0) {
     g.binCount = 0;
     g.capacity = 0;
   }

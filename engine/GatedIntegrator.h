@@ -62,9 +62,10 @@ struct GatedIntegrator {
   double gated = -141.0;    // loudness of the mean of those at or above ungated + relativeGate
 };
 
-// Obtains the histogram and the exact store for `capacity` values (at least
-// 1) and resets. False when the memory is not available; the integrator then
-// takes nothing. Not for the audio thread.
+// Obtains the histogram and the exact store for `capacity` values and
+// resets. With capacity 0 it holds no memory and takes nothing: its outputs
+// read emptyLoudness. False when the memory is not available; the
+// integrator then takes nothing either. Not for the audio thread.
 bool InitGatedIntegrator(GatedIntegrator& g, int capacity, double absoluteGate, double relativeGate,
                          double emptyLoudness);
 

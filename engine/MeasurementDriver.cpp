@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "engine/LevelScale.h"
 
@@ -30,6 +31,14 @@ double ClampRMSWindowMs(double ms) {
   return std::isfinite(ms) ? std::clamp(ms, kMinWindowMs, kMaxWindowMs) : 600.0;
 }
 
+// The ring length an analyzer holds (MemorySizes): 0 unless it has all of
+// its memory.
+int RMSHeld(const RMSAnalyzer& a) {
+  if (a.shortWindow.values.length == 0 || a.leqMIntegrator.binCount == 0) return 0;
+  return std::min(RMSWindowCapacity(a), static_cast<int>(a.longWindow.values.ring.size()));
+}
+int DIALHeld(const DIALAnalyzer& a) { return DIALHasMemory(a) ? DIALWindowCapacity(a) : 0; }
+
 }  // namespace
 
 ChannelRange ProcessedChannels(const BlockSettings& settings) {
@@ -38,52 +47,72 @@ ChannelRange ProcessedChannels(const BlockSettings& settings) {
   return ActiveChannels(settings.type, knownType ? settings.config : 0);
 }
 
-RingSizes RingSizesFor(double sampleRate, const AnalyzerSetup& setup) {
-  RingSizes sizes;
-  sizes.rmsWindow = RMSWindowRingSamples(sampleRate, ClampRMSWindowMs(setup.rmsWindowMs));
-  if (setup.type == kAnalyzerDIAL) sizes.dialWindow = DIALWindowRingSamples(sampleRate, setup.dialWindowMs);
+MemorySizes MemorySizesFor(double sampleRate, const AnalyzerSetup& setup) {
+  MemorySizes sizes;
+  if (setup.type == kAnalyzerDIAL) {
+    sizes.dialWindow = DIALWindowRingSamples(sampleRate, setup.dialWindowMs);
+  } else {
+    sizes.rmsWindow = RMSWindowRingSamples(sampleRate, ClampRMSWindowMs(setup.rmsWindowMs));
+    sizes.ebu = true;
+  }
   return sizes;
 }
 
-bool ObtainRings(RingMemory& m, double sampleRate, const RingSizes& need, const RingSizes& have) {
+bool ObtainMemory(AnalyzerMemory& m, double sampleRate, const AnalyzerSetup& setup, const MemorySizes& have) {
   m.sampleRate = sampleRate;
+  const MemorySizes need = MemorySizesFor(sampleRate, setup);
+  // A ring fits when it is long enough, and absent when nothing is needed.
+  const auto fits = [](int held, int needed) { return held >= needed && (needed > 0 || held == 0); };
   bool ok = true;
-  const auto obtain = [&ok](FixedArray<double>& ring, int length, int current) {
-    if (length > current) ok = ring.Allocate(static_cast<std::size_t>(length)) && ok;
-  };
-  obtain(m.rmsWindow, need.rmsWindow, have.rmsWindow);
-  obtain(m.rmsLongWindow, need.rmsWindow, have.rmsWindow);
-  obtain(m.dialWindow, need.dialWindow, have.dialWindow);
+  if (!fits(have.rmsWindow, need.rmsWindow)) {
+    m.rms.reset(new (std::nothrow) RMSAnalyzer);
+    ok = m.rms && InitRMS(*m.rms, kMinWindowMs, kMaxWindowMs, sampleRate, ClampRMSWindowMs(setup.rmsWindowMs),
+                          need.rmsWindow > 0);
+  }
+  if (ok && have.ebu != need.ebu) {
+    m.ebu.reset(new (std::nothrow) EBUAnalyzer);
+    ok = m.ebu && InitEBU(*m.ebu, sampleRate, need.ebu);
+  }
+  if (ok && !fits(have.dialWindow, need.dialWindow)) {
+    m.dial.reset(new (std::nothrow) DIALAnalyzer);
+    ok = m.dial && InitDIAL(*m.dial, sampleRate, setup.dialWindowMs, need.dialWindow > 0);
+  }
   return ok;
+}
+
+MemorySizes MemoryAfter(const MemorySizes& have, const AnalyzerMemory& m) {
+  MemorySizes after = have;
+  if (m.rms) after.rmsWindow = RMSHeld(*m.rms);
+  if (m.ebu) after.ebu = EBUHasMemory(*m.ebu);
+  if (m.dial) after.dialWindow = DIALHeld(*m.dial);
+  return after;
 }
 
 void MeasurementDriver::Init(double sampleRate, const AnalyzerSetup& setup) {
   if (std::isfinite(sampleRate) && sampleRate > 0.0) mSampleRate = sampleRate;
 
-  InitRMS(mRms, kMinWindowMs, kMaxWindowMs, mSampleRate, ClampRMSWindowMs(setup.rmsWindowMs));
+  const MemorySizes need = MemorySizesFor(mSampleRate, setup);
+  InitRMS(mRms, kMinWindowMs, kMaxWindowMs, mSampleRate, ClampRMSWindowMs(setup.rmsWindowMs),
+          need.rmsWindow > 0);
   SetRMSWindow(setup.rmsWindowMs);
   SetRMSMeterMode(setup.rmsMeterMode);
-  InitEBU(mEbu, mSampleRate);
-  InitDIAL(mDial, mSampleRate, setup.dialWindowMs, setup.type == kAnalyzerDIAL);
+  InitEBU(mEbu, mSampleRate, need.ebu);
+  InitDIAL(mDial, mSampleRate, setup.dialWindowMs, need.dialWindow > 0);
   DesignWeightings(setup.weightingMode);
 }
 
-RingSizes MeasurementDriver::Capacities() const {
-  return {std::min(RMSWindowCapacity(mRms), static_cast<int>(mRms.longWindow.values.ring.size())),
-          DIALWindowCapacity(mDial)};
-}
+MemorySizes MeasurementDriver::Held() const { return {RMSHeld(mRms), EBUHasMemory(mEbu), DIALHeld(mDial)}; }
 
-void MeasurementDriver::AdoptRings(RingMemory& memory) {
+void MeasurementDriver::AdoptMemory(AnalyzerMemory& memory) {
   if (memory.sampleRate != mSampleRate) return;
-  if (memory.rmsWindow.size() > 0 || memory.rmsLongWindow.size() > 0)
-    AdoptRMSRings(mRms, memory.rmsWindow, memory.rmsLongWindow);
-  if (memory.dialWindow.size() > static_cast<std::size_t>(DIALWindowCapacity(mDial)))
-    kalvo5::SetDIALWindow(mDial, mDial.windowMs, memory.dialWindow);
+  if (memory.rms) ExchangeRMSMemory(mRms, *memory.rms);
+  if (memory.ebu) ExchangeEBUMemory(mEbu, *memory.ebu);
+  if (memory.dial) ExchangeDIALMemory(mDial, *memory.dial);
 }
 
 bool MeasurementDriver::Configure(const AnalyzerSetup& setup) {
   Reset();
-  if (!Covers(Capacities(), RingSizesFor(mSampleRate, setup))) return false;
+  if (!Covers(Held(), MemorySizesFor(mSampleRate, setup))) return false;
   SetRMSWindow(setup.rmsWindowMs);
   SetRMSMeterMode(setup.rmsMeterMode);
   DesignWeightings(setup.weightingMode);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/ChannelConfig.h"
 #include "engine/DIALAnalyzer.h"
@@ -30,31 +31,52 @@ struct AnalyzerSetup {
   int rmsMeterMode = 0;           // "RMS Meter Mode"
   int weightingMode = 0;          // "RMS Weighting Filer Mode"
   double dialWindowMs = 10000.0;  // "Dial S-Window"
-  int type = kAnalyzerRMS;        // "Type": the DIAL window holds memory only while DIAL is chosen
+  int type = kAnalyzerRMS;        // "Type": decides which analyzers hold memory (MemorySizesFor)
 };
 
-// The lengths (samples) of the rings that follow a setting: the RMS window
-// (and the Leq(M) long window, as long) and the DIAL window.
-struct RingSizes {
+// The memory the analyzers hold, or need for a setup: the ring length
+// (samples) of the RMS windows (the momentary window and the Leq(M) long
+// window, as long) and of the DIAL window, and whether the EBU analyzer has
+// its windows and integrator. 0 or false: that analyzer holds nothing.
+struct MemorySizes {
   int rmsWindow = 0;
+  bool ebu = false;
   int dialWindow = 0;
 };
-inline bool Covers(const RingSizes& have, const RingSizes& need) {
-  return have.rmsWindow >= need.rmsWindow && have.dialWindow >= need.dialWindow;
+// `have` is enough to measure what `need` asks for.
+inline bool Covers(const MemorySizes& have, const MemorySizes& need) {
+  return have.rmsWindow >= need.rmsWindow && (have.ebu || !need.ebu) && have.dialWindow >= need.dialWindow;
 }
-RingSizes RingSizesFor(double sampleRate, const AnalyzerSetup& setup);
+// `have` is enough, and holds nothing for an analyzer that needs nothing.
+inline bool Fits(const MemorySizes& have, const MemorySizes& need) {
+  return Covers(have, need) && (need.rmsWindow > 0 || have.rmsWindow == 0) && (need.ebu || !have.ebu) &&
+         (need.dialWindow > 0 || have.dialWindow == 0);
+}
+// The DIAL type needs the DIAL analyzer's memory, every other type the RMS
+// and the EBU analyzers' together: their memory is small, and a host that
+// switches between them (automation, possibly on its audio thread, where
+// nothing can be obtained) gets a measurement from the first block. The DIAL
+// window is large (up to 100 s of samples), so while it is held the others
+// hold nothing; choosing DIAL, or leaving it, waits for its memory.
+MemorySizes MemorySizesFor(double sampleRate, const AnalyzerSetup& setup);
 
-// Rings obtained off the audio thread for one rate, put in place by
-// MeasurementDriver::AdoptRings; empty ones are not needed.
-struct RingMemory {
+// Analyzers built off the audio thread for one rate, carrying memory for
+// MeasurementDriver::AdoptMemory: an analyzer with the memory a setup needs,
+// or one without memory that takes away what is no longer needed. A null
+// analyzer leaves that type as it is.
+struct AnalyzerMemory {
   double sampleRate = 0.0;
-  FixedArray<double> rmsWindow;
-  FixedArray<double> rmsLongWindow;
-  FixedArray<double> dialWindow;
+  std::unique_ptr<RMSAnalyzer> rms;
+  std::unique_ptr<EBUAnalyzer> ebu;
+  std::unique_ptr<DIALAnalyzer> dial;
 };
-// Obtains (and touches) the rings of `need` that are longer than `have`.
-// False when some memory was not available. Never on the audio thread.
-bool ObtainRings(RingMemory& memory, double sampleRate, const RingSizes& need, const RingSizes& have);
+// Builds the analyzers of the types whose memory in `have` does not fit the
+// setup (Fits). False when some memory was not available. Never on the audio
+// thread.
+bool ObtainMemory(AnalyzerMemory& memory, double sampleRate, const AnalyzerSetup& setup,
+                  const MemorySizes& have);
+// What a driver holding `have` holds once it has adopted `memory`.
+MemorySizes MemoryAfter(const MemorySizes& have, const AnalyzerMemory& memory);
 
 // What one block reads of the plug-in's settings.
 struct BlockSettings {
@@ -75,22 +97,23 @@ ChannelRange ProcessedChannels(const BlockSettings& settings);
 class MeasurementDriver {
  public:
   // Creates the analyzers for the rate with the given window, meter mode,
-  // weighting and dialogue window, with the rings the setup needs
-  // (RingSizesFor). Rates that are not finite or <= 0 keep the previous
+  // weighting and dialogue window, with the memory the setup needs
+  // (MemorySizesFor). Rates that are not finite or <= 0 keep the previous
   // rate. Allocates: never on the audio thread.
   void Init(double sampleRate, const AnalyzerSetup& setup);
   // Clears all meters and readings of the three analyzers and the filters.
   void Reset();
 
-  // The lengths of the rings in place.
-  RingSizes Capacities() const;
-  // Puts the longer rings of `memory` in place when it was obtained for this
-  // rate; the replaced ones leave in `memory`, to be freed elsewhere. The
-  // analyzers concerned are reset. Allocation-free.
-  void AdoptRings(RingMemory& memory);
+  // The memory the analyzers hold.
+  MemorySizes Held() const;
+  // Puts the memory the analyzers of `memory` carry in place when it was
+  // obtained for this rate; what the analyzers concerned held leaves in
+  // `memory`, to be freed elsewhere, and they are reset. Allocation-free.
+  void AdoptMemory(AnalyzerMemory& memory);
   // Resets, then applies the setup's window, meter mode, weighting and
-  // dialogue window. When the rings in place are too short for it, only
-  // resets and returns false: adopt longer ones first. Allocation-free.
+  // dialogue window. When the memory in place does not cover the setup,
+  // only resets and returns false: adopt what it needs first.
+  // Allocation-free.
   bool Configure(const AnalyzerSetup& setup);
 
   // One block. inputs has nIn channels, outputs nOut (each at most 6 are

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "LevelScale.h"
 #include "SampleCount.h"
@@ -77,17 +78,25 @@ void LeqMStep(RMSAnalyzer& a, double v) {
 
 }  // namespace
 
-bool InitRMS(RMSAnalyzer& a, double minWindowMs, double maxWindowMs, double fs, double capacityMs) {
+bool InitRMS(RMSAnalyzer& a, double minWindowMs, double maxWindowMs, double fs, double capacityMs,
+             bool withMemory) {
   if (!(fs > 0.0 && std::isfinite(fs))) return false;  // keep what the analyzer had
   a.sampleRate = fs;
   a.minWindowMs = minWindowMs;
   a.maxWindowMs = maxWindowMs;
   const double ringMs = std::max(capacityMs, kAES17WindowMs);
-  bool ok = AllocateSlidingSum(a.window, SamplesFor(ringMs, fs));
-  ok = InitMeanSquareWindow(a.shortWindow, fs, kLeqMShortWindowMs, kLeqMShortWindowMs) && ok;
-  ok = InitMeanSquareWindow(a.longWindow, fs, kAES17WindowMs, ringMs) && ok;
-  ok = InitGatedIntegrator(a.leqMIntegrator, kLeqMIntegratorCapacity, kSilenceDb, kSilenceDb, kSilenceDb) &&
-       ok;
+  bool ok = true;
+  if (withMemory) {
+    ok = AllocateSlidingSum(a.window, SamplesFor(ringMs, fs));
+    ok = InitMeanSquareWindow(a.shortWindow, fs, kLeqMShortWindowMs, kLeqMShortWindowMs) && ok;
+    ok = InitMeanSquareWindow(a.longWindow, fs, kAES17WindowMs, ringMs) && ok;
+  } else {
+    a.window = SlidingSum{};
+    a.shortWindow = MeanSquareWindow{};
+    a.longWindow = MeanSquareWindow{};
+  }
+  const int exactValues = withMemory ? kLeqMIntegratorCapacity : 0;
+  ok = InitGatedIntegrator(a.leqMIntegrator, exactValues, kSilenceDb, kSilenceDb, kSilenceDb) && ok;
   ApplyWindow(a, kAES17WindowMs);
   a.meterMode = RMSMeterMode::Sum;
   a.dbOffset = 0.0;
@@ -102,9 +111,11 @@ bool InitRMS(RMSAnalyzer& a, double minWindowMs, double maxWindowMs, double fs, 
 
 int RMSWindowRingSamples(double fs, double ms) { return SamplesFor(std::max(ms, kAES17WindowMs), fs); }
 
-void AdoptRMSRings(RMSAnalyzer& a, FixedArray<double>& window, FixedArray<double>& longWindow) {
-  if (window.size() > a.window.ring.size()) a.window.ring.swap(window);
-  if (longWindow.size() > a.longWindow.values.ring.size()) a.longWindow.values.ring.swap(longWindow);
+void ExchangeRMSMemory(RMSAnalyzer& a, RMSAnalyzer& other) {
+  std::swap(a.window, other.window);
+  std::swap(a.shortWindow, other.shortWindow);
+  std::swap(a.longWindow, other.longWindow);
+  std::swap(a.leqMIntegrator, other.leqMIntegrator);
   ApplyWindow(a, a.windowMs);
   ResetRMS(a);
 }

@@ -74,12 +74,14 @@ struct RMSAnalyzer {
 
 // Sets the window limits (10 and 10000 ms), obtains every ring for the rate
 // (the two whose length follows the window for windows of up to capacityMs;
-// at least the 600 ms AES17 window), the window 600 ms with "SUM", and
-// resets. False when memory was not available (the analyzer then measures
-// nothing but peaks), and false, changing nothing, for a rate that is not
-// finite and positive.
+// at least the 600 ms AES17 window) and the Leq(M) integrator's memory, the
+// window 600 ms with "SUM", and resets. False when memory was not available
+// (the analyzer then measures nothing but peaks and the plain integrated
+// level), and false, changing nothing, for a rate that is not finite and
+// positive. Without withMemory it holds no memory and measures as without
+// it, until ExchangeRMSMemory brings some.
 bool InitRMS(RMSAnalyzer& analyzer, double minWindowMs, double maxWindowMs, double sampleRate,
-             double capacityMs);
+             double capacityMs, bool withMemory = true);
 
 // The ring length (samples) the window and the Leq(M) long window need for a
 // window of ms at the rate: at least the 600 ms of AES17.
@@ -90,11 +92,12 @@ inline int RMSWindowCapacity(const RMSAnalyzer& analyzer) {
   return static_cast<int>(analyzer.window.ring.size());
 }
 
-// Puts longer rings in place (window, long window; each only when longer than
-// the current one, the replaced ring leaving in the argument), re-applies the
-// window length to them and resets. Allocation-free: the rings come from
-// elsewhere.
-void AdoptRMSRings(RMSAnalyzer& analyzer, FixedArray<double>& window, FixedArray<double>& longWindow);
+// Exchanges the memory of two analyzers initialised for the same rate: the
+// windows and the Leq(M) integrator of `other` go to `analyzer` and its own
+// go to `other`. The analyzer keeps its settings, re-applies its window
+// length to the rings it got and resets. Allocation-free: how memory
+// obtained elsewhere (in `other`) is put in place on the audio thread.
+void ExchangeRMSMemory(RMSAnalyzer& analyzer, RMSAnalyzer& other);
 
 // Ignored unless minWindowMs <= ms <= maxWindowMs and ms differs from the
 // current window; otherwise sets the window and resets. A window longer than

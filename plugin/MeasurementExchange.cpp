@@ -1,20 +1,18 @@
 #include "MeasurementExchange.h"
 
-#include <algorithm>
 #include <new>
+#include <utility>
 
 namespace kalvo5 {
 
 namespace {
 
-// Keeps in `into` the longer of each pair of rings.
-void KeepLonger(RingMemory& into, RingMemory& other) {
-  const auto keep = [](FixedArray<double>& a, FixedArray<double>& b) {
-    if (b.size() > a.size()) a.swap(b);
-  };
-  keep(into.rmsWindow, other.rmsWindow);
-  keep(into.rmsLongWindow, other.rmsLongWindow);
-  keep(into.dialWindow, other.dialWindow);
+// Moves into `into` the analyzers of `earlier` (memory posted before and not
+// taken) for the types `into` leaves as they are.
+void CarryOver(AnalyzerMemory& into, AnalyzerMemory& earlier) {
+  if (!into.rms) into.rms = std::move(earlier.rms);
+  if (!into.ebu) into.ebu = std::move(earlier.ebu);
+  if (!into.dial) into.dial = std::move(earlier.dial);
 }
 
 }  // namespace
@@ -24,14 +22,14 @@ MeasurementExchange::MeasurementExchange(double sampleRate, const AnalyzerSetup&
   mCurrent->driver.Init(sampleRate, setup);
   mSampleRate.store(mCurrent->driver.SampleRate());
   mProvidedRate = mCurrent->driver.SampleRate();
-  mProvided = mCurrent->driver.Capacities();
+  mProvided = mCurrent->driver.Held();
   Publish(setup.type);
   PublishPaced();
 }
 
 MeasurementExchange::~MeasurementExchange() {
   delete mNextDriver.exchange(nullptr);
-  delete mNextRings.exchange(nullptr);
+  delete mNextMemory.exchange(nullptr);
   FreeRetired();
 }
 
@@ -47,18 +45,18 @@ MeasurementReadings MeasurementExchange::Read(const iplug::SnapshotChannel<Snaps
 
 bool MeasurementExchange::Prepare(const AnalyzerSetup& setup) {
   std::lock_guard<std::mutex> lock(mPrepareLock);
-  const RingSizes need = RingSizesFor(mProvidedRate, setup);
-  if (Covers(mProvided, need)) return true;
-  std::unique_ptr<PreparedRings> rings(new (std::nothrow) PreparedRings);
-  if (!rings || !ObtainRings(rings->memory, mProvidedRate, need, mProvided)) return false;
-  // Rings posted earlier and not yet taken go into the new posting.
-  if (PreparedRings* earlier = mNextRings.exchange(nullptr, std::memory_order_acq_rel)) {
-    KeepLonger(rings->memory, earlier->memory);
+  if (Fits(mProvided, MemorySizesFor(mProvidedRate, setup))) return true;
+  std::unique_ptr<PreparedMemory> prepared(new (std::nothrow) PreparedMemory);
+  if (!prepared || !ObtainMemory(prepared->memory, mProvidedRate, setup, mProvided)) return false;
+  prepared->build = mProvidedBuild;
+  mProvided = MemoryAfter(mProvided, prepared->memory);
+  // Memory posted earlier and not yet taken goes into the new posting where
+  // the new one leaves a type as it is (what mProvided counted on).
+  if (PreparedMemory* earlier = mNextMemory.exchange(nullptr, std::memory_order_acq_rel)) {
+    CarryOver(prepared->memory, earlier->memory);
     delete earlier;
   }
-  mNextRings.store(rings.release(), std::memory_order_release);
-  mProvided = {std::max(mProvided.rmsWindow, need.rmsWindow),
-               std::max(mProvided.dialWindow, need.dialWindow)};
+  mNextMemory.store(prepared.release(), std::memory_order_release);
   return true;
 }
 
@@ -67,13 +65,14 @@ void MeasurementExchange::InstallRebuilt(double sampleRate, std::uint32_t serial
   std::unique_ptr<PreparedDriver> next(new (std::nothrow) PreparedDriver);
   if (!next) return;  // the running driver stays, reset by the request
   next->serial = serial;
+  next->build = ++mProvidedBuild;
   next->driver.Init(sampleRate, setup);
   mSampleRate.store(next->driver.SampleRate(), std::memory_order_relaxed);
   mProvidedRate = next->driver.SampleRate();
-  mProvided = next->driver.Capacities();
-  // Rings for the old driver, and a driver the audio thread never took, are
+  mProvided = next->driver.Held();
+  // Memory for the old driver, and a driver the audio thread never took, are
   // not needed any more.
-  delete mNextRings.exchange(nullptr, std::memory_order_acq_rel);
+  delete mNextMemory.exchange(nullptr, std::memory_order_acq_rel);
   delete mNextDriver.exchange(next.release(), std::memory_order_acq_rel);
 }
 
@@ -103,15 +102,19 @@ void MeasurementExchange::AdoptDriver(PreparedDriver* next) {
 }
 
 void MeasurementExchange::Configure(const AnalyzerSetup& setup) {
-  MeasurementDriver& driver = mCurrent->driver;
-  if (!Covers(driver.Capacities(), RingSizesFor(driver.SampleRate(), setup))) {
-    if (PreparedRings* rings = mNextRings.exchange(nullptr, std::memory_order_acq_rel)) {
-      driver.AdoptRings(rings->memory);
-      Retire(rings);
+  // Posted memory is always taken (the measurement is reset here anyway), so
+  // that the driver soon holds what mProvided says, no more.
+  if (PreparedMemory* prepared = mNextMemory.exchange(nullptr, std::memory_order_acq_rel)) {
+    // Memory for a driver posted after this block looked for one: that
+    // driver is put in place first, else the memory would go to the old one.
+    if (prepared->build != mCurrent->build) {
+      if (PreparedDriver* next = mNextDriver.exchange(nullptr, std::memory_order_acq_rel)) AdoptDriver(next);
     }
+    if (prepared->build == mCurrent->build) mCurrent->driver.AdoptMemory(prepared->memory);
+    Retire(prepared);
   }
-  // Until the rings arrive the measurement stays reset, block after block.
-  mConfigurePending = !driver.Configure(setup);
+  // Until the memory arrives the measurement stays reset, block after block.
+  mConfigurePending = !mCurrent->driver.Configure(setup);
 }
 
 void MeasurementExchange::Retire(Retired* item) {

@@ -7,11 +7,14 @@
 //   block. setParameter may run on the audio thread, so asking never
 //   allocates or waits.
 // - Prepare, Rebuild (threads that may allocate: the host's GUI or main
-//   thread, the plug-in's memory worker): the longer rings a setting needs,
-//   or a whole new driver for a new rate or block size, obtained here and
-//   left in a mailbox; the audio thread puts them in place at its next block
-//   with a pointer exchange, and leaves what they replaced on a list that
-//   FreeRetired empties on another thread.
+//   thread, the plug-in's memory worker): the memory a setting needs
+//   (analyzers carrying the rings it asks for, or carrying none, so that
+//   memory no longer needed is let go: MemorySizesFor), or a whole new
+//   driver for a new rate or block size, obtained here and left in a
+//   mailbox; the audio thread puts them in place at its next
+//   re-configuration (a new driver at its next block) by exchanging
+//   pointers, and leaves what they replaced on a list that FreeRetired
+//   empties on another thread.
 // - ReadLatest (any thread): the readings the audio thread published at the
 //   end of its latest block; ReadPaced: those it published at the end of its
 //   latest 50 ms period (what the editor shows and the host records). While
@@ -60,7 +63,7 @@ class MeasurementExchange {
   void FreeRetired();
 
   // The audio thread, at the start of a block: puts a rebuilt driver or
-  // prepared rings in place, does a requested reset and re-configuration
+  // prepared memory in place, does a requested reset and re-configuration
   // (with the setup the settings hold now: `setup` is called only then), and
   // returns the driver to run. Allocation-free.
   template <typename SetupSource>
@@ -93,9 +96,11 @@ class MeasurementExchange {
   struct PreparedDriver : Retired {
     MeasurementDriver driver;
     std::uint32_t serial = 0;  // the requests it already reflects
+    std::uint32_t build = 0;   // counts the drivers built, the first one 0
   };
-  struct PreparedRings : Retired {
-    RingMemory memory;
+  struct PreparedMemory : Retired {
+    AnalyzerMemory memory;
+    std::uint32_t build = 0;  // of the driver it was obtained for
   };
   // What readers see: the readings of one type, and the request they follow.
   struct Snapshot {
@@ -119,18 +124,19 @@ class MeasurementExchange {
 
   std::atomic<std::uint32_t> mRequested{0};
   std::atomic<PreparedDriver*> mNextDriver{nullptr};
-  std::atomic<PreparedRings*> mNextRings{nullptr};
+  std::atomic<PreparedMemory*> mNextMemory{nullptr};
   std::atomic<Retired*> mRetired{nullptr};
   iplug::SnapshotChannel<Snapshot> mLatest;
   iplug::SnapshotChannel<Snapshot> mPaced;
   std::atomic<double> mSampleRate;  // of the newest driver, for the readings of a reset measurement
 
-  // What the driver in place, or about to be, has: the rings Prepare need
-  // not obtain again. Guarded by mPrepareLock, which the audio thread never
-  // takes.
+  // What the driver in place, or about to be, holds once it has adopted the
+  // memory in the mailbox: what Prepare need not obtain again. Guarded by
+  // mPrepareLock, which the audio thread never takes.
   std::mutex mPrepareLock;
   double mProvidedRate = 0.0;
-  RingSizes mProvided;
+  std::uint32_t mProvidedBuild = 0;
+  MemorySizes mProvided;
 };
 
 }  // namespace kalvo5
