@@ -189,6 +189,9 @@ Failure ApplyTarget(const MeterOptions& options, AudioSource& source, Measuremen
 Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
                 PluginDescription& description) {
   const MeterOptions& options = job.options;
+  // Named before anything can fail: a file refused at any step (its sample
+  // rate or channel count, the render) is listed under its name.
+  report.source = source.Description();
   Measurement m;
   const Failure prepared = Prepare(job, source, m);
   description = m.description;
@@ -212,7 +215,6 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
   if (std::string error; writer && !writer->Close(error)) return {kExitOutput, "--output: " + error};
 
-  report.source = source.Description();
   report.sampleRate = source.SampleRate();
   report.channels = source.Channels();
   report.frames = result.frames;

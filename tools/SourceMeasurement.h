@@ -25,8 +25,9 @@ struct MeasureJob {
 };
 
 // Measures `source`. kExitOk with the report, or another exit code with a
-// message in error. `description` tells what plug-in was loaded either way
-// (once an instance could be created).
+// message in error; the report names the source either way. `description`
+// tells what plug-in was loaded either way (once an instance could be
+// created).
 int MeasureSource(const MeasureJob& job, AudioSource& source, FileReport& report,
                   PluginDescription& description, std::string& error);
 

@@ -57,6 +57,31 @@ TEST(MeterLibrary, EveryFileIsReportedWithWhatBecameOfIt) {
   EXPECT_NE(run.err.find("audio file not found"), std::string::npos);
 }
 
+// A file the plug-in refuses once it is open (here its sample rate, below
+// the 8 kHz the plug-in measures) keeps its name in every view.
+TEST(MeterLibrary, AFileRefusedForItsSampleRateKeepsItsName) {
+  TempFolder folder;
+  const std::string slow = folder.Path("slow.wav");
+  WriteAudio(slow, 2, 4000, 4000, [](int, long) { return 0.1; });
+  const std::string tone = ToneFile(folder, "tone.wav");
+  const std::string csv = folder.Path("summary.csv");
+  MeterRun run = RunMeter({"--plugin", kPlugin, "--summary", "--summary-csv", csv, slow, tone});
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find(slow + ": sample rate 4000 Hz is not supported"), std::string::npos) << run.err;
+  const std::vector<std::string> row = TableRow(run.out, slow);
+  ASSERT_FALSE(row.empty()) << run.out;
+  EXPECT_EQ(row.back(), "unreadable") << run.out;
+  EXPECT_NE(Bytes(csv).find("\n" + slow + ",0.000000,unreadable"), std::string::npos) << Bytes(csv);
+
+  run = RunMeter({"--plugin", kPlugin, "--json", "--summary", slow, tone});
+  EXPECT_NE(run.out.find("\"source\": \"" + slow + "\",\n      \"status\": \"unreadable\""),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("{\"source\": \"" + slow + "\", \"status\": \"unreadable\""), std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.find("\"source\": \"\""), std::string::npos) << run.out;
+}
+
 TEST(MeterLibrary, TheClosingCountNamesDamagedFiles) {
   TempFolder folder;
   const std::string nan = folder.Path("nan.wav");
