@@ -78,7 +78,15 @@ double MenuScaleForEntry(int n, const iplug::IParam& scale) {
 // (Match setting a gain included) must not allocate or wait; the other
 // sources come from the host's GUI or main thread (the editor, program and
 // state loads, effOpen).
-thread_local int tHostChangeDepth = 0;
+// Initial-exec, so that no thread allocates for it: in a module loaded with
+// dlopen a thread_local otherwise has the dynamic TLS model, and the C
+// library allocates the module's block of them (48 bytes) on each thread's
+// first access, such as a host's audio thread calling setParameter for the
+// first time. A module with an initial-exec variable has its whole block in
+// the static TLS every thread gets (glibc keeps room for modules loaded
+// later; dlopen fails loudly when there is none), so the framework's
+// thread_locals are allocation-free too.
+[[gnu::tls_model("initial-exec")]] thread_local int tHostChangeDepth = 0;
 
 struct HostChangeScope {
   explicit HostChangeScope(bool host) : counted(host) { tHostChangeDepth += counted ? 1 : 0; }

@@ -8,7 +8,11 @@ namespace iplug {
 namespace {
 
 // Process calls running on this thread, whatever the instance.
-thread_local int tProcessCalls = 0;
+// Initial-exec: in the static TLS block every thread gets, so that the first
+// process call of a new audio thread allocates nothing (the dynamic model of
+// a module loaded with dlopen allocates on a thread's first access; see
+// tHostChangeDepth in plugin/ParamReactions.cpp).
+[[gnu::tls_model("initial-exec")]] thread_local int tProcessCalls = 0;
 
 }  // namespace
 

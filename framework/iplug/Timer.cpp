@@ -9,8 +9,9 @@ namespace iplug {
 namespace {
 
 // The innermost main-thread scope of this thread; each scope links to the
-// one it sits in.
-thread_local MainThreadScope* tInnermostScope = nullptr;
+// one it sits in. Initial-exec, as every thread-local of the plug-in: in the
+// static block each thread gets, never allocated on a thread's first call.
+[[gnu::tls_model("initial-exec")]] thread_local MainThreadScope* tInnermostScope = nullptr;
 
 long long NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -88,6 +89,7 @@ class Plugin {
     Dispatch(vst2::effString2Parameter, index, 0, copy);
   }
   void Set(int index, float normalized) const { effect_->setParameter(effect_, index, normalized); }
+  float Get(int index) const { return effect_->getParameter(effect_, index); }
   void Process(float** in, float** out, int frames) const {
     effect_->processReplacing(effect_, in, out, frames);
   }
@@ -122,6 +124,35 @@ struct Buffers {
   std::vector<std::vector<float>> in, out;
   float* inPtrs[kChannels];
   float* outPtrs[kChannels];
+};
+
+// A host's thread, started at once and then left waiting until it is given
+// its work, which it runs with allocations, frees and locks counted.
+class WaitingThread {
+ public:
+  WaitingThread()
+      : thread_([this] {
+          while (!go_.load()) std::this_thread::yield();
+          if (!work_) return;
+          ::realtime::CountOnThisThread(true);
+          work_();
+          ::realtime::CountOnThisThread(false);
+        }) {}
+  ~WaitingThread() { Run({}); }
+  WaitingThread(const WaitingThread&) = delete;
+  WaitingThread& operator=(const WaitingThread&) = delete;
+  // Runs `work` on the thread (nothing when empty) and waits for it to end.
+  void Run(std::function<void()> work) {
+    if (!thread_.joinable()) return;
+    work_ = std::move(work);
+    go_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::function<void()> work_;
+  std::atomic<bool> go_{false};
+  std::thread thread_;
 };
 
 long MinorFaultsOfThisThread() {
@@ -187,6 +218,42 @@ TEST(AudioThread, NeverAllocatesOrFreesWhileAnotherThreadChangesTheMeasurement) 
   // One measurement lock per slice of the prepared size, nothing else.
   EXPECT_LE(counted.locks, blocks.load() * 5);
   EXPECT_LE(faults, 4);  // memory is mapped when obtained, off this thread
+}
+
+// The first calls a host thread makes allocate nothing: setParameter from
+// a host's audio thread as automation playback starts (a setting that
+// re-configures the measurement, and a Match that sets a gain and tells the
+// editor), and the first process call of a new audio thread. The plug-in's
+// thread-local variables live in the static TLS block the C library sets up
+// for every thread, not in one it allocates on a thread's first access (the
+// dynamic TLS model of a module loaded with dlopen: 48 bytes). The threads
+// are started before the module is loaded when this test runs alone, as
+// ctest runs it: host threads that predate the plug-in.
+TEST(AudioThread, AHostThreadsFirstCallsAllocateNothing) {
+  WaitingThread automation, audio;
+  const Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << dlerror();
+  plugin.SetText(kType, "EBU");
+  Buffers buffers(kBlock);
+  // A second of audio, so that Match finds an integrated loudness.
+  for (int n = 0; n < 100; ++n) plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock);
+  const float gainBefore = plugin.Get(kEBUGain);
+  ::realtime::TakeCounts();
+  automation.Run([&] {
+    plugin.Set(kMatchEBUI, 1.0f);
+    plugin.Set(kMatchEBUI, 0.0f);
+    plugin.Set(kRMSWindow, 0.3f);
+  });
+  const ::realtime::Counts setting = ::realtime::TakeCounts();
+  audio.Run([&] { plugin.Process(buffers.inPtrs, buffers.outPtrs, kBlock); });
+  const ::realtime::Counts processing = ::realtime::TakeCounts();
+  std::printf("first setParameter calls: %ld allocations, %ld frees; first process call: %ld allocations\n",
+              setting.allocations, setting.frees, processing.allocations);
+  EXPECT_NE(plugin.Get(kEBUGain), gainBefore);  // Match did set the gain
+  EXPECT_EQ(setting.allocations, 0);
+  EXPECT_EQ(setting.frees, 0);
+  EXPECT_EQ(processing.allocations, 0);
+  EXPECT_EQ(processing.frees, 0);
 }
 
 // A host automating "Dial S-Window" from its audio thread, up to the longest
