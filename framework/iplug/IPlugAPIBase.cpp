@@ -14,7 +14,13 @@ void IPlugAPIBase::SetParameterFromHost(int index, double normalized) {
   IParam* param = GetParam(index);
   if (!param) return;
   NoteHostHeard(index, normalized);
-  param->SetNormalizedValue(normalized);
+  // The value the host read, written back as the float it keeps, leaves
+  // the value as it is: hosts write every parameter back after loading a
+  // session or an automation pass, and a value moved by the float's
+  // rounding would set off what a real change does (a restarted
+  // measurement).
+  if (static_cast<float>(param->GetNormalizedValue()) != static_cast<float>(normalized))
+    param->SetNormalizedValue(normalized);
   QueueParamForEditor(index, normalized, true);
   OnParamChange(index, ParamSource::Host, -1);
 }

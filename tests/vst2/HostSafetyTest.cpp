@@ -258,3 +258,29 @@ TEST(HostSafety, ProgramsAndStatesTellTheHostEveryParameterTheyChangedAndNoOther
 
 }  // namespace
 }  // namespace kalvo5::vst2test
+
+namespace kalvo5::vst2test {
+namespace {
+
+// Ardour writes every parameter back after a session load and after an
+// automation pass, each as the float it read: no value changes, so neither
+// does the measurement, and the final readings at the stop are the
+// programme's.
+TEST(HostSafety, WritingBackTheValuesReadResetsNothingAndTheStopSendsTheFinalReadings) {
+  RecordingHost host;
+  host.timeInfo.flags = vst2::kVstTransportPlaying;
+  for (const char* sync : {"Off", "On"}) {
+    Kalvo5Instance plug(host);
+    plug.Start(48000.0f, 512);
+    plug.SetText(kType, "EBU");
+    plug.SetText(kSync, sync);
+    plug.SetText(kWriteAutomationData, "On");
+    plug.Process(Noise(2, 48000 * 3, 0.1, 5), 512);
+    const float before = plug.Get(kOutEBUIL);
+    for (int i = 0; i < kNumParams; ++i) plug.Set(i, plug.Get(i));
+    EXPECT_EQ(plug.FinalOutputs(kOutEBUIL, kOutEBUIL)[0], before) << "Sync " << sync;
+  }
+}
+
+}  // namespace
+}  // namespace kalvo5::vst2test
