@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -195,6 +196,21 @@ TEST_F(Kalvo5Host, ValueFieldTakesTypedTextAndTheTypeMenuSwitchesThePage) {
 TEST_F(Kalvo5Host, PresetArrowsStepThroughTheFactoryPresetsAndADroppedFileLoads) {
   ASSERT_TRUE(Open());
   Idle(100);
+  // The host's copy of the parameters: what it reads now and what the
+  // plug-in tells it from here on. Every preset must keep it the plug-in's.
+  std::vector<float> hostCopy;
+  for (int i = 0; i < kNumParams; ++i) hostCopy.push_back(Get(i));
+  const std::size_t told = host.CallsOf(vst2::audioMasterAutomate).size();
+  const auto expectHostCopyIsThePlugins = [&](const char* after) {
+    std::vector<float> copy = hostCopy;
+    const auto calls = host.CallsOf(vst2::audioMasterAutomate);
+    for (std::size_t n = told; n < calls.size(); ++n)
+      copy[static_cast<std::size_t>(calls[n].index)] = calls[n].opt;
+    for (int i = 0; i < kNumParams; ++i) {
+      if (IsOutputParam(i)) continue;
+      EXPECT_EQ(copy[static_cast<std::size_t>(i)], Get(i)) << after << ": parameter " << i;
+    }
+  };
   EXPECT_EQ(Text(vst2::effGetProgramName), "Init");
   ClickAt(435, 19);  // previous, at the first preset: nothing
   Idle(40);
@@ -215,6 +231,7 @@ TEST_F(Kalvo5Host, PresetArrowsStepThroughTheFactoryPresetsAndADroppedFileLoads)
   ClickAt(435, 19);
   Idle(40);
   EXPECT_EQ(Text(vst2::effGetProgramName), "LK Dialog 3s");
+  expectHostCopyIsThePlugins("the preset arrows");
 
   // A preset file dragged from a file manager onto the preset menu.
   const std::filesystem::path file = std::filesystem::path(Scratch()) / "Dropped preset.vrs";
@@ -239,6 +256,7 @@ TEST_F(Kalvo5Host, PresetArrowsStepThroughTheFactoryPresetsAndADroppedFileLoads)
   EXPECT_EQ(Text(vst2::effGetProgramName), "From a file");
   EXPECT_EQ(Get(kType), 0.5f);
   EXPECT_EQ(Text(vst2::effGetParamDisplay, kEBURefLevel), "-31.0");
+  expectHostCopyIsThePlugins("a dropped preset file");
 }
 
 TEST_F(Kalvo5Host, PresetArrowsGoOnFromThePresetOfAReopenedEditorOrReloadedSession) {
@@ -378,6 +396,31 @@ TEST_F(Kalvo5Host, UpdateIndicatorLightsWhenTheServerOffersANewerVersion) {
   EXPECT_EQ(Get(kOnlineUpdateCheck), 1.0f);
   EXPECT_TRUE(IdleUntil([&] { return indicator() != unlit; }, 5000));
   EXPECT_EQ(server.RequestCount(), 1);
+}
+
+// The host closes the instance while the update server has sent part of its
+// reply and stalls, then unloads the module: the close returns at once, and
+// the module stays loaded for the transfer left behind to end in.
+TEST_F(Kalvo5Host, ClosingDuringAStalledUpdateCheckNeitherWaitsNorBreaksTheUnload) {
+  kalvo5::test::LoopbackHttpServer server(200, "99.0.0" + std::string(4000, ' '),
+                                          kalvo5::test::LoopbackHttpServer::Behaviour::StallMidReply);
+  setenv("KALVO5_UPDATE_SERVER", server.BaseAddress().c_str(), 1);
+  ASSERT_TRUE(Open());
+  Idle(50);
+  ChoosePluginMenuRow(kRowOnlineUpdateCheck);
+  ASSERT_TRUE(IdleUntil([&] { return server.RequestCount() == 1; }, 5000));
+  Idle(300);
+  Dispatch(vst2::effEditClose);
+  const auto start = std::chrono::steady_clock::now();
+  Dispatch(vst2::effClose);
+  effect = nullptr;
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.05);
+  EXPECT_EQ(dlclose(module), 0);
+  module = nullptr;
+  void* kept = dlopen(KALVO5_MODULE, RTLD_NOW | RTLD_NOLOAD);
+  EXPECT_NE(kept, nullptr);
+  if (kept) dlclose(kept);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
 }
 
 // The menu and the About box while another thread processes audio and

@@ -12,7 +12,11 @@
 #   bounce : an offline render of the track through the plug-in; the audio comes
 #            out unchanged and the last "OUT:EBU ML" Ardour got is the momentary
 #            loudness of the end (-26 LUFS);
-#   names  : Ardour lists parameter 22 as "OUT:EBU IL".
+#   names  : Ardour lists parameter 22 as "OUT:EBU IL";
+#   recall : a state loaded through Ardour's preset (effSetChunk), saved with the session
+#            and reopened: Ardour's copy of every parameter checked is the plug-in's own.
+# The roll ends with a locate back to the start, as auto-return does: the plug-in is
+# deactivated and sends its final readings, which must be the readings it ended with.
 # Everything is written below a temporary folder (also HOME and the XDG folders,
 # so neither Ardour's nor the plug-in's configuration reaches the real home),
 # which is removed at the end. Exit status 0 when every check passed.
@@ -135,6 +139,9 @@ if [ "$status" -eq 0 ] && grep -q '^done' "$work/roll.tsv"; then
   # silence before the roll): -6.6 to -6.8 LUFS. Ungated it would be -9.0.
   if [ -n "$value" ]; then
     check_level "last recorded OUT:EBU IL" "$value" -70 24 -6.7 0.5
+    before_last=$(awk -F'\t' '$1 == "automation" && $2 == 22 && $3 > 1 { print $5 }' "$work/roll.tsv")
+    [ -n "$before_last" ] && check_level "OUT:EBU IL before the final readings" "$before_last" -70 24 \
+      "$(awk -v v="$value" 'BEGIN { printf "%.2f", -70 + v * 94 }')" 0.15
   else
     fail "Ardour recorded no automation of OUT:EBU IL while rolling"
   fi
@@ -163,6 +170,30 @@ else
   fail "bounce: Ardour exit status $(status_text "$status")"
 fi
 [ "$failures" -eq "$before" ] || log_tail "$work/bounce.log"
+
+# Ardour's copy of "Type", "RMS RefLevel" and two untouched parameters against
+# the plug-in's values, after the preset load and after reopening the session.
+check_recall() { # WHEN RESULT
+  local line
+  if ! grep -q '^done' "$2"; then
+    fail "$1: Ardour did not finish (see below)"
+    return
+  fi
+  while IFS=$'\t' read -r kind index ardour own; do
+    [ "$kind" = param ] || continue
+    if [ "$ardour" = "$own" ]; then
+      pass "$1: Ardour holds parameter $index as the plug-in does ($own)"
+    else
+      fail "$1: Ardour holds parameter $index at $ardour, the plug-in at $own"
+    fi
+  done <"$2"
+  line=$(awk -F'\t' '$1 == "param" && $2 == 2 { print $4 }' "$2")
+  [ "$line" = "0.000000" ] || fail "$1: Type is $line, not RMS (0) from the loaded state"
+}
+run_ardour "$work/recall.log" session_recall.lua "$session" kalvo5 load "$work/recall.tsv"
+check_recall "preset load" "$work/recall.tsv"
+run_ardour "$work/reopen.log" session_recall.lua "$session" kalvo5 reopen "$work/reopen.tsv"
+check_recall "reopened session" "$work/reopen.tsv"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

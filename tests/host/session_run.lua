@@ -6,7 +6,8 @@
 --                stopped then, so it keeps one automation point: the last value sent.
 -- Writes TAB separated lines to RESULT:
 --   rendered FILE                    (bounce) one per rendered file
---   automation INDEX EVENTS LAST     events Ardour recorded for the parameter, last value or "-"
+--   automation INDEX EVENTS LAST PREVIOUS   events Ardour recorded for the parameter, the
+--                                    last value and the one before it, or "-"
 --   done                             everything before it was read without fault
 local dir, name, mode, result, watched = arg[1], arg[2], arg[3], arg[4], arg[5] or ""
 assert(dir and name and (mode == "roll" or mode == "bounce") and result,
@@ -64,6 +65,12 @@ if mode == "roll" then
            "the transport did not reach the end of the range")
   Session:request_stop(false, false, ARDOUR.TransportRequestSource.TRS_UI)
   wait_for(function() return Session:transport_stopped() end, 5, "the transport did not stop")
+  -- Back to the start, as Ardour's auto-return does: the locate deactivates
+  -- and reactivates the plug-in, which sends its final readings.
+  Session:request_locate(0, false, ARDOUR.LocateTransportDisposition.MustStop,
+                         ARDOUR.TransportRequestSource.TRS_UI)
+  wait_for(function() return Session:transport_sample() == 0 end, 5, "no locate back to the start")
+  ARDOUR.LuaAPI.usleep(300000)
 else
   -- With the engine stopped nothing but the bounce runs the plug-in, so what it
   -- sent last is what it sent for the end of the range.
@@ -77,12 +84,14 @@ end
 
 for _, i in ipairs(indices) do
   local _, list = ARDOUR.LuaAPI.plugin_automation(proc, i)
-  local events, last = 0, nil
+  local events, last, previous = 0, nil, nil
   for event in list:events():iter() do
     events = events + 1
+    previous = last
     last = event
   end
-  emit("automation", i, events, last and string.format("%.9g", last.value) or "-")
+  local function value(event) return event and string.format("%.9g", event.value) or "-" end
+  emit("automation", i, events, value(last), value(previous))
 end
 emit("done")
 out:close()
