@@ -100,7 +100,7 @@ TEST(HostSafety, AChunkHandedOutStaysValidUntilTheNextRequestOfItsKind) {
   Kalvo5Instance plug(host), other(host);
   plug.Start(48000.0f, 512);
   other.Start(48000.0f, 512);
-  other.SetText(kType, "RMS");
+  other.SetText(kType, "DIAL");
   const auto foreign = other.Chunk(false);
   const auto foreignBank = other.Chunk(true);
 
