@@ -42,9 +42,9 @@ VersionCheckResult ClassifyServerReply(const char* reply, std::size_t length);
 std::string VersionCheckAddress(const char* productName);
 
 // One GET of the address. Blocks the calling thread for at most the connect
-// time-out (25 s) within overallTimeoutSeconds; setting *cancel ends it
-// within about a second. Never call it on a thread that holds the UI lock
-// (UpdateCheckTask runs it on a worker thread).
+// time-out (25 s) within overallTimeoutSeconds; setting *cancel from another
+// thread ends it within tens of milliseconds. Never call it on a thread that
+// holds the UI lock (UpdateCheckTask runs it on a worker thread).
 VersionCheckResult QueryServerVersion(const std::string& address, VersionReply& reply,
                                       long overallTimeoutSeconds = 40,
                                       const std::atomic<bool>* cancel = nullptr);

@@ -8,6 +8,10 @@ constexpr const char* kProductName = "Kalvo5";
 
 }  // namespace
 
+UpdateCheckFlow::~UpdateCheckFlow() {
+  if (mAutomatic.Busy()) gUpdateCheckDone.store(false);
+}
+
 void UpdateCheckFlow::Start(UpdateCheckTask& task) {
   mReply = VersionReply{};
   task.Start(VersionCheckAddress(kProductName), mTimeoutSeconds);

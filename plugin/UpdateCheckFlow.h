@@ -20,6 +20,14 @@ class UpdateCheckFlow {
     std::string caption;
   };
 
+  UpdateCheckFlow() = default;
+  UpdateCheckFlow(const UpdateCheckFlow&) = delete;
+  UpdateCheckFlow& operator=(const UpdateCheckFlow&) = delete;
+  // Closing never waits for a running check (its transfer is abandoned). An
+  // automatic check that never reported gives the process's turn back, so
+  // the next instance with an open editor runs it.
+  ~UpdateCheckFlow();
+
   // One idle tick with the editor open. Starts the automatic check when it is
   // enabled and has not run in this process yet, and a manual check when one
   // was requested (the request is cleared when the check starts; a request

@@ -13,8 +13,8 @@ class UpdateCheckTask {
  public:
   // Starts a check of the address unless one is still running or its result
   // has not been taken; returns whether it started. UI thread. Destroying
-  // the task cancels a running transfer and waits for the worker (about a
-  // second at most).
+  // the task never waits: a running transfer is told to stop and left to
+  // end on its own thread, its result dropped.
   bool Start(std::string address, long overallTimeoutSeconds = 40);
 
   // True from Start until the result has been taken.

@@ -16,9 +16,46 @@ std::size_t AppendCapped(char* data, std::size_t size, std::size_t count, void* 
   return bytes;
 }
 
-int AbortWhenCancelled(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  const auto* flag = static_cast<const std::atomic<bool>*>(cancel);
-  return flag != nullptr && flag->load(std::memory_order_acquire) ? 1 : 0;
+// How long the transfer waits for its socket between looks at the cancel
+// flag: a transfer whose owner went away ends within this time, instead of
+// at libcurl's next once-a-second progress call.
+constexpr int kCancelCheckMs = 10;
+
+bool Cancelled(const std::atomic<bool>* cancel) {
+  return cancel != nullptr && cancel->load(std::memory_order_acquire);
+}
+
+// Runs the transfer to its end (or its time-outs), stopping early when
+// *cancel is set.
+CURLcode Perform(CURL* handle, const std::atomic<bool>* cancel) {
+  CURLM* multi = curl_multi_init();
+  if (multi == nullptr) return CURLE_OUT_OF_MEMORY;
+  CURLcode code = CURLE_OK;
+  if (curl_multi_add_handle(multi, handle) != CURLM_OK) {
+    code = CURLE_FAILED_INIT;
+  } else {
+    for (;;) {
+      int running = 0;
+      if (curl_multi_perform(multi, &running) != CURLM_OK) {
+        code = CURLE_FAILED_INIT;
+        break;
+      }
+      if (running == 0) {
+        int left = 0;
+        const CURLMsg* message = curl_multi_info_read(multi, &left);
+        code = message != nullptr && message->msg == CURLMSG_DONE ? message->data.result : CURLE_FAILED_INIT;
+        break;
+      }
+      if (Cancelled(cancel)) {
+        code = CURLE_ABORTED_BY_CALLBACK;
+        break;
+      }
+      curl_multi_poll(multi, nullptr, 0, kCancelCheckMs, nullptr);
+    }
+    curl_multi_remove_handle(multi, handle);
+  }
+  curl_multi_cleanup(multi);
+  return code;
 }
 
 }  // namespace
@@ -38,11 +75,8 @@ VersionCheckResult QueryServerVersion(const std::string& address, VersionReply& 
     // ever; and no signals, since the transfer runs on a worker thread.
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, overallTimeoutSeconds);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &AbortWhenCancelled);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, cancel);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
 
-    const CURLcode code = curl_easy_perform(handle);
+    const CURLcode code = Perform(handle, cancel);
     reply.text.assign(curl_easy_strerror(code));
     if (reply.text.size() > kVersionReplyCap) reply.text.resize(kVersionReplyCap);
     reply.status = static_cast<int>(code);

@@ -156,7 +156,34 @@ TEST_F(UpdateFlow, ASilentServerNeverHoldsATick) {
   // Closing the plug-in meanwhile does not wait for the server either.
   const auto start = Clock::now();
   plugin.reset();
-  EXPECT_LT(SecondsSince(start), 2.5);
+  EXPECT_LT(SecondsSince(start), 0.05);
+}
+
+// A host closes the instance while the server has sent part of its reply and
+// then stalls: the close never waits on the network, the abandoned check
+// reports nothing, and the next instance runs the automatic check again.
+TEST_F(UpdateFlow, ClosingDuringAStalledReplyDoesNotWait) {
+  LoopbackHttpServer server(200, "5.4.0" + std::string(4000, ' '),
+                            LoopbackHttpServer::Behaviour::StallMidReply);
+  UseServer(server);
+  for (int round = 0; round < 3; ++round) {
+    plugin->Tick();  // starts the automatic check
+    ASSERT_TRUE(gUpdateCheckDone);
+    const auto waitStart = Clock::now();
+    while (server.RequestCount() <= round && SecondsSince(waitStart) < 5.0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // Closed at a different moment of the stalled transfer each time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 + 300 * round));
+    ASSERT_TRUE(plugin->UpdateChecks().Busy());
+    const auto start = Clock::now();
+    plugin.reset();
+    EXPECT_LT(SecondsSince(start), 0.05);
+    EXPECT_FALSE(gUpdateCheckDone);
+    plugin = MakePlugin();
+    Open(*plugin);
+  }
+  EXPECT_EQ(server.RequestCount(), 3);
+  EXPECT_FALSE(gUpdateAvailable);
 }
 
 TEST_F(UpdateFlow, ASilentServerEndsAsUnavailableAfterTheTimeOut) {

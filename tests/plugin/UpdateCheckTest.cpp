@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "plugin/UpdateCheck.h"
 #include "plugin/UpdateCheckTask.h"
@@ -152,14 +154,41 @@ TEST(UpdateCheckTask, SilentServerNeverBlocksTheAskingThread) {
   EXPECT_FALSE(task.Busy());
 }
 
-TEST(UpdateCheckTask, ClosingDuringASilentTransferReturnsPromptly) {
+TEST(UpdateCheckTask, ClosingDuringASilentTransferReturnsAtOnce) {
   LoopbackHttpServer server(200, "5.4.0", LoopbackHttpServer::Behaviour::NeverAnswer);
   auto task = std::make_unique<UpdateCheckTask>();
   task->Start(server.BaseAddress() + "/versioncheck?productname=Kalvo5", 60);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   const auto start = Clock::now();
   task.reset();
-  EXPECT_LT(SecondsSince(start), 2.5);
+  EXPECT_LT(SecondsSince(start), 0.05);
+}
+
+// A transfer stalled in the middle of the reply ends soon after it is
+// cancelled, so a check left behind by a closed instance lets its
+// connection go at once.
+TEST(UpdateCheck, ACancelledTransferEndsPromptly) {
+  LoopbackHttpServer server(200, "5.4.0" + std::string(4000, ' '),
+                            LoopbackHttpServer::Behaviour::StallMidReply);
+  std::atomic<bool> cancel{false};
+  VersionReply reply;
+  Result result = Result::NoHandle;
+  Clock::time_point ended;
+  std::thread transfer([&] {
+    result =
+        QueryServerVersion(server.BaseAddress() + "/versioncheck?productname=Kalvo5", reply, 30, &cancel);
+    ended = Clock::now();
+  });
+  const auto asked = Clock::now();
+  while (server.RequestCount() == 0 && SecondsSince(asked) < 5.0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto cancelled = Clock::now();
+  cancel = true;
+  transfer.join();
+  EXPECT_LT(std::chrono::duration<double>(ended - cancelled).count(), 0.1);
+  EXPECT_EQ(result, Result::TransferFailed);
+  EXPECT_EQ(reply.status, 42);  // aborted
 }
 
 TEST(UpdateCheckTask, ResultIsHandedOverOnce) {

@@ -86,7 +86,10 @@ void LoopbackHttpServer::Serve() {
       continue;
     }
     Answer(connection);
-    ::close(connection);
+    if (behaviour_ == Behaviour::StallMidReply)
+      heldConnections_.push_back(connection);
+    else
+      ::close(connection);
   }
 }
 
@@ -106,9 +109,10 @@ void LoopbackHttpServer::Answer(int connection) {
     lastRequestLine_ = request.substr(0, request.find("\r\n"));
   }
   requests_.fetch_add(1);
+  const std::size_t sent = behaviour_ == Behaviour::StallMidReply ? body_.size() / 2 : body_.size();
   WriteAll(connection, "HTTP/1.1 " + std::to_string(status_) + " " + ReasonPhrase(status_) +
                            "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body_.size()) +
-                           "\r\nConnection: close\r\n\r\n" + body_);
+                           "\r\nConnection: close\r\n\r\n" + body_.substr(0, sent));
 }
 
 }  // namespace kalvo5::test

@@ -1,5 +1,6 @@
 // A real HTTP server on 127.0.0.1 for tests: answers every request with a
-// fixed status and body, or accepts connections and never answers.
+// fixed status and body, accepts connections and never answers, or sends the
+// head and the first half of the body and then stalls.
 #pragma once
 
 #include <atomic>
@@ -12,7 +13,7 @@ namespace kalvo5::test {
 
 class LoopbackHttpServer {
  public:
-  enum class Behaviour { Answer, NeverAnswer };
+  enum class Behaviour { Answer, NeverAnswer, StallMidReply };
 
   LoopbackHttpServer(int status, std::string body, Behaviour behaviour = Behaviour::Answer);
   ~LoopbackHttpServer();
