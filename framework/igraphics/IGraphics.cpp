@@ -204,13 +204,13 @@ void IGraphics::DeliverMenuResult(PopupMenu* chosen) {
   const int slot = mMenuSlot;
   mMenuRequester = nullptr;
   mFullRedraw = true;
-  // The tooltip of the control under the pointer waits for a new rest.
-  mLastMoveTime = std::chrono::steady_clock::now();
-  if (!requester) return;
-  // The choice may rebuild the editor and take the requester with it.
-  const std::vector<int> params = BoundParams(*requester);
-  requester->OnMenuChoice(chosen, slot);
-  EndGestures(params);
+  if (requester) {
+    // The choice may rebuild the editor and take the requester with it.
+    const std::vector<int> params = BoundParams(*requester);
+    requester->OnMenuChoice(chosen, slot);
+    EndGestures(params);
+  }
+  HoverAgainAtPointer();
 }
 
 void IGraphics::DismissPopupMenu() {
@@ -260,6 +260,7 @@ void IGraphics::CommitTextEntry(const std::string& text) {
     }
   }
   MarkAllDirty();
+  HoverAgainAtPointer();
 }
 
 void IGraphics::CancelTextEntry() {
@@ -267,6 +268,7 @@ void IGraphics::CancelTextEntry() {
   mTextEntryRequester = nullptr;
   if (mTextEntry) mTextEntry->Hide();
   MarkAllDirty();
+  HoverAgainAtPointer();
 }
 
 // --- Sizes and scales ----------------------------------------------------

@@ -315,6 +315,9 @@ class IGraphics {
   void HandleWindowEvent(const graphics::WindowEvent& event);
   // A message box, menu or text entry takes the mouse.
   bool ModalShowing() const;
+  // The hover and the tooltip's rest start over where the pointer is, after
+  // a menu, text entry or message box closed.
+  void HoverAgainAtPointer();
   void UpdateTooltip();
   void HideTooltip();
   void DrawTooltip();

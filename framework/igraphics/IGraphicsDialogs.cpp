@@ -60,6 +60,7 @@ void IGraphics::CloseMessageBox(int result) {
     mPendingMessages.erase(mPendingMessages.begin());
     ShowMessageBox(next.text, next.caption, next.type, std::move(next.completion));
   }
+  HoverAgainAtPointer();
 }
 
 bool IGraphics::OpenURL(const std::string& address, const std::string& title, const std::string& confirm,

@@ -204,6 +204,23 @@ void IGraphics::HideTooltip() {
   mFullRedraw = true;
 }
 
+// While a menu, text entry or message box held the mouse, the pointer may
+// have moved over other controls than the one hovered before it opened. Once
+// it is closed (by a key, or by a choice that opened nothing else), the
+// control under the pointer is hovered, and its tooltip waits for a new rest
+// there. A press in progress leaves it to the release, which hovers anew.
+void IGraphics::HoverAgainAtPointer() {
+  HideTooltip();
+  mLastMoveTime = std::chrono::steady_clock::now();
+  if (!mMouseOverEnabled || !mPointerInside || mButtonsDown || ModalShowing()) return;
+  IControl* control = GetMouseControl(mLastX, mLastY, false, true);
+  if (control != mMouseOver) {
+    if (mMouseOver) mMouseOver->OnMouseOut();
+    mMouseOver = control;
+  }
+  if (control) control->OnMouseOver(mLastX, mLastY, MouseMods{});
+}
+
 // A tooltip never covers a menu, text entry or message box: they hide it
 // when they open, and it waits for them to close.
 void IGraphics::UpdateTooltip() {

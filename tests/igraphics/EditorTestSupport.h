@@ -53,8 +53,9 @@ class RecordingSurface : public graphics::Surface {
   }
   void DrawImageFitted(const graphics::Image&, const graphics::RectF&, float) override {}
   void DrawImageRotated(const graphics::Image&, float, float, float, float) override {}
-  void DrawText(const graphics::TextFormat&, const std::string& text, const graphics::RectF&) override {
+  void DrawText(const graphics::TextFormat&, const std::string& text, const graphics::RectF& box) override {
     texts.push_back(text);
+    textBoxes.push_back(box);
   }
   // Every character 7 units wide.
   graphics::RectF MeasureText(const graphics::TextFormat& format, const std::string& text) override {
@@ -72,6 +73,7 @@ class RecordingSurface : public graphics::Surface {
     ++clears;
     images.clear();
     texts.clear();
+    textBoxes.clear();
   }
   bool WritePng(const std::string&) const override { return false; }
 
@@ -80,6 +82,7 @@ class RecordingSurface : public graphics::Surface {
   int clears = 0, fills = 0, strokes = 0;
   std::vector<DrawnImage> images;
   std::vector<std::string> texts;
+  std::vector<graphics::RectF> textBoxes;  // where each of `texts` went
 };
 
 class TestDelegate : public igraphics::IGEditorDelegate {

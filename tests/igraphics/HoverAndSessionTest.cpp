@@ -74,6 +74,54 @@ TEST(EditorHover, ATooltipShowsItsControlsCurrentTextAndGivesWayToAMenu) {
   EXPECT_EQ(editor.ui->ShownTooltip(), "");
 }
 
+// The pointer leaves the menu's button for another control while the menu is
+// open, and Escape closes the menu: only that control's tooltip shows, after
+// a new rest, beside the pointer.
+TEST(EditorHover, AfterAMenuClosesTheControlUnderThePointerIsHovered) {
+  Editor editor;
+  editor.ui->AddPopupMenuHost(TextStyle{});
+  editor.ui->EnableMouseOver(true);
+  struct MenuButton : ProbeControl {
+    using ProbeControl::ProbeControl;
+    void OnMouseDown(float, float, const MouseMods&) override {
+      PopupMenu menu("Presets");
+      menu.AddItem("Init");
+      GetUI()->ShowPopupMenu(this, menu, GetRect());
+    }
+  };
+  editor.ui->AttachControl(std::make_unique<ProbeControl>(Rect{0, 0, 616, 352}));
+  IControl* button = editor.ui->AttachControl(std::make_unique<MenuButton>(Rect{235, 7, 419, 31}));
+  IControl* field = editor.ui->AttachControl(std::make_unique<ProbeControl>(Rect{265, 250, 365, 285}));
+  button->SetTooltipText("Preset menu: Init");
+  field->SetTooltipText("Measurement window");
+  const auto rest = [&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kTooltipDelayMs + 50));
+    editor.ui->OnIdle();
+  };
+  editor.ui->OnMouseOver(300, 19, {});
+  editor.ui->OnMouseDown(300, 19, Left());
+  editor.ui->OnMouseUp(300, 19, Left());
+  ASSERT_TRUE(editor.ui->PopupMenuShowing());
+  editor.ui->OnMouseOver(320, 270, {});
+  rest();
+  editor.ui->OnKeyDown(320, 270, Key(0x1B));  // Escape
+  ASSERT_FALSE(editor.ui->PopupMenuShowing());
+  EXPECT_FALSE(button->GetMouseIsOver());
+  EXPECT_TRUE(field->GetMouseIsOver());
+  editor.ui->OnIdle();
+  EXPECT_EQ(editor.ui->ShownTooltip(), "");
+  rest();
+  EXPECT_EQ(editor.ui->ShownTooltip(), "Measurement window");
+  const auto& texts = editor.surface->texts;
+  const auto drawn = std::find(texts.begin(), texts.end(), "Measurement window");
+  ASSERT_NE(drawn, texts.end());
+  const graphics::RectF box = editor.surface->textBoxes[static_cast<std::size_t>(drawn - texts.begin())];
+  EXPECT_GT(box.left, 320.0f);
+  EXPECT_LT(box.left, 340.0f);
+  EXPECT_GT(box.top, 270.0f);
+  EXPECT_LT(box.top, 300.0f);
+}
+
 TEST(EditorMenus, HoverOpensSubmenuAndItsChoiceIsDelivered) {
   Editor editor;
   editor.ui->AddPopupMenuHost(TextStyle{});

@@ -3,7 +3,9 @@
 // the host hears.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "Kalvo5EditorFixture.h"
 
@@ -80,6 +82,36 @@ TEST_F(Kalvo5Controls, SwitchesPushButtonsAndSelectors) {
   type.OnMouseWheel(20, 78, Mods{}, -1.0f);
   type.OnMouseWheel(20, 78, Mods{}, -1.0f);
   EXPECT_EQ(Value(kType), kTypeDIAL);
+}
+
+// The preset menu opened from the title bar, the pointer moved down onto the
+// Crest read-out (which never shows a tooltip), Escape: no tooltip appears
+// there, the preset menu's least of all.
+TEST_F(Kalvo5Controls, AfterEscapeClosesThePresetMenuOnlyThePointersControlMayShowATooltip) {
+  Set(kType, kTypeRMS);
+  g->OnMouseOver(300, 19, Mods{});
+  g->OnMouseDown(300, 19, Mods{true});
+  g->OnMouseUp(300, 19, Mods{});
+  for (int i = 0; i < 100 && !g->PopupMenuShowing(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    g->OnIdle();
+  }
+  ASSERT_TRUE(g->PopupMenuShowing());
+  g->OnMouseOver(315, 267, Mods{});
+  igraphics::KeyPress escape;
+  escape.vk = 0x1B;
+  g->OnKeyDown(315, 267, escape);
+  ASSERT_FALSE(g->PopupMenuShowing());
+  std::this_thread::sleep_for(std::chrono::milliseconds(igraphics::kTooltipDelayMs + 50));
+  g->OnIdle();
+  EXPECT_EQ(g->GetMouseOverControl(), nullptr);
+  EXPECT_EQ(g->ShownTooltip(), "");
+
+  // Back on the preset menu, its tooltip shows after the rest.
+  g->OnMouseOver(300, 19, Mods{});
+  std::this_thread::sleep_for(std::chrono::milliseconds(igraphics::kTooltipDelayMs + 50));
+  g->OnIdle();
+  EXPECT_EQ(g->ShownTooltip().rfind("Preset menu: ", 0), 0u);
 }
 
 }  // namespace
