@@ -41,16 +41,28 @@ bool IXMLParameters::SerializePresetParams2XMLString(iplug::IPluginBase& plugin,
 
 int IXMLParameters::UnSerializeXMLString2Params(iplug::IPluginBase& plugin, const iplug::ByteChunk& chunk,
                                                 int position) const {
+  ParsedXMLState parsed;
+  ParseXMLString(plugin, chunk, position, parsed);
+  return ApplyXMLString(plugin, parsed);
+}
+
+void IXMLParameters::ParseXMLString(const iplug::IPluginBase& plugin, const iplug::ByteChunk& chunk,
+                                    int position, ParsedXMLState& parsed) const {
   std::int32_t length = 0;
   const int textPosition = chunk.GetInt32(length, position);
-  if (textPosition < 0) return 0;
+  if (textPosition < 0) return;
   // A length running past the chunk leaves the text empty, which does not parse.
   std::string_view text;
-  if (length >= 1 && static_cast<std::int64_t>(textPosition) + length <= chunk.Size())
+  if (length >= 1 && static_cast<std::int64_t>(textPosition) + length <= chunk.Size()) {
     text = {reinterpret_cast<const char*>(chunk.Data()) + textPosition, static_cast<std::size_t>(length)};
+    parsed.textEnd = textPosition + length;
+  }
+  parsed.status = parsed.reader.Open(text, PluginIdentity(plugin));
+}
 
-  PresetTreeReader reader;
-  if (reader.Open(text, PluginIdentity(plugin)) != PresetTreeReader::Status::Ok) return 0;
+int IXMLParameters::ApplyXMLString(iplug::IPluginBase& plugin, const ParsedXMLState& parsed) const {
+  const PresetTreeReader& reader = parsed.reader;
+  if (parsed.status != PresetTreeReader::Status::Ok) return 0;
   if (iplug::PresetEntry* slot = plugin.GetPreset(0))
     iplug::CopyText(slot->name, reader.PresetName().c_str());
   if (!reader.HasParams()) return 0;
@@ -66,7 +78,7 @@ int IXMLParameters::UnSerializeXMLString2Params(iplug::IPluginBase& plugin, cons
   // Also after an aborted list: whatever was set reaches the reactions, so
   // the engine, the editor and the host agree with the parameters.
   plugin.NotifyAllParams(iplug::ParamSource::PresetRecall);
-  return complete ? textPosition + length : 0;
+  return complete ? parsed.textEnd : 0;
 }
 
 bool IXMLParameters::WriteXMLState(iplug::IPluginBase& plugin, iplug::ByteChunk& chunk) const {
@@ -85,11 +97,25 @@ bool IXMLParameters::WritePresetState(iplug::IPluginBase& plugin, std::span<cons
 }
 
 int IXMLParameters::ReadXMLState(iplug::IPluginBase& plugin, const iplug::ByteChunk& chunk, int start) const {
-  const StateBlock block = ReadStateBlock(chunk, start);
+  return ApplyXMLState(plugin, *ParseXMLState(plugin, chunk, start));
+}
+
+std::unique_ptr<ParsedXMLState> IXMLParameters::ParseXMLState(const iplug::IPluginBase& plugin,
+                                                              const iplug::ByteChunk& chunk,
+                                                              int start) const {
+  auto parsed = std::make_unique<ParsedXMLState>();
+  parsed->block = ReadStateBlock(chunk, start);
+  if (parsed->block.accepted && parsed->block.next >= 0)
+    ParseXMLString(plugin, chunk, parsed->block.textPosition, *parsed);
+  return parsed;
+}
+
+int IXMLParameters::ApplyXMLState(iplug::IPluginBase& plugin, const ParsedXMLState& parsed) const {
+  const StateBlock& block = parsed.block;
   if (!block.accepted || block.next < 0) return block.next;
   // Whether the document was applied does not change the answer: the block
   // was read to its end.
-  UnSerializeXMLString2Params(plugin, chunk, block.textPosition);
+  ApplyXMLString(plugin, parsed);
   return block.next;
 }
 

@@ -2,13 +2,24 @@
 // in a byte chunk (state chunks and preset slots). Main thread.
 #pragma once
 
+#include <memory>
 #include <span>
 
 #include "framework/iplug/ByteChunk.h"
 #include "framework/iplug/IPluginBase.h"
 #include "plugin/ParameterTable.h"
+#include "plugin/StateHeader.h"
+#include "plugin/XMLPresetTree.h"
 
 namespace kalvo5 {
+
+// A state block read and its document parsed, not yet applied.
+struct ParsedXMLState : iplug::IPluginBase::ParsedState {
+  StateBlock block;
+  PresetTreeReader reader;
+  PresetTreeReader::Status status = PresetTreeReader::Status::Unreadable;
+  int textEnd = 0;  // the position after the document's text; 0 without one
+};
 
 class IXMLParameters {
  public:
@@ -35,6 +46,13 @@ class IXMLParameters {
   int UnSerializeXMLString2Params(iplug::IPluginBase& plugin, const iplug::ByteChunk& chunk,
                                   int position) const;
 
+  // ReadXMLState in its two steps: ParseXMLState reads the block and parses
+  // its document, touching nothing but the plug-in's identity (any thread);
+  // ApplyXMLState applies it and answers as ReadXMLState.
+  std::unique_ptr<ParsedXMLState> ParseXMLState(const iplug::IPluginBase& plugin,
+                                                const iplug::ByteChunk& chunk, int start) const;
+  int ApplyXMLState(iplug::IPluginBase& plugin, const ParsedXMLState& parsed) const;
+
   // The state hooks: the document framed by a state header block.
   bool WriteXMLState(iplug::IPluginBase& plugin, iplug::ByteChunk& chunk) const;
   // Reads the block at `start`; returns the position just past it (also when
@@ -47,6 +65,12 @@ class IXMLParameters {
                         const char* presetName) const;
 
  private:
+  // The text at `position` parsed into `parsed`; its outcome in status.
+  void ParseXMLString(const iplug::IPluginBase& plugin, const iplug::ByteChunk& chunk, int position,
+                      ParsedXMLState& parsed) const;
+  // Applies a parsed text as UnSerializeXMLString2Params describes.
+  int ApplyXMLString(iplug::IPluginBase& plugin, const ParsedXMLState& parsed) const;
+
   const bool* mMenuRecall = nullptr;
   const NamedParam* mRecallTable = nullptr;
 };

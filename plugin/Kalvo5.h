@@ -56,6 +56,8 @@ class Kalvo5 : public iplug::IPlugVST2 {
   bool MeasuredSampleRates(double& lowest, double& highest) const override;
   std::string NoMeasurementReason(int paramIndex) const override;
   int ReadState(const iplug::ByteChunk& chunk, int startPos) override;
+  std::unique_ptr<ParsedState> ParseState(const iplug::ByteChunk& chunk, int startPos) const override;
+  int ApplyState(const iplug::ByteChunk& chunk, int startPos, ParsedState* parsed) override;
   // The measured values: a recall never tells the host about them.
   bool IsOutputParam(int index) const override;
 

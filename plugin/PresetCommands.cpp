@@ -35,6 +35,16 @@ int Kalvo5::ReadState(const iplug::ByteChunk& chunk, int startPos) {
   return mStateDocument.ReadXMLState(*this, chunk, startPos);
 }
 
+std::unique_ptr<iplug::IPluginBase::ParsedState> Kalvo5::ParseState(const iplug::ByteChunk& chunk,
+                                                                    int startPos) const {
+  return mStateDocument.ParseXMLState(*this, chunk, startPos);
+}
+
+int Kalvo5::ApplyState(const iplug::ByteChunk& chunk, int startPos, ParsedState* parsed) {
+  const auto* document = dynamic_cast<const ParsedXMLState*>(parsed);
+  return document ? mStateDocument.ApplyXMLState(*this, *document) : ReadState(chunk, startPos);
+}
+
 void Kalvo5::RunPresetCommand(const EditorCommand& command) {
   // Only the text export works without an editor; every command needs the
   // data folders.

@@ -68,6 +68,8 @@ vst2::VstIntPtr IPlugVST2::VSTDispatcher(vst2::AEffect* effect, vst2::VstInt32 o
   // running out for a huge chunk) is a refusal.
   try {
     if (AnswersWithoutLock(opcode, index)) return plug->DispatchUnlocked(opcode, index, value, ptr, opt);
+    // Parses the state first, then takes the lock (IPlugVST2State.cpp).
+    if (opcode == vst2::effSetChunk) return plug->SetChunk(index == 0, value, ptr);
     // The instance's own lock: calls into other instances never wait here.
     // It outlives the instance, which effClose destroys while holding it.
     const std::shared_ptr<MainThreadLock> lock = plug->MainLockHandle();
@@ -138,8 +140,6 @@ vst2::VstIntPtr IPlugVST2::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index,
 
     case vst2::effGetChunk:
       return GetChunk(index == 0, ptr);
-    case vst2::effSetChunk:
-      return SetChunk(index == 0, value, ptr);
 
     case vst2::effGetInputProperties:
     case vst2::effGetOutputProperties:

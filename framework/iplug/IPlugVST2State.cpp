@@ -1,5 +1,7 @@
 // State chunks: the program chunk holds the plug-in's state, the bank chunk
 // every preset slot; both start with the 'tffp' header and its version.
+// SetChunk is the one dispatcher call that takes the instance's lock itself,
+// once the host's bytes are copied and parsed.
 #include "IPlugVST2.h"
 
 namespace iplug {
@@ -40,10 +42,15 @@ vst2::VstIntPtr IPlugVST2::SetChunk(bool bank, vst2::VstIntPtr size, const void*
     if (position < 0) return 0;
   }
 
-  if (bank && version >= kStateChunkVersion) {
+  // The state is parsed before the instance's lock is taken: a large one
+  // then holds up none of the instance's other calls while it is read.
+  const bool slots = bank && version >= kStateChunkVersion;
+  const std::unique_ptr<ParsedState> parsed = slots ? nullptr : ParseState(chunk, position);
+  MainThreadScope scope(MainLock());
+  if (slots) {
     position = UnserializePresets(chunk, position);
   } else {
-    position = ReadState(chunk, position);
+    position = ApplyState(chunk, position, parsed.get());
     ModifyCurrentPreset();
   }
   if (position < 0) return 0;

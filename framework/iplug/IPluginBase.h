@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,23 @@ class IPluginBase : public IEditorDelegate {
   // its display shows a number; empty when it is one.
   virtual std::string NoMeasurementReason(int /*paramIndex*/) const { return {}; }
   virtual int ReadState(const ByteChunk& chunk, int startPos) { return UnserializeParams(chunk, startPos); }
+  // A state the host hands over, read in two steps so that the slow part
+  // holds up nothing else of the instance: ParseState reads and parses
+  // without changing anything (any thread; it may use only the chunk and
+  // what the plug-in fixed at construction), ApplyState then applies what it
+  // found on the main thread and answers as ReadState does. By default
+  // nothing is parsed ahead and ApplyState is ReadState.
+  class ParsedState {
+   public:
+    virtual ~ParsedState() = default;
+  };
+  virtual std::unique_ptr<ParsedState> ParseState(const ByteChunk& /*chunk*/, int /*startPos*/) const {
+    return nullptr;
+  }
+  virtual int ApplyState(const ByteChunk& chunk, int startPos, ParsedState* parsed) {
+    (void)parsed;
+    return ReadState(chunk, startPos);
+  }
   // Called by the state loaders for every value they read; unchanged by default.
   virtual double ConvertParamValue(const char* /*fileVersion*/, const char* /*currentVersion*/, int /*index*/,
                                    double value) {
