@@ -20,7 +20,15 @@ namespace kalvo5::test {
 // removed when the program ends.
 inline std::string TestDataHome() { return testsupport::ProgramScratchFolder("kalvo5-test"); }
 
-inline void UseTestDataHome() { setenv("XDG_DATA_HOME", TestDataHome().c_str(), 1); }
+// An update check a test does not point at a server of its own goes to a
+// loopback port nothing listens on: it never leaves the machine and ends at
+// once, so no transfer is still running when the test program exits.
+inline void UseClosedUpdateServer() { setenv("KALVO5_UPDATE_SERVER", "http://127.0.0.1:9/", 0); }
+
+inline void UseTestDataHome() {
+  setenv("XDG_DATA_HOME", TestDataHome().c_str(), 1);
+  UseClosedUpdateServer();
+}
 
 struct HostNote {
   enum Kind { Automate, BeginGesture, EndGesture, Latency } kind;

@@ -45,6 +45,7 @@ class PresetTest : public ::testing::Test {
     fs::remove_all(home);
     fs::create_directories(home);
     setenv("XDG_DATA_HOME", home.c_str(), 1);
+    UseClosedUpdateServer();
     plugin = MakePlugin();
   }
   void TearDown() override {
