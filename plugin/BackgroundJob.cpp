@@ -1,5 +1,7 @@
 #include "plugin/BackgroundJob.h"
 
+#include <atomic>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -27,7 +29,19 @@ void KeepLoaded() {
 #endif
 }
 
+std::atomic<int> gRunningJobs{0};
+std::atomic<int> gStartedJobs{0};
+
 }  // namespace
+
+int RunningBackgroundJobs() { return gRunningJobs.load(); }
+
+int StartedBackgroundJobs() { return gStartedJobs.load(); }
+
+void CountBackgroundJob(int change) {
+  gRunningJobs.fetch_add(change);
+  if (change > 0) gStartedJobs.fetch_add(change);
+}
 
 void KeepModuleLoaded() {
   static const bool kept = (KeepLoaded(), true);

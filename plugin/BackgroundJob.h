@@ -25,6 +25,14 @@ namespace kalvo5 {
 // plug-in. Safe from any thread; cheap after the first call.
 void KeepModuleLoaded();
 
+// How many job threads are running now, those left to end on their own
+// included, and how many were ever started (any thread). Tests wait for
+// none to run before their program ends.
+int RunningBackgroundJobs();
+int StartedBackgroundJobs();
+// Counted by each job's thread as it starts and as it leaves its work.
+void CountBackgroundJob(int change);
+
 template <class Result>
 class BackgroundJob {
  public:
@@ -42,10 +50,12 @@ class BackgroundJob {
     if (mBusy) return false;
     mBusy = true;
     mShared = std::make_shared<Shared>();
+    CountBackgroundJob(1);
     mWorker = std::thread([shared = mShared, work = std::move(work)] {
       shared->result = work(shared->cancel);
       // Publishes the result to the thread that sees `finished` set.
       shared->finished.store(true, std::memory_order_release);
+      CountBackgroundJob(-1);
     });
     return true;
   }
