@@ -41,6 +41,14 @@ VersionCheckResult ClassifyServerReply(const char* reply, std::size_t length);
 // with) followed by "/versioncheck?productname=" and the product name.
 std::string VersionCheckAddress(const char* productName);
 
+// Readies the process for transfers, once, on the thread that starts a
+// check (before its worker exists): the TLS library is set up here rather
+// than on a worker, and the process's exit first ends and waits (at most two
+// seconds) for the transfers still running, so that none is left inside the
+// TLS library while the exit takes that apart. Nothing to do on Windows,
+// whose exit ends other threads first.
+void PrepareTransfers();
+
 // One GET of the address. Blocks the calling thread for at most the connect
 // time-out (25 s) within overallTimeoutSeconds; setting *cancel from another
 // thread ends it within tens of milliseconds. Never call it on a thread that

@@ -5,6 +5,8 @@
 namespace kalvo5 {
 
 bool UpdateCheckTask::Start(std::string address, long overallTimeoutSeconds) {
+  if (mJob.Busy()) return false;
+  PrepareTransfers();
   return mJob.Start([address = std::move(address), overallTimeoutSeconds](const std::atomic<bool>& cancel) {
     Outcome outcome;
     outcome.result = QueryServerVersion(address, outcome.reply, overallTimeoutSeconds, &cancel);

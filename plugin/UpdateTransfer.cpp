@@ -2,7 +2,12 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 
+#include "plugin/BackgroundJob.h"
 #include "plugin/UpdateCheck.h"
 
 namespace kalvo5 {
@@ -21,8 +26,19 @@ std::size_t AppendCapped(char* data, std::size_t size, std::size_t count, void* 
 // at libcurl's next once-a-second progress call.
 constexpr int kCancelCheckMs = 10;
 
+// Set as the process exits: every transfer still running stops.
+std::atomic<bool> gExiting{false};
+
 bool Cancelled(const std::atomic<bool>* cancel) {
-  return cancel != nullptr && cancel->load(std::memory_order_acquire);
+  return gExiting.load(std::memory_order_acquire) ||
+         (cancel != nullptr && cancel->load(std::memory_order_acquire));
+}
+
+void EndTransfersAtExit() {
+  gExiting.store(true, std::memory_order_release);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (RunningBackgroundJobs() > 0 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 // Runs the transfer to its end (or its time-outs), stopping early when
@@ -59,6 +75,17 @@ CURLcode Perform(CURL* handle, const std::atomic<bool>* cancel) {
 }
 
 }  // namespace
+
+void PrepareTransfers() {
+  static const bool prepared = [] {
+    // Kept for the life of the process: the TLS library's own exit handler
+    // is registered in here, so the one below runs before it.
+    curl_global_init(CURL_GLOBAL_ALL);
+    std::atexit(&EndTransfersAtExit);
+    return true;
+  }();
+  (void)prepared;
+}
 
 VersionCheckResult QueryServerVersion(const std::string& address, VersionReply& reply,
                                       long overallTimeoutSeconds, const std::atomic<bool>* cancel) {

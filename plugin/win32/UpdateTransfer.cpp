@@ -135,6 +135,8 @@ DWORD WINAPI RunTransfer(void* parameter) {
 
 }  // namespace
 
+void PrepareTransfers() {}
+
 VersionCheckResult QueryServerVersion(const std::string& address, VersionReply& reply,
                                       long overallTimeoutSeconds, const std::atomic<bool>* cancel) {
   const long seconds = std::clamp(overallTimeoutSeconds, 1L, 3600L);
