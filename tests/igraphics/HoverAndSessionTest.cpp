@@ -40,18 +40,24 @@ TEST(EditorHover, OverOutAndTooltipAfterTheRest) {
   EXPECT_EQ(editor.ui->GetMouseOverControl(), nullptr);
 }
 
+namespace {
+
+// A control that opens a one-entry menu when pressed.
+struct MenuButton : ProbeControl {
+  using ProbeControl::ProbeControl;
+  void OnMouseDown(float, float, const MouseMods&) override {
+    PopupMenu menu("Presets");
+    menu.AddItem("Init");
+    GetUI()->ShowPopupMenu(this, menu, GetRect());
+  }
+};
+
+}  // namespace
+
 TEST(EditorHover, ATooltipShowsItsControlsCurrentTextAndGivesWayToAMenu) {
   Editor editor;
   editor.ui->AddPopupMenuHost(TextStyle{});
   editor.ui->EnableMouseOver(true);
-  struct MenuButton : ProbeControl {
-    using ProbeControl::ProbeControl;
-    void OnMouseDown(float, float, const MouseMods&) override {
-      PopupMenu menu("Mode");
-      menu.AddItem("RMS");
-      GetUI()->ShowPopupMenu(this, menu, GetRect());
-    }
-  };
   editor.ui->AttachControl(std::make_unique<ProbeControl>(Rect{0, 0, 616, 352}));
   IControl* button = editor.ui->AttachControl(std::make_unique<MenuButton>(Rect{10, 10, 100, 30}));
   button->SetTooltipText("Preset menu: LUFS EBU R128");
@@ -81,14 +87,6 @@ TEST(EditorHover, AfterAMenuClosesTheControlUnderThePointerIsHovered) {
   Editor editor;
   editor.ui->AddPopupMenuHost(TextStyle{});
   editor.ui->EnableMouseOver(true);
-  struct MenuButton : ProbeControl {
-    using ProbeControl::ProbeControl;
-    void OnMouseDown(float, float, const MouseMods&) override {
-      PopupMenu menu("Presets");
-      menu.AddItem("Init");
-      GetUI()->ShowPopupMenu(this, menu, GetRect());
-    }
-  };
   editor.ui->AttachControl(std::make_unique<ProbeControl>(Rect{0, 0, 616, 352}));
   IControl* button = editor.ui->AttachControl(std::make_unique<MenuButton>(Rect{235, 7, 419, 31}));
   IControl* field = editor.ui->AttachControl(std::make_unique<ProbeControl>(Rect{265, 250, 365, 285}));
