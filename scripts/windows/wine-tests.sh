@@ -14,6 +14,7 @@
 # 3. state chunks between Kalvo5.so and Kalvo5.dll: each loads the other's
 #    and writes the same bytes again;
 # 4. the PE headers, exports and imports of both DLLs.
+# Beside 2, the x64 meter given the x86-32 DLL says what it is and what to load.
 # Prints "N passed, N failed" last; the exit status is 1 when anything failed.
 set -uo pipefail
 
@@ -102,6 +103,15 @@ check "readings of the reference signal" compare_readings
 for file in stereo-48k.wav surround-5.1-48k.wav stereo-44k1.wav mono-96k.wav; do
   check "readings of $file" compare_readings "$scratch/$file"
 done
+
+# A DLL of the other architecture is refused with what to load instead (the
+# exit status of a program under Wine says little: its words are checked).
+wrong_architecture() {
+  local said
+  said=$($wine "$win64/tools/kalvo5-meter.exe" --plugin "$win32/Kalvo5.dll" 2>&1)
+  grep -q "32-bit (x86) DLL and this meter is 64-bit" <<<"$said"
+}
+check "the x64 meter names a 32-bit DLL as such" wrong_architecture
 
 # 3. State chunks both ways.
 settings=(--set "Type=DIAL" --set "RMS Window=300" --set "EBU Channel Config=5.1" --set "Dial RefLevel=-27")
