@@ -162,8 +162,9 @@ TEST(HostSafety, AnInstanceLoadingLargeStatesNeverHoldsUpAnotherInstance) {
   // from another GUI thread, on the other instance.
   const vst2::VstEvents noEvents{};
   double rates[2] = {};
-  const auto longest = [&] {
-    std::chrono::nanoseconds worst{0};
+  // One round: the calls' durations, sorted.
+  const auto round = [&] {
+    std::vector<std::chrono::nanoseconds> took;
     for (int n = 0; n < 400; ++n) {
       const auto start = std::chrono::steady_clock::now();
       player.Dispatch(vst2::effProcessEvents, 0, 0, const_cast<vst2::VstEvents*>(&noEvents));
@@ -173,24 +174,34 @@ TEST(HostSafety, AnInstanceLoadingLargeStatesNeverHoldsUpAnotherInstance) {
       player.Dispatch(vst2::effVendorSpecific, vst2::kVantorelSampleRates, 0, rates);
       player.Dispatch(vst2::effStopProcess);
       (void)player.Display(kEBURefLevel);
-      worst = std::max(worst, std::chrono::steady_clock::now() - start);
+      took.push_back(std::chrono::steady_clock::now() - start);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return worst;
+    std::sort(took.begin(), took.end());
+    return took;
   };
-  // A wait for the loader's lock would show in every round; the machine's
-  // own scheduling hiccups do not.
-  std::chrono::nanoseconds best = std::chrono::hours(1);
-  for (int round = 0; round < 3 && best >= std::chrono::milliseconds(1); ++round)
-    best = std::min(best, longest());
+  // A wait for the loader's lock would hold up most calls of every round
+  // (a load takes over 10 ms); the machine's scheduling, busy with the
+  // loader and other tests, delays a few calls now and then. So the
+  // longest call of the quietest round is asked for, and every round's
+  // 99th percentile.
+  std::chrono::nanoseconds longest = std::chrono::hours(1), percentile99{0};
+  for (int r = 0; r < 3 && longest >= std::chrono::milliseconds(1); ++r) {
+    const auto took = round();
+    longest = std::min(longest, took.back());
+    percentile99 = std::max(percentile99, took[took.size() * 99 / 100]);
+  }
   stop = true;
   gui.join();
   const std::chrono::duration<double, std::milli> loading = std::chrono::steady_clock::now() - started;
-  std::printf("%d loads of a %zu-byte state, %.1f ms each; longest call on the other instance %lld ns\n",
-              loads.load(), large.size(), loading.count() / loads.load(),
-              static_cast<long long>(best.count()));
+  std::printf(
+      "%d loads of a %zu-byte state, %.1f ms each; the other instance's calls: longest %lld ns, "
+      "99th percentile %lld ns\n",
+      loads.load(), large.size(), loading.count() / loads.load(), static_cast<long long>(longest.count()),
+      static_cast<long long>(percentile99.count()));
+  EXPECT_LT(percentile99, std::chrono::milliseconds(1));
   EXPECT_GT(loads.load(), 3);
-  EXPECT_LT(best, std::chrono::milliseconds(1)) << "longest call " << best.count() << " ns";
+  EXPECT_LT(longest, std::chrono::milliseconds(2)) << "longest call " << longest.count() << " ns";
 }
 
 // The host's copy of every parameter: what it read at the start, what it set
