@@ -9,7 +9,6 @@
 #include "HostText.h"
 #include "IPlugVST2.h"
 #include "NumberText.h"
-#include "TextCopy.h"
 
 namespace iplug {
 
