@@ -10,6 +10,7 @@
 // the form older Windows builds wrote.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -41,5 +42,13 @@ inline SystemPath Utf8ToSystemPath(std::string_view path) { return SystemPath(pa
 inline std::string SystemPathToUtf8(const SystemPath& path) { return path; }
 
 #endif
+
+// A std::filesystem path (for its queries and for file streams) from UTF-8
+// text, and back. A path built from a narrow string is read in the ANSI code
+// page on Windows, which garbles or refuses every other character.
+inline std::filesystem::path Utf8ToFsPath(std::string_view path) {
+  return std::filesystem::path(Utf8ToSystemPath(path));
+}
+inline std::string FsPathToUtf8(const std::filesystem::path& path) { return SystemPathToUtf8(path.native()); }
 
 }  // namespace platform

@@ -3,13 +3,17 @@
 #include <sndfile.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+
+#include "platform/TextEncoding.h"
 
 namespace kalvo5::meter {
 
 int AudioFileWriter::FormatFor(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
+  std::string extension = platform::FsPathToUtf8(platform::Utf8ToFsPath(path).extension());
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (extension == ".wav") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
   if (extension == ".aif" || extension == ".aiff") return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
@@ -31,7 +35,14 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::Create(const std::string& path
   }
   auto pending = PendingFile::Create(path, error);
   if (!pending) return nullptr;
-  SNDFILE* file = sf_open(pending->TemporaryPath().c_str(), SFM_WRITE, &info);
+  // Through a descriptor: the name may hold characters the system's narrow
+  // file calls cannot spell.
+  const int descriptor = pending->OpenDescriptor();
+  if (descriptor < 0) {
+    error = "cannot create audio file " + path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  SNDFILE* file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
   if (file == nullptr) {
     error = "cannot create audio file " + path + ": " + sf_strerror(nullptr);
     return nullptr;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/TextEncoding.h"
 #include "tools/BatchMeasurement.h"
 #include "tools/BatchProgress.h"
 #include "tools/FileList.h"
@@ -105,9 +106,10 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     workers = 1;
   const bool showProgress = options.progress == ProgressMode::kOn ||
                             (options.progress == ProgressMode::kAuto && ProgressBar::StderrIsTerminal());
-  const std::string label = files.empty()       ? "reference signal"
-                            : files.size() == 1 ? std::filesystem::path(files.front()).filename().string()
-                                                : std::to_string(files.size()) + " files";
+  const std::string label = files.empty() ? "reference signal"
+                            : files.size() == 1
+                                ? platform::FsPathToUtf8(platform::Utf8ToFsPath(files.front()).filename())
+                                : std::to_string(files.size()) + " files";
   BatchProgress bar(progress, showProgress, std::max<std::size_t>(files.size(), 1), label);
   const std::vector<FileOutcome> outcomes =
       MeasureFiles({options, *library, presetChunk, out, bar}, files, workers);

@@ -46,6 +46,8 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::s
   return nullptr;
 }
 
+int PendingFile::OpenDescriptor() const { return open(temporary_.c_str(), O_RDWR | O_CLOEXEC); }
+
 PendingFile::~PendingFile() {
   if (!committed_) unlink(temporary_.c_str());
 }

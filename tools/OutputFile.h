@@ -23,6 +23,9 @@ class PendingFile {
   // Where to write, and where the file goes when complete.
   const std::string& TemporaryPath() const { return temporary_; }
   const std::string& Target() const { return target_; }
+  // A descriptor open for writing (and reading back) on the temporary file,
+  // owned by the caller; -1 when it cannot be opened.
+  int OpenDescriptor() const;
   // Renames the temporary file over the target. False with a message.
   bool Commit(std::string& error);
 

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/TextEncoding.h"
+
 namespace kalvo5::meter {
 namespace {
 
@@ -10,7 +12,7 @@ PluginDescription DescribeFile(const PluginLibrary& library) {
   PluginDescription d;
   d.path = library.Path();
   d.entry = library.EntryName();
-  d.name = std::filesystem::path(library.Path()).stem().string();
+  d.name = platform::FsPathToUtf8(platform::Utf8ToFsPath(library.Path()).stem());
   return d;
 }
 

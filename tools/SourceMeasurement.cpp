@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/TextEncoding.h"
 #include "tools/AudioFileWriter.h"
 #include "tools/ChannelLayout.h"
 #include "tools/ExitCode.h"
@@ -64,8 +65,10 @@ std::vector<std::string> TypesFor(const MeterOptions& options, PluginInstance& f
 // path itself for one, else the type put before the extension.
 std::string SnapshotPathFor(const std::string& path, const std::string& type, std::size_t count) {
   if (count < 2 || type.empty()) return path;
-  const fs::path p(path);
-  return (p.parent_path() / (p.stem().string() + "-" + type + p.extension().string())).string();
+  const fs::path p = platform::Utf8ToFsPath(path);
+  return platform::FsPathToUtf8(
+      p.parent_path() /
+      (p.stem().native() + platform::Utf8ToSystemPath("-" + type) + p.extension().native()));
 }
 
 // Warns when the command line sets the channel configuration of the type

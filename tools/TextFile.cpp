@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/TextEncoding.h"
 #include "tools/OutputFile.h"
 
 namespace kalvo5::meter {
@@ -11,7 +12,7 @@ bool WriteTextFile(const std::string& path, const std::function<void(std::ostrea
                    std::string& error) {
   auto pending = PendingFile::Create(path, error);
   if (!pending) return false;
-  std::ofstream file(pending->TemporaryPath(), std::ios::binary);
+  std::ofstream file(platform::Utf8ToFsPath(pending->TemporaryPath()), std::ios::binary);
   if (file) write(file);
   file.close();
   if (file.fail()) {

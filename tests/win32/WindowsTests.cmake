@@ -71,3 +71,6 @@ add_dependencies(editor_host_tests Kalvo5)
 target_compile_definitions(editor_host_tests PRIVATE
   KALVO5_MODULE_W="$<TARGET_FILE:Kalvo5>"
   KALVO5_EDITOR_REFERENCE="${KALVO5_HOST_BUILD}/tests/kalvo5-editor-reference.ppm")
+
+# The meter's files under names in any script.
+kalvo5_windows_tests(meter_win32_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/MeterPathsTest.cpp LIBS kalvo5_meter_host)

@@ -3,6 +3,8 @@
 // the same file is the same volume and file index.
 #include "tools/OutputFile.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
@@ -58,6 +60,10 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::s
   }
   error = "cannot create " + path + ": no free temporary name";
   return nullptr;
+}
+
+int PendingFile::OpenDescriptor() const {
+  return _wopen(platform::Utf8ToSystemPath(temporary_).c_str(), _O_RDWR | _O_BINARY);
 }
 
 PendingFile::~PendingFile() {
