@@ -47,8 +47,11 @@ void Kalvo5WithEditor::OnEditorOpened() {
 }
 
 void Kalvo5WithEditor::EditorPixelSize(int& width, int& height) const {
+  // Before the editor opens, hosts size their window from this: at the
+  // screen's scale too, as the window will open.
   const igraphics::IGraphics* g = GetUI();
-  const double scale = g ? g->GetTotalScale() : GetParam(kGUIScale)->GetValue();
+  const double scale =
+      g ? g->GetTotalScale() : GetParam(kGUIScale)->GetValue() * igraphics::DefaultScreenScale();
   width = static_cast<int>(std::lround((g ? g->Width() : kEditorWidth) * scale));
   height = static_cast<int>(std::lround((g ? g->Height() : kEditorHeight) * scale));
 }

@@ -81,4 +81,9 @@ class Window {
 std::unique_ptr<Window> OpenChildWindow(std::uintptr_t parent, int widthPixels, int heightPixels,
                                         std::string& error);
 
+// The screen's scale before any window is open: what ScreenScale will answer
+// for a window on the default screen (1 when there is no display). A host
+// sizes its window from the editor's size before it opens the editor.
+double DefaultScreenScale();
+
 }  // namespace graphics

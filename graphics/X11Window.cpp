@@ -58,6 +58,14 @@ void InternAtoms(Display* display, X11Atoms& atoms) {
 
 }  // namespace
 
+double DefaultScreenScale() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return 1.0;
+  const double scale = ScaleFromResources(display);
+  XCloseDisplay(display);
+  return scale;
+}
+
 std::unique_ptr<Window> OpenChildWindow(std::uintptr_t parent, int widthPixels, int heightPixels,
                                         std::string& error) {
   error.clear();

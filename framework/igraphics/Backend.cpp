@@ -27,4 +27,10 @@ Backend GetBackend() {
   return BackendTable();
 }
 
+double DefaultScreenScale() {
+  const Backend backend = GetBackend();
+  const double scale = backend.defaultScreenScale ? backend.defaultScreenScale() : 1.0;
+  return scale > 0.0 ? scale : 1.0;
+}
+
 }  // namespace igraphics

@@ -31,12 +31,17 @@ struct Backend {
                                                   std::string& error)>
       openChildWindow;
   std::function<std::unique_ptr<graphics::Surface>(int widthPixels, int heightPixels)> createImageSurface;
+  // The screen's scale for a window not yet opened.
+  std::function<double()> defaultScreenScale;
 };
 
 // Replaces the process-wide table (before any editor exists; main thread).
 void SetBackend(Backend backend);
 // A copy of the current table (any thread).
 Backend GetBackend();
+
+// The back end's screen scale for a window not yet opened; 1 without one.
+double DefaultScreenScale();
 
 // Fills the table with the real back end (defined in GraphicsBackend.cpp,
 // which only the library linked with kalvo5_graphics contains).

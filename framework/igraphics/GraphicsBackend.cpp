@@ -22,6 +22,7 @@ void InstallGraphicsBackend() {
   backend.createImageSurface = [](int width, int height) {
     return graphics::CreateImageSurface(width, height);
   };
+  backend.defaultScreenScale = [] { return graphics::DefaultScreenScale(); };
   SetBackend(std::move(backend));
 }
 

@@ -91,6 +91,8 @@ UINT WindowDpi(HWND window) {
 
 }  // namespace
 
+double DefaultScreenScale() { return static_cast<double>(WindowDpi(nullptr)) / 96.0; }
+
 std::unique_ptr<Window> OpenChildWindow(std::uintptr_t parent, int widthPixels, int heightPixels,
                                         std::string& error) {
   error.clear();

@@ -199,6 +199,8 @@ TEST_F(X11Window, ScreenScaleFollowsTheDesktopsDpi) {
   XChangeProperty(mHost, DefaultRootWindow(mHost), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(resources), static_cast<int>(sizeof resources - 1));
   XSync(mHost, False);
+  // Before a window exists too: a host sizes its window first.
+  EXPECT_EQ(graphics::DefaultScreenScale(), 2.0);
   auto window = OpenChild();
   ASSERT_TRUE(window);
   EXPECT_EQ(window->ScreenScale(), 2.0);
