@@ -11,11 +11,32 @@
 #include <filesystem>
 
 namespace kalvo5::meter {
+namespace {
+
+// The file a path writes to, as the shell's redirection writes: through
+// symbolic links (also one whose target does not exist yet), so the link
+// stays and its target gets the data. The path itself when it is no link or
+// the links go round in a circle.
+std::string ThroughLinks(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path at(path);
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code ec;
+    if (!fs::is_symlink(at, ec)) return at.string();
+    const fs::path next = fs::read_symlink(at, ec);
+    if (ec) return at.string();
+    at = next.is_absolute() ? next : at.parent_path() / next;
+  }
+  return path;
+}
+
+}  // namespace
 
 std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::string& error) {
   namespace fs = std::filesystem;
   static std::atomic<unsigned> counter{0};
-  const fs::path target(path);
+  const std::string destination = ThroughLinks(path);
+  const fs::path target(destination);
   if (target.filename().empty()) {
     error = "not a file name: " + path;
     return nullptr;
@@ -25,7 +46,8 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::s
     return nullptr;
   }
   struct stat existing {};
-  const int mode = stat(path.c_str(), &existing) == 0 ? static_cast<int>(existing.st_mode & 07777) : -1;
+  const int mode =
+      stat(destination.c_str(), &existing) == 0 ? static_cast<int>(existing.st_mode & 07777) : -1;
   // A hidden name that no reader of the folder takes for a finished file.
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = ".";
@@ -35,7 +57,7 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::s
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       close(fd);
-      return std::unique_ptr<PendingFile>(new PendingFile(path, temporary, mode));
+      return std::unique_ptr<PendingFile>(new PendingFile(path, destination, temporary, mode));
     }
     if (errno != EEXIST) {
       error = "cannot create " + path + ": " + std::strerror(errno);
@@ -57,7 +79,7 @@ bool PendingFile::Commit(std::string& error) {
     error = "cannot write " + target_ + ": " + std::strerror(errno);
     return false;
   }
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (std::rename(temporary_.c_str(), destination_.c_str()) != 0) {
     error = "cannot write " + target_ + ": " + std::strerror(errno);
     return false;
   }

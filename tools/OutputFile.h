@@ -11,7 +11,8 @@ namespace kalvo5::meter {
 
 class PendingFile {
  public:
-  // Creates an empty temporary file beside `path`. Null with a message when
+  // Creates an empty temporary file beside the file `path` names (through
+  // symbolic links, which stay). Null with a message when
   // the folder cannot take it or `path` is a file the caller may not write
   // (WriteRefusal). The finished file keeps the mode of the file it
   // replaces.
@@ -30,9 +31,14 @@ class PendingFile {
   bool Commit(std::string& error);
 
  private:
-  PendingFile(std::string target, std::string temporary, int mode)
-      : target_(std::move(target)), temporary_(std::move(temporary)), mode_(mode) {}
-  std::string target_, temporary_;
+  PendingFile(std::string target, std::string destination, std::string temporary, int mode)
+      : target_(std::move(target)),
+        destination_(std::move(destination)),
+        temporary_(std::move(temporary)),
+        mode_(mode) {}
+  std::string target_;       // the path asked for
+  std::string destination_;  // the file it names, through symbolic links
+  std::string temporary_;
   int mode_;  // the replaced file's permission bits; -1 for a new file
   bool committed_ = false;
 };

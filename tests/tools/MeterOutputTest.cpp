@@ -79,6 +79,28 @@ TEST(MeterOutput, SingleFileOutputsAreRefusedForSeveralFilesAlsoThroughAFolder) 
   }
 }
 
+// An output named by a symbolic link is written through it, as the shell
+// writes: the link stays, its target (existing or not yet) gets the data.
+TEST(MeterOutput, OutputsNamedByLinksWriteThroughThem) {
+  TempFolder folder;
+  const std::string input = ToneFile(folder);
+  fs::create_directories(folder.Path("deliveries"));
+  std::ofstream(folder.Path("deliveries/old.csv")) << "stale\n";
+  fs::create_symlink("deliveries/old.csv", folder.Path("timeline.csv"));
+  fs::create_symlink(folder.Path("deliveries/new.wav"), folder.Path("audio.wav"));
+  fs::create_symlink("deliveries/summary.csv", folder.Path("summary.csv"));
+  const MeterRun run =
+      RunMeter({"--plugin", kPlugin, "--csv", folder.Path("timeline.csv"), "-o", folder.Path("audio.wav"),
+                "--summary-csv", folder.Path("summary.csv"), input});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  for (const char* link : {"timeline.csv", "audio.wav", "summary.csv"})
+    EXPECT_TRUE(fs::is_symlink(folder.Path(link))) << link;
+  EXPECT_TRUE(Bytes(folder.Path("deliveries/old.csv")).starts_with("time,"));
+  EXPECT_EQ(ReadAudio(folder.Path("deliveries/new.wav")).size(), 2u);
+  EXPECT_FALSE(Bytes(folder.Path("deliveries/summary.csv")).empty());
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path("deliveries")), fs::directory_iterator()), 3);
+}
+
 TEST(MeterOutput, AnOutputThatCannotBeWrittenSaysWhy) {
   TempFolder folder;
   const std::string csv = folder.Path("no/such/folder/t.csv");

@@ -51,7 +51,7 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& path, std::s
     if (file != INVALID_HANDLE_VALUE) {
       CloseHandle(file);
       return std::unique_ptr<PendingFile>(
-          new PendingFile(path, platform::SystemPathToUtf8(temporary.wstring()), -1));
+          new PendingFile(path, path, platform::SystemPathToUtf8(temporary.wstring()), -1));
     }
     if (GetLastError() != ERROR_FILE_EXISTS) {
       error = "cannot create " + path + ": " + SystemError(GetLastError());
@@ -72,7 +72,7 @@ PendingFile::~PendingFile() {
 
 bool PendingFile::Commit(std::string& error) {
   if (!MoveFileExW(platform::Utf8ToSystemPath(temporary_).c_str(),
-                   platform::Utf8ToSystemPath(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                   platform::Utf8ToSystemPath(destination_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
     error = "cannot write " + target_ + ": " + SystemError(GetLastError());
     return false;
   }
