@@ -39,7 +39,12 @@ std::unique_ptr<InputFile> InputFile::Open(const std::string& path, InputRefusal
   // Opening a device can act on it (a tape rewinds), so nothing but a
   // regular file is opened; O_NONBLOCK keeps a file swapped for a pipe
   // since stat() from waiting, and fstat() then refuses it.
-  if (Refuse(status, refusal)) return nullptr;
+  if (Refuse(status, refusal)) {
+    // A folder that cannot be listed (met while walking folders) says why.
+    if (refusal.kind == InputRefusal::kFolder && access(path.c_str(), R_OK | X_OK) != 0)
+      refusal = {InputRefusal::kUnreadableFolder, std::strerror(errno)};
+    return nullptr;
+  }
   const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0 || fstat(descriptor, &status) != 0) {
     refusal = {InputRefusal::kUnreadable, std::strerror(errno)};

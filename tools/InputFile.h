@@ -13,8 +13,10 @@ namespace kalvo5::meter {
 
 // Why a path could not be opened for reading.
 struct InputRefusal {
-  enum Kind { kMissing, kFolder, kNotRegular, kUnreadable } kind = kUnreadable;
-  std::string detail;  // kNotRegular: what it is ("a named pipe"); kUnreadable: the system's reason
+  enum Kind { kMissing, kFolder, kUnreadableFolder, kNotRegular, kUnreadable } kind = kUnreadable;
+  // kNotRegular: what it is ("a named pipe"); kUnreadable and
+  // kUnreadableFolder: the system's reason
+  std::string detail;
 };
 
 class InputFile {

@@ -10,6 +10,8 @@ std::string RefusalMessage(const InputRefusal& refusal, const std::string& noun,
     case InputRefusal::kFolder:
       return std::string(noun.find_first_of("aeiou") == 0 ? "not an " : "not a ") + noun +
              " (a folder): " + path;
+    case InputRefusal::kUnreadableFolder:
+      return "cannot read the folder " + path + ": " + refusal.detail;
     case InputRefusal::kNotRegular:
       return "not a regular file (" + refusal.detail + "): " + path;
     case InputRefusal::kUnreadable:

@@ -105,6 +105,32 @@ TEST(MeterInput, NamedPipesAreRefusedWithoutWaiting) {
   }
 }
 
+// Walking a folder leaves nothing out silently: a subfolder that cannot be
+// read and a named pipe called .wav are each listed as unreadable with the
+// reason, and the exit status says so.
+TEST(MeterInput, AFolderWalkListsWhatItCannotRead) {
+  TempFolder folder;
+  const std::string lib = folder.Path("lib");
+  std::filesystem::create_directories(lib + "/locked");
+  std::filesystem::permissions(folder.Path(""), std::filesystem::perms::all);
+  std::filesystem::permissions(lib, std::filesystem::perms::all);
+  WriteAudio(lib + "/a.wav", 1, 44100, 44100, [](int, long n) { return 0.1 * ((n / 50) % 2 ? 1.0 : -1.0); });
+  WriteAudio(lib + "/locked/b.wav", 1, 44100, 4410, [](int, long) { return 0.1; });
+  std::filesystem::permissions(lib + "/a.wav", std::filesystem::perms::all);
+  ASSERT_EQ(chmod((lib + "/locked").c_str(), 0), 0);
+  ASSERT_EQ(mkfifo((lib + "/pipe.wav").c_str(), 0600), 0);
+  // The superuser reads any folder; the meter then runs as nobody.
+  const std::string as = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+  const MeterRun run = RunMeterProgram("--plugin '" + kPlugin + "' --json -r '" + lib + "'", as);
+  chmod((lib + "/locked").c_str(), 0700);
+  EXPECT_EQ(run.code, kExitInput) << run.err;
+  EXPECT_NE(run.err.find("cannot read the folder " + lib + "/locked: Permission denied"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("not a regular file (a named pipe): " + lib + "/pipe.wav"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("2 of 3 files could not be read"), std::string::npos) << run.err;
+}
+
 // Whether a file ends before its header says is read from the header itself
 // in every format with a data size: RF64 keeps it in its ds64 chunk, and a
 // WAV file may hold any number of chunks (an odd-sized one padded) before its
