@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -48,6 +49,11 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::Create(const std::string& path
     return nullptr;
   }
   std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter());
+  const int subtype = info.format & SF_FORMAT_SUBMASK;
+  writer->clips_ = subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE && subtype != SF_FORMAT_VORBIS;
+  // Without it, a sample beyond full scale wraps round in an integer format.
+  if (writer->clips_) sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  writer->format_ = info.format;
   writer->pending_ = std::move(pending);
   writer->file_ = file;
   writer->channels_ = channels;
@@ -67,8 +73,25 @@ bool AudioFileWriter::Write(const double* const* channels, int channelCount, std
       interleaved_[static_cast<std::size_t>(n) * width + static_cast<std::size_t>(c)] = channels[c][n];
     }
   }
+  if (clips_) {
+    clipped_ += std::count_if(interleaved_.begin(), interleaved_.end(),
+                              [](double sample) { return std::fabs(sample) > 1.0; });
+  }
   if (sf_writef_double(static_cast<SNDFILE*>(file_), interleaved_.data(), frames) != frames) failed_ = true;
   return !failed_;
+}
+
+const char* AudioFileWriter::FormatName() const {
+  switch (format_ & SF_FORMAT_TYPEMASK) {
+    case SF_FORMAT_FLAC:
+      return "24-bit FLAC";
+    case SF_FORMAT_OGG:
+      return "Ogg Vorbis";
+    case SF_FORMAT_AIFF:
+      return "32-bit float AIFF";
+    default:
+      return "32-bit float WAV";
+  }
 }
 
 bool AudioFileWriter::Close(std::string& error) {

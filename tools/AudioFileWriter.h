@@ -1,8 +1,8 @@
 // Writes the plug-in's output as an audio file of the type its name ends
 // in: .wav, .aif/.aiff (32-bit float), .flac (24-bit), .ogg (Vorbis). The file
-// appears
-// under its name only when it is complete (Close); until then it is written
-// under a temporary name beside it.
+// appears under its name only when it is complete (Close); until then it is
+// written under a temporary name beside it. Samples beyond full scale are
+// clipped in the integer formats (FLAC) and counted.
 #pragma once
 
 #include <cstdint>
@@ -36,12 +36,20 @@ class AudioFileWriter {
   // anything failed.
   bool Close(std::string& error);
 
+  // Samples beyond full scale that the file's integer format clipped.
+  std::int64_t ClippedSamples() const { return clipped_; }
+  // The file's sample format as a phrase ("24-bit FLAC").
+  const char* FormatName() const;
+
  private:
   AudioFileWriter() = default;
   std::unique_ptr<PendingFile> pending_;
   void* file_ = nullptr;  // SNDFILE*
   int channels_ = 0;
   bool failed_ = false;
+  bool clips_ = false;  // an integer format: full scale is a limit
+  int format_ = 0;
+  std::int64_t clipped_ = 0;
   std::vector<double> interleaved_;
 };
 

@@ -118,11 +118,15 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   PluginDescription description;
   std::vector<FileReport> reports;
   std::size_t unreadable = 0, damaged = 0;
+  std::string outputFailure;
   for (const FileOutcome& o : outcomes) {
     if (!o.description.path.empty() && description.path.empty()) description = o.description;
-    // A file that cannot be read is listed at the end; the plug-in refusing
-    // a setting or an output that cannot be written ends the run.
-    if (o.code != kExitOk && o.code != kExitInput) return fail(o.code, o.error);
+    // A file that cannot be read is listed at the end, as is an output that
+    // could not be written after the file was measured; the plug-in refusing
+    // a setting or an output refused before measuring ends the run.
+    const bool measuredButNotWritten = o.code == kExitOutput && !o.report.analyzers.empty();
+    if (o.code != kExitOk && o.code != kExitInput && !measuredButNotWritten) return fail(o.code, o.error);
+    if (measuredButNotWritten && outputFailure.empty()) outputFailure = o.error;
     reports.push_back(o.report);
     if (o.code == kExitInput) {
       reports.back().error = o.error;
@@ -153,6 +157,7 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   for (const FileReport& r : results.reports) {
     if (!r.error.empty()) err << "kalvo5-meter: " << r.error << '\n';
   }
+  if (!outputFailure.empty()) return fail(kExitOutput, outputFailure);
   if (unreadable > 0) {
     err << "kalvo5-meter: " << unreadable << " of " << files.size() << " files could not be read\n";
     return kExitInput;

@@ -67,9 +67,11 @@ class Renderer {
       }
       if (got == 0) break;
       damage.Samples(staged_, got);
-      for (std::int64_t offset = 0; offset < got && result.error.empty();) {
+      for (std::int64_t offset = 0; offset < got;) {
         const std::int64_t frames = std::min({block_, got - offset, nextBoundary - done});
-        if (!ProcessBlock(done, offset, frames)) result.error = "cannot write the plug-in's output";
+        // An output that cannot be written is given up; the measurement
+        // goes on.
+        if (!ProcessBlock(done, offset, frames)) result.outputFailed = true;
         offset += frames;
         done += frames;
         if (done == nextBoundary) {
@@ -80,7 +82,6 @@ class Renderer {
           }
         }
       }
-      if (!result.error.empty()) break;
       if (options_.progress) options_.progress(done);
     }
     // The plug-ins send their final readings now.
@@ -100,8 +101,9 @@ class Renderer {
       feed->Plugin().Host().PrepareBlock(static_cast<double>(position));
       feed->Process(staged_, offset, frames);
     }
-    if (!options_.output) return true;
-    return options_.output(feeds_.front()->Outputs(sinkChannels_), sinkChannels_, frames);
+    if (!options_.output || outputGivenUp_) return true;
+    outputGivenUp_ = !options_.output(feeds_.front()->Outputs(sinkChannels_), sinkChannels_, frames);
+    return !outputGivenUp_;
   }
 
   const std::vector<PluginInstance*>& instances_;
@@ -112,6 +114,7 @@ class Renderer {
   std::vector<double*> stagedPointers_;
   const int sinkChannels_;
   std::vector<std::unique_ptr<InstanceFeed>> feeds_;
+  bool outputGivenUp_ = false;
 };
 
 }  // namespace

@@ -31,6 +31,8 @@ struct RenderResult {
   bool ok = false;
   std::string error;
   std::int64_t frames = 0;  // frames actually read and processed
+  // The output sink failed: it got nothing more, the measurement went on.
+  bool outputFailed = false;
   // What is wrong with the audio read (DamageCheck); the readings then
   // cover what could be read.
   std::vector<std::string> damage;

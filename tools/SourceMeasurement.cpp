@@ -160,6 +160,20 @@ Failure AttachWriter(const MeterOptions& options, const PluginInstance& plugin, 
   return {};
 }
 
+// Closes the --output file. Samples its format clipped are a warning; a
+// file that could not be written is the output's failure, not the input's.
+Failure FinishOutput(std::unique_ptr<AudioFileWriter>& writer, FileReport& report) {
+  if (!writer) return {};
+  std::string error;
+  const bool written = writer->Close(error);
+  if (const std::int64_t clipped = writer->ClippedSamples(); clipped > 0) {
+    report.warnings.push_back("--output: " + std::to_string(clipped) +
+                              " samples beyond full scale were clipped in the " + writer->FormatName() +
+                              " file");
+  }
+  return written ? Failure{} : Failure{kExitOutput, "--output: " + error};
+}
+
 // --target: the plug-in's match on the loudness type's instance, and with
 // --output the audio once more through that instance, now with the gain.
 Failure ApplyTarget(const MeterOptions& options, AudioSource& source, Measurement& m, FileReport& report) {
@@ -185,8 +199,7 @@ Failure ApplyTarget(const MeterOptions& options, AudioSource& source, Measuremen
   if (const Failure f = AttachWriter(options, plugin, source, writer, render); f.Failed()) return f;
   const RenderResult result = Render({&plugin}, source, render);
   if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
-  if (std::string error; !writer->Close(error)) return {kExitOutput, "--output: " + error};
-  return {};
+  return FinishOutput(writer, report);
 }
 
 Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
@@ -216,7 +229,6 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   const std::vector<PluginInstance*> instances = m.Pointers();
   RenderResult result = Render(instances, source, render);
   if (!result.ok) return {kExitInput, source.Description() + ": " + result.error};
-  if (std::string error; writer && !writer->Close(error)) return {kExitOutput, "--output: " + error};
 
   report.sampleRate = source.SampleRate();
   report.channels = source.Channels();
@@ -226,6 +238,8 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.warnings = m.warnings;
   report.warnings.insert(report.warnings.end(), result.damage.begin(), result.damage.end());
   report.damaged = !result.damage.empty();
+  // The readings stand whatever became of the output.
+  const Failure written = FinishOutput(writer, report);
   for (std::size_t i = 0; i < instances.size(); ++i) {
     report.analyzers.push_back(ReportInstance(*instances[i], m.types[i], {m.touched[i], m.hostOnly[i]},
                                               {result.frames, source.SampleRate()}, options.allParameters));
@@ -247,6 +261,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
         return {kExitOutput, "cannot write snapshot " + path + " (the plug-in drew no editor into it)"};
     }
   }
+  if (written.Failed()) return written;
   return options.target ? ApplyTarget(job.options, source, m, report) : Failure{};
 }
 

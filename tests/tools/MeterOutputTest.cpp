@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sndfile.h>
+
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -99,6 +102,43 @@ TEST(MeterOutput, OutputsNamedByLinksWriteThroughThem) {
   EXPECT_EQ(ReadAudio(folder.Path("deliveries/new.wav")).size(), 2u);
   EXPECT_FALSE(Bytes(folder.Path("deliveries/summary.csv")).empty());
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path("deliveries")), fs::directory_iterator()), 3);
+}
+
+// A FLAC output of samples beyond full scale (here a float source with such
+// peaks) is clipped and the clipped samples counted; the readings stand.
+TEST(MeterOutput, IntegerOutputsClipWithAWarning) {
+  TempFolder folder;
+  const std::string loud = folder.Path("loud.wav");
+  WriteAudio(
+      loud, 2, 48000, 48000, [](int, long n) { return n % 48 < 4 ? 1.5 : 0.05; },
+      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "-o", folder.Path("a.flac"), loud});
+  EXPECT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.err.find("8000 samples beyond full scale were clipped in the 24-bit FLAC file"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("OUT:Frames"), std::string::npos) << run.out;
+  double largest = 0.0;
+  for (const auto& channel : ReadAudio(folder.Path("a.flac")))
+    for (double sample : channel) largest = std::max(largest, std::fabs(sample));
+  EXPECT_GT(largest, 0.99);
+  EXPECT_LE(largest, 1.0);
+}
+
+// An output the system stops taking (here: a file size limit) is an output
+// failure, worded as one, after the readings.
+TEST(MeterOutput, AnOutputWriteFailureKeepsTheReadings) {
+  TempFolder folder;
+  const std::string input = ToneFile(folder, 48000, 96000);
+  const MeterRun run =
+      RunMeterProgram("--plugin '" + kPlugin + "' -o '" + folder.Path("x.wav") + "' '" + input + "'",
+                      "trap '' XFSZ; ulimit -f 16;");
+  EXPECT_EQ(run.code, kExitOutput) << run.err;
+  EXPECT_NE(run.err.find("--output: cannot write audio file " + folder.Path("x.wav")), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("could not be read"), std::string::npos) << run.err;
+  EXPECT_NE(run.out.find("OUT:Frames"), std::string::npos) << run.out;
+  EXPECT_FALSE(fs::exists(folder.Path("x.wav")));
 }
 
 TEST(MeterOutput, AnOutputThatCannotBeWrittenSaysWhy) {

@@ -187,6 +187,16 @@ TEST(MeterDelivery, TargetSaysWhenTheCeilingWouldBeExceededAndWhenThereIsNothing
             (std::vector<std::string>{"-0.9", "dBTP,", "over", "the", "ceiling"}))
       << run.out;
 
+  // Into a FLAC file a gain past full scale clips, counted; the readings
+  // stand.
+  const std::string flac = folder.Path("gained.flac");
+  run = RunMeter({"--plugin", Kalvo5Path(), "--target", "3", "--ceiling", "6", "-o", flac, file});
+  EXPECT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_NE(run.err.find("samples beyond full scale were clipped in the 24-bit FLAC file"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(meter::test::TableRow(run.out, "OUT:EBU IL"), (std::vector<std::string>{"-20.0", "LUFS"}));
+  EXPECT_EQ(meter::test::ReadAudio(flac).size(), 2u);
+
   const std::string brief = Tone(folder, "brief.wav", 48000, 9600, -20.0);
   const std::string output = folder.Path("gained.wav");
   run = RunMeter({"--plugin", Kalvo5Path(), "--target", "-23", "-o", output, brief});
