@@ -22,6 +22,27 @@ bool IsLevelAtItsFloor(const PluginInstance& plugin, const ParameterReading& rea
   return floor && Trimmed(*floor) == Trimmed(reading.display);
 }
 
+// Why a reading of a loudness window (Kalvo5's names, in every type) is no
+// measurement when the programme is shorter than the window: the plug-in
+// shows what the part-filled window holds. Empty when it filled.
+std::string UnfilledWindow(const std::string& reading, const RenderFacts& facts) {
+  struct Window {
+    const char* reading;
+    double seconds;
+    const char* name;
+  };
+  static const Window kWindows[] = {{"ML", 0.4, "400 ms momentary"}, {"ML Max", 0.4, "400 ms momentary"},
+                                    {"SL", 3.0, "3 s short-term"},   {"SL Max", 3.0, "3 s short-term"},
+                                    {"LRA", 3.0, "3 s short-term"},  {"LRAD", 3.0, "3 s short-term"}};
+  if (!(facts.sampleRate > 0.0)) return {};
+  const double seconds = static_cast<double>(facts.frames) / facts.sampleRate;
+  for (const Window& w : kWindows) {
+    if (reading == w.reading && seconds < w.seconds)
+      return std::string("no measurement: the programme is shorter than the ") + w.name + " window";
+  }
+  return {};
+}
+
 // The plug-in's output parameters, named "OUT:..."; only those of `type`
 // when some name it ("OUT:EBU IL").
 std::vector<int> OutputParameters(const PluginInstance& plugin, const std::string& type) {
@@ -63,6 +84,11 @@ AnalyzerReport ReportInstance(const PluginInstance& plugin, const std::string& t
       reading.noValue = "no audio: the file holds no frames";
     } else if (std::string why = plugin.NoMeasurementReason(index); !why.empty()) {
       reading.noValue = std::move(why);
+      reading.unmeasured = true;
+    } else if (std::string unfilled =
+                   type.empty() ? "" : UnfilledWindow(MeasureName(reading.name, type), facts);
+               !unfilled.empty()) {
+      reading.noValue = std::move(unfilled);
       reading.unmeasured = true;
     } else if (IsLevelAtItsFloor(plugin, reading)) {
       reading.noValue = "at the bottom of its range: no signal, or nothing above the gate";

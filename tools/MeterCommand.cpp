@@ -158,11 +158,22 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
     if (!r.error.empty()) err << "kalvo5-meter: " << r.error << '\n';
   }
   if (!outputFailure.empty()) return fail(kExitOutput, outputFailure);
+  // The exit status tells the worst: an unreadable file before a damaged one,
+  // which the line then names too.
   if (unreadable > 0) {
-    err << "kalvo5-meter: " << unreadable << " of " << files.size() << " files could not be read\n";
+    err << "kalvo5-meter: " << unreadable << " of " << files.size() << " files could not be read";
+    if (damaged > 0) err << ", " << damaged << " damaged";
+    err << '\n';
     return kExitInput;
   }
-  return damaged > 0 ? kExitDamaged : kExitOk;
+  if (damaged > 0) return kExitDamaged;
+  const auto failed = std::count_if(results.reports.begin(), results.reports.end(),
+                                    [](const FileReport& r) { return r.check && !r.check->pass; });
+  const bool totalFailed = total && total->check && !total->check->pass;
+  if (failed == 0 && !totalFailed) return kExitOk;
+  err << "kalvo5-meter: " << failed << " of " << results.reports.size() << " files failed the check"
+      << (totalFailed ? ", and so did the total" : "") << '\n';
+  return kExitCheckFailed;
 }
 
 int MeterMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::FILE* progress) {

@@ -32,6 +32,29 @@ bool AllDigits(std::string_view text) {
   return true;
 }
 
+// The types a --check reads are measured: without --type, the one type it
+// reads (EBU by default) or all; a --type that leaves one out is refused.
+bool ChooseCheckedTypes(MeterOptions& options, std::string& error) {
+  std::vector<std::string> needed = options.profile->Types();
+  if (options.target && std::find(needed.begin(), needed.end(), "EBU") == needed.end())
+    needed.push_back("EBU");
+  if (SameText(options.type, "all")) return true;
+  if (options.type.empty()) {
+    options.type = needed.size() > 1                           ? "all"
+                   : needed.empty() || needed.front() == "EBU" ? ""
+                                                               : needed.front();
+    return true;
+  }
+  for (const auto& type : needed) {
+    if (!SameText(type, options.type)) {
+      error = "--check reads the " + type + " type, which --type " + options.type +
+              " does not measure (leave --type out, or use --type all)";
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string MeterUsage() {
@@ -73,6 +96,11 @@ std::string MeterUsage() {
          "                         loudness to LUFS, and the true peak it then has; with\n"
          "                         --output, the audio with that gain (no limiter)\n"
          "      --ceiling DBTP     the true-peak ceiling --target checks (default -1.0)\n"
+         "      --check PROFILE    pass or fail each file against a delivery profile:\n"
+         "                         ebu-r128, ebu-r128-live, atsc-a85, streaming-dialogue,\n"
+         "                         streaming-music-14, streaming-music-16, or criteria\n"
+         "                         such as \"I=-23+-0.5,TP<=-1,LRA<=15\" (readings I, LRA,\n"
+         "                         TP, M, S, PLR, peak; DIAL:I for the dialogue type)\n"
          "      --total            also measure all files one after the other as one\n"
          "                         programme (an album), reported after the files\n"
          "  -a, --all              report every parameter, not only the output values\n"
@@ -259,6 +287,11 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
         return false;
       }
       (name == "--target" ? options.target : ceiling) = level;
+    } else if (name == "--check") {
+      if (!value(v)) return false;
+      DeliveryProfile profile;
+      if (!ParseDeliveryProfile(v, profile, error)) return false;
+      options.profile = profile;
     } else if (name == "--total") {
       if (!flag()) return false;
       options.total = true;
@@ -294,6 +327,7 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
     error = "--target with --output reads the audio twice, which standard input cannot give";
     return false;
   }
+  if (options.profile && !ChooseCheckedTypes(options, error)) return false;
   if ((options.rawRate > 0) != (options.rawChannels > 0)) {
     error = "raw input needs both --rate and --channels";
     return false;

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "tools/DeliveryProfile.h"
+
 namespace kalvo5::meter {
 
 enum class OutputFormat { kTable, kJson };
@@ -37,6 +39,7 @@ struct MeterOptions {
   // --target LUFS: the gain that brings each file's integrated loudness to
   // it, and whether the true peak then stays at or under --ceiling dBTP.
   std::optional<double> target;
+  std::optional<DeliveryProfile> profile;  // --check
   double ceiling = -1.0;
   bool help = false;
   bool version = false;

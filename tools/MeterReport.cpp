@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "tools/DeliveryCheck.h"
 #include "tools/Summary.h"
 #include "tools/TextFormat.h"
 
@@ -83,15 +84,17 @@ void WriteColumns(std::ostream& out, const std::string& heading, const std::vect
   for (std::size_t r = 0; r < rows.size(); ++r) line(rows[r], [&](std::size_t a) { return cells[r][a]; });
 }
 
-// Readings as a JSON array. Readings (not settings) without a number say why.
+// Readings as a JSON array. Readings (not settings) without a number say why,
+// and their display is "n/a": the plug-in's text would pass for a number.
 void WriteJsonReadings(std::ostream& out, const std::vector<ParameterReading>& list,
                        const std::string& indent, bool readings) {
   out << "[";
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto& p = list[i];
+    const bool noValue = readings && !p.noValue.empty();
     out << (i ? ",\n" : "\n") << indent << "  {\"index\": " << p.index << ", \"name\": " << JsonString(p.name)
-        << ", \"display\": " << JsonString(Trimmed(p.display)) << ", \"label\": " << JsonString(p.label)
-        << ", \"value\": ";
+        << ", \"display\": " << JsonString(noValue ? "n/a" : Trimmed(p.display))
+        << ", \"label\": " << JsonString(p.label) << ", \"value\": ";
     if (!p.noValue.empty()) {
       out << "null, \"reason\": " << JsonString(p.noValue);
     } else if (p.value.value) {
@@ -128,6 +131,21 @@ void WriteJsonTarget(std::ostream& out, const TargetReport& t) {
   out << "}";
 }
 
+// The delivery check: the verdict, and each criterion with what was read.
+void WriteJsonCheck(std::ostream& out, const CheckReport& check) {
+  out << "{\"profile\": " << JsonString(check.profile) << ", \"pass\": " << (check.pass ? "true" : "false")
+      << ", \"criteria\": [";
+  for (std::size_t i = 0; i < check.findings.size(); ++i) {
+    const CheckFinding& f = check.findings[i];
+    out << (i ? ", " : "") << "{\"criterion\": " << JsonString(f.criterion)
+        << ", \"value\": " << JsonNumber(f.measured, 1) << ", \"unit\": " << JsonString(f.unit)
+        << ", \"pass\": " << (f.pass ? "true" : "false") << ", \"by\": " << JsonNumber(f.by, 1);
+    if (!f.words.empty()) out << ", \"failure\": " << JsonString(f.words);
+    out << "}";
+  }
+  out << "]}";
+}
+
 // One source as a JSON object whose closing brace is indented by `indent`.
 void WriteJsonResult(std::ostream& out, const FileReport& file, const std::string& indent) {
   const std::string in = indent + "  ";
@@ -155,9 +173,16 @@ void WriteJsonResult(std::ostream& out, const FileReport& file, const std::strin
     }
     out << "\n" << in << "}";
   }
+  out << ",\n"
+      << in << "\"samplePeak\": " << JsonNumber(file.samplePeak, 2) << ",\n"
+      << in << "\"plr\": " << JsonNumber(PeakToLoudnessRatio(file), 2);
   if (file.target) {
     out << ",\n" << in << "\"target\": ";
     WriteJsonTarget(out, *file.target);
+  }
+  if (file.check) {
+    out << ",\n" << in << "\"check\": ";
+    WriteJsonCheck(out, *file.check);
   }
   out << ",\n"
       << in << "\"damaged\": " << (file.damaged ? "true" : "false") << ",\n"
@@ -183,6 +208,24 @@ void WriteTableTarget(std::ostream& out, const TargetReport& t) {
   if (t.truePeakAfter) {
     row("TP with the gain", Fixed(*t.truePeakAfter, 1) + "  dBTP, " +
                                 (t.OverCeiling() ? "over" : "at or under") + " the ceiling");
+  }
+}
+
+// The sample peak and the peak-to-loudness ratio, below the readings.
+void WriteTablePeaks(std::ostream& out, const FileReport& file) {
+  out << '\n'
+      << "  " << Padded("sample peak", 18)
+      << (file.samplePeak ? Fixed(*file.samplePeak, 1) + "  dBFS" : "-inf  dBFS") << '\n';
+  if (const auto plr = PeakToLoudnessRatio(file))
+    out << "  " << Padded("PLR", 18) << Fixed(*plr, 1) << "  LU\n";
+}
+
+// The delivery check: the verdict, then each failed criterion.
+void WriteTableCheck(std::ostream& out, const CheckReport& check) {
+  out << '\n'
+      << "  " << Padded("check", 18) << (check.pass ? "pass" : "fail") << " (" << check.profile << ")\n";
+  for (const auto& f : check.findings) {
+    if (!f.pass) out << "  " << Padded("", 18) << f.words << '\n';
   }
 }
 
@@ -214,7 +257,9 @@ void WriteTableResult(std::ostream& out, const FileReport& file) {
         out, "reading", file.analyzers, [](const AnalyzerReport& a) { return a.values; },
         [](const ParameterReading& p, const AnalyzerReport& a) { return MeasureName(p.name, a.type); });
   }
+  if (file.frames > 0) WriteTablePeaks(out, file);
   if (file.target) WriteTableTarget(out, *file.target);
+  if (file.check) WriteTableCheck(out, *file.check);
   for (const auto& w : file.warnings) out << "  warning: " << w << '\n';
 }
 

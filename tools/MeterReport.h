@@ -36,7 +36,7 @@ struct ParameterReading {
 };
 
 // The version of the JSON document's layout; raised whenever a key changes.
-inline constexpr int kJsonSchemaVersion = 2;
+inline constexpr int kJsonSchemaVersion = 3;
 
 // What one plug-in instance reported.
 struct AnalyzerReport {
@@ -56,6 +56,23 @@ struct TargetReport {
   std::optional<double> truePeakAfter;     // dBTP, with the gain; none without a true-peak value
   std::string noGain;                      // why there is no gain
   bool OverCeiling() const { return truePeakAfter && *truePeakAfter > ceiling; }
+};
+
+// One criterion of a delivery check (--check, or --target's ceiling) on a
+// file.
+struct CheckFinding {
+  std::string criterion;           // as written: "I=-23+-0.5"
+  std::string unit;                // of the reading
+  std::optional<double> measured;  // the reading as compared, to 0.1; none when there is none
+  bool pass = false;
+  std::optional<double> by;  // how far past its limit a failed reading is
+  std::string words;         // what failed, as a sentence part; empty when it passed
+};
+
+struct CheckReport {
+  std::string profile;  // the profile's name or custom text
+  bool pass = true;
+  std::vector<CheckFinding> findings;
 };
 
 // What became of a file: measured (possibly damaged), without audio, or
@@ -79,6 +96,9 @@ struct FileReport {
   std::vector<std::string> warnings;
   bool damaged = false;                // the audio could not all be read as it should (see warnings)
   std::optional<TargetReport> target;  // with --target
+  // The largest sample of the input (dBFS); none for silence.
+  std::optional<double> samplePeak;
+  std::optional<CheckReport> check;  // with --check, or --target's ceiling
 
   FileStatus Status() const;
 };

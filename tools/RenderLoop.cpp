@@ -67,6 +67,7 @@ class Renderer {
       }
       if (got == 0) break;
       damage.Samples(staged_, got);
+      result.samplePeak = std::max(result.samplePeak, Peak(got));
       for (std::int64_t offset = 0; offset < got;) {
         const std::int64_t frames = std::min({block_, got - offset, nextBoundary - done});
         // An output that cannot be written is given up; the measurement
@@ -96,6 +97,18 @@ class Renderer {
   }
 
  private:
+  // The largest magnitude among the first `frames` staged samples.
+  double Peak(std::int64_t frames) const {
+    double peak = 0.0;
+    for (const auto& channel : staged_) {
+      for (std::int64_t n = 0; n < frames; ++n) {
+        const double magnitude = std::fabs(channel[static_cast<std::size_t>(n)]);
+        if (magnitude > peak && std::isfinite(magnitude)) peak = magnitude;
+      }
+    }
+    return peak;
+  }
+
   bool ProcessBlock(std::int64_t position, std::int64_t offset, std::int64_t frames) {
     for (auto& feed : feeds_) {
       feed->Plugin().Host().PrepareBlock(static_cast<double>(position));

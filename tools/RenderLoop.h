@@ -31,6 +31,7 @@ struct RenderResult {
   bool ok = false;
   std::string error;
   std::int64_t frames = 0;  // frames actually read and processed
+  double samplePeak = 0.0;  // the largest finite sample read, as a magnitude
   // The output sink failed: it got nothing more, the measurement went on.
   bool outputFailed = false;
   // What is wrong with the audio read (DamageCheck); the readings then

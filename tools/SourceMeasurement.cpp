@@ -1,12 +1,14 @@
 #include "tools/SourceMeasurement.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
 #include "platform/TextEncoding.h"
 #include "tools/AudioFileWriter.h"
 #include "tools/ChannelLayout.h"
+#include "tools/DeliveryCheck.h"
 #include "tools/ExitCode.h"
 #include "tools/InstanceReport.h"
 #include "tools/InstanceSetup.h"
@@ -59,6 +61,21 @@ std::vector<std::string> TypesFor(const MeterOptions& options, PluginInstance& f
   const bool listed =
       std::any_of(texts.begin(), texts.end(), [](const auto& t) { return SameText(t, kLoudnessType); });
   return {listed ? kLoudnessType : ""};
+}
+
+// A --type the plug-in does not list is a bad argument, as any other.
+Failure CheckType(const MeterOptions& options, PluginInstance& first) {
+  if (options.type.empty() || SameText(options.type, kEveryType)) return {};
+  const int index = first.FindParameter(kTypeParameter);
+  if (index < 0)
+    return {kExitUsage, "--type: the plug-in has no \"" + std::string(kTypeParameter) + "\" parameter"};
+  const std::vector<std::string> texts = ListTexts(first, index);
+  if (std::any_of(texts.begin(), texts.end(), [&](const auto& t) { return SameText(t, options.type); }))
+    return {};
+  std::string known;
+  for (const auto& text : texts) known += text + ", ";
+  return {kExitUsage,
+          "--type: unknown type \"" + options.type + "\" (the plug-in's types: " + known + kEveryType + ")"};
 }
 
 // The snapshot file of one of `count` instances measured side by side: the
@@ -118,6 +135,7 @@ Failure Prepare(const MeasureJob& job, const AudioSource& source, Measurement& m
       if (options.precision == Precision::k64 && !m.doublePrecision) {
         return {kExitPlugin, "the plug-in cannot process 64-bit audio"};
       }
+      if (const Failure f = CheckType(options, *plugin); f.Failed()) return f;
       m.types = TypesFor(options, *plugin, setup);
     }
     plugin->Configure(source.SampleRate(), options.blockSize, m.doublePrecision);
@@ -238,6 +256,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.warnings = m.warnings;
   report.warnings.insert(report.warnings.end(), result.damage.begin(), result.damage.end());
   report.damaged = !result.damage.empty();
+  if (result.samplePeak > 0.0) report.samplePeak = 20.0 * std::log10(result.samplePeak);
   // The readings stand whatever became of the output.
   const Failure written = FinishOutput(writer, report);
   for (std::size_t i = 0; i < instances.size(); ++i) {
@@ -262,7 +281,9 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
     }
   }
   if (written.Failed()) return written;
-  return options.target ? ApplyTarget(job.options, source, m, report) : Failure{};
+  const Failure matched = options.target ? ApplyTarget(job.options, source, m, report) : Failure{};
+  report.check = CheckDelivery(options.profile ? &*options.profile : nullptr, report);
+  return matched;
 }
 
 }  // namespace

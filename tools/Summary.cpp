@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "tools/DeliveryCheck.h"
 #include "tools/InstanceSetup.h"
 #include "tools/TextFormat.h"
 
@@ -26,6 +27,15 @@ const AnalyzerReport* SummarizedAnalyzer(const FileReport& file) {
   return file.analyzers.empty() ? nullptr : &file.analyzers.front();
 }
 
+// The analyzer a column reads in a file.
+const AnalyzerReport* AnalyzerOf(const FileReport& file, const SummaryColumn& column) {
+  if (column.type.empty()) return SummarizedAnalyzer(file);
+  for (const auto& a : file.analyzers) {
+    if (a.type == column.type) return &a;
+  }
+  return nullptr;
+}
+
 const ParameterReading* FindReading(const AnalyzerReport& analyzer, const std::string& reading) {
   for (const auto& p : analyzer.values) {
     if (MeasureName(p.name, analyzer.type) == reading) return &p;
@@ -33,19 +43,33 @@ const ParameterReading* FindReading(const AnalyzerReport& analyzer, const std::s
   return nullptr;
 }
 
+// The columns of one analyzer; `type` names it when it is one of several.
+void AddColumns(const AnalyzerReport& a, const std::string& type, Summary& summary) {
+  const std::string prefix = type.empty() ? "" : type + " ";
+  if (const auto known = kColumnsOfType.find(a.type); known != kColumnsOfType.end()) {
+    for (const auto& [reading, heading] : known->second)
+      summary.columns.push_back({type, reading, prefix + heading, ""});
+  } else {
+    for (const auto& p : a.values) {
+      const std::string name = MeasureName(p.name, a.type);
+      summary.columns.push_back({type, name, prefix + name, ""});
+    }
+  }
+}
+
 // The columns of the first file that reports readings.
 void ChooseColumns(const std::vector<FileReport>& files, Summary& summary) {
   for (const auto& file : files) {
     const AnalyzerReport* a = SummarizedAnalyzer(file);
     if (a == nullptr || a->values.empty()) continue;
-    summary.type = a->type;
-    if (const auto known = kColumnsOfType.find(a->type); known != kColumnsOfType.end()) {
-      for (const auto& [reading, heading] : known->second) summary.columns.push_back({reading, heading, ""});
-    } else {
-      for (const auto& p : a->values) {
-        const std::string name = MeasureName(p.name, a->type);
-        summary.columns.push_back({name, name, ""});
-      }
+    if (file.analyzers.size() == 1) {
+      summary.type = a->type;
+      AddColumns(*a, "", summary);
+      return;
+    }
+    for (const auto& each : file.analyzers) {
+      summary.type += (summary.type.empty() ? "" : ", ") + each.type;
+      AddColumns(each, each.type, summary);
     }
     return;
   }
@@ -57,9 +81,12 @@ SummaryRow RowOf(const FileReport& file, std::vector<SummaryColumn>& columns) {
   row.status = file.Status();
   row.error = file.error;
   row.target = file.target;
+  row.samplePeak = file.samplePeak;
+  row.plr = PeakToLoudnessRatio(file);
+  row.check = file.check;
   if (file.sampleRate > 0) row.seconds = static_cast<double>(file.frames) / file.sampleRate;
-  const AnalyzerReport* a = SummarizedAnalyzer(file);
   for (auto& column : columns) {
+    const AnalyzerReport* a = AnalyzerOf(file, column);
     const ParameterReading* p = a != nullptr ? FindReading(*a, column.reading) : nullptr;
     row.cells.push_back(p != nullptr ? std::optional<ParameterReading>(*p) : std::nullopt);
     if (p != nullptr && column.label.empty()) column.label = p->label;
@@ -87,6 +114,22 @@ void WriteTableRow(std::ostream& out, const std::vector<std::string>& cells,
   out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
 }
 
+// "pass" or "fail"; empty without a check.
+std::string CheckVerdict(const SummaryRow& row) {
+  if (!row.check) return "";
+  return row.check->pass ? "pass" : "fail";
+}
+
+// The failed criteria, "; " between them.
+std::string CheckFailures(const SummaryRow& row) {
+  std::string text;
+  if (!row.check) return text;
+  for (const auto& f : row.check->findings) {
+    if (!f.pass) text += (text.empty() ? "" : "; ") + f.words;
+  }
+  return text;
+}
+
 // "ok" when the true peak with the gain stays at or under the ceiling.
 std::string CeilingVerdict(const std::optional<TargetReport>& t) {
   if (!t || !t->truePeakAfter) return "";
@@ -96,6 +139,9 @@ std::string CeilingVerdict(const std::optional<TargetReport>& t) {
 std::vector<std::string> TableCells(const Summary& summary, const SummaryRow& row) {
   std::vector<std::string> cells{row.source};
   for (const auto& cell : row.cells) cells.push_back(HasValue(cell) ? Trimmed(cell->display) : "-");
+  const bool measured = row.status != FileStatus::kUnreadable && row.status != FileStatus::kNoAudio;
+  cells.push_back(row.samplePeak ? Fixed(*row.samplePeak, 1) : measured ? "-inf" : "-");
+  cells.push_back(row.plr ? Fixed(*row.plr, 1) : "-");
   if (summary.target) {
     const auto& t = row.target;
     cells.push_back(t && t->gain ? Trimmed(t->gain->display) : "-");
@@ -103,6 +149,7 @@ std::vector<std::string> TableCells(const Summary& summary, const SummaryRow& ro
     const std::string verdict = CeilingVerdict(t);
     cells.push_back(verdict.empty() ? "-" : verdict);
   }
+  if (summary.check) cells.push_back(row.check ? (row.check->pass ? "pass" : "fail") : "-");
   cells.push_back(row.status == FileStatus::kUnreadable ? "-" : ClockTime(row.seconds, 1));
   cells.push_back(StatusText(row.status));
   return cells;
@@ -110,11 +157,12 @@ std::vector<std::string> TableCells(const Summary& summary, const SummaryRow& ro
 
 void WriteCsvRow(std::ostream& out, const Summary& summary, const SummaryRow& row) {
   out << CsvField(row.source) << ',' << Fixed(row.seconds, 6) << ',' << CsvField(StatusText(row.status));
-  // A display the plug-in says is no measurement is left out.
+  // A display without a value is left out.
   for (const auto& cell : row.cells) {
     out << ',' << (HasValue(cell) ? ValueText(cell->value) : "") << ','
-        << (cell && !cell->unmeasured ? CsvField(Trimmed(cell->display)) : "");
+        << (HasValue(cell) ? CsvField(Trimmed(cell->display)) : "");
   }
+  out << ',' << JsonNumber(row.samplePeak, 2) << ',' << JsonNumber(row.plr, 2);
   if (summary.target) {
     const auto& t = row.target;
     const bool gain = t && t->gain;
@@ -122,6 +170,7 @@ void WriteCsvRow(std::ostream& out, const Summary& summary, const SummaryRow& ro
         << (gain ? CsvField(Trimmed(t->gain->display)) : "") << ','
         << (t && t->truePeakAfter ? Fixed(*t->truePeakAfter, 2) : "") << ',' << CeilingVerdict(t);
   }
+  if (summary.check) out << ',' << CheckVerdict(row) << ',' << CsvField(CheckFailures(row));
   out << '\n';
 }
 
@@ -131,7 +180,8 @@ void WriteJsonRow(std::ostream& out, const Summary& summary, const SummaryRow& r
     out << ", \"error\": " << JsonString(row.error) << "}";
     return;
   }
-  out << ", \"seconds\": " << Fixed(row.seconds, 6);
+  out << ", \"seconds\": " << Fixed(row.seconds, 6) << ", \"samplePeak\": " << JsonNumber(row.samplePeak, 2)
+      << ", \"plr\": " << JsonNumber(row.plr, 2);
   for (std::size_t c = 0; c < summary.columns.size(); ++c) {
     const auto& cell = row.cells[c];
     out << ", " << JsonString(summary.columns[c].heading) << ": ";
@@ -140,7 +190,7 @@ void WriteJsonRow(std::ostream& out, const Summary& summary, const SummaryRow& r
       continue;
     }
     out << "{\"value\": " << (HasValue(cell) ? ValueText(cell->value) : "null")
-        << ", \"display\": " << JsonString(Trimmed(cell->display));
+        << ", \"display\": " << JsonString(HasValue(cell) ? Trimmed(cell->display) : "n/a");
     if (!cell->noValue.empty()) out << ", \"reason\": " << JsonString(cell->noValue);
     out << "}";
   }
@@ -159,6 +209,10 @@ void WriteJsonRow(std::ostream& out, const Summary& summary, const SummaryRow& r
             : t->OverCeiling()        ? "false"
                                       : "true");
   }
+  if (summary.check) {
+    out << ", \"check\": " << (row.check ? JsonString(CheckVerdict(row)) : "null");
+    if (row.check && !row.check->pass) out << ", \"failures\": " << JsonString(CheckFailures(row));
+  }
   out << "}";
 }
 
@@ -170,6 +224,7 @@ Summary Summarize(const std::vector<FileReport>& files, const FileReport* total)
   for (const auto& file : files) {
     summary.rows.push_back(RowOf(file, summary.columns));
     summary.target = summary.target || file.target.has_value();
+    summary.check = summary.check || file.check.has_value();
   }
   if (total != nullptr) {
     summary.total = RowOf(*total, summary.columns);
@@ -181,7 +236,9 @@ Summary Summarize(const std::vector<FileReport>& files, const FileReport* total)
 void WriteSummaryTable(std::ostream& out, const Summary& summary) {
   std::vector<std::string> heading{"file"};
   for (const auto& column : summary.columns) heading.push_back(Heading(column));
+  heading.insert(heading.end(), {"peak (dBFS)", "PLR (LU)"});
   if (summary.target) heading.insert(heading.end(), {"gain", "TP after (dBTP)", "ceiling"});
+  if (summary.check) heading.push_back("check");
   heading.insert(heading.end(), {"duration", "status"});
   std::vector<std::vector<std::string>> rows;
   for (const auto& row : summary.rows) rows.push_back(TableCells(summary, row));
@@ -201,7 +258,9 @@ void WriteSummaryCsv(std::ostream& out, const Summary& summary) {
   for (const auto& column : summary.columns) {
     out << ',' << CsvField(column.heading) << ',' << CsvField(column.heading + " display");
   }
+  out << ",peak,PLR";
   if (summary.target) out << ",gain,gain display,TP after,ceiling";
+  if (summary.check) out << ",check,check failures";
   out << '\n';
   for (const auto& row : summary.rows) WriteCsvRow(out, summary, row);
   if (summary.total) WriteCsvRow(out, summary, *summary.total);

@@ -14,6 +14,7 @@
 namespace kalvo5::meter {
 
 struct SummaryColumn {
+  std::string type;     // the analyzer type it is of when several are measured side by side
   std::string reading;  // the reading's name in every type ("IL" for "OUT:EBU IL")
   std::string heading;  // "I"
   std::string label;    // its unit, as the plug-in labels it
@@ -26,6 +27,9 @@ struct SummaryRow {
   double seconds = 0;                                  // of audio measured
   std::vector<std::optional<ParameterReading>> cells;  // per column; none when the file lacks it
   std::optional<TargetReport> target;                  // with --target
+  std::optional<double> samplePeak;                    // dBFS
+  std::optional<double> plr;                           // LU
+  std::optional<CheckReport> check;                    // with --check or --target
 };
 
 struct Summary {
@@ -34,13 +38,16 @@ struct Summary {
   std::vector<SummaryRow> rows;
   std::optional<SummaryRow> total;
   bool target = false;  // the rows carry --target's gain, true peak and ceiling verdict
+  bool check = false;   // the rows carry a delivery check's verdict
 };
 
 // The summary of `files` (and their total when there is one). Each file
-// contributes its EBU analyzer when it has one, else its first. Kalvo5's
+// contributes its EBU analyzer when it has one, else its first; with
+// several types measured side by side, every type's columns in turn. Kalvo5's
 // types have their own columns; any other plug-in's readings are all
-// columns. With --target, each row also has the gain, the true peak with it
-// and whether that stays at or under the ceiling.
+// columns. Every row has the sample peak and the peak-to-loudness ratio;
+// with --target, the gain, the true peak with it and whether that stays at
+// or under the ceiling; with a delivery check, its verdict.
 Summary Summarize(const std::vector<FileReport>& files, const FileReport* total);
 
 // As a table, as CSV (a column of values at full resolution and one of

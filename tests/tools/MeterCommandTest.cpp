@@ -46,7 +46,7 @@ TEST(MeterCommand, ReferenceSignalIsDrivenLikeAnOfflineRender) {
   EXPECT_EQ(values.at("OUT:Rate"), "48000");
   EXPECT_EQ(values.at("OUT:Frames"), "960000");  // 20 s
   EXPECT_EQ(values.at("OUT:Peak"), "-23.0000");
-  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 2,\n")) << run.out;
+  EXPECT_TRUE(run.out.starts_with("{\n  \"schemaVersion\": 3,\n")) << run.out;
   EXPECT_NE(run.out.find("\"entry\": \"VSTPluginMain\""), std::string::npos);
   EXPECT_NE(run.out.find("\"channels\": 2"), std::string::npos);
   // The host switched the plug-in's automation output on and set the layout
@@ -184,7 +184,6 @@ TEST(MeterCommand, RefusedSettingsFailWithTheirReason) {
       {{"--set", "EBU Channel Config=2"}, "never shows \"2\""},
       {{"--set", "Shape=1"}, "never shows \"1\" (its entries: Flat, Soft, Hard)"},
       {{"--set", "Volume=1"}, "no parameter named \"Volume\""},
-      {{"--type", "Wobbly"}, "--type: parameter \"Type\" never shows \"Wobbly\""},
   };
   for (const auto& c : cases) {
     const MeterRun run = RunMeter(With(c.args));
@@ -313,7 +312,20 @@ TEST(MeterCommand, BadInputsFailClearlyWithTheirOwnExitCodes) {
       {{"--plugin", KALVO5_TEST_NOT_A_PLUGIN}, kExitPlugin, "exports neither VSTPluginMain nor main"},
       {{"--block-size", "0"}, kExitUsage, "block size"},
       {{"--frobnicate"}, kExitUsage, "unknown option"},
+      // Delivery profiles: a name, or criteria that each say what they read.
+      {{"--check", "ebu"}, kExitUsage, "--check: unknown profile \"ebu\" (the profiles: ebu-r128 "},
+      {{"--check", "I=-23"}, kExitUsage, "\"I=-23\": = takes a tolerance: VALUE+-TOLERANCE"},
+      {{"--check", "I=-23+-0.5,Loud<=1"}, kExitUsage, "\"Loud<=1\": the readings are I, LRA, TP, M, S, PLR"},
+      {{"--check", "DIAL:M<=-10"}, kExitUsage, "the DIAL type has no M reading"},
+      {{"--check", "TP<=x"}, kExitUsage, "no number after <="},
+      {{"--check", "I=-23+--1"}, kExitUsage, "the tolerance is a number, 0 or more"},
+      {{"--check", "DIAL:I=-27+-2", "--type", "EBU"},
+       kExitUsage,
+       "--check reads the DIAL type, which --type EBU"},
       {{"--set", "Gain"}, kExitUsage, "NAME=TEXT"},
+      {{"--plugin", kPlugin, "--type", "LUFS"},
+       kExitUsage,
+       "--type: unknown type \"LUFS\" (the plug-in's types: "},
       {{"--plugin", kPlugin, "--output", folder.Path("no/such/folder/out.wav")},
        kExitOutput,
        "cannot create"},

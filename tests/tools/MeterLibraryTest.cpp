@@ -89,10 +89,25 @@ TEST(MeterLibrary, TheClosingCountNamesDamagedFiles) {
       nan, 1, 44100, 4410,
       [](int, long n) { return n == 9 ? std::numeric_limits<double>::quiet_NaN() : 0.1; },
       SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-  const MeterRun run = RunMeter({"--plugin", kPlugin, "-t", "EBU", nan, ToneFile(folder, "tone.wav")});
+  MeterRun run = RunMeter({"--plugin", kPlugin, "-t", "EBU", nan, ToneFile(folder, "tone.wav")});
   EXPECT_EQ(run.code, kExitDamaged);
   EXPECT_NE(run.out.find("2 files: 2 measured (1 damaged), 0 could not be read"), std::string::npos)
       << run.out;
+  // An unreadable file ranks first in the exit status; the last line names
+  // the damage too.
+  run = RunMeter({"--plugin", kPlugin, "-t", "EBU", nan, folder.Path("missing.wav")});
+  EXPECT_EQ(run.code, kExitInput);
+  EXPECT_NE(run.err.find("1 of 2 files could not be read, 1 damaged"), std::string::npos) << run.err;
+}
+
+// The library view of the three types side by side has each type's columns.
+TEST(MeterLibrary, EveryTypeMeasuredHasItsColumns) {
+  TempFolder folder;
+  const MeterRun run =
+      RunMeter({"--plugin", kPlugin, "-t", "all", "--summary", ToneFile(folder, "tone.wav")});
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  for (const char* heading : {"  RMS crest", "  EBU LRA", "  DIAL speech"})
+    EXPECT_NE(run.out.find(heading), std::string::npos) << heading << run.out;
 }
 
 // Files measured at once share one bar that counts them.

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -53,6 +54,21 @@ TEST(MeterDelivery, AProgrammeWithoutACompleteMomentaryBlockHasNoIntegratedLoudn
             "\"value\": null, \"reason\": \"no measurement: the programme holds no complete 400 ms block") !=
         std::string::npos;
     EXPECT_EQ(noValue, !c.measured) << c.rate << " Hz, " << c.frames << " frames: " << il;
+    // The maxima of windows that never filled are none either, and no
+    // reading without a value shows a number.
+    const bool momentary = static_cast<double>(c.frames) / c.rate >= 0.4;
+    const std::string mMax = JsonReading(run.out, "OUT:EBU ML Max");
+    EXPECT_EQ(mMax.find("\"display\": \"n/a\", \"label\": \"LUFS\", \"value\": null, \"reason\": \"no "
+                        "measurement: the programme is shorter than the 400 ms momentary window\"") ==
+                  std::string::npos,
+              momentary)
+        << mMax;
+    EXPECT_NE(
+        JsonReading(run.out, "OUT:EBU SL Max")
+            .find("\"value\": null, \"reason\": \"no measurement: the programme is shorter than the 3 s "
+                  "short-term window\""),
+        std::string::npos);
+    EXPECT_EQ(il.find("\"display\": \"n/a\"") == std::string::npos, c.measured) << il;
   }
 }
 
@@ -113,12 +129,14 @@ TEST(MeterDelivery, ALibraryIsSummarizedFileByFileWithATotal) {
   using Words = std::vector<std::string>;
   EXPECT_EQ(meter::test::TableRow(run.out, "file"),
             (Words{"I", "(LUFS)", "LRA", "(LU)", "TP", "max", "(dBTP)", "M", "max", "(LUFS)", "S", "max",
-                   "(LUFS)", "duration", "status"}))
+                   "(LUFS)", "peak", "(dBFS)", "PLR", "(LU)", "duration", "status"}))
       << run.out;
+  // The sine's sample peak is its -20 dBFS crest, 0.1 dB under its true peak.
   EXPECT_EQ(meter::test::TableRow(run.out, loud),
-            (Words{"-20.0", "0.0", "-19.9", "-20.0", "-20.0", "0:03.0", "ok"}))
+            (Words{"-20.0", "0.0", "-19.9", "-20.0", "-20.0", "-20.0", "0.1", "0:03.0", "ok"}))
       << run.out;
-  EXPECT_EQ(meter::test::TableRow(run.out, missing), (Words{"-", "-", "-", "-", "-", "-", "unreadable"}));
+  EXPECT_EQ(meter::test::TableRow(run.out, missing),
+            (Words{"-", "-", "-", "-", "-", "-", "-", "-", "unreadable"}));
   EXPECT_EQ(run.out.find("OUT:EBU IL"), std::string::npos) << "no per-file reports\n" << run.out;
 
   const std::string table = meter::test::Bytes(csv);
@@ -134,10 +152,12 @@ TEST(MeterDelivery, ALibraryIsSummarizedFileByFileWithATotal) {
   const std::string summary = run.out.substr(run.out.find("\"summary\": {"));
   EXPECT_NE(summary.find("{\"name\": \"I\", \"reading\": \"IL\", \"label\": \"LUFS\"}"), std::string::npos)
       << summary;
-  EXPECT_NE(summary.find("\"total\": {\"source\": \"total\", \"status\": \"ok\", \"seconds\": 6.000000, "
-                         "\"I\": {\"value\": -22.60, \"display\": \"-22.6\"}"),
-            std::string::npos)
-      << summary;
+  const std::string total = summary.substr(summary.find("\"total\": "));
+  EXPECT_TRUE(
+      total.starts_with("\"total\": {\"source\": \"total\", \"status\": \"ok\", \"seconds\": 6.000000, "
+                        "\"samplePeak\": -20.00, \"plr\": 2.72, "))
+      << total;
+  EXPECT_NE(total.find("\"I\": {\"value\": -22.60, \"display\": \"-22.6\"}"), std::string::npos) << total;
 }
 
 // The value of `key` in a JSON object written on one line.
@@ -173,13 +193,18 @@ TEST(MeterDelivery, TargetGivesThePluginsMatchGainAndWritesTheGainedAudio) {
       << run.out;
 }
 
-// A true peak over the ceiling is said, not limited; without a loudness to
-// match there is no gain and no gained audio.
+// A true peak over the ceiling is said, not limited, and fails the
+// delivery; without a loudness to match there is no gain and no gained
+// audio.
 TEST(MeterDelivery, TargetSaysWhenTheCeilingWouldBeExceededAndWhenThereIsNothingToMatch) {
   TempFolder folder;
   const std::string file = Tone(folder, "tone.wav", 48000, 144000, -20.0);
   MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--target", "-1", "--ceiling", "-1.0", file});
-  EXPECT_EQ(run.code, meter::kExitOk) << run.err;
+  EXPECT_EQ(run.code, meter::kExitCheckFailed) << run.err;
+  EXPECT_NE(run.out.find("check             fail (--target)\n"
+                         "                    TP with the gain -0.9 dBTP is 0.1 dB over the ceiling -1.0"),
+            std::string::npos)
+      << run.out;
   EXPECT_NE(run.err.find("the true peak is -0.88 dBTP, over the ceiling of -1.0 dBTP (there is no limiter)"),
             std::string::npos)
       << run.err;
@@ -234,6 +259,100 @@ TEST(MeterDelivery, APresetThePluginDidNotApplyIsRefused) {
         << run.err;
     EXPECT_EQ(run.out, "");
   }
+}
+
+// Each built-in profile passes a file at the edge of its loudness tolerance
+// and fails one 0.2 LU past it, saying by how much.
+TEST(MeterDelivery, BuiltInProfilesPassAtTheEdgeOfTheirToleranceAndFailPastIt) {
+  TempFolder folder;
+  struct Case {
+    const char* profile;
+    double edge;  // LUFS
+    double past;  // LU beyond the edge
+    const char* failure;
+  };
+  const Case cases[] = {
+      {"ebu-r128", -22.5, 0.2, "I -22.3 LUFS is 0.2 LU over I=-23+-0.5"},
+      {"ebu-r128-live", -24.0, -0.2, "I -24.2 LUFS is 0.2 LU under I=-23+-1"},
+      {"atsc-a85", -22.0, 0.2, "I -21.8 LUFS is 0.2 LU over I=-24+-2"},
+      {"streaming-music-14", -13.0, 0.2, "I -12.8 LUFS is 0.2 LU over I=-14+-1"},
+      {"streaming-music-16", -17.0, -0.2, "I -17.2 LUFS is 0.2 LU under I=-16+-1"},
+  };
+  for (const Case& c : cases) {
+    const std::string edge = Tone(folder, "edge.wav", 48000, 144000, c.edge);
+    MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--check", c.profile, edge});
+    EXPECT_EQ(run.code, meter::kExitOk) << c.profile << "\n" << run.out;
+    EXPECT_NE(run.out.find("check             pass (" + std::string(c.profile) + ")"), std::string::npos)
+        << run.out;
+    const std::string past = Tone(folder, "past.wav", 48000, 144000, c.edge + c.past);
+    run = RunMeter({"--plugin", Kalvo5Path(), "--check", c.profile, past});
+    EXPECT_EQ(run.code, meter::kExitCheckFailed) << c.profile;
+    EXPECT_NE(run.out.find(c.failure), std::string::npos) << run.out;
+  }
+}
+
+// The dialogue profile reads the dialogue-gated loudness of speech (the
+// DIAL type, chosen for it), at the edge of its tolerance and past it.
+TEST(MeterDelivery, TheDialogueProfileReadsTheLoudnessOfSpeech) {
+  TempFolder folder;
+  const std::string spoken = folder.Path("spoken.wav");
+  ASSERT_EQ(std::system(("espeak-ng -s 150 -w '" + spoken +
+                         "' 'The quick brown fox jumps over the lazy dog. She sells sea shells by the sea "
+                         "shore. Loudness is measured over the dialogue only.'")
+                            .c_str()),
+            0);
+  MeterRun run = RunMeter({"--plugin", Kalvo5Path(), "--json", "-t", "DIAL", spoken});
+  const std::string reading = JsonReading(run.out, "OUT:DIAL IL");
+  const auto at = reading.find("\"value\": ");
+  ASSERT_NE(at, std::string::npos) << reading;
+  const double loudness = std::stod(reading.substr(at + 9));
+  int rate = 0;
+  const auto speech = meter::test::ReadAudio(spoken, &rate);
+  ASSERT_EQ(speech.size(), 1u);
+  for (const double level : {-25.0, -24.8}) {
+    const double gain = std::pow(10.0, (level - loudness) / 20.0);
+    const std::string scaled = folder.Path("scaled.wav");
+    WriteAudio(
+        scaled, 1, rate, static_cast<long>(speech[0].size()),
+        [&](int, long n) { return gain * speech[0][static_cast<std::size_t>(n)]; },
+        SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    run = RunMeter({"--plugin", Kalvo5Path(), "--check", "streaming-dialogue", scaled});
+    EXPECT_EQ(run.code, level == -25.0 ? meter::kExitOk : meter::kExitCheckFailed) << level << "\n"
+                                                                                   << run.out;
+    EXPECT_NE(run.out.find("OUT:DIAL IL"), std::string::npos) << run.out;
+  }
+  EXPECT_NE(run.out.find("DIAL I -24.8 LKFS is 0.2 LU over DIAL:I=-27+-2"), std::string::npos) << run.out;
+}
+
+// A custom check reads every criterion it names; the verdict and what
+// failed reach the library view, its CSV and the JSON.
+TEST(MeterDelivery, ACustomCheckReachesEveryOutputForm) {
+  TempFolder folder;
+  const std::string tone = Tone(folder, "tone.wav", 48000, 144000, -20.0);  // TP -19.9, peak -20.0, PLR 0.1
+  const std::string csv = folder.Path("summary.csv");
+  const std::string check = "I=-20+-0.5,TP<=-21,LRA<=15,PLR>=1,peak<=-19,M>=-30";
+  MeterRun run =
+      RunMeter({"--plugin", Kalvo5Path(), "--check", check, "--summary", "--summary-csv", csv, tone});
+  EXPECT_EQ(run.code, meter::kExitCheckFailed) << run.err;
+  EXPECT_EQ(meter::test::TableRow(run.out, tone).back(), "ok") << run.out;
+  EXPECT_NE(run.out.find(" fail "), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("1 of 1 files failed the check"), std::string::npos) << run.err;
+  EXPECT_NE(
+      meter::test::Bytes(csv).find(",fail,TP -19.9 dBTP is 1.1 dB over TP<=-21; PLR 0.1 LU is 0.9 LU under "
+                                   "PLR>=1\n"),
+      std::string::npos)
+      << meter::test::Bytes(csv);
+  run = RunMeter({"--plugin", Kalvo5Path(), "--json", "--check", check, tone});
+  EXPECT_NE(
+      run.out.find("{\"criterion\": \"I=-20+-0.5\", \"value\": -20.0, \"unit\": \"LUFS\", \"pass\": true, "
+                   "\"by\": null}"),
+      std::string::npos)
+      << run.out;
+  EXPECT_NE(
+      run.out.find("{\"criterion\": \"TP<=-21\", \"value\": -19.9, \"unit\": \"dBTP\", \"pass\": false, "
+                   "\"by\": 1.1, \"failure\": \"TP -19.9 dBTP is 1.1 dB over TP<=-21\"}"),
+      std::string::npos)
+      << run.out;
 }
 
 }  // namespace

@@ -32,7 +32,9 @@ std::map<std::string, double> Readings(const std::vector<std::string>& args) {
   const MeterRun run = RunMeter(all);
   EXPECT_EQ(run.code, meter::kExitOk) << run.err;
   std::map<std::string, double> values;
-  for (const auto& [name, text] : JsonDisplays(run.out, "values")) values[name] = std::stod(text);
+  // A reading without a value ("n/a") is left out.
+  for (const auto& [name, text] : JsonDisplays(run.out, "values"))
+    if (text != "n/a") values[name] = std::stod(text);
   return values;
 }
 
