@@ -9,6 +9,7 @@
 #include "tools/BatchMeasurement.h"
 #include "tools/BatchProgress.h"
 #include "tools/FileList.h"
+#include "tools/LoudnessReport.h"
 #include "tools/MeterReport.h"
 #include "tools/OutputChecks.h"
 #include "tools/ParameterSetter.h"
@@ -152,6 +153,13 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
 
   const RunResults results{description, std::move(reports), total.get()};
   if (const Failure f = WriteResults(options, results, out); f.Failed()) return fail(f.code, f.message);
+  if (!options.reportPath.empty()) {
+    std::vector<ReportPageInput> pages;
+    for (const FileReport& r : results.reports)
+      pages.push_back({&r, r.target ? CheckOfTarget(*r.target) : ReportCheck{}});
+    if (const Failure f = WriteLoudnessReport(options.reportPath, pages); f.Failed())
+      return fail(f.code, f.message);
+  }
   out.flush();
   if (!out) return fail(kExitOutput, "cannot write the results");
   for (const FileReport& r : results.reports) {

@@ -86,6 +86,12 @@ std::string MeterUsage() {
          "                         a PNG file after the run (side by side: FILE with the\n"
          "                         type before the extension, e.g. FILE-EBU.png)\n"
          "      --scale S          the snapshot's scale, 0.5 to 3.0 (default 1.0)\n"
+         "      --report FILE      draw a loudness report: per file, the momentary and\n"
+         "                         short-term loudness over time, the integrated\n"
+         "                         loudness, the loudness range, the true-peak maximum,\n"
+         "                         the readings and --target's check; FILE.pdf has a\n"
+         "                         page per file, FILE.png and FILE.svg an image per\n"
+         "                         file (the second FILE-2.png, ...)\n"
          "      --summary          the library view: one row per file (for EBU: I, LRA,\n"
          "                         TP max, M max, S max), its duration and status; the\n"
          "                         table for several files unless --details\n"
@@ -269,6 +275,8 @@ bool ParseMeterOptions(int argc, const char* const* argv, MeterOptions& options,
       if (!nonEmpty(options.audioOutputPath)) return false;
     } else if (name == "--snapshot") {
       if (!nonEmpty(options.snapshotPath)) return false;
+    } else if (name == "--report") {
+      if (!nonEmpty(options.reportPath)) return false;
     } else if (name == "--scale") {
       if (!value(v)) return false;
       char* end = nullptr;

@@ -30,6 +30,7 @@ struct MeterOptions {
   std::string audioOutputPath;
   std::string snapshotPath;    // --snapshot: the editor drawn into a PNG file after the run
   double snapshotScale = 1.0;  // --scale
+  std::string reportPath;      // --report: the loudness report, a .png, .svg or .pdf file
   Precision precision = Precision::kAuto;
   ProgressMode progress = ProgressMode::kAuto;
   bool listParameters = false;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/LoudnessHistory.h"
 #include "tools/ParameterValue.h"
 
 namespace kalvo5::meter {
@@ -96,6 +97,8 @@ struct FileReport {
   std::vector<std::string> warnings;
   bool damaged = false;                // the audio could not all be read as it should (see warnings)
   std::optional<TargetReport> target;  // with --target
+  // With --report: the loudness over time, for its pages.
+  std::optional<LoudnessHistory> history;
   // The largest sample of the input (dBFS); none for silence.
   std::optional<double> samplePeak;
   std::optional<CheckReport> check;  // with --check, or --target's ceiling

@@ -1,9 +1,12 @@
 #include "tools/OutputChecks.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <utility>
 
 #include "tools/AudioFileWriter.h"
 #include "tools/OutputFile.h"
+#include "tools/LoudnessReport.h"
 
 namespace kalvo5::meter {
 
@@ -28,6 +31,17 @@ Failure CheckOutputs(const MeterOptions& options, const std::vector<std::string>
   }
   if (!options.summaryCsvPath.empty()) outputs.emplace_back("--summary-csv", options.summaryCsvPath);
   std::erase_if(outputs, [](const auto& output) { return output.second == "-"; });
+  if (!options.reportPath.empty()) {
+    if (const std::string refusal = ReportRefusal(options.reportPath); !refusal.empty()) {
+      return {kExitUsage, "--report " + options.reportPath + ": " + refusal};
+    }
+    // An image per file: each name is an output of its own.
+    const std::size_t pages = ReportFormatFor(options.reportPath) == ReportFormat::kPdf
+                                  ? 1
+                                  : std::max<std::size_t>(files.size(), 1);
+    for (std::size_t page = 0; page < pages; ++page)
+      outputs.emplace_back("--report", ReportPagePath(options.reportPath, page));
+  }
   for (std::size_t o = 0; o < outputs.size(); ++o) {
     if (const std::string refusal = WriteRefusal(outputs[o].second); !refusal.empty()) {
       return {kExitOutput, outputs[o].first + ": " + refusal};
@@ -35,7 +49,11 @@ Failure CheckOutputs(const MeterOptions& options, const std::vector<std::string>
     auto others = inputs;
     others.insert(others.end(), outputs.begin() + static_cast<std::ptrdiff_t>(o) + 1, outputs.end());
     for (const auto& [what, path] : others) {
-      if (outputs[o].second == path || SameFile(outputs[o].second, path)) {
+    // Only an existing file can be another through another name (a report
+    // of many files has as many outputs as inputs).
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(platform::Utf8ToFsPath(outputs[o].second), ec);
+      if (outputs[o].second == path || (exists && SameFile(outputs[o].second, path))) {
         return {kExitUsage, outputs[o].first + " " + outputs[o].second + " is the same file as the " + what +
                                 " " + path + "; refusing to overwrite it"};
       }

@@ -12,6 +12,7 @@
 #include "tools/ExitCode.h"
 #include "tools/InstanceReport.h"
 #include "tools/InstanceSetup.h"
+#include "tools/LoudnessHistory.h"
 #include "tools/LoudnessTarget.h"
 #include "tools/OutputFile.h"
 #include "tools/ParameterSetter.h"
@@ -235,7 +236,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   RenderOptions render;
   render.blockSize = options.blockSize;
   render.doublePrecision = useDouble;
-  render.timeline = !options.timelinePath.empty();
+  render.timeline = !options.timelinePath.empty() || !options.reportPath.empty();
   render.progress = job.progress;
   // With --target the audio is written by a second pass, with the gain.
   std::unique_ptr<AudioFileWriter> writer;
@@ -256,6 +257,7 @@ Failure Measure(const MeasureJob& job, AudioSource& source, FileReport& report,
   report.warnings = m.warnings;
   report.warnings.insert(report.warnings.end(), result.damage.begin(), result.damage.end());
   report.damaged = !result.damage.empty();
+  if (!options.reportPath.empty()) report.history = ReduceTimeline(instances, m.types, result.timeline);
   if (result.samplePeak > 0.0) report.samplePeak = 20.0 * std::log10(result.samplePeak);
   // The readings stand whatever became of the output.
   const Failure written = FinishOutput(writer, report);
