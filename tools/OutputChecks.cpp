@@ -4,9 +4,10 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/TextEncoding.h"
 #include "tools/AudioFileWriter.h"
-#include "tools/OutputFile.h"
 #include "tools/LoudnessReport.h"
+#include "tools/OutputFile.h"
 
 namespace kalvo5::meter {
 
@@ -30,7 +31,6 @@ Failure CheckOutputs(const MeterOptions& options, const std::vector<std::string>
             outputs.front().first + " takes one audio file at a time, got " + std::to_string(files.size())};
   }
   if (!options.summaryCsvPath.empty()) outputs.emplace_back("--summary-csv", options.summaryCsvPath);
-  std::erase_if(outputs, [](const auto& output) { return output.second == "-"; });
   if (!options.reportPath.empty()) {
     if (const std::string refusal = ReportRefusal(options.reportPath); !refusal.empty()) {
       return {kExitUsage, "--report " + options.reportPath + ": " + refusal};
@@ -42,17 +42,18 @@ Failure CheckOutputs(const MeterOptions& options, const std::vector<std::string>
     for (std::size_t page = 0; page < pages; ++page)
       outputs.emplace_back("--report", ReportPagePath(options.reportPath, page));
   }
+  std::erase_if(outputs, [](const auto& output) { return output.second == "-"; });
   for (std::size_t o = 0; o < outputs.size(); ++o) {
     if (const std::string refusal = WriteRefusal(outputs[o].second); !refusal.empty()) {
       return {kExitOutput, outputs[o].first + ": " + refusal};
     }
     auto others = inputs;
     others.insert(others.end(), outputs.begin() + static_cast<std::ptrdiff_t>(o) + 1, outputs.end());
-    for (const auto& [what, path] : others) {
     // Only an existing file can be another through another name (a report
     // of many files has as many outputs as inputs).
     std::error_code ec;
     const bool exists = std::filesystem::exists(platform::Utf8ToFsPath(outputs[o].second), ec);
+    for (const auto& [what, path] : others) {
       if (outputs[o].second == path || (exists && SameFile(outputs[o].second, path))) {
         return {kExitUsage, outputs[o].first + " " + outputs[o].second + " is the same file as the " + what +
                                 " " + path + "; refusing to overwrite it"};

@@ -1,0 +1,189 @@
+// The meter command's loudness report (--report) of Kalvo5.so's readings:
+// the pictures the meter program writes, read back as a person reads them.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <numbers>
+#include <optional>
+#include <regex>
+
+#include "../tools/MeterTestSupport.h"
+#include "Kalvo5Module.h"
+#include "tools/ExitCode.h"
+
+namespace kalvo5::vst2test {
+namespace {
+
+using meter::test::Bytes;
+using meter::test::MeterRun;
+using meter::test::RunMeterProgram;
+using meter::test::TempFolder;
+using meter::test::WriteAudio;
+
+// A stereo 997 Hz sine, 10 s at -30 LUFS then 10 s at -20 LUFS (a stereo
+// sine reads its peak level).
+std::string Step(const TempFolder& folder) {
+  const std::string path = folder.Path("step.wav");
+  constexpr int kRate = 48000;
+  WriteAudio(
+      path, 2, kRate, 20L * kRate,
+      [](int, long n) {
+        const double amplitude = std::pow(10.0, (n < 10L * kRate ? -30.0 : -20.0) / 20.0);
+        return amplitude * std::sin(2.0 * std::numbers::pi * 997.0 * static_cast<double>(n) / kRate);
+      },
+      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  return path;
+}
+
+MeterRun Meter(const std::string& args) {
+  return RunMeterProgram("--plugin '" + std::string(Kalvo5Path()) + "' " + args);
+}
+
+std::string Output(const std::string& command) {
+  std::string out;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+struct Word {
+  std::string text;
+  double xMin, yMin, xMax, yMax;  // points from the page's top left
+  double X() const { return (xMin + xMax) / 2.0; }
+  double Y() const { return (yMin + yMax) / 2.0; }
+};
+
+// The words of a PDF page with their boxes, as poppler extracts them.
+std::vector<Word> Words(const std::string& pdf) {
+  const std::string html = Output("pdftotext -bbox '" + pdf + "' - 2>/dev/null");
+  static const std::regex word(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  std::vector<Word> words;
+  for (std::sregex_iterator it(html.begin(), html.end(), word), end; it != end; ++it) {
+    words.push_back(
+        {(*it)[5], std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
+  }
+  return words;
+}
+
+// The word `text` farthest to the left (a level label) or, with `lowest`,
+// farthest down (a time label).
+std::optional<Word> Label(const std::vector<Word>& words, const std::string& text, bool lowest) {
+  std::optional<Word> found;
+  for (const Word& w : words) {
+    if (w.text == text && (!found || (lowest ? w.yMin > found->yMin : w.xMin < found->xMin))) found = w;
+  }
+  return found;
+}
+
+struct Rgb {
+  int r, g, b;
+};
+
+// The row of column x whose pixel comes closest to `colour`; -1 when none
+// comes close.
+int RowOf(cairo_surface_t* image, int x, Rgb colour) {
+  const unsigned char* data = cairo_image_surface_get_data(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  int best = -1, bestDistance = 60;
+  for (int y = 0; y < cairo_image_surface_get_height(image); ++y) {
+    std::uint32_t pixel;
+    std::memcpy(&pixel, data + y * stride + x * 4, 4);
+    const int distance = std::abs(static_cast<int>((pixel >> 16) & 0xFF) - colour.r) +
+                         std::abs(static_cast<int>((pixel >> 8) & 0xFF) - colour.g) +
+                         std::abs(static_cast<int>(pixel & 0xFF) - colour.b);
+    if (distance < bestDistance) {
+      best = y;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+constexpr Rgb kMomentary{120, 171, 230};
+constexpr Rgb kShortTerm{10, 61, 148};
+constexpr double kPixelsPerPoint = 2.0;  // the PNG is the PDF's page at 144 dpi
+
+TEST(MeterReport, CurvesLieWhereTheAxesOfThePageSayTheLoudnessWas) {
+  TempFolder folder;
+  const std::string step = Step(folder);
+  const std::string png = folder.Path("step.png"), pdf = folder.Path("step.pdf");
+  // The same page twice: the PDF's text tells where its axes are.
+  for (const std::string& report : {png, pdf}) {
+    const MeterRun run = Meter("--target -23 --report '" + report + "' '" + step + "'");
+    ASSERT_EQ(run.code, meter::kExitOk) << run.err;
+  }
+
+  cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+  ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(image), 1684);
+  EXPECT_EQ(cairo_image_surface_get_height(image), 1190);
+
+  // The axes by their labels: levels on the left, time along the bottom.
+  const std::vector<Word> words = Words(pdf);
+  const auto minus20 = Label(words, "\u221220", false), minus30 = Label(words, "\u221230", false);
+  const auto start = Label(words, "0", true), end = Label(words, "20", true);
+  ASSERT_TRUE(minus20 && minus30 && start && end) << Output("pdftotext -bbox '" + pdf + "' -");
+  const auto row = [&](double lufs) {
+    return kPixelsPerPoint * (minus30->Y() + (lufs + 30.0) / 10.0 * (minus20->Y() - minus30->Y()));
+  };
+  const auto column = [&](double seconds) {
+    return static_cast<int>(
+        std::lround(kPixelsPerPoint * (start->X() + seconds / 20.0 * (end->X() - start->X()))));
+  };
+  // 1 s after the step the momentary loudness is -20 (the short-term one,
+  // drawn over it once they meet, still rises); at 5 s both are -30.
+  EXPECT_NEAR(RowOf(image, column(11.0), kMomentary), row(-20.0), 2.0);
+  EXPECT_NEAR(RowOf(image, column(5.0), kShortTerm), row(-30.0), 2.0);
+  cairo_surface_destroy(image);
+
+  // The header: the file, its readings (I: the power mean of both halves)
+  // and the verdict of the target.
+  const std::string text = Output("pdftotext -layout '" + pdf + "' -");
+  EXPECT_NE(text.find("step.wav"), std::string::npos) << text;
+  EXPECT_NE(text.find("I \u221222.6 LUFS"), std::string::npos) << text;
+  EXPECT_NE(text.find("PASS"), std::string::npos) << text;
+  EXPECT_NE(text.find("target \u221223.0 LUFS: gain"), std::string::npos) << text;
+}
+
+TEST(MeterReport, SeveralFilesGiveAPdfPageOrAnImageEach) {
+  TempFolder folder;
+  const std::string step = Step(folder);
+  const std::string files = "'" + step + "' '" + step + "' '" + folder.Path("missing.wav") + "'";
+  MeterRun run = Meter("--report '" + folder.Path("all.pdf") + "' " + files);
+  EXPECT_EQ(run.code, meter::kExitInput) << run.err;  // the missing file, on a page of its own
+  const std::string info = Output("pdfinfo '" + folder.Path("all.pdf") + "'");
+  EXPECT_TRUE(std::regex_search(info, std::regex("Pages: +3\n"))) << info;
+  EXPECT_NE(Output("pdftotext '" + folder.Path("all.pdf") + "' -").find("missing.wav"), std::string::npos);
+
+  run = Meter("--report '" + folder.Path("Page.SVG") + "' '" + step + "' '" + step + "'");
+  EXPECT_EQ(run.code, meter::kExitOk) << run.err;
+  for (const char* name : {"Page.SVG", "Page-2.SVG"}) {
+    const std::string svg = Bytes(folder.Path(name));
+    EXPECT_NE(svg.find("<title>" + step + "</title>"), std::string::npos) << name;
+    EXPECT_NE(svg.find("I -22.6 LUFS"), std::string::npos) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("Page-3.SVG")));
+}
+
+TEST(MeterReport, AnotherExtensionIsRefusedBeforeMeasuring) {
+  TempFolder folder;
+  const std::string step = Step(folder);
+  const MeterRun run = Meter("--report '" + folder.Path("report.jpg") + "' '" + step + "'");
+  EXPECT_EQ(run.code, meter::kExitUsage);
+  EXPECT_NE(run.err.find(".png, .svg or .pdf"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("report.jpg")));
+}
+
+}  // namespace
+}  // namespace kalvo5::vst2test

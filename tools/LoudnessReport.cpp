@@ -1,0 +1,57 @@
+#include "tools/LoudnessReport.h"
+
+#include <filesystem>
+
+#include "platform/TextEncoding.h"
+#include "tools/InstanceSetup.h"
+#include "tools/TextFormat.h"
+
+namespace kalvo5::meter {
+namespace {
+
+std::string Shown(const ParameterReading& reading) {
+  const std::string display = Trimmed(reading.display);
+  return reading.label.empty() ? display : display + " " + reading.label;
+}
+
+}  // namespace
+
+ReportCheck CheckOfTarget(const TargetReport& target) {
+  ReportCheck check;
+  check.type = kLoudnessType;
+  if (target.target && target.target->value.value)
+    check.bandLow = check.bandHigh = *target.target->value.value;
+  check.ceiling = target.ceiling;
+  check.verdict = "target " + (target.target ? Shown(*target.target) : std::string("?")) + ": ";
+  if (!target.gain) {
+    check.verdict += "no gain, " + target.noGain;
+    return check;
+  }
+  check.verdict += "gain " + Shown(*target.gain);
+  if (target.truePeakAfter) {
+    check.passed = !target.OverCeiling();
+    check.verdict += ", true peak then " + Fixed(*target.truePeakAfter, 2) + " dBTP, " +
+                     (target.OverCeiling() ? "over" : "at or under") + " the ceiling of " +
+                     Fixed(target.ceiling, 1) + " dBTP";
+  }
+  return check;
+}
+
+ReportFormat ReportFormatFor(const std::string& path) {
+  const std::string extension = platform::FsPathToUtf8(platform::Utf8ToFsPath(path).extension());
+  if (SameText(extension, ".png")) return ReportFormat::kPng;
+  if (SameText(extension, ".svg")) return ReportFormat::kSvg;
+  if (SameText(extension, ".pdf")) return ReportFormat::kPdf;
+  return ReportFormat::kUnknown;
+}
+
+std::string ReportPagePath(const std::string& path, std::size_t page) {
+  if (page == 0 || ReportFormatFor(path) == ReportFormat::kPdf) return path;
+  const std::filesystem::path p = platform::Utf8ToFsPath(path);
+  std::string number = "-";
+  number += std::to_string(page + 1);
+  return platform::FsPathToUtf8(
+      p.parent_path() / (p.stem().native() + platform::Utf8ToSystemPath(number) + p.extension().native()));
+}
+
+}  // namespace kalvo5::meter
