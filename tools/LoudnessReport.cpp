@@ -37,6 +37,31 @@ ReportCheck CheckOfTarget(const TargetReport& target) {
   return check;
 }
 
+ReportCheck CheckOfFile(const FileReport& file, const DeliveryProfile* profile) {
+  ReportCheck check = file.target ? CheckOfTarget(*file.target) : ReportCheck{};
+  if (profile == nullptr) return check;
+  for (const Criterion& c : profile->criteria) {
+    // A one-sided limit on the loudness is a line at the limit.
+    if (c.reading == "I") {
+      const double spread = c.op == Criterion::kWithin ? c.tolerance : 0.0;
+      check.bandLow = c.value - spread;
+      check.bandHigh = c.value + spread;
+      check.type = c.type;
+    } else if (c.reading == "TP" && c.op == Criterion::kAtMost) {
+      check.ceiling = c.value;
+      if (check.type.empty()) check.type = c.type;
+    }
+  }
+  if (!file.check) return check;
+  check.passed = file.check->pass;
+  std::string failed;
+  for (const CheckFinding& f : file.check->findings) {
+    if (!f.pass) failed += (failed.empty() ? "" : "; ") + (f.words.empty() ? f.criterion : f.words);
+  }
+  check.verdict = file.check->profile + (file.check->pass ? ": every criterion met" : ": " + failed);
+  return check;
+}
+
 ReportFormat ReportFormatFor(const std::string& path) {
   const std::string extension = platform::FsPathToUtf8(platform::Utf8ToFsPath(path).extension());
   if (SameText(extension, ".png")) return ReportFormat::kPng;

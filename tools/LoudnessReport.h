@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/DeliveryProfile.h"
 #include "tools/ExitCode.h"
 #include "tools/MeterReport.h"
 
@@ -37,6 +38,11 @@ struct ReportPageInput {
 // The check --target and --ceiling make: the target level as the band and
 // whether the true peak with the matched gain stays at or under the ceiling.
 ReportCheck CheckOfTarget(const TargetReport& target);
+
+// The check a file's page shows: with a delivery profile (--check), its
+// integrated-loudness criterion as the band, its true-peak limit as the
+// ceiling and the file's verdict with what failed; else --target's check.
+ReportCheck CheckOfFile(const FileReport& file, const DeliveryProfile* profile);
 
 enum class ReportFormat { kUnknown, kPng, kSvg, kPdf };
 

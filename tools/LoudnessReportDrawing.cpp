@@ -200,25 +200,34 @@ void SideLabels(cairo_t* cr, const Mapping& m, std::vector<SideLabel> labels) {
       labels[i].y = std::min(labels[i].y, labels[i + 1].y - kLine);
   }
   Font(cr, 8.5, true);
+  const double x = m.plot.right + 6.0, room = kReportPageWidth - 4.0 - x;
   for (const auto& label : labels) {
     Use(cr, label.colour);
-    Text(cr, m.plot.right + 6.0, CentredBaseline(cr, label.y), label.text);
+    // Too long for the margin: without its first word ("−23.0 ±0.5"), which
+    // the colour and the legend tell.
+    std::string text = label.text;
+    if (const auto space = text.find(' '); Advance(cr, text) > room && space != std::string::npos)
+      text.erase(0, space + 1);
+    Text(cr, x, CentredBaseline(cr, label.y), text);
   }
 }
 
 void TruePeakMark(cairo_t* cr, const Mapping& m, double seconds, double value) {
   const double x = m.X(seconds), y = m.Y(value);
+  // Pointing down at the peak, or up at it from below where the plot's top
+  // leaves no room above.
+  const double side = y - 10.0 < m.plot.top ? 1.0 : -1.0;
   Use(cr, kPeak);
   cairo_move_to(cr, x, y);
-  cairo_line_to(cr, x - 4.5, y - 8.0);
-  cairo_line_to(cr, x + 4.5, y - 8.0);
+  cairo_line_to(cr, x - 4.5, y + side * 8.0);
+  cairo_line_to(cr, x + 4.5, y + side * 8.0);
   cairo_close_path(cr);
   cairo_fill(cr);
   Font(cr, 8.5);
   const std::string moment = m.time.high >= 120.0 ? ClockTime(seconds, 2) : Fixed(seconds, 2) + " s";
   const std::string text = Typeset("TP max " + Fixed(value, 1) + " dBTP at " + moment);
   const bool leftOfMark = x + 8.0 + Advance(cr, text) > m.plot.right;
-  const double baseline = y - 1.0;
+  const double baseline = side < 0.0 ? y - 1.0 : y + 8.0;
   Text(cr, leftOfMark ? x - 7.0 : x + 7.0, baseline, text, leftOfMark ? Align::kRight : Align::kLeft);
 }
 

@@ -156,7 +156,7 @@ int RunMeter(const MeterOptions& options, std::ostream& out, std::ostream& err, 
   if (!options.reportPath.empty()) {
     std::vector<ReportPageInput> pages;
     for (const FileReport& r : results.reports)
-      pages.push_back({&r, r.target ? CheckOfTarget(*r.target) : ReportCheck{}});
+      pages.push_back({&r, CheckOfFile(r, options.profile ? &*options.profile : nullptr)});
     if (const Failure f = WriteLoudnessReport(options.reportPath, pages); f.Failed())
       return fail(f.code, f.message);
   }

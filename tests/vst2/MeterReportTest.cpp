@@ -159,11 +159,13 @@ TEST(MeterReport, SeveralFilesGiveAPdfPageOrAnImageEach) {
   TempFolder folder;
   const std::string step = Step(folder);
   const std::string files = "'" + step + "' '" + step + "' '" + folder.Path("missing.wav") + "'";
-  MeterRun run = Meter("--report '" + folder.Path("all.pdf") + "' " + files);
+  MeterRun run = Meter("--check ebu-r128 --report '" + folder.Path("all.pdf") + "' " + files);
   EXPECT_EQ(run.code, meter::kExitInput) << run.err;  // the missing file, on a page of its own
   const std::string info = Output("pdfinfo '" + folder.Path("all.pdf") + "'");
   EXPECT_TRUE(std::regex_search(info, std::regex("Pages: +3\n"))) << info;
-  EXPECT_NE(Output("pdftotext '" + folder.Path("all.pdf") + "' -").find("missing.wav"), std::string::npos);
+  const std::string text = Output("pdftotext '" + folder.Path("all.pdf") + "' -");
+  EXPECT_NE(text.find("missing.wav"), std::string::npos) << text;
+  EXPECT_NE(text.find("ebu-r128: every criterion met"), std::string::npos) << text;
 
   run = Meter("--report '" + folder.Path("Page.SVG") + "' '" + step + "' '" + step + "'");
   EXPECT_EQ(run.code, meter::kExitOk) << run.err;
