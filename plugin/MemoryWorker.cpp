@@ -1,32 +1,30 @@
 #include "MemoryWorker.h"
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/WakeSignal.h"
+
 namespace kalvo5 {
 
 namespace {
 
-// How often the worker looks for work: raising WorkWanted cannot wake a
-// thread (that would be a system call, and it may happen on the audio
-// thread), so the worker polls. A setting then takes effect within this
-// much time plus the time its memory takes to obtain.
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
-
-// The process-wide worker: its clients and its thread, guarded by `lock`.
-// Work for a client runs with the lock held, so Unregister, which takes it,
-// cannot return while that client's work runs. A thread runs while the
-// generation it started with is current.
+// The process-wide worker. `lifecycle` serialises Register and Unregister,
+// so one thread at most exists and the last one out may join it. `lock`
+// guards the clients and their busy marks only: work runs outside it, so a
+// client registering or leaving never waits for another's work.
 struct WorkerState {
+  std::mutex lifecycle;
   std::mutex lock;
-  std::condition_variable stopping;
+  std::condition_variable workDone;
   std::vector<MemoryWorker::Client*> clients;
   std::thread thread;
-  unsigned long generation = 0;
+  bool stop = false;
+  platform::WakeSignal wake;
+  std::atomic<unsigned long> wakeUps{0};
 };
 
 // Never destroyed: a host may exit without closing its instances, and a
@@ -38,35 +36,62 @@ WorkerState& State() {
 
 }  // namespace
 
+void MemoryWorker::Client::WorkWanted() {
+  // Only the first request until the worker takes it raises the signal: the
+  // audio thread asks every block while retired memory waits.
+  if (!mWanted.exchange(true, std::memory_order_acq_rel)) State().wake.Raise();
+}
+
 void MemoryWorker::Register(Client* client) {
   WorkerState& s = State();
-  std::lock_guard<std::mutex> lock(s.lock);
-  s.clients.push_back(client);
+  std::lock_guard<std::mutex> lifecycle(s.lifecycle);
+  {
+    std::lock_guard<std::mutex> lock(s.lock);
+    s.clients.push_back(client);
+    s.stop = false;
+  }
+  // Work wanted before the client was listed is done now.
+  if (client->mWanted.load(std::memory_order_acquire)) s.wake.Raise();
   if (s.thread.joinable()) return;
-  const unsigned long generation = ++s.generation;
-  s.thread = std::thread([&s, generation] {
-    std::unique_lock<std::mutex> held(s.lock);
-    const auto stopped = [&s, generation] { return s.generation != generation; };
-    while (!stopped()) {
-      for (Client* c : s.clients)
-        if (c->mWanted.exchange(false, std::memory_order_acq_rel)) c->DoBackgroundWork();
-      s.stopping.wait_for(held, kPollInterval, stopped);
+  s.thread = std::thread([&s] {
+    std::vector<Client*> due;
+    for (;;) {
+      s.wake.Wait();
+      s.wakeUps.fetch_add(1, std::memory_order_relaxed);
+      {
+        std::lock_guard<std::mutex> lock(s.lock);
+        if (s.stop) return;
+        due.clear();
+        for (Client* c : s.clients) {
+          if (!c->mWanted.exchange(false, std::memory_order_acq_rel)) continue;
+          c->mBusy = true;
+          due.push_back(c);
+        }
+      }
+      for (Client* c : due) {
+        c->DoBackgroundWork();
+        std::lock_guard<std::mutex> lock(s.lock);
+        c->mBusy = false;
+      }
+      if (!due.empty()) s.workDone.notify_all();
     }
   });
 }
 
 void MemoryWorker::Unregister(Client* client) {
   WorkerState& s = State();
-  std::thread finished;
+  std::lock_guard<std::mutex> lifecycle(s.lifecycle);
   {
-    std::lock_guard<std::mutex> lock(s.lock);
+    std::unique_lock<std::mutex> lock(s.lock);
     s.clients.erase(std::remove(s.clients.begin(), s.clients.end(), client), s.clients.end());
+    s.workDone.wait(lock, [client] { return !client->mBusy; });
     if (!s.clients.empty()) return;
-    ++s.generation;
-    finished = std::move(s.thread);
+    s.stop = true;
   }
-  s.stopping.notify_all();
-  if (finished.joinable()) finished.join();
+  s.wake.Raise();
+  if (s.thread.joinable()) s.thread.join();
 }
+
+unsigned long MemoryWorker::WakeUps() { return State().wakeUps.load(std::memory_order_relaxed); }
 
 }  // namespace kalvo5
