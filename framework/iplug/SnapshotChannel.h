@@ -13,6 +13,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
@@ -25,12 +27,12 @@ class SnapshotChannel {
  public:
   explicit SnapshotChannel(const T& initial = T{}) { Publish(initial); }
 
-  // The writer's thread only. Allocation-free, never waits.
+  // One writer at a time (debug and sanitizer builds abort on a second).
+  // Allocation-free, never waits.
   void Publish(const T& value) {
     Words words{};
     std::memcpy(words.data(), static_cast<const void*>(&value), sizeof(T));
-    const std::uint64_t sequence = mSequence.load(std::memory_order_relaxed);
-    mSequence.store(sequence + 1, std::memory_order_relaxed);  // odd: a write is under way
+    const std::uint64_t sequence = BeginWrite();
     for (std::size_t i = 0; i < kWords; ++i) mWords[i].store(words[i], std::memory_order_release);
     mSequence.store(sequence + 2, std::memory_order_release);
   }
@@ -51,6 +53,23 @@ class SnapshotChannel {
   }
 
  private:
+  // Marks a write under way (an odd sequence number) and returns the even
+  // number before it. Checked builds claim the mark atomically, so a second
+  // writer, finding a write under way or losing the claim, is caught.
+  std::uint64_t BeginWrite() {
+    std::uint64_t sequence = mSequence.load(std::memory_order_relaxed);
+#if !defined(NDEBUG) || defined(KALVO5_CHECKED_BUILD)
+    if ((sequence & 1) != 0 ||
+        !mSequence.compare_exchange_strong(sequence, sequence + 1, std::memory_order_relaxed)) {
+      std::fputs("SnapshotChannel: two writers at once\n", stderr);
+      std::abort();
+    }
+#else
+    mSequence.store(sequence + 1, std::memory_order_relaxed);
+#endif
+    return sequence;
+  }
+
   static constexpr std::size_t kWords = (sizeof(T) + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t);
   using Words = std::array<std::uint64_t, kWords>;
 
