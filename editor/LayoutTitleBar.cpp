@@ -20,7 +20,7 @@ void Kalvo5WithEditor::AttachCornerResizer(igraphics::IGraphics& g) {
   g.SetCornerResizer(
       std::make_unique<ISBCornerResizerControlVt>(
           *this, igraphics::Rect{0, 0, float(kEditorWidth), float(kEditorHeight)},
-          g.LoadBitmapResource("button_resize.png", 2), -1, -1, kCmdTakeEditorScale, kCmdToggleEditorScale),
+          g.LoadBitmapResource("button_resize.png", 2), kCmdTakeEditorScale, kCmdToggleEditorScale),
       igraphics::ResizeMode::Scale, false);
 }
 

@@ -1,4 +1,5 @@
-// Small mixin bases of the plug-in class.
+// Small helper classes the plug-in class holds as members: the latency
+// reported to the host and a message box waiting for the idle handler.
 #pragma once
 
 #include <atomic>

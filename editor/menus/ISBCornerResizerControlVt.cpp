@@ -17,13 +17,11 @@ float SideFor(const igraphics::Bitmap& bitmap) {
 }  // namespace
 
 ISBCornerResizerControlVt::ISBCornerResizerControlVt(Kalvo5& plugin, const igraphics::Rect& editorBounds,
-                                                     const igraphics::Bitmap& bitmap, int sizeCommand,
-                                                     int sizeDoneCommand, int scaleCommand, int toggleCommand)
+                                                     const igraphics::Bitmap& bitmap, int scaleCommand,
+                                                     int toggleCommand)
     : igraphics::ICornerResizerControl(editorBounds, SideFor(bitmap)),
       igraphics::IBitmapBase(bitmap),
       mPlugin(plugin),
-      mSizeCommand(sizeCommand),
-      mSizeDoneCommand(sizeDoneCommand),
       mScaleCommand(scaleCommand),
       mToggleCommand(toggleCommand) {}
 

@@ -13,12 +13,10 @@ namespace kalvo5 {
 class ISBCornerResizerControlVt : public igraphics::ICornerResizerControl, public igraphics::IBitmapBase {
  public:
   // The side of the square is the bitmap's frame width (16 units when the
-  // bitmap is missing). The two size-mode commands are kept for a window
-  // resized by size; this editor always scales. `scaleCommand` tells the
-  // plug-in a new scale, `toggleCommand` is a double click.
+  // bitmap is missing). `scaleCommand` tells the plug-in a new scale,
+  // `toggleCommand` is a double click; the editor always scales.
   ISBCornerResizerControlVt(Kalvo5& plugin, const igraphics::Rect& editorBounds,
-                            const igraphics::Bitmap& bitmap, int sizeCommand, int sizeDoneCommand,
-                            int scaleCommand, int toggleCommand);
+                            const igraphics::Bitmap& bitmap, int scaleCommand, int toggleCommand);
 
   void OnMouseDown(float x, float y, const igraphics::MouseMods& mods) override;
   void OnMouseDoubleClick(float x, float y, const igraphics::MouseMods& mods) override;
@@ -26,17 +24,10 @@ class ISBCornerResizerControlVt : public igraphics::ICornerResizerControl, publi
   void OnResized() override;
   void Draw(igraphics::IGraphics& g) override;
 
-  int SizeCommand() const { return mSizeCommand; }
-  int SizeDoneCommand() const { return mSizeDoneCommand; }
-  int ScaleCommand() const { return mScaleCommand; }
-  int ToggleCommand() const { return mToggleCommand; }
-
  private:
   void SendCommand(int command);
 
   Kalvo5& mPlugin;
-  int mSizeCommand;
-  int mSizeDoneCommand;
   int mScaleCommand;
   int mToggleCommand;
 };

@@ -215,8 +215,8 @@ TEST(AudioThread, NeverAllocatesOrFreesWhileAnotherThreadChangesTheMeasurement) 
   EXPECT_GT(blocks.load(), 100);
   EXPECT_EQ(counted.allocations, 0);
   EXPECT_EQ(counted.frees, 0);
-  // One measurement lock per slice of the prepared size, nothing else.
-  EXPECT_LE(counted.locks, blocks.load() * 5);
+  // The measurement crosses to other threads without a lock.
+  EXPECT_EQ(counted.locks, 0);
   EXPECT_LE(faults, 4);  // memory is mapped when obtained, off this thread
 }
 
