@@ -1,6 +1,5 @@
 #include "tools/AudioDataExtent.h"
 
-#include <array>
 #include <cstring>
 
 namespace kalvo5::meter {
@@ -9,32 +8,9 @@ namespace {
 constexpr int kMaxChunks = 1024;
 constexpr std::uint64_t kUnknownSize = 0xFFFFFFFF;  // a 32-bit size left for a 64-bit one, or for none
 
-// The file's bytes read in blocks, so that a walk over many small chunks
-// costs one read per block rather than one per chunk.
-class HeaderBytes {
- public:
-  HeaderBytes(const ReadBytesAt& read, std::uint64_t size) : read_(read), size_(size) {}
-  std::uint64_t Size() const { return size_; }
-
-  // `count` bytes (at most a block) at `offset`; null when the file ends
-  // first. Valid until the next call.
-  const std::uint8_t* At(std::uint64_t offset, std::size_t count) {
-    if (offset > size_ || count > size_ - offset || count > block_.size()) return nullptr;
-    if (offset < start_ || offset + count > start_ + filled_) {
-      start_ = offset;
-      filled_ = read_(offset, block_.data(), block_.size());
-      if (filled_ < count) return nullptr;
-    }
-    return block_.data() + (offset - start_);
-  }
-
- private:
-  const ReadBytesAt& read_;
-  std::uint64_t size_;
-  std::array<std::uint8_t, 4096> block_{};
-  std::uint64_t start_ = 0;
-  std::size_t filled_ = 0;
-};
+// A walk over many small chunks costs one read per block rather than one
+// per chunk.
+constexpr std::size_t kHeaderBlock = 4096;
 
 std::uint64_t Number(const std::uint8_t* bytes, std::size_t count, bool bigEndian) {
   std::uint64_t value = 0;
@@ -66,7 +42,7 @@ constexpr ChunkLayout kWave64{16, 8, false, true, 8, 40, "data"};
 
 // Each step moves forward by a chunk header at least, so the walk reads
 // every header once and stops at the data chunk or the chunk limit.
-std::optional<DataExtent> WalkChunks(HeaderBytes& bytes, const ChunkLayout& layout) {
+std::optional<DataExtent> WalkChunks(ByteWindow& bytes, const ChunkLayout& layout) {
   const std::size_t header = layout.idBytes + layout.sizeBytes;
   std::optional<std::uint64_t> ds64DataSize;
   std::uint64_t at = layout.first;
@@ -108,7 +84,7 @@ std::optional<DataExtent> AuExtent(const std::uint8_t* head, std::uint64_t fileS
 }  // namespace
 
 std::optional<DataExtent> FindDataExtent(const ReadBytesAt& read, std::uint64_t fileSize) {
-  HeaderBytes bytes(read, fileSize);
+  ByteWindow bytes(read, fileSize, kHeaderBlock);
   const std::uint8_t* head = bytes.At(0, 12);
   if (head == nullptr) return std::nullopt;
   if (Tag(head, ".snd")) return AuExtent(head, fileSize);

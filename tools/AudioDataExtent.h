@@ -3,10 +3,10 @@
 // 64-bit sizes of their ds64 chunk), Sony Wave64, AIFF and AIFC, Sun AU.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
+
+#include "tools/ByteWindow.h"
 
 namespace kalvo5::meter {
 
@@ -15,9 +15,6 @@ struct DataExtent {
   std::uint64_t held = 0;       // bytes the file holds from the data's start on
   std::uint64_t Missing() const { return announced > held ? announced - held : 0; }
 };
-
-// Reads up to `count` bytes at `offset`; the number read.
-using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, void* out, std::size_t count)>;
 
 // The extent of the audio data of a file of `fileSize` bytes; none for other
 // formats, or when the data chunk is not among the first 1024 chunks. The
