@@ -16,9 +16,15 @@ class SndFileSource final : public AudioSource {
   // streamed: the stream announces no length (raw samples, or a header whose
   // writer could not know it), so the length counts as unknown.
   // missingData: what the header announces beyond the file's end, in bytes.
+  // structure: what the check of a compressed stream's pages or frames found.
   SndFileSource(SNDFILE* file, const SF_INFO& info, std::string path, bool streamed,
-                std::uint64_t missingData = 0)
-      : file_(file), info_(info), path_(std::move(path)), streamed_(streamed), missingData_(missingData) {}
+                std::uint64_t missingData = 0, StreamCheck structure = {})
+      : file_(file),
+        info_(info),
+        path_(std::move(path)),
+        streamed_(streamed),
+        missingData_(missingData),
+        structure_(std::move(structure)) {}
   ~SndFileSource() override { sf_close(file_); }
 
   std::string Description() const override { return path_; }
@@ -53,12 +59,15 @@ class SndFileSource final : public AudioSource {
 
   std::uint64_t MissingDataBytes() const override { return missingData_; }
 
+  StreamCheck StreamStructure() const override { return structure_; }
+
  private:
   SNDFILE* file_;
   SF_INFO info_;
   std::string path_;
   bool streamed_ = false;
   std::uint64_t missingData_ = 0;
+  StreamCheck structure_;
   std::string error_;
   std::vector<double> interleaved_;
 };
@@ -117,6 +126,7 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
     return input->ReadAt(offset, out, count);
   };
   const std::optional<DataExtent> extent = FindDataExtent(read, input->Size());
+  StreamCheck structure = CheckStream(read, input->Size());
   SF_INFO info{};
   SNDFILE* file = sf_open_fd(input->Release(), SFM_READ, &info, SF_TRUE);
   if (file == nullptr) {
@@ -134,7 +144,12 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
     error = "audio file has no valid sample rate: " + path;
     return nullptr;
   }
-  return std::make_unique<SndFileSource>(file, info, path, false, extent ? extent->Missing() : 0);
+  // The check goes by the file's first bytes; it holds for what libsndfile
+  // reads as Ogg or MPEG audio only.
+  const int container = info.format & SF_FORMAT_TYPEMASK;
+  if (container != SF_FORMAT_OGG && container != SF_FORMAT_MPEG) structure = {};
+  return std::make_unique<SndFileSource>(file, info, path, false, extent ? extent->Missing() : 0,
+                                         std::move(structure));
 }
 
 std::unique_ptr<AudioSource> OpenStandardInput(int rawRate, int rawChannels, std::string& error) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/StreamCheck.h"
+
 namespace kalvo5::meter {
 
 inline constexpr int kMaxChannels = 6;
@@ -38,6 +40,10 @@ class AudioSource {
   // for formats whose header gives the data's size (WAV, RF64, AIFF, ...):
   // their reader trims the length it reports to what is there.
   virtual std::uint64_t MissingDataBytes() const { return 0; }
+
+  // What a check of a compressed stream's own structure found (the pages of
+  // an Ogg file, the frames of an MP3), for files read by name.
+  virtual StreamCheck StreamStructure() const { return {}; }
 };
 
 // Opens an audio file (WAV, FLAC, OGG, AIFF and whatever else libsndfile

@@ -45,6 +45,17 @@ class ConcatenatedSource final : public AudioSource {
     return missing;
   }
 
+  // Each part's faults, named by its file; the length a part announces
+  // stays with the part.
+  StreamCheck StreamStructure() const override {
+    StreamCheck total;
+    for (const auto& part : parts_) {
+      for (const std::string& fault : part->StreamStructure().faults)
+        total.faults.push_back(part->Description() + ": " + fault);
+    }
+    return total;
+  }
+
  private:
   std::vector<std::unique_ptr<AudioSource>> parts_;
   std::size_t current_ = 0;

@@ -21,6 +21,9 @@ bool AllFinite(const double* x, std::size_t n) {
   return sums[0] + sums[1] + sums[2] + sums[3] == 0.0;
 }
 
+// Less than this is within what encoders trim at the ends of a stream.
+constexpr double kLossWorthNaming = 0.05;
+
 }  // namespace
 
 void DamageCheck::Samples(const std::vector<std::vector<double>>& channels, std::int64_t frames) {
@@ -46,6 +49,19 @@ std::vector<std::string> DamageCheck::Findings(const AudioSource& source, std::i
   if (readFailed_) {
     findings.push_back("the audio data cannot be decoded after " + seconds(failedAt_) + " (" +
                        (reason_.empty() ? "read error" : reason_) + "); the rest is not measured");
+  }
+  // A damaged compressed stream: what is wrong, and how much of the audio
+  // it announces did not decode. Without damage, a shorter decode is the
+  // estimate's error (a stream cut from a longer one keeps its last granule
+  // position).
+  const StreamCheck structure = source.StreamStructure();
+  findings.insert(findings.end(), structure.faults.begin(), structure.faults.end());
+  const double decoded = static_cast<double>(framesRead) / source.SampleRate();
+  if ((readFailed_ || !structure.faults.empty()) && structure.announcedSeconds &&
+      *structure.announcedSeconds - decoded >= kLossWorthNaming) {
+    findings.push_back(Fixed(*structure.announcedSeconds - decoded, 3) +
+                       " s of audio are lost: " + seconds(framesRead) + " of the " +
+                       Fixed(*structure.announcedSeconds, 3) + " s the stream announces decode");
   }
   // An estimated length that differs from what decodes is no damage.
   if (source.LengthIsExact() && source.Frames() > framesRead) {

@@ -1,6 +1,7 @@
 // What is wrong with the audio a measurement read: samples that are no
 // numbers, data that stopped decoding, a file that ends before its header
-// says. Such a measurement covers only what could be read.
+// says, an Ogg or MP3 stream whose pages or frames are damaged. Such a
+// measurement covers only what could be read.
 #pragma once
 
 #include <cstdint>

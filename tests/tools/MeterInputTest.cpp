@@ -22,16 +22,6 @@ namespace {
 
 const std::string kPlugin = KALVO5_TEST_PLUGIN;
 
-// The CRC an Ogg page carries: polynomial 0x04c11db7, no reflection.
-std::uint32_t OggChecksum(const std::string& page) {
-  std::uint32_t crc = 0;
-  for (const char c : page) {
-    crc ^= static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 24;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) != 0 ? (crc << 1) ^ 0x04c11db7u : crc << 1;
-  }
-  return crc;
-}
-
 // An intact Ogg Vorbis file whose last page's granule position runs `extra`
 // frames past the audio, as streams cut from longer ones do: libsndfile's
 // length estimate then differs from what decodes.
@@ -40,16 +30,8 @@ void WriteOggWithLongerEstimate(const std::string& path, long frames, int extra)
       path, 2, 44100, frames, [](int, long n) { return 0.3 * std::sin(0.01 * static_cast<double>(n)); },
       SF_FORMAT_OGG | SF_FORMAT_VORBIS);
   std::string bytes = Bytes(path);
-  const std::size_t last = bytes.rfind("OggS");
-  std::string page = bytes.substr(last);
-  std::int64_t granule = 0;
-  for (int i = 0; i < 8; ++i) granule |= std::int64_t{static_cast<unsigned char>(page[6 + i])} << (8 * i);
-  granule += extra;
-  for (int i = 0; i < 8; ++i) page[6 + i] = static_cast<char>(granule >> (8 * i));
-  page.replace(22, 4, 4, '\0');
-  const std::uint32_t crc = OggChecksum(page);
-  for (int i = 0; i < 4; ++i) page[22 + i] = static_cast<char>(crc >> (8 * i));
-  std::ofstream(path, std::ios::binary) << bytes.replace(last, page.size(), page);
+  EditOggPage(bytes, -1, [&](std::string& page) { SetOggGranule(page, OggGranule(page) + extra); });
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 TEST(MeterInput, AnEstimatedLengthThatDiffersFromTheDecodedOneIsNoDamage) {
@@ -173,6 +155,77 @@ TEST(MeterInput, FilesCutShortAreDamagedInEveryFormatWithADataSize) {
     EXPECT_NE(run.err.find("warning: " + file + ": the file ends before its header says"), std::string::npos)
         << run.err;
   }
+}
+
+// Ogg Vorbis, Ogg Opus and MP3 files damaged as files are in transfers and
+// edits: each fault is named with where it is, and audio that did not decode
+// is counted. The intact files, and an MP3 between ID3 tags, are sound.
+TEST(MeterInput, DamagedCompressedStreamsSayWhatIsWrongAndWhere) {
+  TempFolder folder;
+  const auto sine = [](int, long n) { return 0.3 * std::sin(0.01 * static_cast<double>(n)); };
+  struct Stream {
+    std::string name;
+    int rate, format;
+  };
+  const Stream streams[] = {{"a.ogg", 44100, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+                            {"a.opus", 48000, SF_FORMAT_OGG | SF_FORMAT_OPUS},
+                            {"a.mp3", 44100, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III}};
+  for (const Stream& stream : streams) {
+    const std::string intact = folder.Path(stream.name);
+    WriteAudio(intact, 2, stream.rate, 10L * stream.rate, sine, stream.format);
+    const std::string bytes = Bytes(intact);
+    const bool ogg = (stream.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG;
+    std::vector<std::pair<std::string, std::vector<std::string>>> damaged;  // bytes, findings
+    const auto add = [&](std::string file, std::vector<std::string> findings) {
+      damaged.emplace_back(std::move(file), std::move(findings));
+    };
+    add(bytes.substr(0, bytes.size() * 6 / 10),
+        ogg ? std::vector<std::string>{"the file ends inside the Ogg page at byte ",
+                                       "the Ogg stream ends without its last page (cut short?) after "}
+            : std::vector<std::string>{"the MP3 stream stops inside the frame at byte ",
+                                       " frames its Xing header announces", " s of audio are lost: "});
+    std::string overwritten = bytes;
+    const std::size_t middle = bytes.size() / 2;
+    for (std::size_t i = 0; i < 2000; ++i) overwritten[middle + i] = static_cast<char>(i * 37 + 11);
+    add(overwritten,
+        {ogg ? "the Ogg page at byte " + std::to_string(bytes.rfind("OggS", middle)) + " fails its checksum"
+             : " hold no MPEG audio frame",
+         "s of audio are lost: ", " of the 10.000 s the stream announces decode"});
+    if (ogg) {
+      std::string unended = bytes;
+      EditOggPage(unended, -1, [](std::string& page) { page[5] = static_cast<char>(page[5] & ~4); });
+      add(unended, {"the Ogg stream ends without its last page (cut short?) after 10.000 s"});
+      // One page whose granule position runs 5 s past its audio: the pages
+      // after it are in step again.
+      std::string jump = bytes;
+      const std::size_t at = EditOggPage(
+          jump, 6, [&](std::string& page) { SetOggGranule(page, OggGranule(page) + 5 * stream.rate); });
+      add(jump, {"the granule position of the Ogg page at byte " + std::to_string(at) +
+                 " runs 5.000 s ahead of the audio its packets hold (after "});
+      // That page taken out: a gap in the page numbers, and the audio lost.
+      std::string gap = bytes;
+      gap.erase(at, EditOggPage(gap, 7, [](std::string&) {}) - at);
+      add(gap,
+          {"1 Ogg page is missing before the page at byte " + std::to_string(at), "s of audio are lost: "});
+    }
+
+    MeterRun run = RunMeter({"--plugin", kPlugin, "-t", "RMS", intact});
+    EXPECT_EQ(run.code, kExitOk) << stream.name << run.err;
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+      const std::string file = folder.Path(std::to_string(i) + stream.name);
+      std::ofstream(file, std::ios::binary) << damaged[i].first;
+      run = RunMeter({"--plugin", kPlugin, "--json", "-t", "RMS", file});
+      EXPECT_EQ(run.code, kExitDamaged) << file << run.err;
+      EXPECT_NE(run.out.find("\"damaged\": true"), std::string::npos) << file;
+      for (const std::string& finding : damaged[i].second)
+        EXPECT_NE(run.err.find(finding), std::string::npos) << file << ": " << finding << "\n" << run.err;
+    }
+  }
+  const std::string tagged = folder.Path("tagged.mp3");
+  std::ofstream(tagged, std::ios::binary) << std::string("ID3\x04\0\0\0\0\0\x40", 10) << std::string(64, '\0')
+                                          << Bytes(folder.Path("a.mp3")) << "TAG" << std::string(125, 'x');
+  const MeterRun run = RunMeter({"--plugin", kPlugin, "-t", "RMS", tagged});
+  EXPECT_EQ(run.code, kExitOk) << run.err;
 }
 
 }  // namespace

@@ -88,6 +88,43 @@ std::string Bytes(const std::string& path) {
   return text.str();
 }
 
+std::size_t EditOggPage(std::string& bytes, int page, const std::function<void(std::string& page)>& edit) {
+  std::vector<std::pair<std::size_t, std::size_t>> pages;  // offset, size
+  for (std::size_t at = 0; at + 27 <= bytes.size() && bytes.compare(at, 4, "OggS") == 0;) {
+    const auto segments = static_cast<unsigned char>(bytes[at + 26]);
+    std::size_t size = 27 + segments;
+    for (std::size_t i = 0; i < segments; ++i) size += static_cast<unsigned char>(bytes[at + 27 + i]);
+    pages.emplace_back(at, size);
+    at += size;
+  }
+  const auto [offset, size] = pages.at(page < 0 ? pages.size() - 1 : static_cast<std::size_t>(page));
+  std::string edited = bytes.substr(offset, size);
+  edit(edited);
+  // CRC-32, polynomial 0x04c11db7, most significant bit first, over the
+  // page with its checksum field zero.
+  edited.replace(22, 4, 4, '\0');
+  std::uint32_t crc = 0;
+  for (const char c : edited) {
+    crc ^= static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 24;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) != 0 ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+  }
+  for (std::size_t i = 0; i < 4; ++i) edited[22 + i] = static_cast<char>(crc >> (8 * i));
+  bytes.replace(offset, size, edited);
+  return offset;
+}
+
+std::int64_t OggGranule(const std::string& page) {
+  std::uint64_t granule = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    granule |= std::uint64_t{static_cast<unsigned char>(page[6 + i])} << (8 * i);
+  return static_cast<std::int64_t>(granule);
+}
+
+void SetOggGranule(std::string& page, std::int64_t granule) {
+  for (std::size_t i = 0; i < 8; ++i)
+    page[6 + i] = static_cast<char>(static_cast<std::uint64_t>(granule) >> (8 * i));
+}
+
 std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate) {
   SF_INFO info{};
   SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);

@@ -1,6 +1,7 @@
 // Running the meter command in-process and making audio files for it.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -41,6 +42,15 @@ void WriteAudio(const std::string& path, int channels, int sampleRate, long fram
 
 // A file's bytes; empty when it cannot be read.
 std::string Bytes(const std::string& path);
+
+// Edits page `page` (from 0; -1 for the last) of an Ogg file's bytes in
+// place, then gives it the checksum its new bytes make, so that only the
+// edit is wrong. The page's offset.
+std::size_t EditOggPage(std::string& bytes, int page, const std::function<void(std::string& page)>& edit);
+
+// An Ogg page's granule position, and the page with another.
+std::int64_t OggGranule(const std::string& page);
+void SetOggGranule(std::string& page, std::int64_t granule);
 
 // Reads an audio file whole, channel by channel.
 std::vector<std::vector<double>> ReadAudio(const std::string& path, int* sampleRate = nullptr);
