@@ -133,8 +133,9 @@ std::string MeterUsage() {
          "Exit status: 0 success, 2 bad command line, 3 plug-in not loadable or refusing\n"
          "a setting, 4 audio or preset file missing or unreadable, or an unsupported\n"
          "channel count or sample rate, 5 an output file could not be written, 6 measured\n"
-         "but an input was damaged (ends before its header says, stops decoding, or holds\n"
-         "NaN or infinite samples; the readings cover what could be read). With several\n"
+         "but an input was damaged (ends before its header says, stops decoding, holds\n"
+         "NaN or infinite samples, or is an Ogg or MP3 stream with damaged pages or\n"
+         "frames; the readings cover what could be read). With several\n"
          "files, the meter goes on past files it cannot read, lists them with their\n"
          "errors at the end and exits with 4.\n";
 }
