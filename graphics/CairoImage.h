@@ -28,6 +28,12 @@ class CairoImage final : public Image {
   int mScale;
 };
 
+// Makes sure cairo has set up its locks before a font face is made: the
+// cairo built statically for Windows sets them up with its first surface,
+// and its FreeType fonts made before that wait for ever on a lock. Any
+// thread.
+void PrepareCairoLocks();
+
 // The registered face for a font id; null when none. The face lives as long
 // as the process. Any thread.
 cairo_font_face_t* FindFontFace(const std::string& id);

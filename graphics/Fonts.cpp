@@ -40,6 +40,7 @@ cairo_font_face_t* LoadFace(Registry& registry, const unsigned char* data, std::
     registry.libraryFailed = FT_Init_FreeType(&registry.library) != 0;
   }
   if (registry.library == nullptr || size > static_cast<std::size_t>(LONG_MAX)) return nullptr;
+  PrepareCairoLocks();
   FT_Face ftFace = nullptr;
   if (FT_New_Memory_Face(registry.library, data, static_cast<FT_Long>(size), 0, &ftFace) != 0) return nullptr;
   if (!FT_IS_SCALABLE(ftFace)) {
@@ -56,6 +57,14 @@ cairo_font_face_t* LoadFace(Registry& registry, const unsigned char* data, std::
 }
 
 }  // namespace
+
+void PrepareCairoLocks() {
+  static const bool prepared = [] {
+    cairo_surface_destroy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+    return true;
+  }();
+  static_cast<void>(prepared);
+}
 
 bool RegisterFont(const std::string& id, const unsigned char* data, std::size_t size) {
   if (id.empty() || data == nullptr || size == 0) return false;
