@@ -1,11 +1,17 @@
 // Text with cairo's text API on the registered FreeType faces. Layout uses
 // the font's ascent and descent (not the ink of the letters), so a number
-// stays on the same baseline whatever its digits.
+// stays on the same baseline whatever its digits. Characters the face has no
+// glyph for are drawn with an installed font that has one (FontFallback.h),
+// in runs on the same baseline; text the face covers is drawn as one run,
+// exactly as without any fallback.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "CairoImage.h"
 #include "CairoSurface.h"
+#include "FontFallback.h"
 
 namespace graphics {
 namespace {
@@ -75,12 +81,83 @@ std::string ValidUtf8(const std::string& text) {
   return out;
 }
 
-TextBox Measure(cairo_t* cr, const std::string& text) {
-  cairo_text_extents_t textExtents;
+// A stretch of text drawn with one face: the format's own (null) or an
+// installed font's.
+struct Run {
+  cairo_font_face_t* face = nullptr;
+  std::string text;
+};
+
+// Control characters are not drawn: no font is searched for them.
+bool Printable(char32_t code) { return code >= 0x20 && !(code >= 0x7f && code < 0xa0); }
+
+// Valid UTF-8 text in runs by the face that has each character's glyph; cr
+// has the format's face selected. A character no font has stays with the
+// format's face (and shows its box).
+std::vector<Run> RunsByFace(cairo_t* cr, const std::string& text) {
+  std::u32string codes;
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+    char32_t code = length == 1   ? lead
+                    : length == 2 ? (lead & 0x1fu)
+                    : length == 3 ? (lead & 0x0fu)
+                                  : (lead & 0x07u);
+    for (std::size_t k = 1; k < length; ++k)
+      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3fu);
+    codes.push_back(code);
+    starts.push_back(i);
+    i += length;
+  }
+  starts.push_back(text.size());
+  cairo_scaled_font_t* own = cairo_get_scaled_font(cr);
+  const std::vector<bool> covered = GlyphCoverage(own, text, codes.size());
+  std::vector<Run> runs;
+  if (std::find(covered.begin(), covered.end(), false) == covered.end()) {
+    runs.push_back(Run{nullptr, text});
+    return runs;
+  }
+  bool boldAsked = false, bold = false;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    cairo_font_face_t* face = nullptr;
+    if (!covered[i] && Printable(codes[i])) {
+      if (!boldAsked) bold = IsBoldFace(own);
+      boldAsked = true;
+      face = FindFallbackFace(codes[i], bold);
+    }
+    if (runs.empty() || runs.back().face != face) runs.push_back(Run{face, {}});
+    runs.back().text.append(text, starts[i], starts[i + 1] - starts[i]);
+  }
+  return runs;
+}
+
+// The runs' advance, and the ascent and descent of the format's face (which
+// the layout keeps whatever the runs).
+TextBox Measure(cairo_t* cr, const std::vector<Run>& runs) {
+  cairo_font_face_t* own = cairo_get_font_face(cr);
+  TextBox box;
+  for (const Run& run : runs) {
+    cairo_set_font_face(cr, run.face != nullptr ? run.face : own);
+    cairo_text_extents_t textExtents;
+    cairo_text_extents(cr, run.text.c_str(), &textExtents);
+    box.width += textExtents.x_advance;
+  }
+  cairo_set_font_face(cr, own);
   cairo_font_extents_t fontExtents;
-  cairo_text_extents(cr, text.c_str(), &textExtents);
   cairo_font_extents(cr, &fontExtents);
-  return TextBox{textExtents.x_advance, fontExtents.ascent, fontExtents.descent};
+  box.ascent = fontExtents.ascent;
+  box.descent = fontExtents.descent;
+  return box;
+}
+
+// Draws the runs one after another from the current point.
+void Show(cairo_t* cr, const std::vector<Run>& runs) {
+  cairo_font_face_t* own = cairo_get_font_face(cr);
+  for (const Run& run : runs) {
+    cairo_set_font_face(cr, run.face != nullptr ? run.face : own);
+    cairo_show_text(cr, run.text.c_str());
+  }
 }
 
 }  // namespace
@@ -90,7 +167,8 @@ void CairoSurface::DrawText(const TextFormat& format, const std::string& text, c
   cairo_save(mCr);
   const std::string valid = ValidUtf8(text);
   if (SelectFont(mCr, format, valid)) {
-    const TextBox box = Measure(mCr, valid);
+    const std::vector<Run> runs = RunsByFace(mCr, valid);
+    const TextBox box = Measure(mCr, runs);
     const double left = D(rect.left), top = D(rect.top), w = D(rect.Width()), h = D(rect.Height());
     // Rotation turns the text about the rectangle's centre.
     if (format.angleDegrees != 0.0f) {
@@ -107,7 +185,7 @@ void CairoSurface::DrawText(const TextFormat& format, const std::string& text, c
     const Rgba& c = format.color;
     cairo_set_source_rgba(mCr, c.r, c.g, c.b, c.a);
     cairo_move_to(mCr, x, baseline);
-    cairo_show_text(mCr, valid.c_str());
+    Show(mCr, runs);
   }
   cairo_restore(mCr);
   RecoverFromError();
@@ -119,7 +197,7 @@ RectF CairoSurface::MeasureText(const TextFormat& format, const std::string& tex
   cairo_save(mCr);
   const std::string valid = ValidUtf8(text);
   if (SelectFont(mCr, format, valid)) {
-    const TextBox box = Measure(mCr, valid);
+    const TextBox box = Measure(mCr, RunsByFace(mCr, valid));
     result.right = static_cast<float>(box.width);
     result.bottom = static_cast<float>(box.ascent + box.descent);
   }

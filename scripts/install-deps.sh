@@ -15,6 +15,9 @@ packages=(
   libtinyxml-dev libcurl4-openssl-dev libsndfile1-dev
   # editor drawing and window, its fonts; an X server and input faking for its tests
   libcairo2-dev libx11-dev libxext-dev libfreetype-dev fonts-roboto-unhinted fonts-dejavu-core fonts-dseg
+  # the installed fonts it falls back to for characters its own lack, and one
+  # with Chinese characters for the tests of that (Wine's programs see it too)
+  libfontconfig-dev fonts-wqy-microhei
   xvfb xauth libxtst-dev
   # a third-party Linux VST 2 plug-in the meter command's host tests load
   dpf-plugins-vst

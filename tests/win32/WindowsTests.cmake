@@ -74,3 +74,5 @@ target_compile_definitions(editor_host_tests PRIVATE
 
 # The meter's files under names in any script.
 kalvo5_windows_tests(meter_win32_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/MeterPathsTest.cpp LIBS kalvo5_meter_host)
+
+kalvo5_windows_tests(font_fallback_tests SOURCES ${TESTS}/graphics/FontFallbackTest.cpp LIBS kalvo5_graphics kalvo5_font_resources kalvo5::cairo)
