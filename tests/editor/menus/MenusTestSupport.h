@@ -78,7 +78,7 @@ class MenuTestPlugin : public igraphics::EditorBinding<Kalvo5> {
     g.AddPopupMenuHost(igraphics::TextStyle{});
     g.SetCornerResizer(
         std::make_unique<ISBCornerResizerControlVt>(*this, Rect{0, 0, 616, 352}, Artwork(artwork, 16, 16, 2),
-                                                    -1, -1, kCmdTakeEditorScale, kCmdToggleEditorScale),
+                                                    kCmdTakeEditorScale, kCmdToggleEditorScale),
         igraphics::ResizeMode::Scale);
     g.AttachControl(
         std::make_unique<ISBInfoMenuVt>(*this, 7.0f, 7.0f, Artwork(artwork, 24, 24, 2),
