@@ -1,5 +1,9 @@
 #include "tools/LoudnessReportDrawing.h"
 
+#include <cairo-ft.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -29,6 +33,8 @@ constexpr Colour kPeak{0.84, 0.08, 0.08};
 constexpr Colour kPass{0.16, 0.55, 0.16};
 
 constexpr const char* kFont = "DejaVu Sans";
+constexpr const char* kRegularFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr const char* kBoldFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 constexpr double kMargin = 30.0;
 constexpr double kPlotLeft = 74.0;                        // room for the level labels and the unit
 constexpr double kPlotRight = kReportPageWidth - 84.0;    // room for the labels of the lines
@@ -37,9 +43,44 @@ constexpr double kGraphGap = 20.0;
 
 void Use(cairo_t* cr, Colour c, double alpha = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
 
+// The faces the pages are set in, read with FreeType from the files the
+// system's DejaVu package installs: no font configuration is loaded into the
+// meter (nor its caches, which a leak checker would report). Where a file
+// is missing, cairo's own lookup of the family.
+struct Faces {
+  cairo_font_face_t* regular;
+  cairo_font_face_t* bold;
+};
+
+cairo_font_face_t* LoadFace(FT_Library library, const char* file, cairo_font_weight_t weight) {
+  static const cairo_user_data_key_t kOwnedFace{};
+  FT_Face face = nullptr;
+  if (library != nullptr && FT_New_Face(library, file, 0, &face) == 0) {
+    cairo_font_face_t* font = cairo_ft_font_face_create_for_ft_face(face, 0);
+    // The FreeType face goes when cairo lets go of the font face.
+    if (cairo_font_face_set_user_data(font, &kOwnedFace, face, [](void* owned) {
+          FT_Done_Face(static_cast<FT_Face>(owned));
+        }) == CAIRO_STATUS_SUCCESS) {
+      return font;
+    }
+    cairo_font_face_destroy(font);
+    FT_Done_Face(face);
+  }
+  return cairo_toy_font_face_create(kFont, CAIRO_FONT_SLANT_NORMAL, weight);
+}
+
+const Faces& PageFaces() {
+  static const Faces faces = [] {
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) library = nullptr;
+    return Faces{LoadFace(library, kRegularFile, CAIRO_FONT_WEIGHT_NORMAL),
+                 LoadFace(library, kBoldFile, CAIRO_FONT_WEIGHT_BOLD)};
+  }();
+  return faces;
+}
+
 void Font(cairo_t* cr, double size, bool bold = false) {
-  cairo_select_font_face(cr, kFont, CAIRO_FONT_SLANT_NORMAL,
-                         bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_face(cr, bold ? PageFaces().bold : PageFaces().regular);
   cairo_set_font_size(cr, size);
 }
 
