@@ -4,8 +4,8 @@
 # runs the whole build.
 #
 #   KALVO5_WIN_DEPS    the prefix scripts/windows/build-deps.sh made (cairo,
-#                      pixman, FreeType, libpng, zlib, TinyXML; for x64 also
-#                      libsndfile, libebur128 and googletest)
+#                      pixman, FreeType, libpng, zlib, TinyXML, libsndfile,
+#                      libebur128 and googletest)
 #   KALVO5_HOST_BUILD  a Linux build folder of the same sources whose
 #                      generators drew the editor's bitmaps and typeset the
 #                      manual: the DLL embeds those files, as the .so does
@@ -35,7 +35,8 @@ endif()
 # without symbol tables (the static runtime brings debugging sections).
 add_link_options(-static -static-libgcc -static-libstdc++ -s)
 
-# The cross-built libraries, linked statically.
+# The cross-built libraries, linked statically. The meter's and the tests'
+# are missing only from a prefix of an older recipe (the plug-in alone).
 function(kalvo5_win_library name)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "FILES;INCLUDES;DEFINES;LINK")
   set(paths "")

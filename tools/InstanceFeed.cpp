@@ -18,7 +18,7 @@ void InstanceFeed::Buffers<Sample>::Load(const std::vector<std::vector<double>>&
   for (std::size_t c = 0; c < inputs.size(); ++c) {
     auto& to = inputs[c];
     if (c < source.size()) {
-      const auto from = source[c].begin() + offset;
+      const auto from = source[c].begin() + static_cast<std::ptrdiff_t>(offset);
       std::transform(from, from + static_cast<std::ptrdiff_t>(n), to.begin(),
                      [](double x) { return static_cast<Sample>(x); });
     } else {

@@ -9,9 +9,9 @@
 # script and its patch filter> / <arch>, so a changed recipe builds anew and an
 # unchanged one is reused. Both architectures get what the plug-in needs
 # (zlib from libz-mingw-w64-dev, libpng, pixman, FreeType, cairo with only its
-# image surface and FreeType fonts, TinyXML as Debian builds it); x86_64 also
-# gets what the meter command and the tests need (libsndfile without external
-# codecs, libebur128, googletest from /usr/src/googletest).
+# image surface and FreeType fonts, TinyXML as Debian builds it) and what the
+# meter command and the tests need (libsndfile without external codecs,
+# libebur128, googletest from /usr/src/googletest).
 #
 # Sources come from `apt-get source --download-only` (a deb-src entry for the
 # machine's archive is needed; scripts/windows/install-deps.sh adds one). Of
@@ -214,21 +214,19 @@ $triplet-ar rcs "$staging/lib/libtinyxml.a" "$src"/tinyxml.o "$src"/tinystr.o "$
   "$src"/tinyxmlparser.o
 cp "$src/tinyxml.h" "$src/tinystr.h" "$staging/include/"
 
-if [[ $arch == x86_64 ]]; then
-  log "libsndfile (WAV, AIFF and the other built-in formats)"
-  src=$(unpack libsndfile)
-  cmake_build "$src" -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_EXTERNAL_LIBS=OFF \
-    -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF -DENABLE_PACKAGE_CONFIG=OFF -DINSTALL_PKGCONFIG_MODULE=ON
+log "libsndfile (WAV, AIFF and the other built-in formats)"
+src=$(unpack libsndfile)
+cmake_build "$src" -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_EXTERNAL_LIBS=OFF \
+  -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF -DENABLE_PACKAGE_CONFIG=OFF -DINSTALL_PKGCONFIG_MODULE=ON
 
-  log "libebur128 (a test oracle)"
-  src=$(unpack libebur128)
-  cmake_build "$src" -DENABLE_INTERNAL_QUEUE_H=ON
+log "libebur128 (a test oracle)"
+src=$(unpack libebur128)
+cmake_build "$src" -DENABLE_INTERNAL_QUEUE_H=ON
 
-  log "googletest from /usr/src/googletest"
-  mkdir -p "$work/googletest"
-  cp -r /usr/src/googletest/. "$work/googletest/"
-  cmake_build "$work/googletest" -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=OFF
-fi
+log "googletest from /usr/src/googletest"
+mkdir -p "$work/googletest"
+cp -r /usr/src/googletest/. "$work/googletest/"
+cmake_build "$work/googletest" -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=OFF
 
 touch "$prefix/.complete"
 # Prefixes of older recipes are not used again.

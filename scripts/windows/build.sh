@@ -3,15 +3,15 @@
 #
 #   bash scripts/windows/build.sh
 #
-# leaves build-win64/Kalvo5.dll (x64), build-win64/tools/kalvo5-meter.exe and
-# build-win32/Kalvo5.dll (x86-32). It installs what it needs (MinGW-w64, the
-# cross-built libraries of build-deps.sh, cached outside the tree), configures
-# a Linux build in build/ when there is none (its generators draw the editor's
-# bitmaps and typeset the manual the DLLs embed), and builds the x64 unit tests
-# too (ctest --test-dir build-win64 runs them under Wine).
+# leaves Kalvo5.dll and tools/kalvo5-meter.exe in build-win64 (x64) and
+# build-win32 (x86-32). It installs what it needs (MinGW-w64, the cross-built
+# libraries of build-deps.sh, cached outside the tree), configures a Linux
+# build in build/ when there is none (its generators draw the editor's bitmaps
+# and typeset the manual the DLLs embed), and builds the unit tests of both
+# architectures too (scripts/windows/wine-tests.sh runs them under Wine).
 #
 # Environment: KALVO5_HOST_BUILD (the Linux build folder, default build),
-# KALVO5_WIN_JOBS (default 2), KALVO5_WIN_TESTS=0 to skip the x64 tests.
+# KALVO5_WIN_JOBS (default 2), KALVO5_WIN_TESTS=0 to skip the tests.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -45,11 +45,12 @@ configure() {
     -DKALVO5_WERROR=ON "$@"
 }
 
-configure build-win64 x86_64 "$deps64" -DKALVO5_TESTS=$([[ $tests == 1 ]] && echo ON || echo OFF) \
-  -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
+# ctest runs the test programs with the Wine of their architecture.
+tests_on=$([[ $tests == 1 ]] && echo ON || echo OFF)
+configure build-win64 x86_64 "$deps64" -DKALVO5_TESTS=$tests_on -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
 cmake --build build-win64 -j "$jobs"
 
-configure build-win32 i686 "$deps32" -DKALVO5_TESTS=OFF
-cmake --build build-win32 -j "$jobs" --target Kalvo5
+configure build-win32 i686 "$deps32" -DKALVO5_TESTS=$tests_on -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine
+cmake --build build-win32 -j "$jobs"
 
-echo "built: build-win64/Kalvo5.dll build-win64/tools/kalvo5-meter.exe build-win32/Kalvo5.dll"
+echo "built: Kalvo5.dll and tools/kalvo5-meter.exe in build-win64 (x64) and build-win32 (x86-32)"
