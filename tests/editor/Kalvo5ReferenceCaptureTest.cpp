@@ -1,7 +1,9 @@
 // The picture the Windows build's editor must match: Kalvo5.so's editor in
 // the X server after the clicks the Windows editor test makes (the next
 // preset arrow, then the Type selector's menu), captured from the window and
-// kept in the build folder for that test (tests/win32/EditorHostTest.cpp).
+// kept for that test (tests/win32/EditorHostTest.cpp): in the build folder,
+// or where $KALVO5_EDITOR_REFERENCE says. $KALVO5_MODULE names another
+// Kalvo5.so to capture, such as a copied tree's.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,6 +11,7 @@
 
 #include "EditorHostFixture.h"
 #include "support/PixelFile.h"
+#include "support/RunTimePaths.h"
 #include "support/ScratchFolder.h"
 
 namespace editortest {
@@ -16,14 +19,17 @@ namespace {
 
 class Kalvo5ReferenceCapture : public HostedEditor {
  protected:
-  const char* ModulePath() const override { return KALVO5_MODULE; }
+  const char* ModulePath() const override { return modulePath.c_str(); }
   void SetUp() override {
+    modulePath = testsupport::RunTimePath("KALVO5_MODULE", KALVO5_MODULE).string();
     // No user's presets and no update check: the window shows the factory
     // presets only and no indicator.
     setenv("XDG_DATA_HOME", testsupport::ProgramScratchFolder("kalvo5-reference").c_str(), 1);
     setenv("KALVO5_UPDATE_SERVER", "http://127.0.0.1:9", 1);
     HostedEditor::SetUp();
   }
+
+  std::string modulePath;
 };
 
 TEST_F(Kalvo5ReferenceCapture, NextPresetThenTheTypeMenuIsCapturedForTheWindowsBuild) {
@@ -54,7 +60,8 @@ TEST_F(Kalvo5ReferenceCapture, NextPresetThenTheTypeMenuIsCapturedForTheWindowsB
       capture.rgb.push_back(static_cast<std::uint8_t>(pixel));
     }
   XDestroyImage(image);
-  EXPECT_TRUE(testsupport::WritePpm(KALVO5_EDITOR_REFERENCE, capture));
+  EXPECT_TRUE(testsupport::WritePpm(
+      testsupport::RunTimePath("KALVO5_EDITOR_REFERENCE", KALVO5_EDITOR_REFERENCE).string(), capture));
   Dispatch(vst2::effEditClose);
 }
 

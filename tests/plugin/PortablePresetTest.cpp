@@ -10,6 +10,7 @@
 #include "PresetTestSupport.h"
 #include "plugin/PresetFolderScan.h"
 #include "plugin/XMLParamBinding.h"
+#include "support/RunTimePaths.h"
 
 namespace kalvo5::test {
 namespace {
@@ -36,7 +37,8 @@ using PortablePreset = PresetTest;
 
 TEST_F(PortablePreset, SavesTheLinuxBytesListsLoadsAndSavesThemAgain) {
   // The file names the version that wrote it.
-  std::string stored = ReadFile(KALVO5_TEST_DATA "/Portable.vrs");
+  std::string stored =
+      ReadFile(testsupport::RunTimePath("KALVO5_TEST_DATA", KALVO5_TEST_DATA) / "Portable.vrs");
   const std::size_t version = stored.find("vVERSION");
   ASSERT_NE(version, std::string::npos);
   stored.replace(version, 8, std::string("v") + KALVO5_VERSION_TEXT);

@@ -5,7 +5,10 @@
 // Linux build's (tests/editor/Kalvo5ReferenceCaptureTest.cpp) within the
 // tolerance below, and the plug-in calls the host only on a host thread,
 // inside a call the host made (dispatcher, process, or the message dispatch
-// of the host's loop).
+// of the host's loop). The DLL is $KALVO5_MODULE, else the build's
+// Kalvo5.dll beside this program's folder; the Linux picture is
+// $KALVO5_EDITOR_REFERENCE, else kalvo5-editor-reference.ppm beside this
+// program.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "support/PixelFile.h"
+#include "support/RunTimePaths.h"
 #include "vst2/VSTInterface.h"
 
 namespace {
@@ -72,8 +76,9 @@ class Win32EditorHost : public ::testing::Test {
     gParent = CreateWindowExW(0, L"Kalvo5TestHost", L"Kalvo5 test host", WS_POPUP | WS_VISIBLE, 0, 0, kWidth,
                               kHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(gParent, nullptr);
-    module = LoadLibraryW(L"" KALVO5_MODULE_W);
-    ASSERT_NE(module, nullptr) << "error " << GetLastError();
+    const std::filesystem::path path = testsupport::RunTimePath("KALVO5_MODULE", "../Kalvo5.dll");
+    module = LoadLibraryW(path.c_str());
+    ASSERT_NE(module, nullptr) << path.string() << ": error " << GetLastError();
     const auto entry = reinterpret_cast<vst2::PluginEntryProc>(
         reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
     ASSERT_NE(entry, nullptr);
@@ -165,9 +170,10 @@ class Win32EditorHost : public ::testing::Test {
 
 TEST_F(Win32EditorHost, ClickedEditorMatchesTheLinuxPictureAndCallsTheHostOnlyOnItsThreads) {
   testsupport::RgbImage reference;
-  ASSERT_TRUE(testsupport::ReadPpm(KALVO5_EDITOR_REFERENCE, reference))
-      << "no " << KALVO5_EDITOR_REFERENCE
-      << ": the Linux editor tests make it (ctest -R Kalvo5ReferenceCapture)";
+  const std::string referencePath =
+      testsupport::RunTimePath("KALVO5_EDITOR_REFERENCE", "kalvo5-editor-reference.ppm").string();
+  ASSERT_TRUE(testsupport::ReadPpm(referencePath, reference))
+      << "no " << referencePath << ": the Linux editor tests make it (ctest -R Kalvo5ReferenceCapture)";
 
   ASSERT_EQ(Dispatch(vst2::effEditOpen, 0, 0, gParent), 1);
   ASSERT_NE(Editor(), nullptr);

@@ -12,7 +12,7 @@ target_compile_options(kalvo5_test_support PUBLIC -include ${CMAKE_CURRENT_LIST_
 target_include_directories(kalvo5_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR}/include)
 
 # kalvo5_windows_tests(name SOURCES files... LIBS libs... [FILTER gtest filter]):
-# one program, one ctest test.
+# one program, one ctest test, and name.args beside the program.
 function(kalvo5_windows_tests name)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "" "FILTER" "SOURCES;LIBS")
   add_executable(${name} ${ARG_SOURCES})
@@ -22,6 +22,7 @@ function(kalvo5_windows_tests name)
   if(ARG_FILTER)
     set(arguments --gtest_filter=${ARG_FILTER})
   endif()
+  file(GENERATE OUTPUT $<TARGET_FILE_DIR:${name}>/${name}.args CONTENT "${arguments}\n")
   add_test(NAME ${name} COMMAND ${name} ${arguments})
   set_tests_properties(${name} PROPERTIES LABELS windows TIMEOUT 600)
 endfunction()
@@ -48,7 +49,11 @@ kalvo5_windows_tests(engine_tests SOURCES ${engine_sources} LIBS kalvo5_engine
   FILTER -SpeechDetector.RecognisesSpeechAndNotMusicOrNoise:EBUAnalyzer.ShortPiecesAgreeWithLibebur128:DIALAnalyzer.DialogueLoudnessOfSpeechAgreesWithItsGatedLoudness:DIALAnalyzer.SpeechBelowTheGateIsNeverSpeech:DIALAnalyzer.FindsDialogueAtEveryRate:DIALAnalyzer.RatesWithoutARouteMeasureLoudnessWithoutDialogue:DIALAnalyzer.StereoAndMonoGiveTheDetectorTheSameDownmix:DIALAnalyzer.ResetForgetsEverythingAndBadSamplesCountAsSilence:DIALAnalyzer.BlockFormShowsThePerSampleBitsAtEverySplit:DriverMemory.TakenMemoryMeasuresAsABuiltDriverAndTheRestLeaves)
 kalvo5_windows_tests(framework_tests SOURCES ${framework_sources} LIBS kalvo5_iplug)
 kalvo5_windows_tests(plugin_tests SOURCES ${plugin_sources} LIBS kalvo5_update kalvo5_plugin)
-target_compile_definitions(plugin_tests PRIVATE KALVO5_TEST_DATA="${TESTS}/plugin/data")
+# The files the plug-in tests read, copied beside the program (its fallback
+# when $KALVO5_TEST_DATA is not set).
+target_compile_definitions(plugin_tests PRIVATE KALVO5_TEST_DATA="data")
+add_custom_command(TARGET plugin_tests POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${TESTS}/plugin/data $<TARGET_FILE_DIR:plugin_tests>/data)
 kalvo5_windows_tests(igraphics_tests SOURCES ${igraphics_sources} LIBS kalvo5_igraphics)
 add_executable(kalvo5-state ${TESTS}/state/StateTool.cpp)
 target_link_libraries(kalvo5-state PRIVATE kalvo5_meter_host)
@@ -64,13 +69,16 @@ kalvo5_windows_tests(win32_window_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/Win32W
   LIBS kalvo5_graphics user32)
 
 # Kalvo5.dll's editor in a Win32 host, compared with the Linux build's
-# capture (KALVO5_HOST_BUILD's tests make it). It needs a display: Wine draws
-# on the X server of $DISPLAY (scripts/windows/wine-tests.sh starts Xvfb).
+# capture ($KALVO5_EDITOR_REFERENCE; under ctest the one KALVO5_HOST_BUILD's
+# tests make). It needs a display: Wine draws on the X server of $DISPLAY
+# (scripts/windows/wine-tests.sh starts Xvfb).
 kalvo5_windows_tests(editor_host_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorHostTest.cpp LIBS kalvo5_vst2 user32 gdi32)
 add_dependencies(editor_host_tests Kalvo5)
-target_compile_definitions(editor_host_tests PRIVATE
-  KALVO5_MODULE_W="$<TARGET_FILE:Kalvo5>"
-  KALVO5_EDITOR_REFERENCE="${KALVO5_HOST_BUILD}/tests/kalvo5-editor-reference.ppm")
+set_property(TEST editor_host_tests APPEND PROPERTY
+  ENVIRONMENT KALVO5_EDITOR_REFERENCE=${KALVO5_HOST_BUILD}/tests/kalvo5-editor-reference.ppm)
+
+# Programs that need a Wine prefix set to 144 DPI come here: wine-tests.sh
+# runs editor_dpi_tests in such a prefix and leaves it out of the others.
 
 # The meter's files under names in any script.
 kalvo5_windows_tests(meter_win32_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/MeterPathsTest.cpp LIBS kalvo5_meter_host)
