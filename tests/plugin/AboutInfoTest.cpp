@@ -58,10 +58,11 @@ TEST(AboutInfo, TextHasEveryLineInOrder) {
       << lines[3];
   EXPECT_TRUE(MatchesShape(lines[4], "Build time: 99:99:99")) << lines[4];
   EXPECT_EQ(lines[5], "");
+  const std::string architecture = sizeof(void*) == 4 ? "x86-32" : "x86-64";
 #ifdef _WIN32
-  EXPECT_EQ(lines[6], "Format: VST2 x86-64 (INTEL, CAIRO, WIN32)");
+  EXPECT_EQ(lines[6], "Format: VST2 " + architecture + " (INTEL, CAIRO, WIN32)");
 #else
-  EXPECT_EQ(lines[6], "Format: VST2 x86-64 (INTEL, CAIRO, X11)");
+  EXPECT_EQ(lines[6], "Format: VST2 " + architecture + " (INTEL, CAIRO, X11)");
 #endif
   EXPECT_EQ(lines[7], "Host: REAPER");
   EXPECT_EQ(lines[8], "Channels: 2-2 (6-6)");
