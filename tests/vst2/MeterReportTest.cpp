@@ -12,6 +12,7 @@
 #include <numbers>
 #include <optional>
 #include <regex>
+#include <utility>
 
 #include "../tools/MeterTestSupport.h"
 #include "Kalvo5Module.h"
@@ -89,28 +90,42 @@ struct Rgb {
   int r, g, b;
 };
 
-// The row of column x whose pixel comes closest to `colour`; -1 when none
-// comes close.
+int Distance(cairo_surface_t* image, int x, int y, Rgb colour) {
+  std::uint32_t pixel;
+  std::memcpy(&pixel, cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image) + x * 4,
+              4);
+  return std::abs(static_cast<int>((pixel >> 16) & 0xFF) - colour.r) +
+         std::abs(static_cast<int>((pixel >> 8) & 0xFF) - colour.g) +
+         std::abs(static_cast<int>(pixel & 0xFF) - colour.b);
+}
+
+// The row of column x whose pixel comes closest to `colour` (a line); -1
+// when none comes close.
 int RowOf(cairo_surface_t* image, int x, Rgb colour) {
-  const unsigned char* data = cairo_image_surface_get_data(image);
-  const int stride = cairo_image_surface_get_stride(image);
   int best = -1, bestDistance = 60;
   for (int y = 0; y < cairo_image_surface_get_height(image); ++y) {
-    std::uint32_t pixel;
-    std::memcpy(&pixel, data + y * stride + x * 4, 4);
-    const int distance = std::abs(static_cast<int>((pixel >> 16) & 0xFF) - colour.r) +
-                         std::abs(static_cast<int>((pixel >> 8) & 0xFF) - colour.g) +
-                         std::abs(static_cast<int>(pixel & 0xFF) - colour.b);
-    if (distance < bestDistance) {
+    if (const int d = Distance(image, x, y, colour); d < bestDistance) {
       best = y;
-      bestDistance = distance;
+      bestDistance = d;
     }
   }
   return best;
 }
 
+// The first and last rows of column x in `colour` (an area).
+std::pair<int, int> RowsOf(cairo_surface_t* image, int x, Rgb colour) {
+  std::pair<int, int> rows{-1, -1};
+  for (int y = 0; y < cairo_image_surface_get_height(image); ++y) {
+    if (Distance(image, x, y, colour) > 6) continue;
+    if (rows.first < 0) rows.first = y;
+    rows.second = y;
+  }
+  return rows;
+}
+
 constexpr Rgb kMomentary{120, 171, 230};
 constexpr Rgb kShortTerm{10, 61, 148};
+constexpr Rgb kLoudnessRange{228, 223, 244};
 constexpr double kPixelsPerPoint = 2.0;  // the PNG is the PDF's page at 144 dpi
 
 TEST(MeterReport, CurvesLieWhereTheAxesOfThePageSayTheLoudnessWas) {
@@ -144,6 +159,10 @@ TEST(MeterReport, CurvesLieWhereTheAxesOfThePageSayTheLoudnessWas) {
   // drawn over it once they meet, still rises); at 5 s both are -30.
   EXPECT_NEAR(RowOf(image, column(11.0), kMomentary), row(-20.0), 2.0);
   EXPECT_NEAR(RowOf(image, column(5.0), kShortTerm), row(-30.0), 2.0);
+  // The loudness range: from the quieter half to the louder one, each edge
+  // where no curve lies on it (the grid line on it takes a row or two).
+  EXPECT_NEAR(RowsOf(image, column(1.0), kLoudnessRange).first, row(-20.0), 3.0);
+  EXPECT_NEAR(RowsOf(image, column(15.0), kLoudnessRange).second, row(-30.0), 3.0);
   cairo_surface_destroy(image);
 
   // The header: the file, its readings (I: the power mean of both halves)
