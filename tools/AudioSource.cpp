@@ -30,7 +30,11 @@ class SndFileSource final : public AudioSource {
   std::string Description() const override { return path_; }
   int Channels() const override { return info_.channels; }
   double SampleRate() const override { return info_.samplerate; }
-  std::int64_t Frames() const override { return info_.frames >= 0 && !streamed_ ? info_.frames : -1; }
+  // libsndfile announces the largest count for a stream whose length it
+  // cannot tell (an Ogg file cut short): unknown, as for a pipe.
+  std::int64_t Frames() const override {
+    return info_.frames >= 0 && info_.frames != SF_COUNT_MAX && !streamed_ ? info_.frames : -1;
+  }
   bool LengthIsExact() const override {
     const int container = info_.format & SF_FORMAT_TYPEMASK;
     return container != SF_FORMAT_OGG && container != SF_FORMAT_MPEG;

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "MeterTestSupport.h"
+#include "tools/AudioSource.h"
 #include "tools/MeterCommand.h"
 
 namespace kalvo5::meter::test {
@@ -160,6 +161,21 @@ TEST(MeterInput, FilesCutShortAreDamagedInEveryFormatWithADataSize) {
 // Ogg Vorbis, Ogg Opus and MP3 files damaged as files are in transfers and
 // edits: each fault is named with where it is, and audio that did not decode
 // is counted. The intact files, and an MP3 between ID3 tags, are sound.
+// An Ogg file cut short has no length libsndfile can tell: it is unknown,
+// not the largest count (which would freeze the progress estimate).
+TEST(MeterInput, AnOggStreamCutShortHasNoAnnouncedLength) {
+  TempFolder folder;
+  const std::string ogg = folder.Path("cut.ogg");
+  WriteAudio(
+      ogg, 1, 44100, 441000, [](int, long n) { return 0.3 * std::sin(0.01 * static_cast<double>(n)); },
+      SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+  std::filesystem::resize_file(ogg, std::filesystem::file_size(ogg) * 6 / 10);
+  std::string error;
+  const auto source = OpenSource(ogg, 0, 0, error);
+  ASSERT_NE(source, nullptr) << error;
+  EXPECT_EQ(source->Frames(), -1);
+}
+
 TEST(MeterInput, DamagedCompressedStreamsSayWhatIsWrongAndWhere) {
   TempFolder folder;
   const auto sine = [](int, long n) { return 0.3 * std::sin(0.01 * static_cast<double>(n)); };
