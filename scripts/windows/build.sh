@@ -17,7 +17,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
 jobs=${KALVO5_WIN_JOBS:-2}
-host=${KALVO5_HOST_BUILD:-build}
+host=$(realpath -m "${KALVO5_HOST_BUILD:-build}")
 tests=${KALVO5_WIN_TESTS:-1}
 
 bash scripts/windows/install-deps.sh >&2
@@ -41,7 +41,7 @@ configure() {
   shift 3
   cmake -S . -B "$folder" -G Ninja "${launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/mingw-$arch.cmake" \
-    -DKALVO5_WIN_DEPS="$deps" -DKALVO5_HOST_BUILD="$root/$host" \
+    -DKALVO5_WIN_DEPS="$deps" -DKALVO5_HOST_BUILD="$host" \
     -DKALVO5_WERROR=ON "$@"
 }
 
