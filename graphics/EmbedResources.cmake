@@ -7,7 +7,7 @@
 # The target calls it before its first lookup (an explicit call, because a
 # static initializer in a static library may never be linked in). The
 # generated code includes "graphics/Resources.h": the target links
-# kalvo5_graphics.
+# kalvo5_resource_table (kalvo5_graphics brings it too).
 #
 # Each file is found under the matching entry of NAMES, or under its own file
 # name when NAMES is not given. A file listed twice under two names is

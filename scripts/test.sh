@@ -25,6 +25,7 @@ if [ "$config" = release ]; then
   configure_release
   cmake --build build
   bash scripts/check-format.sh
+  bash scripts/check-layers.sh links build
   ctest --test-dir build --output-on-failure -j2
   exit 0
 fi

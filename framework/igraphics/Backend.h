@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "../../graphics/Drawing.h"
-#include "../../graphics/Resources.h"
-#include "../../graphics/Window.h"
+#include "graphics/Drawing.h"
+#include "graphics/Resources.h"
+#include "graphics/Window.h"
 
 namespace igraphics {
 

@@ -1,6 +1,6 @@
 #include "EditorSession.h"
 
-#include "../iplug/IParam.h"
+#include "framework/iplug/IParam.h"
 #include "DesktopServices.h"
 #include "IGEditorDelegate.h"
 

@@ -2,7 +2,7 @@
 // and window talk to, with the editor's geometry (iplug::IEditorDelegate).
 #pragma once
 
-#include "../iplug/IEditorDelegate.h"
+#include "framework/iplug/IEditorDelegate.h"
 
 namespace igraphics {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "../iplug/IParam.h"
+#include "framework/iplug/IParam.h"
 #include "IBitmapBase.h"
 #include "ICornerResizerControl.h"
 #include "IGEditorDelegate.h"

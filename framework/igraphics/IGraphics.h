@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "../../graphics/Drawing.h"
-#include "../../graphics/Window.h"
+#include "graphics/Drawing.h"
+#include "graphics/Window.h"
 #include "IControl.h"
 #include "IGEditorDelegate.h"
 #include "IGraphicsTypes.h"

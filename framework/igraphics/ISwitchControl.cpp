@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "../iplug/IParam.h"
+#include "framework/iplug/IParam.h"
 #include "IGraphics.h"
 
 namespace igraphics {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <numbers>
 
-#include "../tools/MeterTestSupport.h"
+#include "tools/MeterTestSupport.h"
 #include "Kalvo5Module.h"
 #include "tools/MeterCommand.h"
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "../tools/MeterTestSupport.h"
+#include "tools/MeterTestSupport.h"
 #include "Kalvo5Module.h"
 #include "support/EbuR128Oracle.h"
 #include "tools/MeterCommand.h"

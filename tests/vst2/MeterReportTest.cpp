@@ -14,7 +14,7 @@
 #include <regex>
 #include <utility>
 
-#include "../tools/MeterTestSupport.h"
+#include "tools/MeterTestSupport.h"
 #include "Kalvo5Module.h"
 #include "tools/ExitCode.h"
 
