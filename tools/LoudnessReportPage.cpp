@@ -6,22 +6,12 @@
 #include <map>
 
 #include "tools/InstanceSetup.h"
+#include "tools/KeyReadings.h"
 #include "tools/LoudnessHistory.h"
 #include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
 namespace {
-
-// The readings a page's header shows of Kalvo5's analyzer types, by the
-// name they have in every type, with their headings; another plug-in's
-// types show all their readings.
-const std::map<std::string, std::vector<std::pair<std::string, std::string>>> kHeaderReadings = {
-    {"EBU", {{"IL", "I"}, {"LRA", "LRA"}, {"TP Max", "TP max"}, {"ML Max", "M max"}, {"SL Max", "S max"}}},
-    {"DIAL",
-     {{"IL", "I"}, {"LRA", "LRA"}, {"Percentage", "speech"}, {"SL Max", "S max"}, {"TP Max", "TP max"}}},
-    {"RMS",
-     {{"IL", "I"}, {"ML Max", "M max"}, {"Peak Max", "peak max"}, {"TP Max", "TP max"}, {"Crest", "crest"}}},
-};
 
 // The momentary and short-term windows of the loudness types: their curves
 // start once the window is full.
@@ -52,8 +42,8 @@ std::string Shown(const ParameterReading& p) {
 
 std::vector<std::pair<std::string, std::string>> HeaderReadings(const AnalyzerReport& analyzer) {
   std::vector<std::pair<std::string, std::string>> readings;
-  if (const auto known = kHeaderReadings.find(analyzer.type); known != kHeaderReadings.end()) {
-    for (const auto& [name, heading] : known->second) {
+  if (const KeyReadingList* known = KeyReadingsOf(analyzer.type)) {
+    for (const auto& [name, heading] : *known) {
       if (const ParameterReading* p = Find(analyzer, name)) readings.emplace_back(heading, Shown(*p));
     }
     return readings;

@@ -1,24 +1,14 @@
 #include "tools/Summary.h"
 
 #include <algorithm>
-#include <map>
 
 #include "tools/DeliveryCheck.h"
 #include "tools/InstanceSetup.h"
+#include "tools/KeyReadings.h"
 #include "tools/TextFormat.h"
 
 namespace kalvo5::meter {
 namespace {
-
-// The readings Kalvo5's analyzer types are compared by, by the name they
-// have in every type, with their headings.
-const std::map<std::string, std::vector<std::pair<std::string, std::string>>> kColumnsOfType = {
-    {"EBU", {{"IL", "I"}, {"LRA", "LRA"}, {"TP Max", "TP max"}, {"ML Max", "M max"}, {"SL Max", "S max"}}},
-    {"DIAL",
-     {{"IL", "I"}, {"LRA", "LRA"}, {"Percentage", "speech"}, {"SL Max", "S max"}, {"TP Max", "TP max"}}},
-    {"RMS",
-     {{"IL", "I"}, {"ML Max", "M max"}, {"Peak Max", "peak max"}, {"TP Max", "TP max"}, {"Crest", "crest"}}},
-};
 
 const AnalyzerReport* SummarizedAnalyzer(const FileReport& file) {
   for (const auto& a : file.analyzers) {
@@ -46,8 +36,8 @@ const ParameterReading* FindReading(const AnalyzerReport& analyzer, const std::s
 // The columns of one analyzer; `type` names it when it is one of several.
 void AddColumns(const AnalyzerReport& a, const std::string& type, Summary& summary) {
   const std::string prefix = type.empty() ? "" : type + " ";
-  if (const auto known = kColumnsOfType.find(a.type); known != kColumnsOfType.end()) {
-    for (const auto& [reading, heading] : known->second)
+  if (const KeyReadingList* known = KeyReadingsOf(a.type)) {
+    for (const auto& [reading, heading] : *known)
       summary.columns.push_back({type, reading, prefix + heading, ""});
   } else {
     for (const auto& p : a.values) {
