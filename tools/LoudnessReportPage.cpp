@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <map>
 
 #include "tools/InstanceSetup.h"
 #include "tools/KeyReadings.h"
