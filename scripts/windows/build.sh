@@ -47,10 +47,10 @@ configure() {
 
 # ctest runs the test programs with the Wine of their architecture.
 tests_on=$([[ $tests == 1 ]] && echo ON || echo OFF)
-configure build-win64 x86_64 "$deps64" -DKALVO5_TESTS=$tests_on -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
+configure build-win64 x86_64 "$deps64" -DKALVO5_TESTS="$tests_on" -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
 cmake --build build-win64 -j "$jobs"
 
-configure build-win32 i686 "$deps32" -DKALVO5_TESTS=$tests_on -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine
+configure build-win32 i686 "$deps32" -DKALVO5_TESTS="$tests_on" -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine
 cmake --build build-win32 -j "$jobs"
 
 echo "built: Kalvo5.dll and tools/kalvo5-meter.exe in build-win64 (x64) and build-win32 (x86-32)"

@@ -30,7 +30,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 host=$(realpath -m "${KALVO5_HOST_BUILD:-build}")
 # Architecture: build folder, Wine loader, objdump, PE format.
 archs=(x64 x86-32)
@@ -56,6 +56,7 @@ check() {
   else
     echo "FAIL $name${note:+ ($note)}"
     failed=$((failed + 1))
+    return 1
   fi
 }
 
@@ -83,7 +84,8 @@ exec 3>"$scratch/display"
 Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1600x1000x24 >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [[ -s $scratch/display ]] && break; sleep 0.1; done
-export DISPLAY=:$(head -1 "$scratch/display")
+DISPLAY=:$(head -1 "$scratch/display")
+export DISPLAY
 ${wine[x64]} wineboot -i >/dev/null 2>&1
 echo "Wine: $(${wine[x64]} --version)"
 
@@ -137,7 +139,7 @@ run_tests() {
 # Kalvo5.so, kept in the scratch folder), then every test program.
 linux_reference() {
   local log=$scratch/logs/linux-reference.log
-  (cd "$scratch/run" && DISPLAY= KALVO5_MODULE=$host/Kalvo5.so \
+  (cd "$scratch/run" && DISPLAY='' KALVO5_MODULE=$host/Kalvo5.so \
     KALVO5_EDITOR_REFERENCE=$scratch/kalvo5-editor-reference.ppm \
     "$host/tests/editor_tests" --gtest_filter='Kalvo5ReferenceCapture.*') >"$log" 2>&1 &&
     gtest_passed "$log" && [[ -s $scratch/kalvo5-editor-reference.ppm ]]
@@ -290,20 +292,26 @@ dll_facts() {
 check "x64 DLL: PE32+, two exports, system imports" dll_facts x64
 check "x86-32 DLL: PE32, two exports, system imports" dll_facts x86-32
 
-# 5. The programs that need the prefix at 144 DPI, last: the setting holds
-# for programs started after the prefix's processes are ended.
-dpi_ready=0
+# 5. The programs that need the prefix at 144 DPI, last. Programs read the
+# setting when they start, so the prefix's processes end first; the setting
+# is read back before anything counts on it.
+dpi_prefix() {
+  ${wine[x64]} reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || return 1
+  /usr/lib/wine/wineserver -k
+  /usr/lib/wine/wineserver -w
+  ${wine[x64]} reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | grep -qi 'REG_DWORD *0x90'
+}
+dpi_ready=
 for arch in "${archs[@]}"; do
   for name in "${dpi_programs[@]}"; do
     program=${folder[$arch]}/tests/$name.exe
     [[ -f $program ]] || continue
-    if ((!dpi_ready)); then
-      ${wine[x64]} reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-      /usr/lib/wine/wineserver -k
-      /usr/lib/wine/wineserver -w
-      dpi_ready=1
+    if [[ -z $dpi_ready ]]; then
+      check "Wine prefix set to 144 DPI" dpi_prefix && dpi_ready=yes || dpi_ready=no
     fi
-    check "$arch $name at 144 DPI" run_tests "$arch" "$program"
+    if [[ $dpi_ready == yes ]]; then
+      check "$arch $name at 144 DPI" run_tests "$arch" "$program"
+    fi
   done
 done
 
