@@ -1,8 +1,8 @@
 #include "EditorSession.h"
 
-#include "framework/iplug/IParam.h"
 #include "DesktopServices.h"
 #include "IGEditorDelegate.h"
+#include "framework/iplug/IParam.h"
 
 namespace igraphics {
 

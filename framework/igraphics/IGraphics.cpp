@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/iplug/IParam.h"
 #include "IBitmapBase.h"
 #include "ICornerResizerControl.h"
 #include "IGEditorDelegate.h"
 #include "IMessageBoxControl.h"
 #include "IPopupMenuControl.h"
 #include "ITextEntryControl.h"
+#include "framework/iplug/IParam.h"
 
 namespace igraphics {
 

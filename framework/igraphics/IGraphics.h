@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "graphics/Drawing.h"
-#include "graphics/Window.h"
 #include "IControl.h"
 #include "IGEditorDelegate.h"
 #include "IGraphicsTypes.h"
 #include "PlatformServices.h"
 #include "PopupMenu.h"
+#include "graphics/Drawing.h"
+#include "graphics/Window.h"
 
 namespace igraphics {
 

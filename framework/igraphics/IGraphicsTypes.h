@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "graphics/Drawing.h"
 #include "framework/iplug/KeyTranslation.h"
+#include "graphics/Drawing.h"
 
 namespace igraphics {
 

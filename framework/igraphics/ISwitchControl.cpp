@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "framework/iplug/IParam.h"
 #include "IGraphics.h"
+#include "framework/iplug/IParam.h"
 
 namespace igraphics {
 

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <numbers>
 
-#include "tools/MeterTestSupport.h"
 #include "Kalvo5Module.h"
 #include "tools/MeterCommand.h"
+#include "tools/MeterTestSupport.h"
 
 namespace kalvo5::vst2test {
 namespace {

@@ -8,10 +8,10 @@
 #include <sstream>
 #include <thread>
 
-#include "tools/MeterTestSupport.h"
 #include "Kalvo5Module.h"
 #include "support/EbuR128Oracle.h"
 #include "tools/MeterCommand.h"
+#include "tools/MeterTestSupport.h"
 
 namespace kalvo5::vst2test {
 namespace {

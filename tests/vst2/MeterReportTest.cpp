@@ -14,9 +14,9 @@
 #include <regex>
 #include <utility>
 
-#include "tools/MeterTestSupport.h"
 #include "Kalvo5Module.h"
 #include "tools/ExitCode.h"
+#include "tools/MeterTestSupport.h"
 
 namespace kalvo5::vst2test {
 namespace {
