@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "BenchSupport.h"
-#include "plugin/Kalvo5.h"
+#include "module/Kalvo5VST2.h"
 
 namespace kalvo5::bench {
 namespace {
@@ -26,7 +26,7 @@ void LongestBlockWhileTheDialogueWindowChanges(benchmark::State& state) {
     return std::string(made ? made : "/tmp");
   }();
   setenv("XDG_DATA_HOME", base.c_str(), 1);
-  auto plugin = std::make_unique<Kalvo5>(iplug::InstanceInfo{});
+  auto plugin = std::make_unique<Kalvo5VST2<>>();
   plugin->SetParameterFromHost(kType, 1.0);  // DIAL
   plugin->ConnectChannels(iplug::kInput, 2, 6, false);
   plugin->ConnectChannels(iplug::kOutput, 2, 6, false);

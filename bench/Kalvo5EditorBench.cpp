@@ -8,6 +8,7 @@
 
 #include "BenchSupport.h"
 #include "editor/Kalvo5WithEditor.h"
+#include "module/Kalvo5VST2.h"
 #include "framework/igraphics/IGraphics.h"
 #include "framework/iplug/Timer.h"
 
@@ -45,7 +46,7 @@ class MovingAudio {
 
 void Frame(benchmark::State& state, bool full) {
   iplug::MainThreadScope mainThread;
-  Kalvo5WithEditor plugin{iplug::InstanceInfo{}};
+  Kalvo5VST2<Kalvo5WithEditor> plugin;
   if (!plugin.GetEditorSession().OpenOffscreen()) {
     state.SkipWithError("no editor");
     return;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "plugin/Kalvo5.h"
+#include "module/Kalvo5VST2.h"
 
 namespace kalvo5::bench {
 namespace {
@@ -33,7 +33,7 @@ void ProcessBlock(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(2));
 
   UsePrivateDataFolder();
-  auto plugin = std::make_unique<Kalvo5>(iplug::InstanceInfo{});
+  auto plugin = std::make_unique<Kalvo5VST2<>>();
   const bool six = channels == 6;
   plugin->SetParameterFromHost(kType, type / 2.0);
   plugin->SetParameterFromHost(kRMSChannelConfig, six ? 1.0 : 0.0);   // "6 Ch." or "Stereo"

@@ -11,7 +11,7 @@
 
 #include "BenchSupport.h"
 #include "framework/iplug/IPlugVST2Entry.h"
-#include "plugin/Kalvo5.h"
+#include "module/Kalvo5VST2.h"
 
 namespace kalvo5::bench {
 namespace {
@@ -33,7 +33,7 @@ vst2::VstIntPtr PlayingHost(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt3
   return 0;
 }
 
-iplug::IPlugVST2* MakeKalvo5(const iplug::InstanceInfo& info) { return new Kalvo5(info); }
+iplug::IPlugVST2* MakeKalvo5(const iplug::InstanceInfo& info) { return new Kalvo5VST2<>(info); }
 
 void ProcessCallback(benchmark::State& state) {
   const int type = static_cast<int>(state.range(0));

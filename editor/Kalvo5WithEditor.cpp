@@ -15,8 +15,7 @@
 
 namespace kalvo5 {
 
-Kalvo5WithEditor::Kalvo5WithEditor(const iplug::InstanceInfo& info)
-    : EditorBinding<Kalvo5>(info), mStyles(MakeEditorTextStyles()) {
+Kalvo5WithEditor::Kalvo5WithEditor() : iplug::IPlug(Kalvo5Config()), mStyles(MakeEditorTextStyles()) {
   igraphics::InstallGraphicsBackend();
   graphics::RegisterFontResources();
   resources::RegisterArtworkResources();

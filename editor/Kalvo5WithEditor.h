@@ -17,7 +17,7 @@ namespace kalvo5 {
 
 class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
  public:
-  explicit Kalvo5WithEditor(const iplug::InstanceInfo& info);
+  Kalvo5WithEditor();
 
   void OnIdle() override;
   void OnEditorOpened() override;

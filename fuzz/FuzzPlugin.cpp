@@ -17,10 +17,10 @@ const std::string& ScratchFolder() {
   return folder;
 }
 
-Kalvo5& FuzzPlugin() {
-  static const std::unique_ptr<Kalvo5> plugin = [] {
+Kalvo5VST2<>& FuzzPlugin() {
+  static const std::unique_ptr<Kalvo5VST2<>> plugin = [] {
     setenv("XDG_DATA_HOME", ScratchFolder().c_str(), 1);
-    return std::make_unique<Kalvo5>(iplug::InstanceInfo{});
+    return std::make_unique<Kalvo5VST2<>>();
   }();
   return *plugin;
 }

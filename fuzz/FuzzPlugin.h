@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "plugin/Kalvo5.h"
+#include "module/Kalvo5VST2.h"
 
 namespace kalvo5::fuzz {
 
 // Created on first use.
-Kalvo5& FuzzPlugin();
+Kalvo5VST2<>& FuzzPlugin();
 
 // A private folder for files the targets write.
 const std::string& ScratchFolder();

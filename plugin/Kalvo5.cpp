@@ -32,8 +32,9 @@ iplug::PluginConfig Kalvo5Config() {
   return config;
 }
 
-Kalvo5::Kalvo5(const iplug::InstanceInfo& info)
-    : iplug::IPlugVST2(info, Kalvo5Config()), mMeasurement(GetSampleRate(), mSettings.Setup()) {
+// The shared base is constructed by the most derived class; the initializer
+// here serves a Kalvo5 built on its own (tests, tools).
+Kalvo5::Kalvo5() : iplug::IPlug(Kalvo5Config()), mMeasurement(GetSampleRate(), mSettings.Setup()) {
   mPaths.InitPaths(GetProductName());
   InstallManual(DataFolder());
   mPresetFiles.SetNamedParamTable(NamedParamTable);
@@ -152,7 +153,7 @@ void Kalvo5::SetActive(bool active) {
 }
 
 void Kalvo5::OnEditorOpened() {
-  iplug::IPlugVST2::OnEditorOpened();
+  iplug::IPlug::OnEditorOpened();
   mEditorOpen.store(true);
 }
 

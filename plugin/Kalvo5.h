@@ -22,14 +22,15 @@
 #include "PresetStore.h"
 #include "SettingsMirror.h"
 #include "UpdateCheckFlow.h"
-#include "framework/iplug/IPlugVST2.h"
+#include "framework/iplug/IPlug.h"
 
 namespace kalvo5 {
 
 // The plug-in's configuration as the framework sees it.
 iplug::PluginConfig Kalvo5Config();
 
-class Kalvo5 : public iplug::IPlugVST2 {
+// Knows no plug-in format: a format binding joins it (see IPlug.h).
+class Kalvo5 : public virtual iplug::IPlug {
  public:
   static constexpr int kFrameRate = 60;  // editor frames per second
   // The editor's size in units at scale 1; it scales from a third to three
@@ -37,7 +38,7 @@ class Kalvo5 : public iplug::IPlugVST2 {
   static constexpr int kEditorWidth = 616;
   static constexpr int kEditorHeight = 352;
 
-  explicit Kalvo5(const iplug::InstanceInfo& info);
+  Kalvo5();
   ~Kalvo5() override;
 
   // Framework hooks.
@@ -60,6 +61,8 @@ class Kalvo5 : public iplug::IPlugVST2 {
   int ApplyState(const iplug::ByteChunk& chunk, int startPos, ParsedState* parsed) override;
   // The measured values: a recall never tells the host about them.
   bool IsOutputParam(int index) const override;
+  // Every output parameter of the current type at the latest readings.
+  void TakeLatestOutputs() override;
 
   // Asks the audio thread for a reset and a re-configuration from the
   // settings at its next block, and the memory worker for the memory they

@@ -63,6 +63,15 @@ void Kalvo5::OnProcessingStopped() {
   WriteOutputParams(OutputValuesFor(type, ReadMeasurement(type)));
 }
 
+void Kalvo5::TakeLatestOutputs() {
+  const int type = mSettings.GetInt(kType);
+  const OutputValues values = OutputValuesFor(type, ReadMeasurement(type));
+  for (int n = 0; n < values.count; ++n) {
+    iplug::IParam* param = GetParam(values.index[n]);
+    if (param && !std::isnan(values.value[n])) param->SetValue(values.value[n]);
+  }
+}
+
 void Kalvo5::WriteOutputParams(const OutputValues& values) {
   for (int n = 0; n < values.count; ++n) WriteOutputParam(values.index[n], values.value[n]);
 }

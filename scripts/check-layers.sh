@@ -8,7 +8,8 @@
 # would pass by the include roots. "links" reads the targets' link graph
 # (cmake --graphviz) and refuses a library that reaches one it must not: the
 # processor (plug-in object, update check, engine, framework's plug-in half)
-# never reaches the drawing or window-system libraries, the engine no other
+# never reaches the drawing or window-system libraries, the plug-in object,
+# its editor and the framework's plug-in half no plug-in format, the engine no other
 # library of ours, the framework's editor half only the graphics types, and
 # the meter only the VST 2 interface, the version, the platform layer and
 # its own libraries.
@@ -60,7 +61,10 @@ rules = [
     # target, what it must not reach, why
     ("kalvo5_plugin", drawing, "the plug-in object draws nothing"),
     ("kalvo5_update", drawing, "the update check draws nothing"),
-    ("kalvo5_iplug", re.compile(r'kalvo5_(?!vst2$)'), "the framework's plug-in half stands on the VST 2 interface only"),
+    ("kalvo5_plugin", re.compile(r'vst2|lv2'), "the plug-in object knows no plug-in format"),
+    ("kalvo5_editor", re.compile(r'vst2|lv2'), "the editor knows no plug-in format"),
+    ("kalvo5_iplug", re.compile(r'kalvo5_'), "the framework's plug-in half knows no plug-in format"),
+    ("kalvo5_iplug_vst2", re.compile(r'kalvo5_(?!(iplug|vst2)$)'), "the VST 2 binding stands on the framework and the VST 2 interface only"),
     ("kalvo5_engine", re.compile(r'kalvo5_'), "the engine stands on the standard library only"),
     ("kalvo5_igraphics", re.compile(r'kalvo5_graphics$|CAIRO|X11'), "the editor framework reaches the back end through its table only"),
     ("kalvo5_graphics", re.compile(r'kalvo5_(iplug|igraphics|plugin|engine|editor)'), "graphics knows nothing above it"),

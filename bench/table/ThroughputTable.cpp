@@ -22,7 +22,7 @@
 
 #include "bench/BenchSupport.h"
 #include "framework/iplug/IPlugVST2Entry.h"
-#include "plugin/Kalvo5.h"
+#include "module/Kalvo5VST2.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ vst2::VstIntPtr QuietHost(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32,
   return 0;
 }
 
-iplug::IPlugVST2* MakeKalvo5(const iplug::InstanceInfo& info) { return new Kalvo5(info); }
+iplug::IPlugVST2* MakeKalvo5(const iplug::InstanceInfo& info) { return new Kalvo5VST2<>(info); }
 
 // Seconds of thread CPU time the plug-in needs for the material: the
 // layout's channels, then silent ones up to the buffers the host passes.

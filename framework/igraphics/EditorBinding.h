@@ -1,8 +1,9 @@
 // Connects a plug-in class of the framework to its editor: the host
 // binding's editor hooks (open, close, keys, "is there an editor") and the
-// delegate's parameter updates go to an EditorSession. A plug-in derives from
-// EditorBinding<iplug::IPlugVST2> instead of iplug::IPlugVST2 and installs
-// its factory and layout with GetEditorSession() in its constructor.
+// delegate's parameter updates go to an EditorSession. A plug-in class (on
+// iplug::IPlug, or written directly on a format binding) is wrapped as
+// EditorBinding<PluginClass> and installs its factory and layout with
+// GetEditorSession() in its constructor.
 //
 // Drawing happens in PumpEditor, on the host's GUI thread: the binding's
 // OnIdle calls it; a plug-in that overrides OnIdle calls PumpEditor at the
@@ -13,14 +14,18 @@
 #include <string>
 
 #include "EditorSession.h"
+#include "framework/iplug/IPlug.h"
 
 namespace igraphics {
 
 template <class Base>
 class EditorBinding : public Base {
  public:
+  // The plug-in base, a virtual base, is the most derived class's to
+  // construct: the initializer here is never used.
   template <typename... Args>
-  explicit EditorBinding(Args&&... args) : Base(std::forward<Args>(args)...), mSession(*this) {
+  explicit EditorBinding(Args&&... args)
+      : iplug::IPlug(iplug::PluginConfig{}), Base(std::forward<Args>(args)...), mSession(*this) {
     // A window timer is the host's GUI thread giving idle time, as
     // effEditIdle is.
     mSession.SetWindowTick([this] { this->OnHostIdle(); });

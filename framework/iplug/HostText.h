@@ -19,7 +19,7 @@
 
 #include <cstddef>
 
-#include "IParam.h"
+#include "framework/iplug/IParam.h"
 #include "vst2/VSTInterface.h"
 
 namespace iplug {

@@ -28,8 +28,9 @@ vst2::VstInt32 SpeakerArrangementType(int channels) {
 
 }  // namespace
 
-IPlugVST2::IPlugVST2(const InstanceInfo& info, const PluginConfig& config)
-    : IPlugAPIBase(config), IPlugProcessor(config), mInstanceInfo(info) {
+// The shared base is the most derived class's to construct: the initializer
+// here is never used.
+IPlugVST2::IPlugVST2(const InstanceInfo& info) : IPlug(PluginConfig{}), mInstanceInfo(info) {
   mEffect.magic = vst2::kEffectMagic;
   mEffect.dispatcher = &VSTDispatcher;
   mEffect.process = &VSTProcess;

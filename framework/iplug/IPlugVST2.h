@@ -18,11 +18,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "ByteChunk.h"
-#include "IPlugAPIBase.h"
-#include "IPlugProcessor.h"
-#include "KeyTranslation.h"
-#include "ParamChangeQueue.h"
+#include "framework/iplug/ByteChunk.h"
+#include "framework/iplug/IPlug.h"
+#include "framework/iplug/ParamChangeQueue.h"
 #include "vst2/VSTInterface.h"
 
 namespace iplug {
@@ -45,9 +43,11 @@ inline constexpr std::int64_t kMaxStateChunkBytes = std::int64_t{4} << 20;
 // processed in slices of this size.
 inline constexpr int kMaxBlockFrames = 65536;
 
-class IPlugVST2 : public IPlugAPIBase, public IPlugProcessor {
+// Derived virtually from the plug-in base, which the most derived class
+// constructs: the plug-in class joined with it, or a plug-in written
+// directly on the binding.
+class IPlugVST2 : public virtual IPlug {
  public:
-  IPlugVST2(const InstanceInfo& info, const PluginConfig& config);
   ~IPlugVST2() override;
 
   const InstanceInfo& GetInstanceInfo() const { return mInstanceInfo; }
@@ -80,6 +80,8 @@ class IPlugVST2 : public IPlugAPIBase, public IPlugProcessor {
   static float VSTGetParameter(vst2::AEffect* effect, vst2::VstInt32 index);
 
  protected:
+  explicit IPlugVST2(const InstanceInfo& info);
+
   // Runs at the end of the host-specific set-up on the first effOpen.
   virtual void OnHostIdentified() {}
 
@@ -88,18 +90,6 @@ class IPlugVST2 : public IPlugAPIBase, public IPlugProcessor {
   virtual void ProcessMidiMsg(const IMidiMsg& message);
   // A system-exclusive message from the host (audio thread); ignored.
   virtual void ProcessSysEx(const ISysEx& /*message*/) {}
-
-  // Keys the host passes to the editor; true when the editor used the key.
-  virtual bool OnKeyDown(const KeyPress& /*key*/) { return false; }
-  virtual bool OnKeyUp(const KeyPress& /*key*/) { return false; }
-
-  // The editor window inside the host's parent window (an X11 window id
-  // passed as a pointer). Without an editor window implementation the
-  // effect record advertises no editor and opening fails.
-  virtual bool EditorWindowAvailable() const { return false; }
-  virtual bool OpenEditorWindow(void* /*parent*/) { return false; }
-  // Saves the window's size and scale and destroys it.
-  virtual void CloseEditorWindow() {}
 
   // The processor's gain reduction as a linear factor (1: none), for hosts
   // that display it.

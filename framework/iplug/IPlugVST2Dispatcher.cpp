@@ -9,6 +9,7 @@
 #include "HostText.h"
 #include "IPlugVST2.h"
 #include "NumberText.h"
+#include "VST2Keys.h"
 
 namespace iplug {
 

@@ -28,7 +28,6 @@ class IPluginBase : public IEditorDelegate {
   int GetVersionMajor() const { return mVendorVersion >> 16; }
   int GetVersionMinor() const { return (mVendorVersion >> 8) & 0xFF; }
   int GetVersionRevision() const { return mVendorVersion & 0xFF; }
-  const char* PluginApiName() const { return "VST2"; }
   bool HasEditor() const { return mHasEditor; }
   bool StateChunks() const { return mStateChunks; }
 

@@ -1,5 +1,5 @@
-// Keys the host passes to the editor: the host's virtual keys and characters
-// turned into the Windows virtual-key codes the editor's controls expect.
+// Keys as the editor's controls receive them: Windows virtual-key codes and
+// the character as text, whichever host or window system they came from.
 #pragma once
 
 #include <cstdint>
@@ -19,13 +19,5 @@ struct KeyPress {
 // byte is the virtual key, the high byte the shift state (1 shift, 2
 // control), as a sign-extended 16-bit value; -1 for a character no key types.
 int KeyCodeForCharacter(char character);
-
-// The Windows code of a host virtual key (1 ... 57); 0 for other values.
-// A plain character (0) and the equals key are looked up by character.
-int WindowsKeyCode(std::int32_t character, std::int64_t virtualKey);
-
-// The whole key record: code, character text and the modifier bits
-// (shift bit 0, alternate bit 1, control bit 3).
-KeyPress MakeKeyPress(std::int32_t character, std::int64_t virtualKey, int modifiers);
 
 }  // namespace iplug

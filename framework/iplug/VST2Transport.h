@@ -2,7 +2,7 @@
 // TimeInfo.
 #pragma once
 
-#include "TimeInfo.h"
+#include "framework/iplug/TimeInfo.h"
 #include "vst2/VSTInterface.h"
 
 namespace iplug {

@@ -35,7 +35,7 @@ iplug::PluginConfig Config(int nPresets, const char* channelIO) {
 class RecordingPlugin : public iplug::IPlugVST2 {
  public:
   explicit RecordingPlugin(int nPresets = 1, const char* channelIO = "1-1 2-2 4-4 5-5 6-6")
-      : iplug::IPlugVST2({}, Config(nPresets, channelIO)) {
+      : iplug::IPlug(Config(nPresets, channelIO)), iplug::IPlugVST2({}) {
     for (int i = 0; i < NParams(); ++i)
       GetParam(i)->DefineDouble("p", "", iplug::Stepped, "", iplug::IParam::ShapeLinear(), 0, 0, 10, 0.5);
     EnableTimerTicks();
@@ -154,6 +154,7 @@ TEST_F(PluginBase, ThirtyTwoBitPathConvertsAndKeepsUntouchedOutputs) {
   // A plug-in that writes output 0 only.
   class FirstOutputOnly : public RecordingPlugin {
    public:
+    FirstOutputOnly() : iplug::IPlug(Config(1, "1-1 2-2 4-4 5-5 6-6")) {}
     void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override {
       for (int n = 0; n < nFrames; ++n) outputs[0][n] = 2.0 * inputs[0][n];
     }
@@ -304,7 +305,7 @@ TEST_F(PluginBase, TheEditorShowsEveryParametersValueOfNowWhateverWasQueued) {
 TEST_F(PluginBase, TicksStopWithTheTimerAndDoNotReachAPluginBeforeItIsReady) {
   class NotReady : public iplug::IPlugVST2 {
    public:
-    NotReady() : iplug::IPlugVST2({}, Config(1, "1-1")) {}
+    NotReady() : iplug::IPlug(Config(1, "1-1")), iplug::IPlugVST2({}) {}
     ~NotReady() override { StopTimer(); }
     void OnIdle() override { ++idles; }
     int idles = 0;

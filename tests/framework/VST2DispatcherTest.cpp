@@ -4,6 +4,7 @@
 #include <string>
 
 #include "VST2TestSupport.h"
+#include "framework/iplug/VST2Keys.h"
 
 using namespace vst2test;
 using iplug::ParamSource;

@@ -43,7 +43,7 @@ enum TestParam { kGain, kMode, kCount, kTrigger, kReadout };
 class TestPlugin : public iplug::IPlugVST2 {
  public:
   explicit TestPlugin(const iplug::InstanceInfo& info, const iplug::PluginConfig& config = TestConfig())
-      : iplug::IPlugVST2(info, config) {
+      : iplug::IPlug(config), iplug::IPlugVST2(info) {
     const iplug::IParam::ShapeLinear linear;
     GetParam(kGain)->DefineDouble("Gain", "dB", iplug::NoFlags, "Main", linear, 0.0, -60.0, 60.0, 0.1);
     GetParam(kMode)->DefineEnum("Mode", 1, 3, "", iplug::NoFlags, "Main");

@@ -30,7 +30,7 @@ iplug::PluginConfig Config() {
 
 class Plugin : public EditorBinding<iplug::IPlugVST2> {
  public:
-  Plugin() : EditorBinding<iplug::IPlugVST2>(iplug::InstanceInfo{}, Config()) {
+  Plugin() : iplug::IPlug(Config()), EditorBinding<iplug::IPlugVST2>(iplug::InstanceInfo{}) {
     GetParam(0)->DefineDouble("Gain", "dB", iplug::NoFlags, "", iplug::IParam::ShapeLinear(), 0.0, -60.0,
                               60.0, 0.1);
     GetEditorSession().SetFactory([this] {

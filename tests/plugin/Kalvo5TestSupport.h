@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/Kalvo5.h"
+#include "module/Kalvo5VST2.h"
 #include "support/ScratchFolder.h"
 
 namespace kalvo5::test {
@@ -36,10 +36,10 @@ struct HostNote {
   double value;
 };
 
-class TestKalvo5 : public Kalvo5 {
+class TestKalvo5 : public Kalvo5VST2<> {
  public:
   // The host has read every value, as after the entry point.
-  TestKalvo5() : Kalvo5(iplug::InstanceInfo{}) { HostHeardCurrentValues(); }
+  TestKalvo5() : iplug::IPlug(Kalvo5Config()) { HostHeardCurrentValues(); }
 
   void SendParamToHost(int index, double normalized) override {
     NoteHostHeard(index, normalized);
@@ -49,7 +49,7 @@ class TestKalvo5 : public Kalvo5 {
   void EndParamGesture(int index) override { calls.push_back({HostNote::EndGesture, index, 0}); }
   void ChangeLatency(int samples) override {
     calls.push_back({HostNote::Latency, -1, static_cast<double>(samples)});
-    Kalvo5::ChangeLatency(samples);
+    iplug::IPlugVST2::ChangeLatency(samples);
   }
   // The processor's own latency store, without a host report.
   void StoreLatency(int samples) { iplug::IPlugProcessor::ChangeLatency(samples); }

@@ -28,6 +28,7 @@ struct ShownBox {
 
 class PresetKalvo5 : public TestKalvo5 {
  public:
+  PresetKalvo5() : iplug::IPlug(Kalvo5Config()) {}
   std::vector<ShownBox> boxes;
 
  protected:

@@ -291,6 +291,7 @@ TEST_F(StateChunk, MenuRecallRestoresOnlyTheNamedParameters) {
 // Records what the loaders pass for conversion and shifts one parameter.
 class ConvertingKalvo5 : public PresetKalvo5 {
  public:
+  ConvertingKalvo5() : iplug::IPlug(Kalvo5Config()) {}
   double ConvertParamValue(const char* fileVersion, const char* currentVersion, int index,
                            double value) override {
     versions = std::string(fileVersion) + " " + currentVersion;

@@ -15,9 +15,9 @@ namespace kalvo5::test {
 namespace {
 
 // Counts host notifications from any thread.
-class CountingKalvo5 : public Kalvo5 {
+class CountingKalvo5 : public Kalvo5VST2<> {
  public:
-  CountingKalvo5() : Kalvo5(iplug::InstanceInfo{}) {}
+  CountingKalvo5() : iplug::IPlug(Kalvo5Config()) {}
   void SendParamToHost(int, double) override { automations.fetch_add(1); }
   std::atomic<int> automations{0};
 };

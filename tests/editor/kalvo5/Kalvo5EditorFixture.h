@@ -16,9 +16,9 @@
 
 namespace kalvo5::test {
 
-class EditorPlugin : public Kalvo5WithEditor {
+class EditorPlugin : public Kalvo5VST2<Kalvo5WithEditor> {
  public:
-  EditorPlugin() : Kalvo5WithEditor(iplug::InstanceInfo{}) {}
+  EditorPlugin() : iplug::IPlug(Kalvo5Config()) {}
   void SendParamToHost(int index, double normalized) override { hostValues.emplace_back(index, normalized); }
   bool HostHeard(int index) const {
     for (const auto& [i, v] : hostValues)

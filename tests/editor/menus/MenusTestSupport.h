@@ -48,7 +48,7 @@ inline Bitmap Artwork(bool present, int w, int h, int frames) {
 
 class MenuTestPlugin : public igraphics::EditorBinding<Kalvo5> {
  public:
-  explicit MenuTestPlugin(bool artwork) : igraphics::EditorBinding<Kalvo5>(iplug::InstanceInfo{}) {
+  explicit MenuTestPlugin(bool artwork) : iplug::IPlug(Kalvo5Config()) {
     GetEditorSession().SetFactory([this] {
       return std::make_unique<IGraphics>(*this, 616, 352, kFrameRate, 1.0f,
                                          std::make_unique<editortest::RecordingSurface>());

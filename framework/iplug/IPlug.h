@@ -1,0 +1,45 @@
+// The plug-in as every format binding sees it: the parameter and host
+// notification layer (IPlugAPIBase), the audio side (IPlugProcessor) and the
+// editor and key hooks a binding calls. It knows no plug-in format.
+//
+// A plug-in class derives from it virtually and knows no format either; a
+// format binding (IPlugVST2, IPlugLV2) derives from it virtually too,
+// overriding the host notifications, and one class per format joins the two:
+//
+//   class Kalvo5VST2 final : public iplug::IPlugVST2, public Kalvo5WithEditor
+//
+// The joining class constructs the shared base with the plug-in's
+// configuration. The binding is constructed first and taken apart last, so
+// the plug-in's object lives entirely inside its binding's lifetime.
+#pragma once
+
+#include "IPlugAPIBase.h"
+#include "IPlugProcessor.h"
+#include "KeyTranslation.h"
+
+namespace iplug {
+
+class IPlug : public IPlugAPIBase, public IPlugProcessor {
+ public:
+  explicit IPlug(const PluginConfig& config) : IPlugAPIBase(config), IPlugProcessor(config) {}
+
+  // The output parameters brought up to the latest measurement without a
+  // word to the host, for a binding that hands them over after every
+  // process call (audio thread, at the end of the call).
+  virtual void TakeLatestOutputs() {}
+
+ protected:
+  // Keys the host passes to the editor; true when the editor used the key.
+  virtual bool OnKeyDown(const KeyPress& /*key*/) { return false; }
+  virtual bool OnKeyUp(const KeyPress& /*key*/) { return false; }
+
+  // The editor window inside the host's parent window (an X11 window id or
+  // a Windows window handle passed as a pointer). Without an editor window
+  // implementation a binding advertises no editor and opening fails.
+  virtual bool EditorWindowAvailable() const { return false; }
+  virtual bool OpenEditorWindow(void* /*parent*/) { return false; }
+  // Saves the window's size and scale and destroys it.
+  virtual void CloseEditorWindow() {}
+};
+
+}  // namespace iplug
