@@ -8,9 +8,9 @@
 
 #include "BenchSupport.h"
 #include "editor/Kalvo5WithEditor.h"
-#include "module/Kalvo5VST2.h"
 #include "framework/igraphics/IGraphics.h"
 #include "framework/iplug/Timer.h"
+#include "module/Kalvo5VST2.h"
 
 namespace kalvo5::bench {
 namespace {
