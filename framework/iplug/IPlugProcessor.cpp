@@ -33,6 +33,10 @@ IPlugProcessor::IPlugProcessor(const PluginConfig& config)
     mPointers[direction].assign(count, nullptr);
     for (std::size_t i = 0; i < count; ++i) mChannels[direction][i].slot = &mPointers[direction][i];
   }
+  mSlice32.inputs.resize(mChannels[kInput].size());
+  mSlice32.outputs.resize(mChannels[kOutput].size());
+  mSlice64.inputs.resize(mChannels[kInput].size());
+  mSlice64.outputs.resize(mChannels[kOutput].size());
 }
 
 IPlugProcessor::~IPlugProcessor() { delete mScratch.exchange(nullptr); }

@@ -69,6 +69,13 @@ class IPlugProcessor {
   void ProcessBuffers(float** inputs, float** outputs, int nFrames, bool accumulate);
   // Runs one block directly on the host's 64-bit buffers.
   void ProcessBuffers(double** inputs, double** outputs, int nFrames);
+  // One block of the host's buffers (one pointer per connected channel)
+  // inside a process call: in one piece when it fits the buffers in place
+  // for the call, else in consecutive slices of their size over the host's
+  // buffers (growing them here would allocate on the audio thread and
+  // restart the measurement). Nothing before the call has buffers.
+  void ProcessHostBlock(float** inputs, float** outputs, int nFrames, bool accumulate);
+  void ProcessHostBlock(double** inputs, double** outputs, int nFrames);
 
   // A host's process call (audio thread): the scratch buffers in place at
   // its start serve the whole call, and are not freed before it ends, even
@@ -139,6 +146,18 @@ class IPlugProcessor {
     std::uint64_t callsEndedBefore = 0;
   };
 
+  // Host buffer pointers moved to the start of one slice of an over-long
+  // block, one per channel, sized at construction.
+  template <typename Sample>
+  struct SlicePointers {
+    std::vector<Sample*> inputs;
+    std::vector<Sample*> outputs;
+  };
+  SlicePointers<float>& Slice(float*) { return mSlice32; }
+  SlicePointers<double>& Slice(double*) { return mSlice64; }
+  template <typename Sample>
+  void ProcessInSlices(Sample** inputs, Sample** outputs, int nFrames, bool accumulate);
+
   void PointAtScratch(ChannelData& channel);
   double* ScratchOf(const ScratchBuffers& buffers, ERoute direction, int channel) const;
   void FreeUnusedScratch();
@@ -165,6 +184,8 @@ class IPlugProcessor {
   std::vector<IOConfig> mIOConfigs;
   std::vector<ChannelData> mChannels[2];
   std::vector<double*> mPointers[2];
+  SlicePointers<float> mSlice32;
+  SlicePointers<double> mSlice64;
 };
 
 }  // namespace iplug

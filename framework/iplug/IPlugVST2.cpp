@@ -54,10 +54,6 @@ IPlugVST2::IPlugVST2(const InstanceInfo& info) : IPlug(PluginConfig{}), mInstanc
 
   SetSpeakerChannels(mInputArrangement, MaxNChannels(kInput));
   SetSpeakerChannels(mOutputArrangement, MaxNChannels(kOutput));
-  mSlice32.inputs.resize(static_cast<std::size_t>(MaxNChannels(kInput)));
-  mSlice32.outputs.resize(static_cast<std::size_t>(MaxNChannels(kOutput)));
-  mSlice64.inputs.resize(static_cast<std::size_t>(MaxNChannels(kInput)));
-  mSlice64.outputs.resize(static_cast<std::size_t>(MaxNChannels(kOutput)));
   mEventsOut.events[0] = nullptr;
 
   ConnectChannels(kInput, 0, MaxNChannels(kInput), true);

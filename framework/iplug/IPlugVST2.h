@@ -126,8 +126,6 @@ class IPlugVST2 : public virtual IPlug {
   void ProcessFromHost(Sample** inputs, Sample** outputs, int nFrames, bool accumulate);
   template <typename Sample>
   void ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, bool accumulate);
-  template <typename Sample>
-  void ProcessSlice(Sample** inputs, Sample** outputs, int nFrames, bool accumulate);
   void PrepareBlock();
   void SendQueuedSysEx();
 
@@ -143,18 +141,6 @@ class IPlugVST2 : public virtual IPlug {
   bool mIOChangeInProgress = false;
   bool mEditorClosing = false;
   bool mHostSendsIntegerValues = false;  // see HostSendsIntegerRangeValues
-
-  // Host buffer pointers moved to the start of one slice of an over-long
-  // block, one per channel, sized at construction.
-  template <typename Sample>
-  struct SlicePointers {
-    std::vector<Sample*> inputs;
-    std::vector<Sample*> outputs;
-  };
-  SlicePointers<float> mSlice32;
-  SlicePointers<double> mSlice64;
-  SlicePointers<float>& Slice(float*) { return mSlice32; }
-  SlicePointers<double>& Slice(double*) { return mSlice64; }
 
   // Events sent to the host from the audio thread, built without allocation.
   struct OneEvent {

@@ -1,6 +1,5 @@
 // The process callbacks and the preparation of each block: buffer size,
 // offline state, transport, and the messages the editor queued.
-#include <algorithm>
 #include <type_traits>
 
 #include "IPlugVST2.h"
@@ -61,39 +60,14 @@ void IPlugVST2::ProcessBlock(Sample** inputs, Sample** outputs, int nFrames, boo
   // host announces meanwhile.
   BeginProcessCall();
   PrepareBlock();
-  const int prepared = ProcessCallFrames();
-  if (nFrames <= prepared) {
-    ProcessSlice(inputs, outputs, nFrames, accumulate);
-  } else if (prepared > 0) {
-    // Longer than the host announced: the buffers and the measurement stay
-    // as prepared (growing them here would allocate on the audio thread and
-    // restart the measurement); the block runs in consecutive slices of the
-    // prepared size over the host's buffers.
-    SlicePointers<Sample>& slice = Slice(static_cast<Sample*>(nullptr));
-    for (int offset = 0; offset < nFrames; offset += prepared) {
-      // The host passes one buffer per connected channel.
-      const auto move = [offset](Sample** host, std::vector<Sample*>& moved, int count) {
-        for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
-          moved[i] = host && host[i] ? host[i] + offset : nullptr;
-        return host ? moved.data() : nullptr;
-      };
-      ProcessSlice(move(inputs, slice.inputs, NChannelsConnected(kInput)),
-                   move(outputs, slice.outputs, NChannelsConnected(kOutput)),
-                   std::min(prepared, nFrames - offset), accumulate);
-    }
+  if constexpr (std::is_same_v<Sample, float>) {
+    ProcessHostBlock(inputs, outputs, nFrames, accumulate);
+  } else {
+    ProcessHostBlock(inputs, outputs, nFrames);
   }
   SendQueuedSysEx();
   OnBlockEnd();
   EndProcessCall();
-}
-
-template <typename Sample>
-void IPlugVST2::ProcessSlice(Sample** inputs, Sample** outputs, int nFrames, bool accumulate) {
-  if constexpr (std::is_same_v<Sample, float>) {
-    ProcessBuffers(inputs, outputs, nFrames, accumulate);
-  } else {
-    ProcessBuffers(inputs, outputs, nFrames);
-  }
 }
 
 }  // namespace iplug
