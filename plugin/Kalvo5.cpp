@@ -113,6 +113,8 @@ void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
 }
 
 MeasurementReadings Kalvo5::DisplayedReadings(int type) const {
+  if (mShowsRemoteSnapshot)
+    return mRemoteSnapshot.type == type ? mRemoteSnapshot.readings : MeasurementReadings{};
   return mShowFinalReadings.load(std::memory_order_relaxed) ? mMeasurement.ReadLatest(type)
                                                             : mMeasurement.ReadPaced(type);
 }

@@ -10,6 +10,7 @@
 #include "BlockPacing.h"
 #include "DataFolders.h"
 #include "EditorCommand.h"
+#include "EditorSnapshot.h"
 #include "IXMLParameters.h"
 #include "IXMLPreset.h"
 #include "IdleRequests.h"
@@ -63,6 +64,13 @@ class Kalvo5 : public virtual iplug::IPlug {
   bool IsOutputParam(int index) const override;
   // Every output parameter of the current type at the latest readings.
   void TakeLatestOutputs() override;
+  // The settings document of the state chunk, without its frame.
+  bool WriteStateDocument(std::string& document) override;
+  bool ReadStateDocument(std::string_view document) override;
+  // An editor apart from the processor: the readings of each 50 ms period
+  // go to it, and its own copy of the plug-in shows them.
+  std::size_t TakeEditorSnapshot(std::span<std::byte> out) override;
+  void ShowEditorSnapshot(std::span<const std::byte> snapshot) override;
 
   // Asks the audio thread for a reset and a re-configuration from the
   // settings at its next block, and the memory worker for the memory they
@@ -171,6 +179,11 @@ class Kalvo5 : public virtual iplug::IPlug {
   UpdateCheckFlow mUpdateChecks;
   MeasurementExchange mMeasurement;
   Upkeep mUpkeep{*this};
+  // In an editor's own copy of the plug-in: the latest snapshot the
+  // processor sent, which it shows instead of its own (idle) measurement.
+  // GUI thread.
+  EditorSnapshot mRemoteSnapshot;
+  bool mShowsRemoteSnapshot = false;
 
   // Stream facts the analyzers were built for (the thread that sets the
   // rate and block size).

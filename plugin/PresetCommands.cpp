@@ -4,6 +4,8 @@
 #include "platform/Paths.h"
 #include "plugin/Kalvo5.h"
 #include "plugin/PresetExport.h"
+#include "plugin/StateHeader.h"
+#include "plugin/XMLDocumentLimits.h"
 #include "plugin/XMLParamBinding.h"
 
 namespace kalvo5 {
@@ -30,6 +32,31 @@ std::string PresetNameFromPath(const std::string& path) {
 }
 
 bool Kalvo5::WriteState(iplug::ByteChunk& chunk) { return mStateDocument.WriteXMLState(*this, chunk); }
+
+bool Kalvo5::WriteStateDocument(std::string& document) {
+  iplug::ByteChunk chunk;
+  if (!WriteState(chunk)) return false;
+  const StateBlock block = ReadStateBlock(chunk, 0);
+  std::int32_t length = 0;
+  if (!block.accepted || chunk.GetInt32(length, block.textPosition) < 0 || length < 0) return false;
+  document.assign(reinterpret_cast<const char*>(chunk.Data()) + block.textPosition + 4,
+                  static_cast<std::size_t>(length));
+  return true;
+}
+
+bool Kalvo5::ReadStateDocument(std::string_view document) {
+  // Longer than any document the parser takes: refused before it is copied.
+  if (document.size() > kMaxDocumentBytes) return false;
+  iplug::ByteChunk chunk;
+  const int start = BeginStateBlock(chunk);
+  chunk.PutInt32(static_cast<std::int32_t>(document.size()));
+  chunk.PutBytes(document.data(), static_cast<int>(document.size()));
+  EndStateBlock(chunk, start);
+  const std::unique_ptr<ParsedXMLState> parsed = mStateDocument.ParseXMLState(*this, chunk, start);
+  if (parsed->status != PresetTreeReader::Status::Ok) return false;
+  mStateDocument.ApplyXMLState(*this, *parsed);
+  return true;
+}
 
 int Kalvo5::ReadState(const iplug::ByteChunk& chunk, int startPos) {
   return mStateDocument.ReadXMLState(*this, chunk, startPos);

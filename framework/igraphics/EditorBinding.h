@@ -42,6 +42,11 @@ class EditorBinding : public Base {
   bool WriteEditorSnapshot(const std::string& path, double scale) override {
     return mSession.WriteSnapshot(path, scale, [this] { PrepareSnapshot(); });
   }
+  std::uintptr_t EditorWindowId() const override {
+    IGraphics* ui = mSession.GetUI();
+    graphics::Window* window = ui ? ui->GetWindow() : nullptr;
+    return window ? window->Id() : 0;
+  }
   // Window events, tooltips, animations, drawing. GUI thread.
   void PumpEditor() { mSession.OnIdle(); }
 

@@ -13,6 +13,12 @@
 // the plug-in's object lives entirely inside its binding's lifetime.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
 #include "IPlugAPIBase.h"
 #include "IPlugProcessor.h"
 #include "KeyTranslation.h"
@@ -27,6 +33,26 @@ class IPlug : public IPlugAPIBase, public IPlugProcessor {
   // word to the host, for a binding that hands them over after every
   // process call (audio thread, at the end of the call).
   virtual void TakeLatestOutputs() {}
+
+  // The state as a text document of its own, for a format that stores it
+  // as one: false when the plug-in keeps none. Reading it back answers false
+  // and changes nothing when the document is refused (main thread).
+  virtual bool WriteStateDocument(std::string& /*document*/) { return false; }
+  virtual bool ReadStateDocument(std::string_view /*document*/) { return false; }
+
+  // For a format whose editor runs apart from the processing, maybe in
+  // another process: what the editor shows, as bytes the processor sends
+  // and the editor's own copy of the plug-in takes. TakeEditorSnapshot
+  // writes one into `out` when one is due and answers its size, else 0
+  // (audio thread, at the end of a process call, before OnBlockEnd);
+  // ShowEditorSnapshot takes one on the editor's side (GUI thread).
+  static constexpr std::size_t kMaxEditorSnapshotBytes = 4096;
+  virtual std::size_t TakeEditorSnapshot(std::span<std::byte> /*out*/) { return 0; }
+  virtual void ShowEditorSnapshot(std::span<const std::byte> /*snapshot*/) {}
+
+  // The open editor window's native id (an X11 window, a Windows window
+  // handle); 0 while there is none.
+  virtual std::uintptr_t EditorWindowId() const { return 0; }
 
  protected:
   // Keys the host passes to the editor; true when the editor used the key.
