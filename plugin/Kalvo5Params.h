@@ -1,6 +1,7 @@
 // Parameter indices and editor command codes of the plug-in. The indices are
 // part of the host interface (hosts store automation by index) and must never
-// be renumbered.
+// be renumbered. Readings added later have their indices in their rows of the
+// reading table (ReadingTable.h, which also counts the parameters).
 #pragma once
 
 #include "engine/ChannelConfig.h"
@@ -65,7 +66,7 @@ enum EParams : int {
   kMatchDIALTPMax = 54,
   kOnlineUpdateCheck = 55,
   kNoLinkOutput = 56,
-  kNumParams = 57,
+  kNumNamedParams = 57,  // one past the last index named here
 };
 
 // What the editor's controls ask of the plug-in besides parameter changes
@@ -85,13 +86,9 @@ enum ECommands : int {
   kCmdMenuEditorScale = 69,
 };
 
-// Values of "Type".
+// Values of "Type", and their texts.
 enum EAnalyzerType : int { kTypeRMS = kAnalyzerRMS, kTypeEBU = kAnalyzerEBU, kTypeDIAL = kAnalyzerDIAL };
-
-inline bool IsOutputParam(int index) {
-  return (index >= kOutRMSIL && index <= kOutRMSCrest) || (index >= kOutEBUIL && index <= kOutEBULRA) ||
-         (index >= kOutDIALIL && index <= kOutDIALLRAD);
-}
+inline constexpr const char* kTypeNames[] = {"RMS", "EBU", "DIAL"};
 
 inline bool IsMatchTrigger(int index) { return index >= kMatchRMSI && index <= kMatchDIALTPMax; }
 

@@ -20,7 +20,7 @@ bool WantsGestures(int host) {
 OutputValues OutputValuesFor(int type, const MeasurementReadings& readings) {
   OutputValues out;
   for (const ReadingRow& row : kReadingRows) {
-    if (row.type != type || out.count == OutputValues::kMaxCount) continue;
+    if (row.type != type) continue;
     out.index[out.count] = row.param;
     out.value[out.count] = row.value(readings);
     ++out.count;

@@ -3,14 +3,16 @@
 // reading each.
 #pragma once
 
+#include "ReadingTable.h"
 #include "engine/MeasurementReadings.h"
 
 namespace kalvo5 {
 
-// The output parameters of one analyzer type with their values, in index
-// order. A plain value, built from a copy of the readings.
+// The output parameters of one analyzer type with their values, in the
+// reading table's order. A plain value, built from a copy of the readings,
+// with room for every reading of any type.
 struct OutputValues {
-  static constexpr int kMaxCount = 7;
+  static constexpr int kMaxCount = kMostReadingsOfAType;
   int count = 0;
   int index[kMaxCount] = {};
   double value[kMaxCount] = {};

@@ -1,5 +1,6 @@
 #include "ParameterTable.h"
 
+#include <array>
 #include <iterator>
 
 #include "ReadingTable.h"
@@ -14,7 +15,6 @@ using iplug::ParamKind;
 
 constexpr const char* kLowerOffOn[] = {"off", "on"};
 constexpr const char* kOffOn[] = {"Off", "On"};
-constexpr const char* kTypes[] = {"RMS", "EBU", "DIAL"};
 constexpr const char* kRMSChannelConfigs[] = {"Stereo", "Left", "Right", "4 Ch.", "6 Ch."};
 constexpr const char* kRMSModes[] = {"SUM", "AES17", "AVG"};
 constexpr const char* kWeightings[] = {"---", "BS1770", "Leq(A)", "Leq(B)", "Leq(C)", "Leq(M)", "Leq(A)+3"};
@@ -38,15 +38,16 @@ constexpr ParamRow Trigger(int index, const char* name) {
 }
 
 // An output parameter, as its reading describes it.
-constexpr ParamRow Output(int index) {
-  const ReadingRow& r = *FindReadingRow(index);
-  return Double(index, r.name, "Automation", r.min, r.max, 0.1, r.defaultValue, r.unit);
+constexpr ParamRow Output(const ReadingRow& r) {
+  return Double(r.param, r.name, "Automation", r.min, r.max, 0.1, r.defaultValue, r.unit);
 }
 
-constexpr ParamRow kRows[kNumParams] = {
+// The parameters that are no reading; the readings' rows fill the indices
+// between them.
+constexpr ParamRow kSettingRows[] = {
     Double(kGUIScale, "GUI Scale", "GUI", 0.5, 3.0, 0.01, 1.0, "", CannotAutomate),
     Enum(kToggleTooltips, "Toggle Tooltips", "GUI", 1, KALVO5_TEXTS(kLowerOffOn), CannotAutomate),
-    Enum(kType, "Type", "Analyzer", 0, KALVO5_TEXTS(kTypes)),
+    Enum(kType, "Type", "Analyzer", 0, KALVO5_TEXTS(kTypeNames)),
     Enum(kSync, "Sync", "DAW", 0, KALVO5_TEXTS(kOffOn)),
     Enum(kWriteAutomationData, "WriteAutomationData", "Automation", 0, KALVO5_TEXTS(kOffOn)),
     Enum(kRMSChannelConfig, "RMS Channel Config", "Analyzer", 0, KALVO5_TEXTS(kRMSChannelConfigs)),
@@ -56,35 +57,15 @@ constexpr ParamRow kRows[kNumParams] = {
     Enum(kRMSMode, "RMS Meter Mode", "Analyzer", 0, KALVO5_TEXTS(kRMSModes)),
     Double(kRMSWindow, "RMS Window", "Analyzer", 10, 10000, 1, 600, "ms"),
     Enum(kRMSWFilterMode, "RMS Weighting Filer Mode", "Analyzer", 0, KALVO5_TEXTS(kWeightings)),
-    Output(kOutRMSIL),
-    Output(kOutRMSML),
-    Output(kOutRMSMLMax),
-    Output(kOutRMSPeakMax),
-    Output(kOutRMSTPMax),
-    Output(kOutRMSCrest),
     Enum(kEBUChannelConfig, "EBU Channel Config", "Analyzer", 1, KALVO5_TEXTS(kLoudnessChannelConfigs)),
     Double(kEBUGain, "EBU Gain", "Processing", -60, 60, 0.1, 0, "LU"),
     Double(kEBURefLevel, "EBU RefLevel", "Analyzer", -60, 12, 0.1, -23, "LUFS"),
     Enum(kEBUDelta, "EBU Offset", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
-    Output(kOutEBUIL),
-    Output(kOutEBUML),
-    Output(kOutEBUMLMax),
-    Output(kOutEBUSL),
-    Output(kOutEBUSLMax),
-    Output(kOutEBUTPMax),
-    Output(kOutEBULRA),
     Enum(kDIALChannelConfig, "Dial Channel Config", "Analyzer", 1, KALVO5_TEXTS(kLoudnessChannelConfigs)),
     Double(kDIALGain, "Dial Gain", "Processing", -60, 60, 0.1, 0, "LK"),
     Double(kDIALRefLevel, "Dial RefLevel", "Analyzer", -60, 12, 0.1, -24, "LKFS"),
     Enum(kDIALDelta, "Dial Offset", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
     Double(kDIALWindow, "Dial S-Window", "Analyzer", 10, 99999, 1, 10000, "ms"),
-    Output(kOutDIALIL),
-    Output(kOutDIALLRA),
-    Output(kOutDIALPercentage),
-    Output(kOutDIALSL),
-    Output(kOutDIALSLMax),
-    Output(kOutDIALTPMax),
-    Output(kOutDIALLRAD),
     Trigger(kReset, "Reset"),
     Enum(kTruePeak, "Toggle TruePeak measurement", "Analyzer", 1, KALVO5_TEXTS(kOffOn)),
     Enum(kNoResetOnSync, "No reset during DAW sync", "Analyzer", 0, KALVO5_TEXTS(kOffOn)),
@@ -105,12 +86,30 @@ constexpr ParamRow kRows[kNumParams] = {
 
 #undef KALVO5_TEXTS
 
-constexpr bool RowsAreInIndexOrder() {
-  for (int i = 0; i < kNumParams; ++i)
-    if (kRows[i].index != i) return false;
-  return true;
+// Every parameter in index order, from the settings and the readings. An
+// index outside the parameters is left out; the check below then finds an
+// index without its row.
+constexpr std::array<ParamRow, kNumParams> AllRows() {
+  std::array<ParamRow, kNumParams> rows{};
+  for (ParamRow& row : rows) row.index = -1;
+  const auto place = [&rows](const ParamRow& row) {
+    if (row.index >= 0 && row.index < kNumParams) rows[static_cast<std::size_t>(row.index)] = row;
+  };
+  for (const ParamRow& row : kSettingRows) place(row);
+  for (const ReadingRow& reading : kReadingRows) place(Output(reading));
+  return rows;
 }
-static_assert(RowsAreInIndexOrder());
+
+constexpr std::array<ParamRow, kNumParams> kRows = AllRows();
+
+// As many rows as parameters, and each index with its own: no index claimed
+// twice, none missing.
+constexpr bool EveryIndexHasOneRow() {
+  for (int i = 0; i < kNumParams; ++i)
+    if (kRows[static_cast<std::size_t>(i)].index != i) return false;
+  return std::size(kSettingRows) + std::size(kReadingRows) == kNumParams;
+}
+static_assert(EveryIndexHasOneRow());
 
 }  // namespace
 

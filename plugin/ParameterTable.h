@@ -1,9 +1,10 @@
-// The plug-in's 57 parameters: names, groups, ranges, defaults, labels, flags
-// and display texts, the named-parameter table used by presets, and the
-// preset category names.
+// The plug-in's parameters (the settings and, from the reading table, the
+// outputs): names, groups, ranges, defaults, labels, flags and display texts,
+// the named-parameter table used by presets, and the preset category names.
 #pragma once
 
 #include "Kalvo5Params.h"
+#include "ReadingTable.h"
 #include "framework/iplug/IEditorDelegate.h"
 #include "framework/iplug/IParam.h"
 

@@ -3,11 +3,16 @@
 // in the readings, and how the editor's read-out shows it. The parameter
 // table, the automation output, the read-outs and the Match triggers are all
 // driven from these rows, so the number a host records and the text the
-// editor shows are the same value by construction. A new reading is one row
-// here and its computation in the engine's readings.
+// editor shows are the same value by construction. The number of parameters,
+// the capacity of a type's outputs and the read-out entries of its page are
+// counted from these rows too. A new reading is one row here, with the index
+// after the last parameter's (hosts keep the others), its computation in the
+// engine's readings, and its place in its page's layout.
 #pragma once
 
+#include <algorithm>
 #include <span>
+#include <string_view>
 
 #include "Kalvo5Params.h"
 #include "engine/LevelScale.h"
@@ -28,9 +33,10 @@ struct ReadingRow {
   // yet (null: always). The value is written to the host even before.
   double (*value)(const MeasurementReadings&);
   bool (*valid)(const MeasurementReadings&);
-  // The read-out: its entry among the type's read-out positions, the level
-  // below which it prints "-inf", whether the page's reference offset
-  // applies, and its decimals.
+  // The read-out: its entry among the type's read-out positions (-1: none;
+  // the number is at this entry, its unit text at the next), the level below
+  // which it prints "-inf", whether the page's reference offset applies, and
+  // its decimals.
   int readout;
   double floor;
   bool offset;
@@ -62,7 +68,8 @@ constexpr bool NoSpeechDetection(R r) { return !r.dial.speechDetection; }
 
 }  // namespace readings_detail
 
-// In parameter index order.
+// By type, each type's in parameter index order: the order in which they are
+// written to the host.
 inline constexpr ReadingRow kReadingRows[] = {
     // clang-format off
     {kOutRMSIL, kTypeRMS, "OUT:RMS IL", -144, 24, -144, "dBFS",
@@ -127,6 +134,79 @@ constexpr const ReadingRow* FindReadingRow(int param) {
     if (row.param == param) return &row;
   return nullptr;
 }
+
+constexpr bool IsOutputParam(int index) { return FindReadingRow(index) != nullptr; }
+
+// The row of type `type` whose read-out number is at `entry`; null for none.
+constexpr const ReadingRow* FindReadout(int type, int entry) {
+  for (const ReadingRow& row : kReadingRows)
+    if (row.type == type && entry >= 0 && row.readout == entry) return &row;
+  return nullptr;
+}
+
+// How many readings type `type` has.
+constexpr int ReadingCount(int type) {
+  return static_cast<int>(std::count_if(std::begin(kReadingRows), std::end(kReadingRows),
+                                        [type](const ReadingRow& row) { return row.type == type; }));
+}
+
+// The most readings any type has: what a type's outputs must hold.
+inline constexpr int kMostReadingsOfAType =
+    std::max({ReadingCount(kTypeRMS), ReadingCount(kTypeEBU), ReadingCount(kTypeDIAL)});
+
+// How many read-out entries (numbers and their units) the page of type
+// `type` has.
+constexpr int ReadoutEntryCount(int type) {
+  int count = 0;
+  for (const ReadingRow& row : kReadingRows)
+    if (row.type == type && row.readout >= 0) count = std::max(count, row.readout + 2);
+  return count;
+}
+
+// The highest index a reading has.
+constexpr int LastReadingParam() {
+  int last = -1;
+  for (const ReadingRow& row : kReadingRows) last = std::max(last, row.param);
+  return last;
+}
+
+// Every parameter: those Kalvo5Params.h names and the readings after them.
+inline constexpr int kNumParams = std::max<int>(kNumNamedParams, LastReadingParam() + 1);
+
+namespace readings_detail {
+
+// Each row of one of the three types, named "OUT:<type> ..." (hosts and the
+// meter command know a type's readings by that name), and an index that no
+// other row has.
+constexpr bool RowsAreWellFormed() {
+  for (const ReadingRow& row : kReadingRows) {
+    if (row.type < kTypeRMS || row.type > kTypeDIAL || row.param < 0) return false;
+    const std::string_view prefix = std::string_view("OUT:");
+    const std::string_view name = row.name;
+    const std::string_view type = kTypeNames[row.type];
+    if (!name.starts_with(prefix) || !name.substr(prefix.size()).starts_with(type) ||
+        name.substr(prefix.size() + type.size(), 1) != " ")
+      return false;
+    if (FindReadingRow(row.param) != &row) return false;
+  }
+  return true;
+}
+
+// Each page's read-outs fill its entries without gaps: pairs of a number
+// (even entry) and its unit, one reading each.
+constexpr bool ReadoutsArePaired(int type) {
+  int shown = 0;
+  for (const ReadingRow& row : kReadingRows)
+    if (row.type == type && row.readout >= 0) ++shown;
+  for (int entry = 0; entry < ReadoutEntryCount(type); entry += 2)
+    if (FindReadout(type, entry) == nullptr || FindReadout(type, entry + 1) != nullptr) return false;
+  return 2 * shown == ReadoutEntryCount(type);
+}
+
+static_assert(RowsAreWellFormed());
+static_assert(ReadoutsArePaired(kTypeRMS) && ReadoutsArePaired(kTypeEBU) && ReadoutsArePaired(kTypeDIAL));
+
+}  // namespace readings_detail
 
 // Whether the reading cannot be made in these readings' circumstances.
 inline bool IsUnavailable(const ReadingRow& row, const MeasurementReadings& readings) {

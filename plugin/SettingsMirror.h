@@ -8,7 +8,7 @@
 #include <array>
 #include <atomic>
 
-#include "Kalvo5Params.h"
+#include "ReadingTable.h"
 #include "engine/MeasurementDriver.h"
 
 namespace kalvo5 {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "EditorHostFixture.h"
-#include "plugin/Kalvo5Params.h"
+#include "plugin/ReadingTable.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScratchFolder.h"
 #include "support/XdndSource.h"

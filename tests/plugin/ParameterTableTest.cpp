@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "Kalvo5TestSupport.h"
 #include "plugin/ParameterTable.h"
@@ -26,6 +27,23 @@ TEST_F(PluginTest, DefinesFiftySevenUniquelyNamedParametersWithTheirDefaults) {
   EXPECT_EQ(plugin->GetParam(kOutEBUIL)->GetValue(), -70.0);
   EXPECT_EQ(plugin->GetParam(kOutRMSCrest)->GetValue(), 0.0);
   EXPECT_EQ(plugin->GetParam(kOutRMSTPMax)->GetValue(), -144.0);
+}
+
+// Every reading is an output parameter and is written with its type, however
+// many readings a type has: none is left out of the parameters or the writes.
+TEST_F(PluginTest, EveryReadingIsAnOutputParameterThatItsTypeWrites) {
+  int outputs = 0;
+  for (int i = 0; i < kNumParams; ++i) outputs += IsOutputParam(i) ? 1 : 0;
+  EXPECT_EQ(outputs, static_cast<int>(std::size(kReadingRows)));
+  const MeasurementReadings readings{};
+  for (int type : {kTypeRMS, kTypeEBU, kTypeDIAL}) {
+    const OutputValues written = OutputValuesFor(type, readings);
+    std::vector<int> rows;
+    for (const ReadingRow& row : kReadingRows)
+      if (row.type == type) rows.push_back(row.param);
+    EXPECT_EQ(std::vector<int>(written.index, written.index + written.count), rows) << kTypeNames[type];
+  }
+  EXPECT_EQ(OutputValuesFor(3, readings).count, 0);
 }
 
 TEST_F(PluginTest, KindsFlagsAndTextsFollowTheTable) {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "AudioThreadCounters.h"
-#include "plugin/Kalvo5Params.h"
+#include "plugin/ReadingTable.h"
 #include "support/ScratchFolder.h"
 #include "vst2/VSTInterface.h"
 

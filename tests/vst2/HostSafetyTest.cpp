@@ -13,7 +13,7 @@
 
 #include "Kalvo5Module.h"
 #include "framework/iplug/Utf8.h"
-#include "plugin/Kalvo5Params.h"
+#include "plugin/ReadingTable.h"
 
 namespace kalvo5::vst2test {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Kalvo5Module.h"
-#include "plugin/Kalvo5Params.h"
+#include "plugin/ReadingTable.h"
 
 namespace kalvo5::vst2test {
 namespace {

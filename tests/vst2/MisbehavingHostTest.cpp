@@ -5,7 +5,7 @@
 #include <random>
 
 #include "Kalvo5Module.h"
-#include "plugin/Kalvo5Params.h"
+#include "plugin/ReadingTable.h"
 
 namespace kalvo5::vst2test {
 namespace {
