@@ -38,6 +38,13 @@ void Kalvo5WithEditor::SetLabel(int position, const std::string& text) {
     label->SetLabelText(text);
 }
 
+void Kalvo5WithEditor::ShowOffsetUnits(int type, const char* offsetUnit) {
+  for (const ReadingRow& row : kReadingRows)
+    if (row.type == type && row.offset && row.readout >= 0)
+      SetLabel(mIndices.Readouts(type)[static_cast<std::size_t>(row.readout + 1)],
+               offsetUnit != nullptr ? offsetUnit : row.unit);
+}
+
 void Kalvo5WithEditor::UpdateAnalyzerView() {
   igraphics::IGraphics* g = GetUI();
   if (!g || !mLayoutDone || g->ControlCount() == 0) return;
@@ -58,12 +65,11 @@ void Kalvo5WithEditor::UpdateAnalyzerView() {
     SetPageHidden(mDIALPageControls, false);
   }
 
-  const char* rmsUnit = leqM ? "Leq(M)" : s.GetInt(kRMSDelta) == 1 ? "dB" : "dBFS";
-  for (int entry : {1, 3, 5}) SetLabel(mIndices.mRMSReadoutIdx[entry], rmsUnit);
-  const char* ebuUnit = s.GetInt(kEBUDelta) == 1 ? "LU" : "LUFS";
-  for (int entry : {1, 3, 5, 7, 9}) SetLabel(mIndices.mEBUReadoutIdx[entry], ebuUnit);
-  const char* dialUnit = s.GetInt(kDIALDelta) == 1 ? "LK" : "LKFS";
-  for (int entry : {1, 3, 5}) SetLabel(mIndices.mDIALReadoutIdx[entry], dialUnit);
+  // On the RMS page the levels the offset applies to are those the weighting
+  // shapes too.
+  ShowOffsetUnits(kTypeRMS, leqM ? "Leq(M)" : s.GetInt(kRMSDelta) == 1 ? "dB" : nullptr);
+  ShowOffsetUnits(kTypeEBU, s.GetInt(kEBUDelta) == 1 ? "LU" : nullptr);
+  ShowOffsetUnits(kTypeDIAL, s.GetInt(kDIALDelta) == 1 ? "LK" : nullptr);
 
   igraphics::IControl* peakCaption = g->ControlAt(mIndices.mPkScaleIdx);
   igraphics::IControl* truePeakCaption = g->ControlAt(mIndices.mTpScaleIdx);

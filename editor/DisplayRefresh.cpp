@@ -1,6 +1,7 @@
 // The periodic refresh of the meter columns and of the visible page's
 // read-outs from one snapshot of the readings.
 #include <cmath>
+#include <span>
 
 #include "Kalvo5WithEditor.h"
 #include "ReadoutFormat.h"
@@ -39,17 +40,17 @@ void Kalvo5WithEditor::RefreshReadouts() {
   const SettingsMirror& s = Settings();
   const int type = s.GetInt(kType);
   struct Page {
-    const int* positions;
     int offsetParam;
     int referenceParam;
   };
-  const Page page = type == kTypeRMS   ? Page{mIndices.mRMSReadoutIdx, kRMSDelta, kRMSRefLevel}
-                    : type == kTypeEBU ? Page{mIndices.mEBUReadoutIdx, kEBUDelta, kEBURefLevel}
-                                       : Page{mIndices.mDIALReadoutIdx, kDIALDelta, kDIALRefLevel};
+  const Page page = type == kTypeRMS   ? Page{kRMSDelta, kRMSRefLevel}
+                    : type == kTypeEBU ? Page{kEBUDelta, kEBURefLevel}
+                                       : Page{kDIALDelta, kDIALRefLevel};
   const bool offsetOn = s.GetInt(page.offsetParam) == 1;
+  const std::span<int> positions = mIndices.Readouts(type);
   for (const ReadingRow& row : kReadingRows) {
     if (row.type != type || row.readout < 0) continue;
-    const int position = page.positions[row.readout];
+    const int position = positions[static_cast<std::size_t>(row.readout)];
     const bool unavailable = IsUnavailable(row, r);
     // A reading that cannot be made says so, in its box and on hovering it.
     if (igraphics::IControl* control = GetUI()->ControlAt(position))

@@ -2,21 +2,22 @@
 // positions in the editor window, filled anew at every opening.
 #pragma once
 
+#include <span>
+
 #include "engine/ChannelConfig.h"
+#include "plugin/ReadingTable.h"
 
 namespace kalvo5 {
-
-inline constexpr int kRMSReadoutCount = 12;
-inline constexpr int kLoudnessReadoutCount = 14;
 
 struct EditorIndices {
   int mPkScaleIdx = -1;
   int mTpScaleIdx = -1;
   int mRMSBackgroundIdx = -1;
   int mRMSLeqMBackgroundIdx = -1;
-  int mRMSReadoutIdx[kRMSReadoutCount] = {};
-  int mEBUReadoutIdx[kLoudnessReadoutCount] = {};
-  int mDIALReadoutIdx[kLoudnessReadoutCount] = {};
+  // Each page's read-outs, by their entries in the reading table.
+  int mRMSReadoutIdx[ReadoutEntryCount(kTypeRMS)] = {};
+  int mEBUReadoutIdx[ReadoutEntryCount(kTypeEBU)] = {};
+  int mDIALReadoutIdx[ReadoutEntryCount(kTypeDIAL)] = {};
   int mChannelLabelIdx[kAnalyzerChannels] = {};
   int mClipIdx[kAnalyzerChannels] = {};
   int mDialClipIdx[kAnalyzerChannels] = {};
@@ -24,6 +25,13 @@ struct EditorIndices {
   int mDialMeterIdx[kAnalyzerChannels] = {};
   int mMeterValueIdx[kAnalyzerChannels] = {};
   int mUpdateIconIdx = -1;
+
+  // The read-outs of the page of "Type" value `type` (RMS, EBU or DIAL).
+  std::span<int> Readouts(int type) {
+    return type == kTypeRMS   ? std::span<int>(mRMSReadoutIdx)
+           : type == kTypeEBU ? std::span<int>(mEBUReadoutIdx)
+                              : std::span<int>(mDIALReadoutIdx);
+  }
 };
 
 }  // namespace kalvo5

@@ -32,6 +32,9 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   // Shows the page of the current "Type" and writes the unit texts, the
   // scale caption and the channel labels.
   void UpdateAnalyzerView();
+  // The unit texts of the readings of `type` that the reference offset
+  // applies to: `offsetUnit`, or with null their own units.
+  void ShowOffsetUnits(int type, const char* offsetUnit);
   // One meter column: bar, peak value text and clip light.
   void ShowMeterChannel(int meter, int text, int clip, double barDb, double peakDb, double clipState);
   void RefreshMeters();
@@ -68,8 +71,6 @@ class Kalvo5WithEditor : public igraphics::EditorBinding<Kalvo5> {
   // reference level, offset); `page` receives the positions.
   void AttachSettingsRow(igraphics::IGraphics& g, std::vector<int>& page, const char* channelBitmap,
                          int channelParam, int gainParam, int refParam, int offsetParam);
-  void AttachLoudnessReadouts(igraphics::IGraphics& g, std::vector<int>& page, int (&indices)[14], bool dial,
-                              const int (&matches)[4]);
   // The current type's readings as the audio thread published them; false
   // when the type measures nothing.
   bool ReadForDisplay(MeasurementReadings& readings);

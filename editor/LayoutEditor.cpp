@@ -1,6 +1,7 @@
 // The editor's layout: every control in one pass, in draw order, with the
 // positions later code needs recorded as it goes.
 #include <memory>
+#include <span>
 
 #include "Kalvo5WithEditor.h"
 #include "controls/IBBitmapControlVt.h"
@@ -62,36 +63,117 @@ int AttachText(IGraphics& g, const Rect& r, const igraphics::TextStyle& style, c
   return Attach(g, std::make_unique<IVTextControlVt>(r, style, text), tooltip);
 }
 
-// One read-out of a page: the number or its unit text, or a Match button.
+// One piece of a page's read-outs, in attach order: the number of a reading
+// or its unit text, each the page's next entry in the reading table, or a
+// Match button.
 struct ReadoutPiece {
   enum Kind { Number, SmallNumber, Unit, Match } kind;
-  Rect rect;  // a Match button uses L and T only
-  const char* text;
-  int matchSlot;  // which of the page's Match parameters
+  float l, t, r, b;               // a Match button uses l and t only
+  const char* text = "";          // a number's text before the first reading
+  const char* tooltip = nullptr;  // a number's
+  int matchSlot = -1;             // which of the page's Match buttons
 };
 
-// The read-outs of the loudness pages (EBU and DIAL share the geometry).
-// Unit texts are filled per page.
-const ReadoutPiece kLoudnessPieces[] = {
-    {ReadoutPiece::Number, {25, 142, 125, 177}, "-144.0", -1},
-    {ReadoutPiece::Match, {19, 185, 0, 0}, "", 0},
-    {ReadoutPiece::Unit, {99, 184, 131, 197}, "", -1},
-    {ReadoutPiece::Number, {145, 142, 245, 177}, "-144.0", -1},
-    {ReadoutPiece::Unit, {219, 184, 251, 197}, "", -1},
-    {ReadoutPiece::Number, {265, 142, 365, 177}, "-144.0", -1},
-    {ReadoutPiece::Match, {259, 185, 0, 0}, "", 1},
-    {ReadoutPiece::Unit, {339, 184, 371, 197}, "", -1},
-    {ReadoutPiece::SmallNumber, {25, 250, 94, 285}, "-144.0", -1},
-    {ReadoutPiece::Unit, {68, 292, 100, 305}, "", -1},
-    {ReadoutPiece::SmallNumber, {115, 250, 184, 285}, "-144.0", -1},
-    {ReadoutPiece::Match, {109, 293, 0, 0}, "", 2},
-    {ReadoutPiece::Unit, {159, 292, 191, 305}, "", -1},
-    {ReadoutPiece::SmallNumber, {205, 250, 274, 285}, "-144.0", -1},
-    {ReadoutPiece::Match, {199, 293, 0, 0}, "", 3},
-    {ReadoutPiece::Unit, {249, 292, 281, 305}, "", -1},
-    {ReadoutPiece::SmallNumber, {295, 250, 364, 285}, "-144.0", -1},
-    {ReadoutPiece::Unit, {339, 292, 371, 305}, "", -1},
+// A page's Match button: its trigger (-1: none in this slot) and tooltip.
+struct MatchButton {
+  int trigger;
+  const char* tooltip;
 };
+
+// Whether the pieces lay out every read-out entry of the page of `type` once,
+// numbers at the even entries and their units at the odd ones.
+constexpr bool FillsReadouts(std::span<const ReadoutPiece> pieces, int type) {
+  int entry = 0;
+  for (const ReadoutPiece& piece : pieces) {
+    if (piece.kind == ReadoutPiece::Match) continue;
+    if ((piece.kind == ReadoutPiece::Unit) != (entry % 2 == 1)) return false;
+    ++entry;
+  }
+  return entry == ReadoutEntryCount(type);
+}
+
+constexpr ReadoutPiece kRMSPieces[] = {
+    {ReadoutPiece::Number, 25, 142, 125, 177, "-144.0", "Integrated Loudness"},
+    {ReadoutPiece::Match, 19, 185, 0, 0, "", nullptr, 0},
+    {ReadoutPiece::Unit, 89, 184, 131, 197},
+    {ReadoutPiece::Number, 145, 142, 245, 177, "-144.0", "Momentary Loudness"},
+    {ReadoutPiece::Unit, 209, 184, 251, 197},
+    {ReadoutPiece::Number, 265, 142, 365, 177, "-144.0", "Momentary Loudness max"},
+    {ReadoutPiece::Match, 259, 185, 0, 0, "", nullptr, 1},
+    {ReadoutPiece::Unit, 329, 184, 371, 197},
+    {ReadoutPiece::Number, 25, 250, 125, 285, "-144.0", "Peak Max"},
+    {ReadoutPiece::Match, 19, 293, 0, 0, "", nullptr, 2},
+    {ReadoutPiece::Unit, 99, 292, 131, 305},
+    {ReadoutPiece::Number, 145, 250, 245, 285, "-144.0", "True Peak Max"},
+    {ReadoutPiece::Match, 139, 293, 0, 0, "", nullptr, 3},
+    {ReadoutPiece::Unit, 219, 292, 251, 305},
+    {ReadoutPiece::Number, 265, 250, 365, 285, "0.0", "Crest"},
+    {ReadoutPiece::Unit, 339, 292, 371, 305},
+};
+static_assert(FillsReadouts(kRMSPieces, kTypeRMS));
+
+// The read-outs of the loudness pages (EBU and DIAL share the geometry).
+constexpr ReadoutPiece kLoudnessPieces[] = {
+    {ReadoutPiece::Number, 25, 142, 125, 177, "-144.0"},
+    {ReadoutPiece::Match, 19, 185, 0, 0, "", nullptr, 0},
+    {ReadoutPiece::Unit, 99, 184, 131, 197},
+    {ReadoutPiece::Number, 145, 142, 245, 177, "-144.0"},
+    {ReadoutPiece::Unit, 219, 184, 251, 197},
+    {ReadoutPiece::Number, 265, 142, 365, 177, "-144.0"},
+    {ReadoutPiece::Match, 259, 185, 0, 0, "", nullptr, 1},
+    {ReadoutPiece::Unit, 339, 184, 371, 197},
+    {ReadoutPiece::SmallNumber, 25, 250, 94, 285, "-144.0"},
+    {ReadoutPiece::Unit, 68, 292, 100, 305},
+    {ReadoutPiece::SmallNumber, 115, 250, 184, 285, "-144.0"},
+    {ReadoutPiece::Match, 109, 293, 0, 0, "", nullptr, 2},
+    {ReadoutPiece::Unit, 159, 292, 191, 305},
+    {ReadoutPiece::SmallNumber, 205, 250, 274, 285, "-144.0"},
+    {ReadoutPiece::Match, 199, 293, 0, 0, "", nullptr, 3},
+    {ReadoutPiece::Unit, 249, 292, 281, 305},
+    {ReadoutPiece::SmallNumber, 295, 250, 364, 285, "-144.0"},
+    {ReadoutPiece::Unit, 339, 292, 371, 305},
+};
+static_assert(FillsReadouts(kLoudnessPieces, kTypeEBU) && FillsReadouts(kLoudnessPieces, kTypeDIAL));
+
+// The looks of a page's read-outs.
+struct ReadoutStyles {
+  const igraphics::TextStyle& number;
+  const igraphics::TextStyle& smallNumber;
+  const igraphics::TextStyle& unit;
+};
+
+// Attaches the read-outs of the page of `type`, recording each entry's
+// position in `entries`; a unit shows its reading's unit.
+void AttachReadouts(IGraphics& g, std::vector<int>& page, int type, std::span<const ReadoutPiece> pieces,
+                    std::span<int> entries, const ReadoutStyles& styles, const MatchButton (&matches)[4]) {
+  int entry = 0;
+  for (const ReadoutPiece& piece : pieces) {
+    const Rect rect{piece.l, piece.t, piece.r, piece.b};
+    int position = -1;
+    switch (piece.kind) {
+      case ReadoutPiece::Match: {
+        const MatchButton& match = matches[piece.matchSlot];
+        if (match.trigger < 0) continue;
+        position = AttachPush(g, static_cast<int>(piece.l), static_cast<int>(piece.t), match.trigger,
+                              "match.png", match.tooltip);
+        break;
+      }
+      case ReadoutPiece::Unit: {
+        const ReadingRow* reading = FindReadout(type, entry - 1);
+        position = entries[entry] = AttachText(g, rect, styles.unit, reading ? reading->unit : "");
+        ++entry;
+        break;
+      }
+      default:
+        position = entries[entry] =
+            AttachText(g, rect, piece.kind == ReadoutPiece::Number ? styles.number : styles.smallNumber,
+                       piece.text, piece.tooltip);
+        ++entry;
+        break;
+    }
+    page.push_back(position);
+  }
+}
 
 }  // namespace
 
@@ -155,82 +237,35 @@ void Kalvo5WithEditor::AttachRMSPage(IGraphics& g) {
   AttachValueField(g, page, 449, kRMSWindow, mStyles.ParamValueText, "Measurement window");
   page.push_back(AttachPopup(g, 533, "rmsfilter.png", 7, kRMSWFilterMode, "Pre filter"));
 
-  int* entry = mIndices.mRMSReadoutIdx;
-  const auto number = [&](const Rect& r, const char* text, const char* tooltip) {
-    *entry++ = AttachText(g, r, mStyles.ReadoutText, text, tooltip);
-    page.push_back(entry[-1]);
-  };
-  const auto unit = [&](const Rect& r, const char* text) {
-    *entry++ = AttachText(g, r, mStyles.UnitText, text);
-    page.push_back(entry[-1]);
-  };
-  const auto match = [&](int x, int y, int param, const char* tooltip) {
-    page.push_back(AttachPush(g, x, y, param, "match.png", tooltip));
-  };
-  number({25, 142, 125, 177}, "-144.0", "Integrated Loudness");
-  match(19, 185, kMatchRMSI, "Match Loudness");
-  unit({89, 184, 131, 197}, "dBFS");
-  number({145, 142, 245, 177}, "-144.0", "Momentary Loudness");
-  unit({209, 184, 251, 197}, "dBFS");
-  number({265, 142, 365, 177}, "-144.0", "Momentary Loudness max");
-  match(259, 185, kMatchRMSMLMax, "Match loudness");
-  unit({329, 184, 371, 197}, "dBFS");
-  number({25, 250, 125, 285}, "-144.0", "Peak Max");
-  match(19, 293, kMatchRMSPeakMax, "Match loudness");
-  unit({99, 292, 131, 305}, "dBFS");
-  number({145, 250, 245, 285}, "-144.0", "True Peak Max");
-  match(139, 293, kMatchRMSTPMax, "Match loudness");
-  unit({219, 292, 251, 305}, "dBTP");
-  number({265, 250, 365, 285}, "0.0", "Crest");
-  unit({339, 292, 371, 305}, "dB");
-}
-
-void Kalvo5WithEditor::AttachLoudnessReadouts(IGraphics& g, std::vector<int>& page, int (&indices)[14],
-                                              bool dial, const int (&matches)[4]) {
-  static constexpr const char* kMatchTooltips[2][4] = {
-      {"Match loudness", "Match loudness STL Max", "Match loudness ML Max", "Match loudness"},
-      {"Match loudness", "Match loudness", "", "Match loudness"}};
-  static constexpr const char* kUnits[2][7] = {{"LUFS", "LUFS", "LUFS", "LUFS", "LUFS", "dBTP", "LU"},
-                                               {"LKFS", "LKFS", "LKFS", "LK", "%", "dBTP", "LK"}};
-  const igraphics::TextStyle& big = dial ? mStyles.DialReadoutText : mStyles.ReadoutText;
-  const igraphics::TextStyle& small = dial ? mStyles.DialReadoutSmallText : mStyles.ReadoutSmallText;
-  const igraphics::TextStyle& unit = dial ? mStyles.DialUnitText : mStyles.UnitText;
-  int entry = 0;
-  for (const ReadoutPiece& piece : kLoudnessPieces) {
-    int position = -1;
-    switch (piece.kind) {
-      case ReadoutPiece::Match:
-        if (matches[piece.matchSlot] < 0) continue;
-        position = AttachPush(g, static_cast<int>(piece.rect.L), static_cast<int>(piece.rect.T),
-                              matches[piece.matchSlot], "match.png", kMatchTooltips[dial][piece.matchSlot]);
-        break;
-      case ReadoutPiece::Unit:
-        position = indices[entry] = AttachText(g, piece.rect, unit, kUnits[dial][entry / 2]);
-        ++entry;
-        break;
-      default:
-        position = indices[entry] =
-            AttachText(g, piece.rect, piece.kind == ReadoutPiece::Number ? big : small, piece.text);
-        ++entry;
-        break;
-    }
-    page.push_back(position);
-  }
+  AttachReadouts(g, page, kTypeRMS, kRMSPieces, mIndices.Readouts(kTypeRMS),
+                 {mStyles.ReadoutText, mStyles.ReadoutSmallText, mStyles.UnitText},
+                 {{kMatchRMSI, "Match Loudness"},
+                  {kMatchRMSMLMax, "Match loudness"},
+                  {kMatchRMSPeakMax, "Match loudness"},
+                  {kMatchRMSTPMax, "Match loudness"}});
 }
 
 void Kalvo5WithEditor::AttachEBUPage(IGraphics& g) {
   AttachSettingsRow(g, mEBUPageControls, "ebuchmode.png", kEBUChannelConfig, kEBUGain, kEBURefLevel,
                     kEBUDelta);
-  AttachLoudnessReadouts(g, mEBUPageControls, mIndices.mEBUReadoutIdx, false,
-                         {kMatchEBUI, kMatchEBUSLMax, kMatchEBUMLMax, kMatchEBUTPMax});
+  AttachReadouts(g, mEBUPageControls, kTypeEBU, kLoudnessPieces, mIndices.Readouts(kTypeEBU),
+                 {mStyles.ReadoutText, mStyles.ReadoutSmallText, mStyles.UnitText},
+                 {{kMatchEBUI, "Match loudness"},
+                  {kMatchEBUSLMax, "Match loudness STL Max"},
+                  {kMatchEBUMLMax, "Match loudness ML Max"},
+                  {kMatchEBUTPMax, "Match loudness"}});
 }
 
 void Kalvo5WithEditor::AttachDIALPage(IGraphics& g) {
   std::vector<int>& page = mDIALPageControls;
   AttachSettingsRow(g, page, "dialchmode.png", kDIALChannelConfig, kDIALGain, kDIALRefLevel, kDIALDelta);
   AttachValueField(g, page, 449, kDIALWindow, mStyles.ParamValueText, "SL measurement window");
-  AttachLoudnessReadouts(g, page, mIndices.mDIALReadoutIdx, true,
-                         {kMatchDIALI, kMatchDIALSLMax, -1, kMatchDIALTPMax});
+  AttachReadouts(g, page, kTypeDIAL, kLoudnessPieces, mIndices.Readouts(kTypeDIAL),
+                 {mStyles.DialReadoutText, mStyles.DialReadoutSmallText, mStyles.DialUnitText},
+                 {{kMatchDIALI, "Match loudness"},
+                  {kMatchDIALSLMax, "Match loudness"},
+                  {-1, nullptr},
+                  {kMatchDIALTPMax, "Match loudness"}});
 }
 
 void Kalvo5WithEditor::AttachMeterColumns(IGraphics& g) {

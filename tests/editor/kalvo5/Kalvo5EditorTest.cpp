@@ -94,6 +94,19 @@ TEST_F(Kalvo5Editor, UnitsCaptionsAndChannelLabelsFollowTheSettings) {
   EXPECT_EQ(Text(at.mEBUReadoutIdx[11]), "dBTP");
 }
 
+TEST_F(Kalvo5Editor, EveryReadoutShowsItsReadingsUnitBesideIt) {
+  const EditorIndices& at = plugin->Indices();
+  for (const ReadingRow& row : kReadingRows) {
+    if (row.readout < 0) continue;
+    const int* entries = row.type == kTypeRMS   ? at.mRMSReadoutIdx
+                         : row.type == kTypeEBU ? at.mEBUReadoutIdx
+                                                : at.mDIALReadoutIdx;
+    Set(kType, row.type);
+    EXPECT_TRUE(Visible(entries[row.readout])) << row.name;
+    EXPECT_EQ(Text(entries[row.readout + 1]), row.unit) << row.name;
+  }
+}
+
 TEST(ReadoutFormat, RoundsAndFloorsAsShown) {
   EXPECT_EQ(MeterValueText(-143.96), "-inf");
   EXPECT_EQ(MeterValueText(-143.94), " -143.9");
