@@ -64,6 +64,9 @@ class Kalvo5 : public virtual iplug::IPlug {
   bool IsOutputParam(int index) const override;
   // Every output parameter of the current type at the latest readings.
   void TakeLatestOutputs() override;
+  // The three channel configurations of a bus of `channels` channels.
+  void SetChannelLayout(int channels) override;
+  bool FollowsChannelLayout(int index) const override;
   // The settings document of the state chunk, without its frame.
   bool WriteStateDocument(std::string& document) override;
   bool ReadStateDocument(std::string_view document) override;

@@ -34,6 +34,12 @@ class IPlug : public IPlugAPIBase, public IPlugProcessor {
   // process call (audio thread, at the end of the call).
   virtual void TakeLatestOutputs() {}
 
+  // For a format with one plug-in per channel count: the settings that
+  // follow from the count are the plug-in's to set (main thread), and a
+  // preset leaves those it names alone.
+  virtual void SetChannelLayout(int /*channels*/) {}
+  virtual bool FollowsChannelLayout(int /*index*/) const { return false; }
+
   // The state as a text document of its own, for a format that stores it
   // as one: false when the plug-in keeps none. Reading it back answers false
   // and changes nothing when the document is refused (main thread).

@@ -59,8 +59,14 @@ IPlugLV2::IPlugLV2(const LV2InstanceInfo& info)
 }
 
 void IPlugLV2::CompleteConstruction() {
-  for (int i = 0; i < NParams(); ++i)
-    mApplied[static_cast<std::size_t>(i)] = static_cast<float>(GetParam(i)->GetDefault());
+  SetChannelLayout(mLayout.Channels());
+  // The description gives the variant's channel layout as the default of
+  // the ports that follow it.
+  for (int i = 0; i < NParams(); ++i) {
+    const IParam* param = GetParam(i);
+    mApplied[static_cast<std::size_t>(i)] =
+        static_cast<float>(FollowsChannelLayout(i) ? param->GetValue() : param->GetDefault());
+  }
   HostHeardCurrentValues();
 }
 
@@ -95,6 +101,9 @@ void IPlugLV2::ConnectPort(std::uint32_t port, void* data) {
 
 void IPlugLV2::Activate() {
   MainThreadScope scope(MainLock());
+  // The ports as the host set them before audio starts: what they change is
+  // in place from the first block, with the memory it needs obtained here.
+  ReadControlPorts();
   ResetProcessing();
   SetActive(true);
 }
@@ -201,7 +210,6 @@ LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_H
                LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
-
 LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
   if (!Ready() || !retrieve) return LV2_STATE_ERR_UNKNOWN;
   std::size_t size = 0;
@@ -215,6 +223,8 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV
   if (!document.empty() && document.back() == '\0') document.remove_suffix(1);
   MainThreadScope scope(MainLock());
   if (!ReadStateDocument(document)) return LV2_STATE_ERR_UNKNOWN;
+  // A state saved by another variant or format keeps this one's channels.
+  SetChannelLayout(mLayout.Channels());
   ModifyCurrentPreset();
   OnStateRestored();
   TellEditorAll();

@@ -83,8 +83,9 @@ struct EditorDescriptor {
 
 IPlugLV2UI* Editor(LV2UI_Handle handle) { return static_cast<IPlugLV2UI*>(handle); }
 
-LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor* descriptor, const char* pluginURI, const char* /*bundle*/,
-                               LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor* descriptor, const char* pluginURI,
+                               const char* /*bundle*/, LV2UI_Write_Function write,
+                               LV2UI_Controller controller, LV2UI_Widget* widget,
                                const LV2_Feature* const* features) {
   const auto* editor = reinterpret_cast<const EditorDescriptor*>(descriptor);
   if (!editor || !pluginURI || !widget) return nullptr;
@@ -141,10 +142,10 @@ const LV2_Descriptor* LV2PluginDescriptor(std::uint32_t index, std::span<const L
   static const std::vector<VariantDescriptor> descriptors = [&] {
     std::vector<VariantDescriptor> made;
     for (const LV2Variant& variant : variants)
-      made.push_back({{variant.uri, &Instantiate, &ConnectPort, &Activate, &Run, &Deactivate, &Cleanup,
-                       &ExtensionData},
-                      variant.channels,
-                      factory});
+      made.push_back(
+          {{variant.uri, &Instantiate, &ConnectPort, &Activate, &Run, &Deactivate, &Cleanup, &ExtensionData},
+           variant.channels,
+           factory});
     return made;
   }();
   return index < descriptors.size() ? &descriptors[index].descriptor : nullptr;

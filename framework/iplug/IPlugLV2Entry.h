@@ -37,16 +37,16 @@ const LV2UI_Descriptor* LV2EditorDescriptor(std::uint32_t index, const char* uri
 // Defines the module's exported functions lv2_descriptor and
 // lv2ui_descriptor for a plug-in class, its editor's class, the variants
 // and the editor's URI.
-#define IPLUG_LV2_ENTRY_POINTS(PluginClass, EditorClass, variants, editorURI)                              \
-  namespace {                                                                                              \
-  iplug::IPlugLV2* MakeLV2Plugin(const iplug::LV2InstanceInfo& info) { return new PluginClass(info); }     \
-  iplug::IPlugLV2UI* MakeLV2Editor(const iplug::LV2UIInfo& info) { return new EditorClass(info); }        \
-  }                                                                                                        \
-  extern "C" {                                                                                             \
-  IPLUG_LV2_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {                            \
-    return iplug::LV2PluginDescriptor(index, variants, &MakeLV2Plugin);                                   \
-  }                                                                                                        \
-  IPLUG_LV2_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index) {                        \
-    return iplug::LV2EditorDescriptor(index, editorURI, variants, &MakeLV2Editor);                        \
-  }                                                                                                        \
+#define IPLUG_LV2_ENTRY_POINTS(PluginClass, EditorClass, variants, editorURI)                          \
+  namespace {                                                                                          \
+  iplug::IPlugLV2* MakeLV2Plugin(const iplug::LV2InstanceInfo& info) { return new PluginClass(info); } \
+  iplug::IPlugLV2UI* MakeLV2Editor(const iplug::LV2UIInfo& info) { return new EditorClass(info); }     \
+  }                                                                                                    \
+  extern "C" {                                                                                         \
+  IPLUG_LV2_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {                         \
+    return iplug::LV2PluginDescriptor(index, variants, &MakeLV2Plugin);                                \
+  }                                                                                                    \
+  IPLUG_LV2_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index) {                     \
+    return iplug::LV2EditorDescriptor(index, editorURI, variants, &MakeLV2Editor);                     \
+  }                                                                                                    \
   }

@@ -21,7 +21,8 @@ IPlugLV2UI::IPlugLV2UI(const LV2UIInfo& info)
     : IPlug(PluginConfig{}),
       mLayout(std::max(0, std::min(info.channels, MaxNChannels(kInput))), NParams()),
       mInfo(info) {
-  if (auto* map = static_cast<LV2_URID_Map*>(FindFeatureData(info.features, LV2_URID__map))) mUrids.emplace(*map);
+  if (auto* map = static_cast<LV2_URID_Map*>(FindFeatureData(info.features, LV2_URID__map)))
+    mUrids.emplace(*map);
   mParent = FindFeatureData(info.features, LV2_UI__parent);
   mResize = static_cast<const LV2UI_Resize*>(FindFeatureData(info.features, LV2_UI__resize));
   mTouch = static_cast<const LV2UI_Touch*>(FindFeatureData(info.features, LV2_UI__touch));
@@ -77,7 +78,8 @@ void IPlugLV2UI::PortEvent(std::uint32_t port, std::uint32_t size, std::uint32_t
     const IParam* param = GetParam(found.index);
     // The readings come with the snapshots; an input the editor already
     // holds (its own write coming back) changes nothing.
-    if (IsOutputParam(found.index) || std::isnan(value) || static_cast<float>(param->GetValue()) == value) return;
+    if (IsOutputParam(found.index) || std::isnan(value) || static_cast<float>(param->GetValue()) == value)
+      return;
     SetParameterFromHost(found.index, param->NormalizedFromValue(static_cast<double>(value)));
     return;
   }

@@ -26,7 +26,8 @@ void WriteManifest(std::ostream& out, Kalvo5& plugin) {
   for (int n = 0; n < store.NFactory(); ++n) {
     out << "<" << PresetURI(store.Factory(n)->name) << ">\n  a pset:Preset ;\n  lv2:appliesTo ";
     int v = 0;
-    for (const iplug::LV2Variant& variant : kLV2Variants) out << (v++ == 0 ? "<" : " , <") << variant.uri << ">";
+    for (const iplug::LV2Variant& variant : kLV2Variants)
+      out << (v++ == 0 ? "<" : " , <") << variant.uri << ">";
     out << " ;\n  rdfs:seeAlso <presets.ttl> .\n\n";
   }
 }

@@ -11,7 +11,8 @@ namespace kalvo5 {
 
 class Kalvo5LV2 final : public iplug::IPlugLV2, public Kalvo5 {
  public:
-  explicit Kalvo5LV2(const iplug::LV2InstanceInfo& info) : iplug::IPlug(Kalvo5Config()), iplug::IPlugLV2(info) {}
+  explicit Kalvo5LV2(const iplug::LV2InstanceInfo& info)
+      : iplug::IPlug(Kalvo5Config()), iplug::IPlugLV2(info) {}
 };
 
 class Kalvo5LV2Editor final : public iplug::IPlugLV2UI, public Kalvo5WithEditor {

@@ -4,4 +4,5 @@
 #include "Kalvo5LV2Variants.h"
 #include "framework/iplug/IPlugLV2Entry.h"
 
-IPLUG_LV2_ENTRY_POINTS(kalvo5::Kalvo5LV2, kalvo5::Kalvo5LV2Editor, kalvo5::kLV2Variants, kalvo5::kLV2EditorURI)
+IPLUG_LV2_ENTRY_POINTS(kalvo5::Kalvo5LV2, kalvo5::Kalvo5LV2Editor, kalvo5::kLV2Variants,
+                       kalvo5::kLV2EditorURI)

@@ -34,16 +34,19 @@ bool IsSwitch(const iplug::IParam& param) {
   return param.GetMin() == 0.0 && param.GetMax() == 1.0 && named(0, "Off", "off") && named(1, "On", "on");
 }
 
-void WriteParamPort(std::ostream& out, const iplug::IParam& param, std::uint32_t index, bool output) {
+void WriteParamPort(std::ostream& out, const iplug::IParam& param, double defaultValue, std::uint32_t index,
+                    bool output) {
   out << "  [\n    a lv2:" << (output ? "OutputPort" : "InputPort") << " , lv2:ControlPort ;\n"
       << "    lv2:index " << index << " ;\n"
       << "    lv2:symbol " << TurtleString(iplug::LV2Symbol(param.GetName())) << " ;\n"
       << "    lv2:name " << TurtleString(param.GetName()) << " ;\n"
-      << "    lv2:default " << TurtleNumber(param.GetDefault()) << " ;\n"
+      << "    lv2:default " << TurtleNumber(defaultValue) << " ;\n"
       << "    lv2:minimum " << TurtleNumber(param.GetMin()) << " ;\n"
       << "    lv2:maximum " << TurtleNumber(param.GetMax());
   std::string properties;
-  const auto add = [&](const char* property) { properties += (properties.empty() ? "" : " , ") + std::string(property); };
+  const auto add = [&](const char* property) {
+    properties += (properties.empty() ? "" : " , ") + std::string(property);
+  };
   if (IsSwitch(param)) {
     add("lv2:toggled");
   } else if (param.Kind() == iplug::ParamKind::Enum) {
@@ -68,6 +71,7 @@ void WriteParamPort(std::ostream& out, const iplug::IParam& param, std::uint32_t
 void WriteMessagePort(std::ostream& out, std::uint32_t index, bool output) {
   out << "  [\n    a lv2:" << (output ? "OutputPort" : "InputPort") << " , atom:AtomPort ;\n"
       << "    atom:bufferType atom:Sequence ;\n"
+      << "    lv2:portProperty lv2:connectionOptional ;\n"
       << "    atom:supports <" << (output ? iplug::kLV2SnapshotURI : iplug::kLV2ResendURI) << "> , <"
       << iplug::kLV2ParamURI << "> ;\n"
       << "    lv2:index " << index << " ;\n"
@@ -78,6 +82,7 @@ void WriteMessagePort(std::ostream& out, std::uint32_t index, bool output) {
 
 void WriteVariant(std::ostream& out, Kalvo5& plugin, const iplug::LV2Variant& variant, const char* name) {
   const iplug::LV2PortLayout layout(variant.channels, plugin.NParams());
+  plugin.SetChannelLayout(variant.channels);
   out << "<" << variant.uri << ">\n"
       << "  a lv2:Plugin , lv2:AnalyserPlugin ;\n"
       << "  doap:name " << TurtleString(std::string("Kalvo5 (") + name + ")") << " ;\n"
@@ -101,7 +106,9 @@ void WriteVariant(std::ostream& out, Kalvo5& plugin, const iplug::LV2Variant& va
   WriteMessagePort(out, layout.MessagesOut(), true);
   for (int i = 0; i < plugin.NParams(); ++i) {
     out << " ,\n";
-    WriteParamPort(out, *plugin.GetParam(i), layout.Param(i), plugin.IsOutputParam(i));
+    const iplug::IParam& param = *plugin.GetParam(i);
+    const double defaultValue = plugin.FollowsChannelLayout(i) ? param.GetValue() : param.GetDefault();
+    WriteParamPort(out, param, defaultValue, layout.Param(i), plugin.IsOutputParam(i));
   }
   out << " ,\n  [\n    a lv2:OutputPort , lv2:ControlPort ;\n"
       << "    lv2:index " << layout.Latency() << " ;\n"
@@ -116,10 +123,11 @@ void WriteVariant(std::ostream& out, Kalvo5& plugin, const iplug::LV2Variant& va
 // The project, and the terms of the messages and the state.
 void WriteTerms(std::ostream& out) {
   out << "<" << kLV2ProjectURI << ">\n  a doap:Project ;\n  doap:name \"Kalvo5\" ;\n"
-      << "  doap:maintainer [ a foaf:Organization ; foaf:name \"Vantorel\" ; foaf:homepage <https://www.vantorel.com> ] .\n\n";
+      << "  doap:maintainer [ a foaf:Organization ; foaf:name \"Vantorel\" ; foaf:homepage "
+         "<https://www.vantorel.com> ] .\n\n";
   const auto message = [&](const char* uri, const char* label) {
-    out << "<" << uri << ">\n  a rdfs:Class ;\n  rdfs:subClassOf atom:Atom ;\n  rdfs:label " << TurtleString(label)
-        << " .\n\n";
+    out << "<" << uri << ">\n  a rdfs:Class ;\n  rdfs:subClassOf atom:Atom ;\n  rdfs:label "
+        << TurtleString(label) << " .\n\n";
   };
   message(iplug::kLV2ParamURI, "Parameter value");
   message(iplug::kLV2SnapshotURI, "Editor snapshot");
@@ -132,7 +140,8 @@ void WritePlugins(std::ostream& out, Kalvo5& plugin) {
   WritePrefixes(out);
   WriteTerms(out);
   int n = 0;
-  for (const iplug::LV2Variant& variant : kLV2Variants) WriteVariant(out, plugin, variant, kLV2VariantNames[n++]);
+  for (const iplug::LV2Variant& variant : kLV2Variants)
+    WriteVariant(out, plugin, variant, kLV2VariantNames[n++]);
   out << "<" << kLV2EditorURI << ">\n"
       << "  a ui:X11UI ;\n"
       << "  lv2:requiredFeature urid:map , ui:parent ;\n"

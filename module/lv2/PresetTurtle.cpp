@@ -29,13 +29,15 @@ void WritePresets(std::ostream& out, Kalvo5& plugin) {
 
     out << "<" << uri << ">\n  a pset:Preset ;\n  lv2:appliesTo ";
     int v = 0;
-    for (const iplug::LV2Variant& variant : kLV2Variants) out << (v++ == 0 ? "<" : " , <") << variant.uri << ">";
+    for (const iplug::LV2Variant& variant : kLV2Variants)
+      out << (v++ == 0 ? "<" : " , <") << variant.uri << ">";
     out << " ;\n  rdfs:label " << TurtleString(entry.name) << " ;\n  lv2:port";
     int p = 0;
     for (int i = 0; i < plugin.NParams(); ++i) {
-      if (plugin.IsOutputParam(i)) continue;
-      out << (p++ == 0 ? "\n" : " ,\n") << "  [ lv2:symbol " << TurtleString(iplug::LV2Symbol(plugin.GetParam(i)->GetName()))
-          << " ; pset:value " << TurtleNumber(plugin.GetParam(i)->GetValue()) << " ]";
+      if (plugin.IsOutputParam(i) || plugin.FollowsChannelLayout(i)) continue;
+      out << (p++ == 0 ? "\n" : " ,\n") << "  [ lv2:symbol "
+          << TurtleString(iplug::LV2Symbol(plugin.GetParam(i)->GetName())) << " ; pset:value "
+          << TurtleNumber(plugin.GetParam(i)->GetValue()) << " ]";
     }
     out << " ;\n  state:state [ <" << iplug::kLV2StateURI << "> " << TurtleString(document) << " ] .\n\n";
   }
