@@ -31,7 +31,7 @@ namespace kalvo5 {
 iplug::PluginConfig Kalvo5Config();
 
 // Knows no plug-in format: a format binding joins it (see IPlug.h).
-class Kalvo5 : public virtual iplug::IPlug {
+class alignas(iplug::IPlug) Kalvo5 : public virtual iplug::IPlug {
  public:
   static constexpr int kFrameRate = 60;  // editor frames per second
   // The editor's size in units at scale 1; it scales from a third to three

@@ -23,6 +23,10 @@ packages=(
   dpf-plugins-vst
   # a real DAW the plug-in is tested in, run headless (tests/host)
   ardour python3
+  # the LV2 bundle: its headers, a host library and tools for its tests
+  # (lv2_validate needs sord_validate from sordi), and the peer meter the
+  # LV2 benchmark runs beside it
+  lv2-dev liblilv-dev lilv-utils lv2file sordi jalv x42-plugins
 )
 
 # The Windows build's compilers, Wine and Debian's source entries.

@@ -9,8 +9,11 @@
 //   class Kalvo5VST2 final : public iplug::IPlugVST2, public Kalvo5WithEditor
 //
 // The joining class constructs the shared base with the plug-in's
-// configuration. The binding is constructed first and taken apart last, so
-// the plug-in's object lives entirely inside its binding's lifetime.
+// configuration. Every class that derives from the base declares its
+// alignment too (alignas(IPlug)): a base class is placed by the alignment of
+// its own members, and the compiler's code for its constructor assumes the
+// whole class's, which the shared base's cache-line aligned queues raise. The binding is constructed first
+// and taken apart last, so the plug-in's object lives entirely inside its binding's lifetime.
 #pragma once
 
 #include <cstddef>

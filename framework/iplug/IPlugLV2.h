@@ -36,7 +36,7 @@ struct LV2InstanceInfo {
 // longer blocks run in slices.
 inline constexpr int kLV2DefaultBlockFrames = 8192;
 
-class IPlugLV2 : public virtual IPlug {
+class alignas(IPlug) IPlugLV2 : public virtual IPlug {
  public:
   ~IPlugLV2() override;
 

@@ -32,7 +32,7 @@ struct LV2UIInfo {
   const LV2_Feature* const* features = nullptr;
 };
 
-class IPlugLV2UI : public virtual IPlug {
+class alignas(IPlug) IPlugLV2UI : public virtual IPlug {
  public:
   ~IPlugLV2UI() override;
 

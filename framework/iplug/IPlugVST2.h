@@ -46,7 +46,7 @@ inline constexpr int kMaxBlockFrames = 65536;
 // Derived virtually from the plug-in base, which the most derived class
 // constructs: the plug-in class joined with it, or a plug-in written
 // directly on the binding.
-class IPlugVST2 : public virtual IPlug {
+class alignas(IPlug) IPlugVST2 : public virtual IPlug {
  public:
   ~IPlugVST2() override;
 

@@ -40,7 +40,8 @@ double Sample(int channel, long frame, int rate) {
   const double t = static_cast<double>(frame) / rate;
   const double burst = (t > 2.0 && t < 3.0) ? 4.0 : 1.0;
   const double noise = std::sin(static_cast<double>(frame) * 12.9898 + channel * 78.233) * 43758.5453;
-  return burst * (0.05 * std::sin(2.0 * M_PI * (220.0 * (channel + 1)) * t) + 0.02 * (noise - std::floor(noise) - 0.5));
+  return burst * (0.05 * std::sin(2.0 * M_PI * (220.0 * (channel + 1)) * t) +
+                  0.02 * (noise - std::floor(noise) - 0.5));
 }
 
 // The "value" of a reading in the meter's JSON.
@@ -55,12 +56,14 @@ TEST(LV2Readings, EveryVariantsOutputPortsEqualTheMetersReadingsOfTheVST2Build) 
   TempFolder folder;
   const TestWorld world(KALVO5_LV2_PATH);
   for (const TestFile& file : kFiles) {
-    const std::string path = folder.Path(std::string(file.variant) + "-" + std::to_string(file.rate) + ".wav");
+    const std::string path =
+        folder.Path(std::string(file.variant) + "-" + std::to_string(file.rate) + ".wav");
     const long frames = static_cast<long>(file.seconds * file.rate);
     const int rate = file.rate;
     // 32-bit float samples: the LV2 host hands over exactly what the meter reads.
-    WriteAudio(path, file.channels, rate, frames, [rate](int c, long n) { return Sample(c, n, rate); },
-               0x010006 /* WAV, float */);
+    WriteAudio(
+        path, file.channels, rate, frames, [rate](int c, long n) { return Sample(c, n, rate); },
+        0x010006 /* WAV, float */);
     std::vector<float> audio(static_cast<std::size_t>(frames * file.channels));
     for (long n = 0; n < frames; ++n)
       for (int c = 0; c < file.channels; ++c)
@@ -68,7 +71,8 @@ TEST(LV2Readings, EveryVariantsOutputPortsEqualTheMetersReadingsOfTheVST2Build) 
 
     for (int type = 0; type < 3; ++type) {
       SCOPED_TRACE(path + " " + kTypes[type]);
-      const auto run = RunMeterProgram(std::string("--json --precision 32 --type ") + kTypes[type] + " '" + path + "'");
+      const auto run =
+          RunMeterProgram(std::string("--json --precision 32 --type ") + kTypes[type] + " '" + path + "'");
       ASSERT_EQ(run.code, 0) << run.err;
 
       TestInstance plug(world, std::string(kBase) + file.variant, rate);

@@ -110,6 +110,13 @@ void TestInstance::SetControl(const std::string& symbol, float value) {
     if (mSymbols[p] == symbol) mControls[p] = value;
 }
 
+void TestInstance::SetPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
+                                std::uint32_t type) {
+  auto* instance = static_cast<TestInstance*>(self);
+  if (type == instance->mUrids.Map(LV2_ATOM__Float) && size == sizeof(float))
+    instance->SetControl(symbol, *static_cast<const float*>(value));
+}
+
 void TestInstance::ResetSequences() {
   auto* in = reinterpret_cast<LV2_Atom_Sequence*>(mMessagesIn.data());
   in->atom = {sizeof(LV2_Atom_Sequence_Body), mSequence};
@@ -129,13 +136,15 @@ void TestInstance::Process(const std::vector<float>& interleaved, int channels, 
     for (std::size_t c = 0; c < mAudioIn.size(); ++c)
       for (int i = 0; i < n; ++i)
         mAudioIn[c][static_cast<std::size_t>(i)] =
-            static_cast<int>(c) < channels ? interleaved[static_cast<std::size_t>((start + i) * channels) + c] : 0.0f;
+            static_cast<int>(c) < channels ? interleaved[static_cast<std::size_t>((start + i) * channels) + c]
+                                           : 0.0f;
     ResetSequences();
     lilv_instance_run(mInstance, static_cast<std::uint32_t>(n));
     if (!output) continue;
     for (std::size_t c = 0; c < mAudioOut.size() && static_cast<int>(c) < channels; ++c)
       for (int i = 0; i < n; ++i)
-        (*output)[static_cast<std::size_t>((start + i) * channels) + c] = mAudioOut[c][static_cast<std::size_t>(i)];
+        (*output)[static_cast<std::size_t>((start + i) * channels) + c] =
+            mAudioOut[c][static_cast<std::size_t>(i)];
   }
 }
 

@@ -63,6 +63,9 @@ class TestInstance {
   // A control port's value by symbol; NaN for no such port.
   float Control(const std::string& symbol) const;
   void SetControl(const std::string& symbol, float value);
+  // lilv's port setter, for restoring a state or preset into the controls.
+  static void SetPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
+                           std::uint32_t type);
   // Runs interleaved frames through the plug-in in blocks of kBlock (the
   // first call activates it); the
   // output, interleaved, goes to `output` when given.
