@@ -39,7 +39,10 @@ IPlugLV2::IPlugLV2(const LV2InstanceInfo& info)
     : IPlug(PluginConfig{}),
       mLayout(std::max(0, std::min(info.channels, MaxNChannels(kInput))), NParams()),
       mMap(static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(info.features, LV2_URID__map)))) {
-  if (mMap) mUrids.emplace(*mMap);
+  if (mMap) {
+    mUrids.emplace(*mMap);
+    lv2_atom_forge_init(&mForge, mMap);
+  }
   const int channels = mLayout.Channels();
   mAudioIn.assign(static_cast<std::size_t>(channels), nullptr);
   mAudioOut.assign(static_cast<std::size_t>(channels), nullptr);
@@ -174,7 +177,7 @@ void IPlugLV2::WriteOutputPorts() {
 }
 
 void IPlugLV2::WriteMessages() {
-  LV2MessageWriter writer(mMessagesOut, *mUrids, mMap);
+  LV2MessageWriter writer(mMessagesOut, *mUrids, mForge);
   const std::size_t size = TakeEditorSnapshot(mSnapshot);
   if (size > 0) writer.PutSnapshot(std::span<const std::byte>(mSnapshot.data(), size));
   for (int i = 0; i < NParams(); ++i) {

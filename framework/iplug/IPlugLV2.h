@@ -72,6 +72,7 @@ class alignas(IPlug) IPlugLV2 : public virtual IPlug {
   LV2PortLayout mLayout;
   LV2_URID_Map* mMap = nullptr;
   std::optional<LV2Urids> mUrids;
+  LV2_Atom_Forge mForge{};
   std::vector<float*> mAudioIn;
   std::vector<float*> mAudioOut;
   std::vector<float*> mControls;  // one per parameter

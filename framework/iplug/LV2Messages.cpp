@@ -16,10 +16,9 @@ LV2Urids::LV2Urids(const LV2_URID_Map& map)
       nominalBlockLength(map.map(map.handle, LV2_BUF_SIZE__nominalBlockLength)),
       atomInt(map.map(map.handle, LV2_ATOM__Int)) {}
 
-LV2MessageWriter::LV2MessageWriter(LV2_Atom_Sequence* port, const LV2Urids& urids, LV2_URID_Map* map)
-    : mUrids(urids) {
-  if (!port || !map) return;
-  lv2_atom_forge_init(&mForge, map);
+LV2MessageWriter::LV2MessageWriter(LV2_Atom_Sequence* port, const LV2Urids& urids, LV2_Atom_Forge& forge)
+    : mForge(forge), mUrids(urids) {
+  if (!port) return;
   // The host set the atom's size to the room it gave past the header; the
   // header's 8 bytes are left unused, which keeps within any reading.
   const std::uint32_t room = port->atom.size;

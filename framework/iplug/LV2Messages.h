@@ -51,10 +51,11 @@ struct LV2Urids {
 
 // Writes the events of one run into an output sequence the host handed
 // over (its atom size is the room there is). Each Put answers false, and
-// writes nothing, once the room is used up.
+// writes nothing, once the room is used up. The forge was made with the
+// host's map beforehand: mapping is no work for the audio thread.
 class LV2MessageWriter {
  public:
-  LV2MessageWriter(LV2_Atom_Sequence* port, const LV2Urids& urids, LV2_URID_Map* map);
+  LV2MessageWriter(LV2_Atom_Sequence* port, const LV2Urids& urids, LV2_Atom_Forge& forge);
   bool PutParam(int index, double value);
   bool PutSnapshot(std::span<const std::byte> bytes);
   bool PutResend();
@@ -62,7 +63,7 @@ class LV2MessageWriter {
  private:
   bool Put(LV2_URID type, const void* body, std::uint32_t size);
 
-  LV2_Atom_Forge mForge{};
+  LV2_Atom_Forge& mForge;
   LV2_Atom_Forge_Frame mFrame{};
   const LV2Urids& mUrids;
   bool mOpen = false;

@@ -68,7 +68,8 @@ TEST(LV2Editor, DrawsForTheSameAudioWhatTheVST2EditorDrawsInsideItsInstance) {
   for (int block = 0; block < kBlocks; ++block) {
     fill(block);
     auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(notify.data());
-    sequence->atom = {static_cast<std::uint32_t>(notify.size() * 8 - sizeof(LV2_Atom)), urids.Map(LV2_ATOM__Chunk)};
+    sequence->atom = {static_cast<std::uint32_t>(notify.size() * 8 - sizeof(LV2_Atom)),
+                      urids.Map(LV2_ATOM__Chunk)};
     processor.Run(kBlock);
     LV2_ATOM_SEQUENCE_FOREACH(sequence, event) {
       if (event->body.type != urids.Map(iplug::kLV2SnapshotURI)) continue;
@@ -81,7 +82,8 @@ TEST(LV2Editor, DrawsForTheSameAudioWhatTheVST2EditorDrawsInsideItsInstance) {
   // The editor's own copy learns the type from its port and the readings
   // from the snapshot.
   Writes writes;
-  auto ownedEditor = std::make_unique<Kalvo5LV2Editor>(iplug::LV2UIInfo{2, &Writes::Write, &writes, features});
+  auto ownedEditor =
+      std::make_unique<Kalvo5LV2Editor>(iplug::LV2UIInfo{2, &Writes::Write, &writes, features});
   Kalvo5LV2Editor& editor = *ownedEditor;
   editor.PortEvent(ports.Param(kType), sizeof(float), 0, &type);
   const std::string empty = test::TestDataHome() + "/lv2-empty.png";

@@ -23,8 +23,8 @@ struct StoredState {
   std::uint32_t key = 0, type = 0, flags = 0;
   bool present = true;
 
-  static LV2_State_Status Store(LV2_State_Handle handle, std::uint32_t key, const void* value, std::size_t size,
-                                std::uint32_t type, std::uint32_t flags) {
+  static LV2_State_Status Store(LV2_State_Handle handle, std::uint32_t key, const void* value,
+                                std::size_t size, std::uint32_t type, std::uint32_t flags) {
     auto* state = static_cast<StoredState*>(handle);
     state->key = key;
     state->value.assign(static_cast<const char*>(value), size);
@@ -62,7 +62,8 @@ class LV2State : public ::testing::Test {
   // the state block's.
   std::string ChunkDocument() {
     void* data = nullptr;
-    const auto size = iplug::IPlugVST2::VSTDispatcher(&vst2->GetEffect(), vst2::effGetChunk, 1, 0, &data, 0.0f);
+    const auto size =
+        iplug::IPlugVST2::VSTDispatcher(&vst2->GetEffect(), vst2::effGetChunk, 1, 0, &data, 0.0f);
     const std::string chunk(static_cast<const char*>(data), static_cast<std::size_t>(size));
     std::int32_t length = 0;
     std::memcpy(&length, chunk.data() + 8 + 28, sizeof(length));
@@ -141,7 +142,8 @@ TEST(LV2Presets, EveryVariantListsTheFactoryPresetsAndOneAppliesThroughLilv) {
   LilvNode* presetClass = lilv_new_uri(w, LV2_PRESETS__Preset);
   LilvNode* label = lilv_new_uri(w, LILV_NS_RDFS "label");
   for (const char* variant : {"mono", "stereo", "5.1"}) {
-    const LilvPlugin* plugin = world.Plugin(std::string("https://www.vantorel.com/plugins/kalvo5/lv2/") + variant);
+    const LilvPlugin* plugin =
+        world.Plugin(std::string("https://www.vantorel.com/plugins/kalvo5/lv2/") + variant);
     ASSERT_NE(plugin, nullptr) << variant;
     LilvNodes* presets = lilv_plugin_get_related(plugin, presetClass);
     EXPECT_EQ(lilv_nodes_size(presets), 21u) << variant;
