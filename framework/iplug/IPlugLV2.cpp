@@ -12,15 +12,10 @@ namespace iplug {
 
 namespace {
 
-const void* FindFeature(const LV2_Feature* const* features, const char* uri) {
-  for (const LV2_Feature* const* f = features; f && *f; ++f)
-    if (std::strcmp((*f)->URI, uri) == 0) return (*f)->data;
-  return nullptr;
-}
-
 // The block length the host's options name, maximum first; 0 for none.
 int BlockLengthOption(const LV2_Feature* const* features, const LV2Urids& urids) {
-  const auto* options = static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options));
+  const auto* options =
+      static_cast<const LV2_Options_Option*>(LV2FeatureData(features, LV2_OPTIONS__options));
   int nominal = 0;
   for (const LV2_Options_Option* o = options; o && o->key != 0; ++o) {
     if (o->type != urids.atomInt || o->size != sizeof(std::int32_t) || !o->value) continue;
@@ -38,7 +33,7 @@ int BlockLengthOption(const LV2_Feature* const* features, const LV2Urids& urids)
 IPlugLV2::IPlugLV2(const LV2InstanceInfo& info)
     : IPlug(PluginConfig{}),
       mLayout(std::max(0, std::min(info.channels, MaxNChannels(kInput))), NParams()),
-      mMap(static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(info.features, LV2_URID__map)))) {
+      mMap(static_cast<LV2_URID_Map*>(LV2FeatureData(info.features, LV2_URID__map))) {
   if (mMap) {
     mUrids.emplace(*mMap);
     lv2_atom_forge_init(&mForge, mMap);

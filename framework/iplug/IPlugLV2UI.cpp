@@ -5,27 +5,17 @@
 
 namespace iplug {
 
-namespace {
-
-void* FindFeatureData(const LV2_Feature* const* features, const char* uri) {
-  for (const LV2_Feature* const* f = features; f && *f; ++f)
-    if (std::strcmp((*f)->URI, uri) == 0) return (*f)->data;
-  return nullptr;
-}
-
-}  // namespace
-
 // The shared base is the most derived class's to construct: the initializer
 // here is never used.
 IPlugLV2UI::IPlugLV2UI(const LV2UIInfo& info)
     : IPlug(PluginConfig{}),
       mLayout(std::max(0, std::min(info.channels, MaxNChannels(kInput))), NParams()),
       mInfo(info) {
-  if (auto* map = static_cast<LV2_URID_Map*>(FindFeatureData(info.features, LV2_URID__map)))
+  if (auto* map = static_cast<LV2_URID_Map*>(LV2FeatureData(info.features, LV2_URID__map)))
     mUrids.emplace(*map);
-  mParent = FindFeatureData(info.features, LV2_UI__parent);
-  mResize = static_cast<const LV2UI_Resize*>(FindFeatureData(info.features, LV2_UI__resize));
-  mTouch = static_cast<const LV2UI_Touch*>(FindFeatureData(info.features, LV2_UI__touch));
+  mParent = LV2FeatureData(info.features, LV2_UI__parent);
+  mResize = static_cast<const LV2UI_Resize*>(LV2FeatureData(info.features, LV2_UI__resize));
+  mTouch = static_cast<const LV2UI_Touch*>(LV2FeatureData(info.features, LV2_UI__touch));
   const int channels = mLayout.Channels();
   for (ERoute direction : {kInput, kOutput}) {
     ConnectChannels(direction, 0, channels, true);

@@ -2,7 +2,15 @@
 
 #include <lv2/buf-size/buf-size.h>
 
+#include <cstring>
+
 namespace iplug {
+
+void* LV2FeatureData(const LV2_Feature* const* features, const char* uri) {
+  for (const LV2_Feature* const* f = features; f && *f; ++f)
+    if (std::strcmp((*f)->URI, uri) == 0) return (*f)->data;
+  return nullptr;
+}
 
 LV2Urids::LV2Urids(const LV2_URID_Map& map)
     : atomSequence(map.map(map.handle, LV2_ATOM__Sequence)),

@@ -13,6 +13,7 @@
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
+#include <lv2/core/lv2.h>
 #include <lv2/urid/urid.h>
 
 #include <cstddef>
@@ -26,6 +27,9 @@ inline constexpr const char* kLV2SnapshotURI = "https://www.vantorel.com/ns/iplu
 inline constexpr const char* kLV2ResendURI = "https://www.vantorel.com/ns/iplug-lv2#Resend";
 // The state's one property: the plug-in's state document (atom:String).
 inline constexpr const char* kLV2StateURI = "https://www.vantorel.com/ns/iplug-lv2#state";
+
+// The data of the host's feature `uri`; null when the host offers none.
+void* LV2FeatureData(const LV2_Feature* const* features, const char* uri);
 
 struct LV2ParamBody {
   std::int32_t index = -1;
