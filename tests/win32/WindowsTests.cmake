@@ -47,14 +47,14 @@ endforeach()
 # program the Windows build cannot start.
 kalvo5_windows_tests(engine_tests SOURCES ${engine_sources} LIBS kalvo5_engine
   FILTER -SpeechDetector.RecognisesSpeechAndNotMusicOrNoise:EBUAnalyzer.ShortPiecesAgreeWithLibebur128:DIALAnalyzer.DialogueLoudnessOfSpeechAgreesWithItsGatedLoudness:DIALAnalyzer.SpeechBelowTheGateIsNeverSpeech:DIALAnalyzer.FindsDialogueAtEveryRate:DIALAnalyzer.RatesWithoutARouteMeasureLoudnessWithoutDialogue:DIALAnalyzer.StereoAndMonoGiveTheDetectorTheSameDownmix:DIALAnalyzer.ResetForgetsEverythingAndBadSamplesCountAsSilence:DIALAnalyzer.BlockFormShowsThePerSampleBitsAtEverySplit:DriverMemory.TakenMemoryMeasuresAsABuiltDriverAndTheRestLeaves)
-kalvo5_windows_tests(framework_tests SOURCES ${framework_sources} LIBS kalvo5_iplug)
-kalvo5_windows_tests(plugin_tests SOURCES ${plugin_sources} LIBS kalvo5_update kalvo5_plugin)
+kalvo5_windows_tests(framework_tests SOURCES ${framework_sources} LIBS kalvo5_iplug_vst2)
+kalvo5_windows_tests(plugin_tests SOURCES ${plugin_sources} LIBS kalvo5_update kalvo5_vst2_plugin)
 # The files the plug-in tests read, copied beside the program (its fallback
 # when $KALVO5_TEST_DATA is not set).
 target_compile_definitions(plugin_tests PRIVATE KALVO5_TEST_DATA="data")
 add_custom_command(TARGET plugin_tests POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${TESTS}/plugin/data $<TARGET_FILE_DIR:plugin_tests>/data)
-kalvo5_windows_tests(igraphics_tests SOURCES ${igraphics_sources} LIBS kalvo5_igraphics)
+kalvo5_windows_tests(igraphics_tests SOURCES ${igraphics_sources} LIBS kalvo5_igraphics kalvo5_iplug_vst2)
 add_executable(kalvo5-state ${TESTS}/state/StateTool.cpp)
 target_link_libraries(kalvo5-state PRIVATE kalvo5_meter_host)
 kalvo5_warnings(kalvo5-state)
