@@ -30,7 +30,8 @@ TEST(LV2Ports, EveryVariantDescribesEachParameterAtItsPortAsTheBindingConnectsIt
     for (int i = 0; i < plugin->NParams(); ++i) {
       const iplug::IParam& param = *plugin->GetParam(i);
       const LilvPort* port = lilv_plugin_get_port_by_index(described, layout.Param(i));
-      EXPECT_EQ(lilv_node_as_string(lilv_port_get_symbol(described, port)), iplug::LV2Symbol(param.GetName()));
+      EXPECT_EQ(lilv_node_as_string(lilv_port_get_symbol(described, port)),
+                iplug::LV2Symbol(param.GetName()));
       LilvNode* name = lilv_port_get_name(described, port);
       EXPECT_STREQ(lilv_node_as_string(name), param.GetName());
       lilv_node_free(name);
@@ -47,7 +48,8 @@ TEST(LV2Ports, EveryVariantDescribesEachParameterAtItsPortAsTheBindingConnectsIt
       // A list's entries by name.
       LilvScalePoints* points = lilv_port_get_scale_points(described, port);
       if (param.Kind() == iplug::ParamKind::Enum && param.DisplayTextCount() > 2) {
-        EXPECT_EQ(static_cast<int>(lilv_scale_points_size(points)), param.DisplayTextCount()) << param.GetName();
+        EXPECT_EQ(static_cast<int>(lilv_scale_points_size(points)), param.DisplayTextCount())
+            << param.GetName();
       }
       lilv_scale_points_free(points);
     }

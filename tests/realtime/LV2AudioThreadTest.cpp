@@ -61,7 +61,8 @@ TEST(LV2AudioThread, RunsNeverAllocateFreeOrLockWhilePortsAndMessagesChangeTheMe
     stereo->connect_port(plug, ports.AudioIn(c), audio[c].data());
     stereo->connect_port(plug, ports.AudioOut(c), audio[2 + c].data());
   }
-  for (int i = 0; i < kNumParams; ++i) stereo->connect_port(plug, ports.Param(i), &controls[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < kNumParams; ++i)
+    stereo->connect_port(plug, ports.Param(i), &controls[static_cast<std::size_t>(i)]);
   controls[kEBURefLevel] = -23.0f;
   stereo->connect_port(plug, ports.MessagesIn(), in.data());
   stereo->connect_port(plug, ports.MessagesOut(), out.data());
