@@ -21,9 +21,12 @@ IPlugLV2UI::IPlugLV2UI(const LV2UIInfo& info)
     ConnectChannels(direction, 0, channels, true);
     ConnectChannels(direction, channels, MaxNChannels(direction) - channels, false);
   }
+  // The editor draws and reads its window on the framework's ticks, which
+  // the host's idle calls run.
+  StartTimer();
 }
 
-IPlugLV2UI::~IPlugLV2UI() = default;
+IPlugLV2UI::~IPlugLV2UI() { StopTimer(); }
 
 bool IPlugLV2UI::OpenInParent() {
   if (!mUrids || !mParent || !EditorWindowAvailable()) return false;
