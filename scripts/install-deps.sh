@@ -26,7 +26,10 @@ packages=(
   # the LV2 bundle: its headers, a host library and tools for its tests
   # (lv2_validate needs sord_validate from sordi), and the peer meter the
   # LV2 benchmark runs beside it
-  lv2-dev liblilv-dev lilv-utils lv2file sordi jalv x42-plugins
+  lv2-dev liblilv-dev lilv-utils lv2file sordi x42-plugins
+  # the LV2 reference host on a JACK server of the test's own, and the X tools
+  # that find, capture and click the editor it shows (tests/host/jalv_test.sh)
+  jalv jackd2 x11-utils x11-apps xdotool
 )
 
 # The Windows build's compilers, Wine and Debian's source entries.
