@@ -9,6 +9,7 @@
 
 #include "module/lv2/Kalvo5LV2.h"
 #include "module/lv2/Kalvo5LV2Variants.h"
+#include "plugin/Kalvo5TestSupport.h"
 
 namespace kalvo5::lv2test {
 namespace {
@@ -18,10 +19,12 @@ bool OnSharedBaseAlignment(const Kalvo5* part) {
 }
 
 TEST(LV2ClassLayout, EveryVariantsProcessorAndEditorConstructWithKalvo5OnItsAlignment) {
+  test::UseTestDataHome();
   iplug::MainThreadScope scope;
   for (const iplug::LV2Variant& variant : kLV2Variants) {
     SCOPED_TRACE(variant.uri);
-    auto editor = std::make_unique<Kalvo5LV2Editor>(iplug::LV2UIInfo{variant.channels, nullptr, nullptr, nullptr});
+    auto editor =
+        std::make_unique<Kalvo5LV2Editor>(iplug::LV2UIInfo{variant.channels, nullptr, nullptr, nullptr});
     EXPECT_TRUE(OnSharedBaseAlignment(editor.get()));
     auto processor = std::make_unique<Kalvo5LV2>(iplug::LV2InstanceInfo{variant.channels, 48000.0, nullptr});
     EXPECT_TRUE(OnSharedBaseAlignment(processor.get()));
