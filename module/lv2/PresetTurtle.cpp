@@ -18,6 +18,9 @@ void WritePresets(std::ostream& out, Kalvo5& plugin) {
   WritePrefixes(out);
   std::set<std::string> uris;
   PresetStore& store = plugin.Presets();
+  // A preset leaves the channel configurations alone: its document carries
+  // the plug-in's defaults, whichever variant was described last.
+  plugin.SetChannelLayout(2);
   for (int n = 0; n < store.NFactory(); ++n) {
     const iplug::PresetEntry& entry = *store.Factory(n);
     const std::string uri = PresetURI(entry.name);

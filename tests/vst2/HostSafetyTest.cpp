@@ -130,8 +130,8 @@ std::vector<std::uint8_t> LargeState(const std::vector<std::uint8_t>& chunk) {
   const std::string bytes = std::string(chunk.begin(), chunk.begin() + kText) + text;
   std::vector<std::uint8_t> state(bytes.begin(), bytes.end());
   const auto put = [&state](std::size_t at, std::size_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    std::memcpy(state.data() + at, &bits, 4);
+    // Little-endian, byte by byte.
+    for (std::size_t i = 0; i < 4; ++i) state[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
   };
   put(kText - 4, text.size());
   put(8 + 20, state.size() - (8 + 24));

@@ -18,6 +18,8 @@ function(kalvo5_windows_tests name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE kalvo5_test_support ${ARG_LIBS})
   kalvo5_warnings(${name})
+  # Their own code lightly optimized, as on Linux: half the compile time.
+  target_compile_options(${name} PRIVATE -O1)
   set(arguments "")
   if(ARG_FILTER)
     set(arguments --gtest_filter=${ARG_FILTER})
