@@ -11,6 +11,7 @@
 #pragma once
 
 #include <algorithm>
+#include <iterator>
 #include <span>
 #include <string_view>
 
@@ -129,19 +130,29 @@ inline constexpr ReadingRow kReadingRows[] = {
 };
 
 // The row of an output parameter; null for any other index.
+// (By position: the compile-time checks compare no pointers, which a
+// sanitizer's instrumentation would make no constant.)
+constexpr int ReadingRowPosition(int param) {
+  for (int n = 0; n < static_cast<int>(std::size(kReadingRows)); ++n)
+    if (kReadingRows[n].param == param) return n;
+  return -1;
+}
 constexpr const ReadingRow* FindReadingRow(int param) {
-  for (const ReadingRow& row : kReadingRows)
-    if (row.param == param) return &row;
-  return nullptr;
+  const int n = ReadingRowPosition(param);
+  return n < 0 ? nullptr : &kReadingRows[n];
 }
 
-constexpr bool IsOutputParam(int index) { return FindReadingRow(index) != nullptr; }
+constexpr bool IsOutputParam(int index) { return ReadingRowPosition(index) >= 0; }
 
 // The row of type `type` whose read-out number is at `entry`; null for none.
+constexpr int ReadoutPosition(int type, int entry) {
+  for (int n = 0; n < static_cast<int>(std::size(kReadingRows)); ++n)
+    if (kReadingRows[n].type == type && entry >= 0 && kReadingRows[n].readout == entry) return n;
+  return -1;
+}
 constexpr const ReadingRow* FindReadout(int type, int entry) {
-  for (const ReadingRow& row : kReadingRows)
-    if (row.type == type && entry >= 0 && row.readout == entry) return &row;
-  return nullptr;
+  const int n = ReadoutPosition(type, entry);
+  return n < 0 ? nullptr : &kReadingRows[n];
 }
 
 // How many readings type `type` has.
@@ -179,7 +190,8 @@ namespace readings_detail {
 // meter command know a type's readings by that name), and an index that no
 // other row has.
 constexpr bool RowsAreWellFormed() {
-  for (const ReadingRow& row : kReadingRows) {
+  for (int n = 0; n < static_cast<int>(std::size(kReadingRows)); ++n) {
+    const ReadingRow& row = kReadingRows[n];
     if (row.type < kTypeRMS || row.type > kTypeDIAL || row.param < 0) return false;
     const std::string_view prefix = std::string_view("OUT:");
     const std::string_view name = row.name;
@@ -187,7 +199,7 @@ constexpr bool RowsAreWellFormed() {
     if (!name.starts_with(prefix) || !name.substr(prefix.size()).starts_with(type) ||
         name.substr(prefix.size() + type.size(), 1) != " ")
       return false;
-    if (FindReadingRow(row.param) != &row) return false;
+    if (ReadingRowPosition(row.param) != n) return false;
   }
   return true;
 }
@@ -199,7 +211,7 @@ constexpr bool ReadoutsArePaired(int type) {
   for (const ReadingRow& row : kReadingRows)
     if (row.type == type && row.readout >= 0) ++shown;
   for (int entry = 0; entry < ReadoutEntryCount(type); entry += 2)
-    if (FindReadout(type, entry) == nullptr || FindReadout(type, entry + 1) != nullptr) return false;
+    if (ReadoutPosition(type, entry) < 0 || ReadoutPosition(type, entry + 1) >= 0) return false;
   return 2 * shown == ReadoutEntryCount(type);
 }
 
