@@ -18,6 +18,19 @@ int BinOf(double loudness) {
   return static_cast<int>((std::min(std::max(loudness, kFloor), kCeiling) - kFloor) * 10.0);
 }
 
+// The first bin whose loudness is at or above the threshold (kRangeBins when
+// there is none; 0 for a threshold that is not a number): started from the
+// computed bin and moved by the same comparison, so the answer is that of a
+// search from bin 0.
+int FirstBinAtOrAbove(double threshold) {
+  const auto below = [threshold](int k) { return BinLoudness(k) < threshold; };
+  const double guess = std::ceil((threshold - kFloor) * 10.0);
+  int k = guess > 0.0 ? (guess < kRangeBins ? static_cast<int>(guess) : kRangeBins) : 0;
+  while (k > 0 && !below(k - 1)) --k;
+  while (k < kRangeBins && below(k)) ++k;
+  return k;
+}
+
 // Position in the ascending list of a values nearest to the percentile.
 std::int64_t PercentileIndex(std::int64_t a, double percentile) {
   return static_cast<std::int64_t>(std::floor(static_cast<double>(a - 1) * percentile / 100.0 + 0.5));
@@ -27,7 +40,7 @@ std::int64_t PercentileIndex(std::int64_t a, double percentile) {
 // bins from `first` on, each repeated by its count.
 double ListElement(const LoudnessRangeMeter& m, int first, std::int64_t index) {
   std::int64_t seen = 0;
-  for (int k = first; k < kRangeBins; ++k) {
+  for (int k = std::max(first, m.lowestBin); k < kRangeBins; ++k) {
     seen += m.histogram[static_cast<std::size_t>(k)];
     if (seen > index) return BinLoudness(k);
   }
@@ -53,6 +66,8 @@ void InitLoudnessRangeMeter(LoudnessRangeMeter& m, double absoluteGate, double r
 void ResetLoudnessRangeMeter(LoudnessRangeMeter& m) {
   m.count = 0;
   m.histogram.fill(0);
+  m.lowestBin = kRangeBins;
+  m.highestBin = -1;
   m.energy = 0.0;
   m.gatedLoudness = kSilenceDb;
   m.relativeThreshold = kSilenceDb;
@@ -65,13 +80,16 @@ void UpdateLoudnessRangeMeter(LoudnessRangeMeter& m, double s) {
   const double level = MeanSquareToLoudness(s);
   if (!std::isfinite(level) || !(level >= m.absoluteGate)) return;
 
-  ++m.histogram[static_cast<std::size_t>(BinOf(level))];
+  const int bin = BinOf(level);
+  ++m.histogram[static_cast<std::size_t>(bin)];
   ++m.count;
+  m.lowestBin = std::min(m.lowestBin, bin);
+  m.highestBin = std::max(m.highestBin, bin);
 
   // Summed from the histogram rather than kept running: exact, and cheap at
-  // one update per block.
+  // one update per block. Empty bins add +0, which leaves the sum as it is.
   double energy = 0.0;
-  for (int k = 0; k < kRangeBins; ++k)
+  for (int k = m.lowestBin; k <= m.highestBin; ++k)
     energy += static_cast<double>(m.histogram[static_cast<std::size_t>(k)]) *
               m.binEnergy[static_cast<std::size_t>(k)];
   m.energy = energy;
@@ -79,10 +97,10 @@ void UpdateLoudnessRangeMeter(LoudnessRangeMeter& m, double s) {
   m.relativeThreshold = m.gatedLoudness + m.relativeGate;
 
   // The gated list starts at the first bin at or above the threshold.
-  int first = 0;
-  while (first < kRangeBins && BinLoudness(first) < m.relativeThreshold) ++first;
+  const int first = FirstBinAtOrAbove(m.relativeThreshold);
   std::int64_t a = 0;
-  for (int k = first; k < kRangeBins; ++k) a += m.histogram[static_cast<std::size_t>(k)];
+  for (int k = std::max(first, m.lowestBin); k <= m.highestBin; ++k)
+    a += m.histogram[static_cast<std::size_t>(k)];
   if (a == 0) {
     m.low = m.high = m.gatedLoudness;
     m.lra = 0.0;

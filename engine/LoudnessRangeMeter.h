@@ -16,6 +16,10 @@ struct LoudnessRangeMeter {
   std::array<std::int64_t, kRangeBins> histogram{};
   std::array<double, kRangeBins> binEnergy{};  // mean square of each bin's lower edge
   double energy = 0.0;                         // summed bin energy of the stored values
+  // The lowest and highest bins holding values (empty: kRangeBins and -1);
+  // the bins outside add nothing to the sums.
+  int lowestBin = kRangeBins;
+  int highestBin = -1;
 
   double absoluteGate = -70.0;  // LUFS
   double relativeGate = -20.0;  // LU below gatedLoudness
