@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
 
 #include "engine/LevelScale.h"
@@ -38,6 +39,24 @@ int RMSHeld(const RMSAnalyzer& a) {
   return std::min(RMSWindowCapacity(a), static_cast<int>(a.longWindow.values.ring.size()));
 }
 int DIALHeld(const DIALAnalyzer& a) { return DIALHasMemory(a) ? DIALWindowCapacity(a) : 0; }
+
+// An output written overlaps the input of another of the first `gained`
+// channels, or its own in part: writing it could change what is still to be
+// read.
+bool OutputsOverlapOtherInputs(const double* const* inputs, int gained, double* const* outputs, int nOut,
+                               const bool (&writes)[kAnalyzerChannels], int nFrames) {
+  const auto span = static_cast<std::uintptr_t>(nFrames) * sizeof(double);
+  for (int o = 0; o < nOut; ++o) {
+    if (!writes[o]) continue;
+    const auto out = reinterpret_cast<std::uintptr_t>(outputs[o]);
+    for (int i = 0; i < gained; ++i) {
+      const auto in = reinterpret_cast<std::uintptr_t>(inputs[i]);
+      const bool overlap = out < in + span && in < out + span;
+      if (overlap && (i != o || in != out)) return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -158,36 +177,44 @@ void MeasurementDriver::ProcessLoudnessBlocks(const double* const* inputs, int n
                                               const bool (&writes)[kAnalyzerChannels]) {
   const auto config = static_cast<LoudnessChannelConfig>(settings.config);
   const int count = MeasuredChannels(config).count;  // every layout starts at channel 0
-  const double* measured[kAnalyzerChannels] = {};
-  for (int c = 0; c < count; ++c) measured[c] = mPass[c];
+  // At unity gain the pass-through values are the inputs themselves: the
+  // analyzer reads them in place, unless an output could overwrite an input
+  // it has still to read.
+  const bool inPlace =
+      gain == 1.0 && !OutputsOverlapOtherInputs(inputs, std::min(nIn, count), outputs, nOut, writes, nFrames);
   for (int done = 0; done < nFrames;) {
     const int n = nFrames - done < kLoudnessPieceFrames ? nFrames - done : kLoudnessPieceFrames;
     // Every input of the piece is read before any output is written, so
     // in-place buffers are safe.
+    const double* pass[kAnalyzerChannels] = {};
     for (int c = 0; c < kAnalyzerChannels; ++c) {
-      double* pass = mPass[c];
+      double* copy = mPass[c];
+      pass[c] = copy;
       const bool gained = c < count;
       if (!gained && !writes[c]) continue;
       if (c >= nIn) {
-        for (int k = 0; k < n; ++k) pass[k] = 0.0;
+        for (int k = 0; k < n; ++k) copy[k] = 0.0;
+      } else if (gained && inPlace) {
+        pass[c] = inputs[c] + done;
       } else if (gained) {
         const double* x = inputs[c] + done;
-        for (int k = 0; k < n; ++k) pass[k] = gain * x[k];
+        for (int k = 0; k < n; ++k) copy[k] = gain * x[k];
       } else {
         const double* x = inputs[c] + done;
-        for (int k = 0; k < n; ++k) pass[k] = x[k];
+        for (int k = 0; k < n; ++k) copy[k] = x[k];
       }
     }
     // The analyzer measures a non-finite sample as silence; it still passes.
     if (settings.type == kAnalyzerEBU)
-      ProcessEBUBlock(mEbu, config, settings.truePeak, measuring, measured, n);
+      ProcessEBUBlock(mEbu, config, settings.truePeak, measuring, pass, n);
     else
-      ProcessDIALBlock(mDial, config, settings.truePeak, measuring, measured, n);
+      ProcessDIALBlock(mDial, config, settings.truePeak, measuring, pass, n);
     for (int c = 0; c < nOut; ++c) {
       if (!writes[c]) continue;
       double* out = outputs[c] + done;
-      const double* pass = mPass[c];
-      for (int k = 0; k < n; ++k) out[k] = pass[k];
+      const double* from = pass[c];
+      if (out != from)
+        for (int k = 0; k < n; ++k) out[k] = from[k];
     }
     done += n;
   }
