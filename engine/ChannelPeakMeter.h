@@ -18,6 +18,10 @@ enum class ClipStage : int {
   Releasing = 4,  // fading towards the target
 };
 
+// What the block forms of the meters are fed: magnitudes, or finite samples
+// of either sign, whose magnitudes the meters take themselves.
+enum class MeterValues : int { Magnitudes = 0, Samples = 1 };
+
 struct ChannelPeakMeter {
   // Fixed at init.
   PeakFallKind fallKind = PeakFallKind::Decay;

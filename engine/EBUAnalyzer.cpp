@@ -214,9 +214,9 @@ void MeasurePowerRuns(EBUAnalyzer& a, const double* z, int n) {
 
 // The meters, then, when measuring, the windows (run by run when they have
 // their memory, else step by step).
-void MetersAndWindows(EBUAnalyzer& a, ChannelPeakMeter* const* meters, const double* const* magnitudes,
-                      int count, const double* z, bool measuring, int n) {
-  UpdateEnvelopeMetersBlock(meters, magnitudes, count, n);
+void MetersAndWindows(EBUAnalyzer& a, const LoudnessPiece& piece, bool measuring, int n) {
+  UpdateEnvelopeMetersBlock(piece.meters, piece.magnitudes, piece.meterCount, n, piece.meterValues);
+  const double* z = piece.power;
   if (!measuring) return;
   if (a.momentary.values.length > 0 && a.shortTerm.values.length > 0) {
     MeasurePowerRuns(a, z, n);
@@ -298,12 +298,12 @@ void MeasureEBU(EBUAnalyzer& a, LoudnessChannelConfig config, bool measuring,
 void ProcessEBUBlock(EBUAnalyzer& a, LoudnessChannelConfig config, bool truePeakOn, bool measuring,
                      const double* const* x, int frames) {
   a.config = config;
-  const LoudnessPieceParts parts{a.truePeak, a.kWeighting, a.meters};
+  const LoudnessPieceParts parts{a.truePeak, a.kWeighting, a.meters, MeterValues::Samples};
   for (int done = 0; done < frames;) {
     const int n = frames - done < kEBUBlockFrames ? frames - done : kEBUBlockFrames;
     const LoudnessPiece piece =
         PrepareLoudnessPiece(a.pieces, parts, config, truePeakOn, measuring, x, done, n);
-    MetersAndWindows(a, piece.meters, piece.magnitudes, piece.meterCount, piece.power, measuring, n);
+    MetersAndWindows(a, piece, measuring, n);
     done += n;
   }
 }

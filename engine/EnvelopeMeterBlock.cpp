@@ -1,6 +1,7 @@
 #include "EnvelopeMeterBlock.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "MeterGroups.h"
 #include "SimdVector.h"
@@ -54,8 +55,15 @@ bool StaysDark(const ChannelPeakMeter& m, double largest) {
   return m.light == 0.0 && m.peak <= 1.0 && largest <= 1.0;
 }
 
-template <int kWays>
+// A value fed to the meters as the magnitude it stands for.
+template <MeterValues kValues>
+[[gnu::always_inline]] inline double MagnitudeOf(double value) {
+  return kValues == MeterValues::Samples ? std::fabs(value) : value;
+}
+
+template <MeterValues kValues, int kWays>
 void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitudes, int n) {
+  const auto x = [magnitudes](int i, int k) { return MagnitudeOf<kValues>(magnitudes[i][k]); };
   double fall[kWays], rest[kWays], fall2[kWays], fall4[kWays], fallRest[kWays], e[kWays];
   for (int i = 0; i < kWays; ++i) {
     fall[i] = m[i].fall;
@@ -68,11 +76,11 @@ void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitu
   int k = 0;
   for (; k + 3 < n; k += 4) {
     for (int i = 0; i < kWays; ++i) {
-      const double* x = magnitudes[i] + k;
-      const double p1 = std::max(x[1], x[0] * fall[i] + x[1] * rest[i]);
-      const double q1 = x[0] * fallRest[i] + x[1] * rest[i];
-      const double p2 = std::max(x[3], x[2] * fall[i] + x[3] * rest[i]);
-      const double q2 = x[2] * fallRest[i] + x[3] * rest[i];
+      const double x0 = x(i, k), x1 = x(i, k + 1), x2 = x(i, k + 2), x3 = x(i, k + 3);
+      const double p1 = std::max(x1, x0 * fall[i] + x1 * rest[i]);
+      const double q1 = x0 * fallRest[i] + x1 * rest[i];
+      const double p2 = std::max(x3, x2 * fall[i] + x3 * rest[i]);
+      const double q2 = x2 * fallRest[i] + x3 * rest[i];
       const double p = std::max(p2, p1 * fall2[i] + q2);
       const double q = q1 * fall2[i] + q2;
       e[i] = std::max(p, e[i] * fall4[i] + q);
@@ -83,24 +91,27 @@ void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitu
   // range.
   for (int i = 0; i < kWays; ++i) m[i].peak = e[i] < 1e-30 ? 0.0 : e[i];
   for (; k < n; ++k)
-    for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
+    for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], x(i, k), rest[i]);
 }
 
 // kWays meters through a run of magnitudes each, on copies the compiler
 // keeps in registers: every recursion from sample to sample then waits for
 // no memory, and the recursions run side by side.
-template <int kWays>
+template <MeterValues kValues, int kWays>
 void MeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes, int n) {
+  const auto x = [magnitudes](int i, int k) { return MagnitudeOf<kValues>(magnitudes[i][k]); };
   ChannelPeakMeter m[kWays];
   bool dark = true;
   for (int i = 0; i < kWays; ++i) {
     m[i] = *meters[i];
-    const double largest = simd::LargestOf(magnitudes[i], n, m[i].maxHold);
+    const double largest = kValues == MeterValues::Samples
+                               ? simd::LargestMagnitudeOf(magnitudes[i], n, m[i].maxHold)
+                               : simd::LargestOf(magnitudes[i], n, m[i].maxHold);
     dark = dark && StaysDark(m[i], largest);
     m[i].maxHold = largest;
   }
   if (dark) {
-    DarkEnvelopeRuns<kWays>(m, magnitudes, n);
+    DarkEnvelopeRuns<kValues, kWays>(m, magnitudes, n);
   } else {
     double rest[kWays];
     double fall2[kWays];
@@ -113,9 +124,9 @@ void MeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes,
     int k = 0;
     for (; k + 1 < n; k += 2)
       for (int i = 0; i < kWays; ++i)
-        UpdateEnvelopeMeterPair(m[i], magnitudes[i][k], magnitudes[i][k + 1], rest[i], fall2[i], fallRest[i]);
+        UpdateEnvelopeMeterPair(m[i], x(i, k), x(i, k + 1), rest[i], fall2[i], fallRest[i]);
     for (; k < n; ++k)
-      for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], magnitudes[i][k], rest[i]);
+      for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], x(i, k), rest[i]);
   }
   for (int i = 0; i < kWays; ++i) *meters[i] = m[i];
 }
@@ -123,10 +134,13 @@ void MeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes,
 }  // namespace
 
 void UpdateEnvelopeMetersBlock(ChannelPeakMeter* const* meters, const double* const* magnitudes, int count,
-                               int n) {
+                               int n, MeterValues values) {
   InGroupsOfThree(meters, magnitudes, count,
-                  [n](auto ways, ChannelPeakMeter* const* m, const double* const* x) {
-                    MeterRuns<decltype(ways)::value>(m, x, n);
+                  [n, values](auto ways, ChannelPeakMeter* const* m, const double* const* x) {
+                    if (values == MeterValues::Samples)
+                      MeterRuns<MeterValues::Samples, decltype(ways)::value>(m, x, n);
+                    else
+                      MeterRuns<MeterValues::Magnitudes, decltype(ways)::value>(m, x, n);
                   });
 }
 

@@ -76,19 +76,25 @@ LoudnessPiece PrepareLoudnessPiece(LoudnessPieceState& state, const LoudnessPiec
     piece.input[c] = dst;
   }
 
-  // True peaks, or sample magnitudes, of the metered channels.
+  // True peaks, or sample magnitudes, of the metered channels (or, for
+  // meters that take them, the samples themselves).
   const double* metered[kAnalyzerChannels];
-  double* magnitudes[kAnalyzerChannels];
+  double* estimates[kAnalyzerChannels];
+  const double* magnitudes[kAnalyzerChannels];
   for (int c = 0; c < kAnalyzerChannels; ++c) {
     metered[c] = c < count || !MeterAtRest(parts, c, truePeakOn) ? piece.input[c] : nullptr;
-    magnitudes[c] = state.estimate[c];
+    estimates[c] = state.estimate[c];
+    magnitudes[c] = estimates[c];
   }
   if (truePeakOn) {
-    ProcessTruePeakBankBlock(parts.truePeak, metered, n, magnitudes);
+    ProcessTruePeakBankBlock(parts.truePeak, metered, n, estimates);
+  } else if (parts.metersTake == MeterValues::Samples) {
+    for (int c = 0; c < kAnalyzerChannels; ++c) magnitudes[c] = metered[c];
+    piece.meterValues = MeterValues::Samples;
   } else {
     for (int c = 0; c < kAnalyzerChannels; ++c)
       if (metered[c])
-        for (int k = 0; k < n; ++k) magnitudes[c][k] = std::fabs(metered[c][k]);
+        for (int k = 0; k < n; ++k) estimates[c][k] = std::fabs(metered[c][k]);
   }
   for (int c = 0; c < kAnalyzerChannels; ++c) {
     if (!metered[c]) continue;

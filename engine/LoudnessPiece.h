@@ -37,6 +37,9 @@ struct LoudnessPieceParts {
   TruePeakBank& truePeak;
   KWeightingBank& kWeighting;
   ChannelPeakMeter* meters;  // six
+  // Without true peak, meters that take samples are given the samples
+  // themselves rather than their magnitudes.
+  MeterValues metersTake = MeterValues::Magnitudes;
 };
 
 // One prepared piece of n samples.
@@ -47,6 +50,7 @@ struct LoudnessPiece {
   ChannelPeakMeter* meters[kAnalyzerChannels] = {};
   const double* magnitudes[kAnalyzerChannels] = {};
   int meterCount = 0;
+  MeterValues meterValues = MeterValues::Magnitudes;  // what `magnitudes` holds
   // The layout's samples, non-finite ones as 0 (zeros for other channels).
   const double* input[kAnalyzerChannels] = {};
   // The weighted squares of the layout and of the channels still fading

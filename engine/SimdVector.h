@@ -10,6 +10,7 @@
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 #include <algorithm>
+#include <type_traits>
 
 // Marks the function compiled for the AVX2 path. Elsewhere than on x86 that
 // path is never chosen (SimdPathSupported) and the function is plain code.
@@ -70,20 +71,38 @@ template <typename V, int kFirst>
   return v;
 }
 
-// The largest of `from` and x[0 ... n-1], in two-lane registers: several
-// maxima at once instead of one chain of them. Exact, as every maximum is.
-[[gnu::always_inline]] inline double LargestOf(const double* x, int n, double from) {
+// The largest of `from` and map(x[0]) ... map(x[n-1]), in two-lane
+// registers: several maxima at once instead of one chain of them. Exact, as
+// every maximum is. map takes and gives a Vec2 or a double.
+template <typename Map>
+[[gnu::always_inline]] inline double LargestOfMapped(const double* x, int n, double from, Map map) {
   Vec2 top0 = {from, from};
   Vec2 top1 = top0;
   int k = 0;
   for (; k + 4 <= n; k += 4) {
-    top0 = Max(top0, Load<Vec2>(x + k));
-    top1 = Max(top1, Load<Vec2>(x + k + 2));
+    top0 = Max(top0, map(Load<Vec2>(x + k)));
+    top1 = Max(top1, map(Load<Vec2>(x + k + 2)));
   }
   const Vec2 top = Max(top0, top1);
   double largest = std::max(top[0], top[1]);
-  for (; k < n; ++k) largest = std::max(largest, x[k]);
+  for (; k < n; ++k) largest = std::max(largest, map(x[k]));
   return largest;
+}
+
+// The largest of `from` and x[0 ... n-1].
+[[gnu::always_inline]] inline double LargestOf(const double* x, int n, double from) {
+  return LargestOfMapped(x, n, from, [](auto v) { return v; });
+}
+
+// The largest of `from` and |x[0]| ... |x[n-1]|.
+[[gnu::always_inline]] inline double LargestMagnitudeOf(const double* x, int n, double from) {
+  const auto magnitude = [](auto v) {
+    if constexpr (std::is_same_v<decltype(v), double>)
+      return __builtin_fabs(v);
+    else
+      return Vec2{__builtin_fabs(v[0]), __builtin_fabs(v[1])};
+  };
+  return LargestOfMapped(x, n, from, magnitude);
 }
 
 // The largest magnitude of x[0 ... n-1] (0 when n is 0), in lanes side by
