@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "MeterGroups.h"
 #include "SimdVector.h"
@@ -61,30 +62,45 @@ template <MeterValues kValues>
   return kValues == MeterValues::Samples ? std::fabs(value) : value;
 }
 
+// The ways of a group side by side in one register's lanes (lanes past the
+// group's meters idle at 0).
+template <int kWays>
+using WayLanes = std::conditional_t<kWays <= 2, simd::Vec2, simd::Vec4>;
+
+// std::max lane by lane, to the same result for equal lanes.
+template <typename V>
+[[gnu::always_inline]] inline V LaneMax(V a, V b) {
+  return a < b ? b : a;
+}
+
 template <MeterValues kValues, int kWays>
 void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitudes, int n) {
+  using V = WayLanes<kWays>;
   const auto x = [magnitudes](int i, int k) { return MagnitudeOf<kValues>(magnitudes[i][k]); };
-  double fall[kWays], rest[kWays], fall2[kWays], fall4[kWays], fallRest[kWays], e[kWays];
+  const auto lanes = [&x](int k) {
+    V v = {};
+    for (int i = 0; i < kWays; ++i) v[i] = x(i, k);
+    return v;
+  };
+  V fall = {}, e = {};
   for (int i = 0; i < kWays; ++i) {
     fall[i] = m[i].fall;
-    rest[i] = 1.0 - fall[i];
-    fall2[i] = fall[i] * fall[i];
-    fall4[i] = fall2[i] * fall2[i];
-    fallRest[i] = fall[i] * rest[i];
     e[i] = m[i].peak;
   }
+  const V rest = 1.0 - fall;
+  const V fall2 = fall * fall;
+  const V fall4 = fall2 * fall2;
+  const V fallRest = fall * rest;
   int k = 0;
   for (; k + 3 < n; k += 4) {
-    for (int i = 0; i < kWays; ++i) {
-      const double x0 = x(i, k), x1 = x(i, k + 1), x2 = x(i, k + 2), x3 = x(i, k + 3);
-      const double p1 = std::max(x1, x0 * fall[i] + x1 * rest[i]);
-      const double q1 = x0 * fallRest[i] + x1 * rest[i];
-      const double p2 = std::max(x3, x2 * fall[i] + x3 * rest[i]);
-      const double q2 = x2 * fallRest[i] + x3 * rest[i];
-      const double p = std::max(p2, p1 * fall2[i] + q2);
-      const double q = q1 * fall2[i] + q2;
-      e[i] = std::max(p, e[i] * fall4[i] + q);
-    }
+    const V x0 = lanes(k), x1 = lanes(k + 1), x2 = lanes(k + 2), x3 = lanes(k + 3);
+    const V p1 = LaneMax(x1, x0 * fall + x1 * rest);
+    const V q1 = x0 * fallRest + x1 * rest;
+    const V p2 = LaneMax(x3, x2 * fall + x3 * rest);
+    const V q2 = x2 * fallRest + x3 * rest;
+    const V p = LaneMax(p2, p1 * fall2 + q2);
+    const V q = q1 * fall2 + q2;
+    e = LaneMax(p, e * fall4 + q);
   }
   // The cut to 0 once per run keeps it out of the recursion: within a run
   // the envelope falls by far less than a decibel, never near the denormal
