@@ -85,22 +85,26 @@ TEST(ChannelPeakMeter, PeakDisplayFalls40Or20DbPerSecond) {
 // The block form of the envelope meters against the per-sample form, one to
 // six meters at a time, in pieces of random length: quiet noise that leaves
 // the clip light dark, bursts above full scale that light it, and the hold
-// and fade after them, with one meter lit while the others stay dark.
+// and fade after them, with one meter lit while the others stay dark. Fed
+// the signed samples instead (MeterValues::Samples), the block form ends bit
+// for bit as fed their magnitudes.
 TEST(ChannelPeakMeter, EnvelopeBlockFormFollowsThePerSampleForm) {
   const std::size_t length = 6000;
-  std::vector<std::vector<double>> magnitudes;
+  std::vector<std::vector<double>> samples, magnitudes;
   for (unsigned c = 0; c < 6; ++c) {
     std::vector<double> x = test::Noise(20 + c, 0.3, length);
     if (c == 1)
       for (std::size_t n = 1500; n < 1540; ++n) x[n] *= 6.0;  // above full scale
+    samples.push_back(x);
     for (double& v : x) v = std::fabs(v);
     magnitudes.push_back(x);
   }
   for (int count = 1; count <= 6; ++count) {
-    std::vector<ChannelPeakMeter> perSample(6), block(6);
+    std::vector<ChannelPeakMeter> perSample(6), block(6), fromSamples(6);
     for (int c = 0; c < 6; ++c) {
       InitChannelPeakMeter(perSample[static_cast<std::size_t>(c)], kRate, PeakFallKind::Envelope);
       InitChannelPeakMeter(block[static_cast<std::size_t>(c)], kRate, PeakFallKind::Envelope);
+      InitChannelPeakMeter(fromSamples[static_cast<std::size_t>(c)], kRate, PeakFallKind::Envelope);
     }
     std::mt19937 rng(static_cast<unsigned>(count));
     std::uniform_int_distribution<int> piece(1, 300);
@@ -108,15 +112,21 @@ TEST(ChannelPeakMeter, EnvelopeBlockFormFollowsThePerSampleForm) {
     for (std::size_t n = 0; n < length;) {
       const auto frames = std::min<std::size_t>(static_cast<std::size_t>(piece(rng)), length - n);
       ChannelPeakMeter* meters[6];
+      ChannelPeakMeter* samplesMeters[6];
       const double* x[6];
+      const double* signedX[6];
       for (int c = 0; c < count; ++c) {
         const auto i = static_cast<std::size_t>(c);
         for (std::size_t k = n; k < n + frames; ++k)
           UpdateChannelPeakMeterOf<PeakFallKind::Envelope>(perSample[i], magnitudes[i][k]);
         meters[c] = &block[i];
+        samplesMeters[c] = &fromSamples[i];
         x[c] = magnitudes[i].data() + n;
+        signedX[c] = samples[i].data() + n;
       }
       UpdateEnvelopeMetersBlock(meters, x, count, static_cast<int>(frames));
+      UpdateEnvelopeMetersBlock(samplesMeters, signedX, count, static_cast<int>(frames),
+                                MeterValues::Samples);
       n += frames;
       for (int c = 0; c < count; ++c) {
         const auto i = static_cast<std::size_t>(c);
@@ -125,6 +135,9 @@ TEST(ChannelPeakMeter, EnvelopeBlockFormFollowsThePerSampleForm) {
         ASSERT_NEAR(block[i].light, perSample[i].light, 1e-12) << count << " " << c << " " << n;
         ASSERT_EQ(block[i].stage, perSample[i].stage) << count << " " << c << " " << n;
         ASSERT_EQ(block[i].holdCount, perSample[i].holdCount) << count << " " << c << " " << n;
+        ASSERT_EQ(fromSamples[i].maxHold, block[i].maxHold) << count << " " << c << " " << n;
+        ASSERT_EQ(fromSamples[i].peak, block[i].peak) << count << " " << c << " " << n;
+        ASSERT_EQ(fromSamples[i].light, block[i].light) << count << " " << c << " " << n;
         lit = lit || block[i].light > 0.0;
       }
     }
