@@ -99,8 +99,8 @@ template <typename V, int kFirst>
 // everything else is ready before the previous sample's output is, so the
 // recursion waits for one multiply-add per sample instead of four. The
 // result differs from Step's only in rounding.
-template <typename V>
-[[gnu::always_inline]] inline V StepRegisters(const BiquadCoefficients& c, StageRegisters<V>& r, V x,
+template <typename V, typename Coefficients>
+[[gnu::always_inline]] inline V StepRegisters(const Coefficients& c, StageRegisters<V>& r, V x,
                                               double offset) {
   const V early = c.b0 * x + c.b1 * r.x1 + c.b2 * r.x2 - c.a2 * r.y2 + offset;
   const V y = early - c.a1 * r.y1;
@@ -163,11 +163,69 @@ template <KWeightingBlockSums kSums>
   return 6;
 }
 
+// Channels 0 and 1 through both stages in the four lanes of one AVX
+// register: stage 1 of sample n in lanes 0 and 1 beside stage 2 of sample
+// n - kPairSkew in lanes 2 and 3, which takes the stage 1 outputs kept from
+// kPairSkew samples before. One register's operations then step both
+// stages, and the value passed from stage 1 to stage 2 was ready long before
+// (the lanes of one operation wait for each other). The first kPairSkew
+// samples run stage 1 alone and the last kPairSkew stage 2 alone. Each lane
+// computes what StepRegisters computes for it, operation for operation.
+constexpr int kPairSkew = 16;
+
+struct LaneCoefficients {
+  Vec4 b0, b1, b2, a1, a2;
+};
+
+[[gnu::always_inline]] inline Vec4 Join(Vec2 low, Vec2 high) {
+  return Vec4{low[0], low[1], high[0], high[1]};
+}
+[[gnu::always_inline]] inline Vec2 Low(Vec4 v) { return Vec2{v[0], v[1]}; }
+[[gnu::always_inline]] inline Vec2 High(Vec4 v) { return Vec2{v[2], v[3]}; }
+
+KALVO5_AVX2_FMA_TARGET void PairBothStages(KWeightingBank& bank, const double* const* x, double* const* y,
+                                           int frames) {
+  const double offset = bank.antiDenormal;
+  const BiquadCoefficients& f = bank.first.coefficients;
+  const BiquadCoefficients& g = bank.second.coefficients;
+  StageRegisters<Vec2> s0 = LoadStage<Vec2, 0>(bank.state[0]);
+  StageRegisters<Vec2> s1 = LoadStage<Vec2, 0>(bank.state[1]);
+  Vec2 first[kPairSkew];  // stage 1 output of sample m at [m % kPairSkew]
+  for (int n = 0; n < kPairSkew; ++n)
+    first[n] = StepRegisters(f, s0, Vec2{x[0][n], x[1][n]} + offset, offset);
+
+  const LaneCoefficients c = {Vec4{f.b0, f.b0, g.b0, g.b0}, Vec4{f.b1, f.b1, g.b1, g.b1},
+                              Vec4{f.b2, f.b2, g.b2, g.b2}, Vec4{f.a1, f.a1, g.a1, g.a1},
+                              Vec4{f.a2, f.a2, g.a2, g.a2}};
+  StageRegisters<Vec4> r = {Join(s0.x1, s1.x1), Join(s0.x2, s1.x2), Join(s0.y1, s1.y1), Join(s0.y2, s1.y2)};
+  for (int n = kPairSkew; n < frames; ++n) {
+    const int m = n - kPairSkew;
+    Vec2& slot = first[n % kPairSkew];  // holds sample m's, takes sample n's
+    const Vec4 out = StepRegisters(c, r, Join(Vec2{x[0][n], x[1][n]}, slot) + offset, offset);
+    slot = Low(out);
+    y[0][m] = out[2];
+    y[1][m] = out[3];
+  }
+  s0 = {Low(r.x1), Low(r.x2), Low(r.y1), Low(r.y2)};
+  s1 = {High(r.x1), High(r.x2), High(r.y1), High(r.y2)};
+
+  for (int m = frames - kPairSkew; m < frames; ++m) {
+    const Vec2 out = StepRegisters(g, s1, first[m % kPairSkew] + offset, offset);
+    y[0][m] = out[0];
+    y[1][m] = out[1];
+  }
+  StoreStage<Vec2, 0>(bank.state[0], s0);
+  StoreStage<Vec2, 0>(bank.state[1], s1);
+}
+
 template <KWeightingBlockSums kSums>
 [[gnu::always_inline]] inline int GroupsAvx2Fma(KWeightingBank& bank, int channels, const double* const* x,
                                                 double* const* y, int frames) {
   if (channels <= 2) {
-    GroupBlock<kSums, Vec2, 0>(bank, x, y, frames);
+    if (kSums == KWeightingBlockSums::LatestLast && frames >= kPairSkew)
+      PairBothStages(bank, x, y, frames);
+    else
+      GroupBlock<kSums, Vec2, 0>(bank, x, y, frames);
     return 2;
   }
   GroupBlock<kSums, Vec4, 0>(bank, x, y, frames);

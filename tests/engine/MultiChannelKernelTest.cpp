@@ -167,6 +167,46 @@ void InSplits(const std::vector<double>& frames, std::initializer_list<std::size
   }
 }
 
+// The block form of one or two channels, as the layouts 1.0 and 2.0 run it
+// (both stages side by side on the wide path), gives the same bits at every
+// split, short pieces included, and the per-sample outputs to within
+// rounding.
+TEST(KWeightingBank, BlockFormOfOneOrTwoChannelsIsTheSameAtEverySplit) {
+  const std::vector<double> frames = SixChannels(48000.0, 3000);
+  for (SimdPath path : SupportedPaths())
+    for (int channels : {1, 2}) {
+      KWeightingBank perSample;
+      InitKWeightingBank(perSample, 48000.0, KWeightingOrder::ShelfFirst, 1e-25);
+      SelectKWeightingBankPath(perSample, path);
+      std::vector<double> expected;
+      for (std::size_t n = 0; n < 3000; ++n) {
+        double y[6];
+        ProcessKWeightingBank(perSample, Frame(frames, n), y);
+        expected.insert(expected.end(), y, y + channels);
+      }
+      std::vector<double> first;
+      for (auto splits : {std::initializer_list<std::size_t>{3000}, {1}, {15, 16, 17, 300, 40}}) {
+        KWeightingBank block;
+        InitKWeightingBank(block, 48000.0, KWeightingOrder::ShelfFirst, 1e-25);
+        SelectKWeightingBankPath(block, path);
+        std::vector<double> outputs;
+        InSplits(frames, splits, [&](const double* const(&x)[6], int n, std::size_t) {
+          std::vector<double> w(6 * static_cast<std::size_t>(n));
+          double* wc[6];
+          for (std::size_t c = 0; c < 6; ++c) wc[c] = w.data() + c * static_cast<std::size_t>(n);
+          ProcessKWeightingBankBlock(block, channels, x, wc, n);
+          for (int k = 0; k < n; ++k)
+            for (int c = 0; c < channels; ++c) outputs.push_back(wc[c][k]);
+        });
+        ASSERT_EQ(outputs.size(), expected.size());
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+          ASSERT_NEAR(outputs[i], expected[i], 1e-12) << i << " path " << static_cast<int>(path);
+        if (first.empty()) first = outputs;
+        EXPECT_EQ(outputs, first) << "path " << static_cast<int>(path) << ", channels " << channels;
+      }
+    }
+}
+
 // The exact sum orders give the per-sample arithmetic bit for bit on every
 // path and at every split: the true-peak bank phase by phase as the
 // separate detectors, the K-weighting block form as its per-sample form.
