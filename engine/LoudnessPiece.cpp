@@ -120,8 +120,15 @@ LoudnessPiece PrepareLoudnessPiece(LoudnessPieceState& state, const LoudnessPiec
   const LoudnessWeights& weights = LoudnessChannelWeights(config);
   double* z = state.power;
   const double g0 = extent > 0 ? weights.g[0] : 0.0;
-  for (int k = 0; k < n; ++k) z[k] = g0 * (y[0][k] * y[0][k]);
-  for (int c = 1; c < extent; ++c) {
+  int next = 1;
+  if (extent >= 2) {
+    const double g1 = weights.g[1];
+    for (int k = 0; k < n; ++k) z[k] = g0 * (y[0][k] * y[0][k]) + g1 * (y[1][k] * y[1][k]);
+    next = 2;
+  } else {
+    for (int k = 0; k < n; ++k) z[k] = g0 * (y[0][k] * y[0][k]);
+  }
+  for (int c = next; c < extent; ++c) {
     const double g = weights.g[c];
     const double* yc = y[c];
     for (int k = 0; k < n; ++k) z[k] += g * (yc[k] * yc[k]);
