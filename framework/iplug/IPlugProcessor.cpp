@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -115,8 +116,11 @@ void IPlugProcessor::ProcessBuffers(float** inputs, float** outputs, int nFrames
   const ChannelSpan used = ChannelsOfNextBlock();
   BindInputBuffers(inputs, nFrames, used);
   BindOutputBuffers(outputs, nFrames, accumulate, used);
+  const bool keepBefore = std::exchange(mKeepHostOutputs, false);
   ProcessAudioBlock(InputPointers(), OutputPointers(), nFrames);
-  WriteOutputBuffers(nFrames, accumulate);
+  // Added to, the host's content stays as it is too.
+  if (!mKeepHostOutputs || accumulate) WriteOutputBuffers(nFrames, accumulate);
+  mKeepHostOutputs = keepBefore;
   EndProcessCall();
 }
 
@@ -162,6 +166,7 @@ void IPlugProcessor::BindInputBuffers(double* const* host) {
 
 void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool accumulate, ChannelSpan used) {
   const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
+  const bool overwritten = WritesUsedOutputs();
   std::size_t next = 0;
   for (int i = 0; i < MaxNChannels(kOutput); ++i) {
     ChannelData& channel = mChannels[kOutput][static_cast<std::size_t>(i)];
@@ -172,9 +177,10 @@ void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool acc
     if (!used.Contains(i)) continue;
     channel.hostBuffer32 = buffer;
     // Start from the host's content (or zeros to add), so an output the
-    // plug-in does not write passes this block's data, never an old block.
+    // plug-in does not write passes this block's data, never an old block;
+    // not needed when the plug-in writes every such output.
     if (channel.hostBuffer32 && !accumulate) {
-      WidenSamples(channel.hostBuffer32, channel.scratch, frames);
+      if (!overwritten) WidenSamples(channel.hostBuffer32, channel.scratch, frames);
     } else {
       std::fill(channel.scratch, channel.scratch + frames, 0.0);
     }

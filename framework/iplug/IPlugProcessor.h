@@ -59,6 +59,14 @@ class IPlugProcessor {
   // converted nor written back: their outputs keep the host's content, as
   // an output the plug-in leaves alone does. The default is every channel.
   virtual ChannelSpan ChannelsOfNextBlock() { return {0, kMaxChannelSpan}; }
+  // True for a plug-in whose ProcessAudioBlock either writes every
+  // connected output of ChannelsOfNextBlock in full or calls
+  // KeepHostOutputs: the 32-bit path then does not first give those outputs
+  // the host's content. Asked on the audio thread before each block.
+  virtual bool WritesUsedOutputs() const { return false; }
+  // From ProcessAudioBlock: this block writes no output; on the 32-bit path
+  // the host's outputs keep their content.
+  void KeepHostOutputs() { mKeepHostOutputs = true; }
 
   // Runs one block on the host's 32-bit buffers: binds them, processes in
   // double precision and converts the connected outputs back (added to the
@@ -176,6 +184,7 @@ class IPlugProcessor {
   std::atomic<ScratchBuffers*> mScratch{nullptr};
   ScratchBuffers* mActive = nullptr;
   int mCallDepth = 0;
+  bool mKeepHostOutputs = false;  // of the running ProcessAudioBlock
   std::atomic<int> mCallsRunning{0};
   std::atomic<std::uint64_t> mCallsEnded{0};
   std::vector<RetiredScratch> mRetiredScratch;  // the threads that resize

@@ -180,6 +180,41 @@ TEST_F(PluginBase, ThirtyTwoBitPathConvertsAndKeepsUntouchedOutputs) {
   EXPECT_EQ(out[1][0], 1.0f);
 }
 
+// A plug-in that writes all its outputs is not given the host's content
+// first; a block in which it keeps the host's outputs leaves them as they
+// were.
+TEST_F(PluginBase, ThirtyTwoBitPathLeavesTheOutputsAPluginKeeps) {
+  class AllOrNothing : public RecordingPlugin {
+   public:
+    bool WritesUsedOutputs() const override { return true; }
+    void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override {
+      seen = outputs[1][0];
+      if (nFrames < 100) return KeepHostOutputs();
+      for (int c = 0; c < 6; ++c)
+        for (int n = 0; n < nFrames; ++n) outputs[c][n] = 2.0 * inputs[c][n];
+    }
+    double seen = 0.0;
+  } plugin;
+  std::vector<float> in[6], out[6];
+  float* inPtrs[6];
+  float* outPtrs[6];
+  for (int c = 0; c < 6; ++c) {
+    in[c].assign(200, 0.25f);
+    out[c].assign(200, 7.0f);
+    inPtrs[c] = in[c].data();
+    outPtrs[c] = out[c].data();
+  }
+  plugin.ProcessBuffers(inPtrs, outPtrs, 200, false);
+  EXPECT_NE(plugin.seen, 7.0);  // not filled from the host
+  EXPECT_EQ(out[5][199], 0.5f);
+  for (auto& o : out) o.assign(200, 7.0f);
+  plugin.ProcessBuffers(inPtrs, outPtrs, 50, false);
+  EXPECT_EQ(out[1][0], 7.0f);
+  EXPECT_EQ(out[5][49], 7.0f);
+  plugin.ProcessBuffers(inPtrs, outPtrs, 50, true);  // accumulating: zeros added
+  EXPECT_EQ(out[1][0], 7.0f);
+}
+
 TEST_F(PluginBase, DefaultProcessCopiesInputsAndClearsTheRest) {
   RecordingPlugin plugin;
   plugin.ConnectChannels(iplug::kInput, 1, 5, false);
