@@ -85,8 +85,10 @@ void Kalvo5::ProcessAudioBlock(double** inputs, double** outputs, int nFrames) {
   const BlockSettings settings = mNextBlock ? *mNextBlock : mSettings.ForBlock();
   mNextBlock.reset();
   if (!driver.Process(inputs, NChannelsConnected(iplug::kInput), outputs, NChannelsConnected(iplug::kOutput),
-                      nFrames, settings, GetTimeInfo().transportIsRunning))
+                      nFrames, settings, GetTimeInfo().transportIsRunning)) {
+    KeepHostOutputs();
     return;
+  }
   // Pacing starts with every new driver, as the measurement does.
   if (mPacedGeneration != mMeasurement.DriverGeneration() || !mPacingStarted) {
     mPacedGeneration = mMeasurement.DriverGeneration();
@@ -125,6 +127,16 @@ iplug::ChannelSpan Kalvo5::ChannelsOfNextBlock() {
   mNextBlock = mSettings.ForBlock();
   const ChannelRange used = ProcessedChannels(*mNextBlock);
   return {used.first, used.count};
+}
+
+bool Kalvo5::WritesUsedOutputs() const {
+  // The driver writes outputs 0 ... n - 1 of the n connected ones (or, when
+  // it processes nothing, none): every connected one of the block's
+  // channels, as long as the connected outputs come first.
+  const int connected = NChannelsConnected(iplug::kOutput);
+  for (int i = 0; i < connected; ++i)
+    if (!IsChannelConnected(iplug::kOutput, i)) return false;
+  return true;
 }
 
 void Kalvo5::ResetProcessing() {

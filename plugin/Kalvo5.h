@@ -49,6 +49,7 @@ class alignas(iplug::IPlug) Kalvo5 : public virtual iplug::IPlug {
   void OnEditorClosed() override;
   void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override;
   iplug::ChannelSpan ChannelsOfNextBlock() override;
+  bool WritesUsedOutputs() const override;
   void OnBlockEnd() override;
   void OnProcessingStopped() override;
   void ResetProcessing() override;

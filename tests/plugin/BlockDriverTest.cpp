@@ -151,6 +151,14 @@ TEST_F(PluginTest, NoProcessingWithoutConnectedInputsOrOutputs) {
   Connect(*plugin, 2, 2);
   plugin->ProcessBuffers(in.Pointers(), out.Pointers(), 0);  // a zero-length block
   EXPECT_EQ(out[0][0], 3.0);
+
+  // The 32-bit path without inputs: the host's outputs stay as they were.
+  std::vector<float> in32(4800, 0.5f), out32(4800, 3.0f);
+  float* in32Ptrs[] = {in32.data(), in32.data()};
+  float* out32Ptrs[] = {out32.data(), out32.data()};
+  Connect(*plugin, 0, 2);
+  plugin->ProcessBuffers(in32Ptrs, out32Ptrs, 4800, false);
+  EXPECT_EQ(out32[100], 3.0f);
 }
 
 TEST_F(PluginTest, PacingFlagsFollowFiftyAndHundredMillisecondsOfAudio) {
