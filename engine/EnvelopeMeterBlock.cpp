@@ -73,8 +73,12 @@ template <typename V>
   return a < b ? b : a;
 }
 
+// The dark runs of meters that are dark, with envelopes and max holds at
+// most full scale: false, leaving the meters as they were, when a
+// magnitude turns out to be above full scale (the run is then not dark).
+// The largest magnitude is taken in the same pass.
 template <MeterValues kValues, int kWays>
-void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitudes, int n) {
+bool DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitudes, int n) {
   using V = WayLanes<kWays>;
   const auto x = [magnitudes](int i, int k) { return MagnitudeOf<kValues>(magnitudes[i][k]); };
   const auto lanes = [&x](int k) {
@@ -82,10 +86,11 @@ void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitu
     for (int i = 0; i < kWays; ++i) v[i] = x(i, k);
     return v;
   };
-  V fall = {}, e = {};
+  V fall = {}, e = {}, top = {};
   for (int i = 0; i < kWays; ++i) {
     fall[i] = m[i].fall;
     e[i] = m[i].peak;
+    top[i] = m[i].maxHold;
   }
   const V rest = 1.0 - fall;
   const V fall2 = fall * fall;
@@ -94,6 +99,7 @@ void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitu
   int k = 0;
   for (; k + 3 < n; k += 4) {
     const V x0 = lanes(k), x1 = lanes(k + 1), x2 = lanes(k + 2), x3 = lanes(k + 3);
+    top = LaneMax(top, LaneMax(LaneMax(x0, x1), LaneMax(x2, x3)));
     const V p1 = LaneMax(x1, x0 * fall + x1 * rest);
     const V q1 = x0 * fallRest + x1 * rest;
     const V p2 = LaneMax(x3, x2 * fall + x3 * rest);
@@ -102,12 +108,22 @@ void DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitu
     const V q = q1 * fall2 + q2;
     e = LaneMax(p, e * fall4 + q);
   }
+  double largest[kWays];
+  for (int i = 0; i < kWays; ++i) {
+    largest[i] = top[i];
+    for (int j = k; j < n; ++j) largest[i] = std::max(largest[i], x(i, j));
+    if (!(largest[i] <= 1.0)) return false;
+  }
   // The cut to 0 once per run keeps it out of the recursion: within a run
   // the envelope falls by far less than a decibel, never near the denormal
   // range.
-  for (int i = 0; i < kWays; ++i) m[i].peak = e[i] < 1e-30 ? 0.0 : e[i];
+  for (int i = 0; i < kWays; ++i) {
+    m[i].maxHold = largest[i];
+    m[i].peak = e[i] < 1e-30 ? 0.0 : e[i];
+  }
   for (; k < n; ++k)
     for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], x(i, k), rest[i]);
+  return true;
 }
 
 // kWays meters through a run of magnitudes each, on copies the compiler
@@ -120,15 +136,15 @@ void MeterRuns(ChannelPeakMeter* const* meters, const double* const* magnitudes,
   bool dark = true;
   for (int i = 0; i < kWays; ++i) {
     m[i] = *meters[i];
-    const double largest = kValues == MeterValues::Samples
-                               ? simd::LargestMagnitudeOf(magnitudes[i], n, m[i].maxHold)
-                               : simd::LargestOf(magnitudes[i], n, m[i].maxHold);
-    dark = dark && StaysDark(m[i], largest);
-    m[i].maxHold = largest;
+    dark = dark && StaysDark(m[i], m[i].maxHold);
   }
-  if (dark) {
-    DarkEnvelopeRuns<kValues, kWays>(m, magnitudes, n);
-  } else {
+  if (!dark || !DarkEnvelopeRuns<kValues, kWays>(m, magnitudes, n)) {
+    for (int i = 0; i < kWays; ++i) {
+      m[i] = *meters[i];
+      m[i].maxHold = kValues == MeterValues::Samples
+                         ? simd::LargestMagnitudeOf(magnitudes[i], n, m[i].maxHold)
+                         : simd::LargestOf(magnitudes[i], n, m[i].maxHold);
+    }
     double rest[kWays];
     double fall2[kWays];
     double fallRest[kWays];
