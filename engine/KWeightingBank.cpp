@@ -178,10 +178,10 @@ struct LaneCoefficients {
 };
 
 [[gnu::always_inline]] inline Vec4 Join(Vec2 low, Vec2 high) {
-  return Vec4{low[0], low[1], high[0], high[1]};
+  return __builtin_shufflevector(low, high, 0, 1, 2, 3);
 }
-[[gnu::always_inline]] inline Vec2 Low(Vec4 v) { return Vec2{v[0], v[1]}; }
-[[gnu::always_inline]] inline Vec2 High(Vec4 v) { return Vec2{v[2], v[3]}; }
+[[gnu::always_inline]] inline Vec2 Low(Vec4 v) { return __builtin_shufflevector(v, v, 0, 1); }
+[[gnu::always_inline]] inline Vec2 High(Vec4 v) { return __builtin_shufflevector(v, v, 2, 3); }
 
 KALVO5_AVX2_FMA_TARGET void PairBothStages(KWeightingBank& bank, const double* const* x, double* const* y,
                                            int frames) {
