@@ -18,6 +18,8 @@ namespace {
 // tHostChangeDepth in plugin/ParamReactions.cpp).
 [[gnu::tls_model("initial-exec")]] thread_local int tProcessCalls = 0;
 
+constexpr std::size_t kFloatsPerLine = 16;  // in a 64-byte cache line
+
 // The host's 32-bit samples in double precision, four at a time where the
 // processor converts them in registers (left to itself the compiler passes
 // each half through the stack).
@@ -137,7 +139,16 @@ void IPlugProcessor::ProcessBuffers(double** inputs, double** outputs, int nFram
 
 void IPlugProcessor::BindInputBuffers(float* const* host, int nFrames, ChannelSpan used) {
   const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
+  // The host's buffers may come from main memory: all their lines are asked
+  // for at once before the conversion reads them one by one.
   std::size_t next = 0;
+  for (int i = 0; host && i < MaxNChannels(kInput); ++i) {
+    if (!mChannels[kInput][static_cast<std::size_t>(i)].connected) continue;
+    const float* source = host[next++];
+    if (!source || !used.Contains(i)) continue;
+    for (std::size_t n = 0; n < frames; n += kFloatsPerLine) __builtin_prefetch(source + n);
+  }
+  next = 0;
   for (int i = 0; i < MaxNChannels(kInput); ++i) {
     ChannelData& channel = mChannels[kInput][static_cast<std::size_t>(i)];
     PointAtScratch(channel);
