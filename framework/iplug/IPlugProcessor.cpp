@@ -178,6 +178,7 @@ void IPlugProcessor::BindInputBuffers(double* const* host) {
 void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool accumulate, ChannelSpan used) {
   const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
   const bool overwritten = WritesUsedOutputs();
+  const bool inPlace = overwritten && !accumulate && ProcessesInPlace();
   std::size_t next = 0;
   for (int i = 0; i < MaxNChannels(kOutput); ++i) {
     ChannelData& channel = mChannels[kOutput][static_cast<std::size_t>(i)];
@@ -187,6 +188,13 @@ void IPlugProcessor::BindOutputBuffers(float* const* host, int nFrames, bool acc
     float* buffer = host ? host[next++] : nullptr;
     if (!used.Contains(i)) continue;
     channel.hostBuffer32 = buffer;
+    // The output takes the buffer of its channel's input, which holds this
+    // block's samples (an input that is not connected keeps its silence).
+    const ChannelData* input = GetChannel(kInput, i);
+    if (inPlace && buffer && input && input->connected) {
+      *channel.slot = input->scratch;
+      continue;
+    }
     // Start from the host's content (or zeros to add), so an output the
     // plug-in does not write passes this block's data, never an old block;
     // not needed when the plug-in writes every such output.
@@ -214,8 +222,9 @@ void IPlugProcessor::WriteOutputBuffers(int nFrames, bool accumulate) {
   const auto frames = static_cast<std::size_t>(std::clamp(nFrames, 0, ProcessCallFrames()));
   for (ChannelData& channel : mChannels[kOutput]) {
     if (!channel.connected || !channel.hostBuffer32) continue;
+    const double* result = *channel.slot;
     for (std::size_t n = 0; n < frames; ++n) {
-      const auto sample = static_cast<float>(channel.scratch[n]);
+      const auto sample = static_cast<float>(result[n]);
       channel.hostBuffer32[n] = accumulate ? channel.hostBuffer32[n] + sample : sample;
     }
   }

@@ -64,6 +64,11 @@ class IPlugProcessor {
   // KeepHostOutputs: the 32-bit path then does not first give those outputs
   // the host's content. Asked on the audio thread before each block.
   virtual bool WritesUsedOutputs() const { return false; }
+  // True for a plug-in that also takes, for each channel, an output that is
+  // its input's own buffer (reading the input before it writes the output):
+  // the 32-bit path then gives the block's channels connected both ways one
+  // buffer, the converted input, which the plug-in overwrites.
+  virtual bool ProcessesInPlace() const { return false; }
   // From ProcessAudioBlock: this block writes no output; on the 32-bit path
   // the host's outputs keep their content.
   void KeepHostOutputs() { mKeepHostOutputs = true; }

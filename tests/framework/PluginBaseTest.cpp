@@ -215,6 +215,44 @@ TEST_F(PluginBase, ThirtyTwoBitPathLeavesTheOutputsAPluginKeeps) {
   EXPECT_EQ(out[1][0], 7.0f);
 }
 
+// A plug-in that processes in place gets, on the 32-bit path, its input's
+// buffer as the output of each channel connected both ways; an output whose
+// input is not connected keeps a buffer of its own, and that input its
+// silence.
+TEST_F(PluginBase, ThirtyTwoBitPathHandsAnInPlacePluginOneBufferPerChannel) {
+  class Doubling : public RecordingPlugin {
+   public:
+    bool WritesUsedOutputs() const override { return true; }
+    bool ProcessesInPlace() const override { return true; }
+    void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override {
+      shared = outputs[0] == inputs[0] && outputs[1] == inputs[1];
+      separate = outputs[2] != inputs[2];
+      for (int c = 0; c < 3; ++c)
+        for (int n = 0; n < nFrames; ++n) outputs[c][n] = 2.0 * inputs[c][n] + 1.0;
+    }
+    bool shared = false, separate = false;
+  } plugin;
+  plugin.ConnectChannels(iplug::kInput, 2, 4, false);
+  plugin.ConnectChannels(iplug::kOutput, 3, 3, false);
+  std::vector<float> in[2], out[3];
+  float* inPtrs[2];
+  float* outPtrs[3];
+  for (int c = 0; c < 3; ++c) {
+    if (c < 2) in[c].assign(64, 0.25f * static_cast<float>(c + 1));
+    if (c < 2) inPtrs[c] = in[c].data();
+    out[c].assign(64, 9.0f);
+    outPtrs[c] = out[c].data();
+  }
+  for (int block = 0; block < 2; ++block) {
+    plugin.ProcessBuffers(inPtrs, outPtrs, 64, false);
+    EXPECT_TRUE(plugin.shared);
+    EXPECT_TRUE(plugin.separate);
+    EXPECT_EQ(out[0][63], 1.5f);
+    EXPECT_EQ(out[1][0], 2.0f);
+    EXPECT_EQ(out[2][10], 1.0f) << block;  // the silent input, still silent
+  }
+}
+
 TEST_F(PluginBase, DefaultProcessCopiesInputsAndClearsTheRest) {
   RecordingPlugin plugin;
   plugin.ConnectChannels(iplug::kInput, 1, 5, false);
