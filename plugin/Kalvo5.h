@@ -50,6 +50,7 @@ class alignas(iplug::IPlug) Kalvo5 : public virtual iplug::IPlug {
   void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override;
   iplug::ChannelSpan ChannelsOfNextBlock() override;
   bool WritesUsedOutputs() const override;
+  bool ProcessesInPlace() const override { return true; }
   void OnBlockEnd() override;
   void OnProcessingStopped() override;
   void ResetProcessing() override;
