@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 
 #include "MeterGroups.h"
 #include "SimdVector.h"
@@ -62,11 +61,6 @@ template <MeterValues kValues>
   return kValues == MeterValues::Samples ? std::fabs(value) : value;
 }
 
-// The ways of a group side by side in one register's lanes (lanes past the
-// group's meters idle at 0).
-template <int kWays>
-using WayLanes = std::conditional_t<kWays <= 2, simd::Vec2, simd::Vec4>;
-
 // std::max lane by lane, to the same result for equal lanes.
 template <typename V>
 [[gnu::always_inline]] inline V LaneMax(V a, V b) {
@@ -79,38 +73,46 @@ template <typename V>
 // The largest magnitude is taken in the same pass.
 template <MeterValues kValues, int kWays>
 bool DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitudes, int n) {
-  using V = WayLanes<kWays>;
+  // The ways two by two in the lanes of a register (the second lane of an
+  // odd way out idles at 0).
+  using simd::Vec2;
+  constexpr int kPairs = (kWays + 1) / 2;
   const auto x = [magnitudes](int i, int k) { return MagnitudeOf<kValues>(magnitudes[i][k]); };
-  const auto lanes = [&x](int k) {
-    V v = {};
-    for (int i = 0; i < kWays; ++i) v[i] = x(i, k);
+  const auto lanes = [&x](int pair, int k) {
+    Vec2 v = {};
+    for (int l = 0; l < 2 && 2 * pair + l < kWays; ++l) v[l] = x(2 * pair + l, k);
     return v;
   };
-  V fall = {}, e = {}, top = {};
+  Vec2 fall[kPairs] = {}, e[kPairs] = {}, top[kPairs] = {};
   for (int i = 0; i < kWays; ++i) {
-    fall[i] = m[i].fall;
-    e[i] = m[i].peak;
-    top[i] = m[i].maxHold;
+    fall[i / 2][i % 2] = m[i].fall;
+    e[i / 2][i % 2] = m[i].peak;
+    top[i / 2][i % 2] = m[i].maxHold;
   }
-  const V rest = 1.0 - fall;
-  const V fall2 = fall * fall;
-  const V fall4 = fall2 * fall2;
-  const V fallRest = fall * rest;
+  Vec2 rest[kPairs], fall2[kPairs], fall4[kPairs], fallRest[kPairs];
+  for (int j = 0; j < kPairs; ++j) {
+    rest[j] = 1.0 - fall[j];
+    fall2[j] = fall[j] * fall[j];
+    fall4[j] = fall2[j] * fall2[j];
+    fallRest[j] = fall[j] * rest[j];
+  }
   int k = 0;
   for (; k + 3 < n; k += 4) {
-    const V x0 = lanes(k), x1 = lanes(k + 1), x2 = lanes(k + 2), x3 = lanes(k + 3);
-    top = LaneMax(top, LaneMax(LaneMax(x0, x1), LaneMax(x2, x3)));
-    const V p1 = LaneMax(x1, x0 * fall + x1 * rest);
-    const V q1 = x0 * fallRest + x1 * rest;
-    const V p2 = LaneMax(x3, x2 * fall + x3 * rest);
-    const V q2 = x2 * fallRest + x3 * rest;
-    const V p = LaneMax(p2, p1 * fall2 + q2);
-    const V q = q1 * fall2 + q2;
-    e = LaneMax(p, e * fall4 + q);
+    for (int j = 0; j < kPairs; ++j) {
+      const Vec2 x0 = lanes(j, k), x1 = lanes(j, k + 1), x2 = lanes(j, k + 2), x3 = lanes(j, k + 3);
+      top[j] = LaneMax(top[j], LaneMax(LaneMax(x0, x1), LaneMax(x2, x3)));
+      const Vec2 p1 = LaneMax(x1, x0 * fall[j] + x1 * rest[j]);
+      const Vec2 q1 = x0 * fallRest[j] + x1 * rest[j];
+      const Vec2 p2 = LaneMax(x3, x2 * fall[j] + x3 * rest[j]);
+      const Vec2 q2 = x2 * fallRest[j] + x3 * rest[j];
+      const Vec2 p = LaneMax(p2, p1 * fall2[j] + q2);
+      const Vec2 q = q1 * fall2[j] + q2;
+      e[j] = LaneMax(p, e[j] * fall4[j] + q);
+    }
   }
   double largest[kWays];
   for (int i = 0; i < kWays; ++i) {
-    largest[i] = top[i];
+    largest[i] = top[i / 2][i % 2];
     for (int j = k; j < n; ++j) largest[i] = std::max(largest[i], x(i, j));
     if (!(largest[i] <= 1.0)) return false;
   }
@@ -119,10 +121,11 @@ bool DarkEnvelopeRuns(ChannelPeakMeter (&m)[kWays], const double* const* magnitu
   // range.
   for (int i = 0; i < kWays; ++i) {
     m[i].maxHold = largest[i];
-    m[i].peak = e[i] < 1e-30 ? 0.0 : e[i];
+    const double envelope = e[i / 2][i % 2];
+    m[i].peak = envelope < 1e-30 ? 0.0 : envelope;
   }
   for (; k < n; ++k)
-    for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], x(i, k), rest[i]);
+    for (int i = 0; i < kWays; ++i) UpdateEnvelopeMeter(m[i], x(i, k), rest[i / 2][i % 2]);
   return true;
 }
 
