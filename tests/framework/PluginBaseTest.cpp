@@ -186,6 +186,7 @@ TEST_F(PluginBase, ThirtyTwoBitPathConvertsAndKeepsUntouchedOutputs) {
 TEST_F(PluginBase, ThirtyTwoBitPathLeavesTheOutputsAPluginKeeps) {
   class AllOrNothing : public RecordingPlugin {
    public:
+    AllOrNothing() : iplug::IPlug(Config(1, "1-1 2-2 4-4 5-5 6-6")) {}
     bool WritesUsedOutputs() const override { return true; }
     void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override {
       seen = outputs[1][0];
@@ -222,6 +223,7 @@ TEST_F(PluginBase, ThirtyTwoBitPathLeavesTheOutputsAPluginKeeps) {
 TEST_F(PluginBase, ThirtyTwoBitPathHandsAnInPlacePluginOneBufferPerChannel) {
   class Doubling : public RecordingPlugin {
    public:
+    Doubling() : iplug::IPlug(Config(1, "1-1 2-2 4-4 5-5 6-6")) {}
     bool WritesUsedOutputs() const override { return true; }
     bool ProcessesInPlace() const override { return true; }
     void ProcessAudioBlock(double** inputs, double** outputs, int nFrames) override {
