@@ -82,6 +82,11 @@ class MeasurementExchange {
   // readings as those of a period's end. Allocation-free.
   const MeasurementReadings& Publish(int type);
   void PublishPaced() { mPaced.Publish(mPublished); }
+  // What the audio thread published last, of type `type`; null when it
+  // published another type (audio thread, no copy).
+  const MeasurementReadings* Published(int type) const {
+    return mPublished.type == type ? &mPublished.readings : nullptr;
+  }
   // Counts the drivers the audio thread has put in place (audio thread).
   std::uint32_t DriverGeneration() const { return mGeneration; }
   // Something waits to be freed by FreeRetired. Any thread.

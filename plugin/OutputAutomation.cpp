@@ -65,7 +65,10 @@ void Kalvo5::OnProcessingStopped() {
 
 void Kalvo5::TakeLatestOutputs() {
   const int type = mSettings.GetInt(kType);
-  const OutputValues values = OutputValuesFor(type, ReadMeasurement(type));
+  // The audio thread's own latest readings, read in place.
+  const MeasurementReadings* readings = mMeasurement.Published(type);
+  if (readings == nullptr) return;
+  const OutputValues values = OutputValuesFor(type, *readings);
   for (int n = 0; n < values.count; ++n) {
     iplug::IParam* param = GetParam(values.index[n]);
     if (param && !std::isnan(values.value[n])) param->SetValue(values.value[n]);

@@ -64,6 +64,7 @@ void IPlugLV2::CompleteConstruction() {
     const IParam* param = GetParam(i);
     mApplied[static_cast<std::size_t>(i)] =
         static_cast<float>(FollowsChannelLayout(i) ? param->GetValue() : param->GetDefault());
+    (IsOutputParam(i) ? mOutputParams : mInputParams).push_back(i);
   }
   HostHeardCurrentValues();
 }
@@ -149,10 +150,10 @@ void IPlugLV2::ReadMessages() {
 }
 
 void IPlugLV2::ReadControlPorts() {
-  for (int i = 0; i < NParams(); ++i) {
+  for (const int i : mInputParams) {
     const auto at = static_cast<std::size_t>(i);
     const float* port = mControls[at];
-    if (!port || IsOutputParam(i)) continue;
+    if (!port) continue;
     const float value = *port;
     if (value == mApplied[at] || std::isnan(value)) continue;
     mApplied[at] = value;
@@ -164,9 +165,9 @@ void IPlugLV2::ReadControlPorts() {
 }
 
 void IPlugLV2::WriteOutputPorts() {
-  for (int i = 0; i < NParams(); ++i) {
+  for (const int i : mOutputParams) {
     float* port = mControls[static_cast<std::size_t>(i)];
-    if (port && IsOutputParam(i)) *port = static_cast<float>(GetParam(i)->GetValue());
+    if (port) *port = static_cast<float>(GetParam(i)->GetValue());
   }
   if (mLatencyPort) *mLatencyPort = static_cast<float>(GetLatency());
 }
@@ -175,25 +176,29 @@ void IPlugLV2::WriteMessages() {
   LV2MessageWriter writer(mMessagesOut, *mUrids, mForge);
   const std::size_t size = TakeEditorSnapshot(mSnapshot);
   if (size > 0) writer.PutSnapshot(std::span<const std::byte>(mSnapshot.data(), size));
-  for (int i = 0; i < NParams(); ++i) {
+  if (!mTellEditorAny.exchange(false)) return;
+  for (const int i : mInputParams) {
     std::atomic<bool>& due = mTellEditor[static_cast<std::size_t>(i)];
     if (!due.exchange(false)) continue;
     if (!writer.PutParam(i, GetParam(i)->GetValue())) {
       due.store(true);  // no room left: at the next run
+      mTellEditorAny.store(true);
       break;
     }
   }
 }
 
 void IPlugLV2::TellEditorAll() {
-  for (int i = 0; i < NParams(); ++i)
-    if (!IsOutputParam(i)) mTellEditor[static_cast<std::size_t>(i)].store(true);
+  for (const int i : mInputParams) mTellEditor[static_cast<std::size_t>(i)].store(true);
+  mTellEditorAny.store(true);
 }
 
 void IPlugLV2::SendParamToHost(int index, double normalized) {
   if (!GetParam(index)) return;
   NoteHostHeard(index, normalized);
-  if (!IsOutputParam(index)) mTellEditor[static_cast<std::size_t>(index)].store(true);
+  if (IsOutputParam(index)) return;
+  mTellEditor[static_cast<std::size_t>(index)].store(true);
+  mTellEditorAny.store(true);
 }
 
 LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_Handle handle) {

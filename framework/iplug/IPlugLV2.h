@@ -85,6 +85,12 @@ class alignas(IPlug) IPlugLV2 : public virtual IPlug {
   LV2_Atom_Sequence* mMessagesOut = nullptr;
   float* mLatencyPort = nullptr;
   std::unique_ptr<std::atomic<bool>[]> mTellEditor;  // one per parameter
+  std::atomic<bool> mTellEditorAny{false};           // some entry above is set
+  // The parameters of the input ports and of the output ports, in order,
+  // found once the plug-in class has defined them: a run asks nothing of
+  // the plug-in per port.
+  std::vector<int> mInputParams;
+  std::vector<int> mOutputParams;
   std::vector<std::byte> mSnapshot;
 };
 
