@@ -32,46 +32,19 @@ if [ -z "$bundles" ] || [ ! -f "$bundles/Kalvo5.lv2/manifest.ttl" ]; then
   echo "usage: ardour_lv2_test.sh FOLDER_HOLDING_Kalvo5.lv2" >&2
   exit 2
 fi
-for tool in "$lua" "$python"; do
-  if [ ! -x "$tool" ]; then
-    echo "missing $tool (bash scripts/install-deps.sh installs Ardour)" >&2
-    exit 1
-  fi
-done
+# shellcheck source=common.sh
+source "$here/common.sh"
+require_tools 1 "$lua" "$python"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kalvo5-ardour-lv2.XXXXXX") || exit 1
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" TMPDIR="$work"
-mkdir -p "$HOME"
-# The plug-in's version check never leaves the machine.
-export KALVO5_UPDATE_SERVER=http://127.0.0.1:9/
+scratch_home
 # LV2_PATH replaces the system's LV2 folders: only the build's bundle is found.
 export LV2_PATH
 LV2_PATH=$(cd "$bundles" && pwd)
 
-failures=0
-pass() { echo "ok   - $*"; }
-fail() {
-  echo "FAIL - $*"
-  failures=$((failures + 1))
-}
-log_tail() {
-  echo "---- last lines of $(basename "$1")"
-  tail -n 40 "$1"
-  echo "----"
-}
-status_text() {
-  if [ "$1" -eq 124 ]; then
-    echo "124 (still running after $step_seconds s)"
-  elif [ "$1" -gt 128 ]; then
-    echo "$1 (killed by signal $(($1 - 128)): $(kill -l "$(($1 - 128))" 2>/dev/null))"
-  else
-    echo "$1"
-  fi
-}
 run_ardour() { # LOG ARGS...
   local log=$1
   shift

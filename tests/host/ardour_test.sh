@@ -34,48 +34,20 @@ if [ -z "$plugin" ] || [ ! -f "$plugin" ]; then
   echo "usage: ardour_test.sh PATH/TO/Kalvo5.so" >&2
   exit 2
 fi
-for tool in "$lua" "$scanner" "$python"; do
-  if [ ! -x "$tool" ]; then
-    echo "missing $tool (bash scripts/install-deps.sh installs Ardour)" >&2
-    exit 1
-  fi
-done
+# shellcheck source=common.sh
+source "$here/common.sh"
+require_tools 1 "$lua" "$scanner" "$python"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kalvo5-ardour.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" TMPDIR="$work"
-mkdir -p "$HOME"
-# The plug-in's version check never leaves the machine.
-export KALVO5_UPDATE_SERVER=http://127.0.0.1:9/
+scratch_home
 # LXVST_PATH replaces Ardour's Linux VST search path: only our copy is found.
 export LXVST_PATH="$work/vst"
 mkdir -p "$LXVST_PATH"
 cp "$plugin" "$LXVST_PATH/Kalvo5.so"
 
-failures=0
-pass() { echo "ok   - $*"; }
-fail() {
-  echo "FAIL - $*"
-  failures=$((failures + 1))
-}
-log_tail() {
-  echo "---- last lines of $(basename "$1")"
-  tail -n 40 "$1"
-  echo "----"
-}
-# Ardour's exit status, explained when it died from a signal.
-status_text() {
-  if [ "$1" -eq 124 ]; then
-    echo "124 (still running after $step_seconds s)"
-  elif [ "$1" -gt 128 ]; then
-    echo "$1 (killed by signal $(($1 - 128)): $(kill -l "$(($1 - 128))" 2>/dev/null))"
-  else
-    echo "$1"
-  fi
-}
 run_ardour() { # LOG SCRIPT ARGS...
   local log=$1
   shift

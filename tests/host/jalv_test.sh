@@ -37,12 +37,9 @@ if [ "$mode" = console ]; then
 else
   tools+=(jalv.gtk3 Xvfb xwininfo xwd xdotool "$python")
 fi
-for tool in "${tools[@]}"; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is missing (bash scripts/install-deps.sh installs it)"
-    exit 77
-  fi
-done
+# shellcheck source=common.sh
+source "$here/common.sh"
+require_tools 77 "${tools[@]}"  # 77: skipped
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kalvo5-jalv.XXXXXX") || exit 1
 # The programs the test started, each ended last started first: a JACK server
@@ -62,28 +59,16 @@ limit=(timeout -k 5 120)
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+scratch_home
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-export KALVO5_UPDATE_SERVER=http://127.0.0.1:9/
 export LV2_PATH
 LV2_PATH=$(cd "$bundles" && pwd)
 # A JACK server of the test's own, which no other program uses.
 export JACK_DEFAULT_SERVER="kalvo5-test-$$" JACK_NO_AUDIO_RESERVATION=1
 client=kalvo5
 
-failures=0
-pass() { echo "ok   - $*"; }
-fail() {
-  echo "FAIL - $*"
-  failures=$((failures + 1))
-}
-log_tail() {
-  echo "---- last lines of $(basename "$1")"
-  tail -n 30 "$1"
-  echo "----"
-}
 finish() {
   if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

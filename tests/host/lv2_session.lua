@@ -20,16 +20,10 @@
 local mode = arg[1]
 local kType, kEBURefLevel, kEBUIL, kEBUML = 2, 20, 22, 23
 
-local out
-local function emit(...)
-  out:write(table.concat({...}, "\t") .. "\n")
-  out:flush()
-end
-local function fail(why)
-  if out then emit("error", why) end
-  print("LV2-SESSION-ERROR " .. why)
-  os.exit(2)
-end
+-- The shared report, beside this script.
+dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "report.lua")
+local report = Report(mode == "setup" and arg[6] or arg[4], "LV2-SESSION")
+local emit, fail, wait_for = report.emit, report.fail, report.wait_for
 local function param(proc, i)
   local value = ARDOUR.LuaAPI.get_processor_param(proc, i, true)
   return value
@@ -37,18 +31,10 @@ end
 local function set(proc, i, value)
   if not ARDOUR.LuaAPI.set_processor_param(proc, i, value) then fail("cannot set parameter " .. i) end
 end
-local function wait_for(condition, seconds, what)
-  local deadline = ARDOUR.LuaAPI.monotonic_time() + seconds * 1e6
-  while not condition() do
-    if ARDOUR.LuaAPI.monotonic_time() > deadline then fail(what) end
-    ARDOUR.LuaAPI.usleep(1000)
-  end
-end
 
 if mode == "setup" then
   local dir, name, uri, rate, result = arg[2], arg[3], arg[4], tonumber(arg[5]), arg[6]
   assert(dir and name and uri and rate and result, "usage: lv2_session.lua setup DIR NAME URI RATE RESULT")
-  out = assert(io.open(result, "w"))
   AudioEngine:set_backend("None (Dummy)", "", "")
   if not create_session(dir, name, rate) then fail("create_session failed") end
   local tracks = Session:new_audio_track(2, 2, nil, 1, "T", ARDOUR.PresentationInfo.max_order,
@@ -67,12 +53,11 @@ if mode == "setup" then
   set(proc, kEBURefLevel, -31)
   Session:save_state("")
   emit("done")
-  out:close()
+  report.close()
   close_session()
 elseif mode == "run" then
   local dir, name, result, preset_name = arg[2], arg[3], arg[4], arg[5]
   assert(dir and name and result and preset_name, "usage: lv2_session.lua run DIR NAME RESULT PRESET_NAME")
-  out = assert(io.open(result, "w"))
   AudioEngine:set_backend("None (Dummy)", "", ""):set_driver("Normal Speed")
   if not load_session(dir, name) then fail("load_session failed") end
   local route = Session:route_by_name("T")
@@ -114,7 +99,7 @@ elseif mode == "run" then
   ARDOUR.LuaAPI.usleep(300000)
   emit("stopped", kEBUIL, string.format("%.2f", param(proc, kEBUIL)))
   emit("done")
-  out:close()
+  report.close()
   close_session()
 else
   error("usage: lv2_session.lua setup|run ...")

@@ -11,16 +11,10 @@ local dir, name, mode, result = arg[1], arg[2], arg[3], arg[4]
 assert(dir and name and (mode == "load" or mode == "reopen") and result,
        "usage: session_recall.lua DIR NAME load|reopen RESULT")
 
-local out = assert(io.open(result, "w"))
-local function emit(...)
-  out:write(table.concat({...}, "\t") .. "\n")
-  out:flush()
-end
-local function fail(why)
-  emit("error", why)
-  print("RECALL-ERROR " .. why)
-  os.exit(2)
-end
+-- The shared report, beside this script.
+dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "report.lua")
+local report = Report(result, "RECALL")
+local emit, fail = report.emit, report.fail
 
 AudioEngine:set_backend("None (Dummy)", "", "")
 if not load_session(dir, name) then fail("load_session failed") end
@@ -57,5 +51,5 @@ for _, i in ipairs({2, 7, 8, 20}) do
   emit("param", i, string.format("%.6f", control(i):get_value()), string.format("%.6f", own))
 end
 emit("done")
-out:close()
+report.close()
 close_session()

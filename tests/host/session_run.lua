@@ -13,16 +13,10 @@ local dir, name, mode, result, watched = arg[1], arg[2], arg[3], arg[4], arg[5] 
 assert(dir and name and (mode == "roll" or mode == "bounce") and result,
        "usage: session_run.lua DIR NAME roll|bounce RESULT WATCHED")
 
-local out = assert(io.open(result, "w"))
-local function emit(...)
-  out:write(table.concat({...}, "\t") .. "\n")
-  out:flush()
-end
-local function fail(why)
-  emit("error", why)
-  print("RUN-ERROR " .. why)
-  os.exit(2)
-end
+-- The shared report, beside this script.
+dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "report.lua")
+local report = Report(result, "RUN")
+local emit, fail, wait_for = report.emit, report.fail, report.wait_for
 
 local backend = AudioEngine:set_backend("None (Dummy)", "", "")
 if mode == "roll" then backend:set_driver("Normal Speed") end
@@ -46,14 +40,6 @@ for index in string.gmatch(watched, "%d+") do
   if control:isnil() then fail("no automation control for parameter " .. i) end
   control:set_automation_state(ARDOUR.AutoState.Write)
   indices[#indices + 1] = i
-end
-
-local function wait_for(condition, seconds, what)
-  local deadline = ARDOUR.LuaAPI.monotonic_time() + seconds * 1e6
-  while not condition() do
-    if ARDOUR.LuaAPI.monotonic_time() > deadline then fail(what) end
-    ARDOUR.LuaAPI.usleep(1000)
-  end
 end
 
 if mode == "roll" then
@@ -94,5 +80,5 @@ for _, i in ipairs(indices) do
   emit("automation", i, events, value(last), value(previous))
 end
 emit("done")
-out:close()
+report.close()
 close_session()

@@ -5,10 +5,9 @@
 local dir, name, plugin, rate, result = arg[1], arg[2], arg[3], tonumber(arg[4]), arg[5]
 assert(dir and name and plugin and rate and result, "usage: session_setup.lua DIR NAME PLUGIN RATE RESULT [i=v ...]")
 
-local function fail(why)
-  print("SETUP-ERROR " .. why)
-  os.exit(2)
-end
+-- The shared report, beside this script.
+dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "report.lua")
+local fail = Report(nil, "SETUP").fail
 
 AudioEngine:set_backend("None (Dummy)", "", "")
 if not create_session(dir, name, rate) then fail("create_session failed") end
