@@ -20,7 +20,7 @@ bool WriteChunk(const std::string& path, const iplug::ByteChunk& chunk) {
 }
 
 // The chunk a host would store, as the binding answers effGetChunk.
-iplug::ByteChunk HostChunk(Kalvo5& plugin, bool bank) {
+iplug::ByteChunk HostChunk(Kalvo5VST2<>& plugin, bool bank) {
   void* data = nullptr;
   const auto size =
       iplug::IPlugVST2::VSTDispatcher(&plugin.GetEffect(), vst2::effGetChunk, bank ? 0 : 1, 0, &data, 0.0f);
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   }
   const std::string stateFolder = argv[1];
   const std::string fileFolder = argv[2];
-  Kalvo5& plugin = fuzz::FuzzPlugin();
+  Kalvo5VST2<>& plugin = fuzz::FuzzPlugin();
   bool ok = true;
   const PresetStore& store = plugin.Presets();
   for (int i = -1; i < store.NFactory(); ++i) {

@@ -13,7 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kalvo5;
-  Kalvo5& plugin = fuzz::FuzzPlugin();
+  Kalvo5VST2<>& plugin = fuzz::FuzzPlugin();
   static const std::string path = JoinPath(fuzz::ScratchFolder(), "input.vrs");
   {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kalvo5;
-  Kalvo5& plugin = fuzz::FuzzPlugin();
+  Kalvo5VST2<>& plugin = fuzz::FuzzPlugin();
   // The plug-in copies the data; give it a buffer of exactly this size so
   // that any read past it is caught.
   for (const int bank : {0, 1}) {
