@@ -35,7 +35,7 @@ configure_release >/dev/null
 cmake --build build --target kalvo5_artwork_bitmaps kalvo5_manual_pdf
 sanitized() {
   cmake -S . -B "$1" -G Ninja -DKALVO5_WERROR=ON -DKALVO5_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKALVO5_SANITIZE="$2" -DKALVO5_GENERATED_RESOURCES="$PWD/build"
+    -DKALVO5_SANITIZE="$2" -DKALVO5_GENERATED_RESOURCES="$PWD/build" "${@:3}"
 }
 
 if [ "$config" = tsan ]; then
@@ -53,7 +53,8 @@ fi
 
 # Everything that parses, measures or hosts; the editor's pixels are tested
 # in the release build only.
-sanitized build-asan address,undefined
+# At -O1, as AddressSanitizer is usually run: a quarter less compile time.
+sanitized build-asan address,undefined -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG"
 cmake --build build-asan --target engine_tests framework_tests plugin_tests platform_tests tools_tests vst2_tests
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
