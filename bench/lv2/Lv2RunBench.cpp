@@ -61,7 +61,7 @@ struct Setting {
   double value = 0.0;
 };
 
-struct PluginSpec {
+struct PluginChoice {
   std::string id;  // an LV2 URI or vst2:PATH
   std::vector<Setting> settings;
 };
@@ -120,13 +120,13 @@ class UridMap {
 
 class Lv2Runner final : public Runner {
  public:
-  Lv2Runner(LilvWorld* world, const PluginSpec& spec, const Options& options) : mOptions(options) {
-    LilvNode* uri = lilv_new_uri(world, spec.id.c_str());
+  Lv2Runner(LilvWorld* world, const PluginChoice& choice, const Options& options) : mOptions(options) {
+    LilvNode* uri = lilv_new_uri(world, choice.id.c_str());
     mPlugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
     lilv_node_free(uri);
-    if (!mPlugin) throw std::runtime_error("no LV2 plug-in " + spec.id + " (LV2_PATH?)");
+    if (!mPlugin) throw std::runtime_error("no LV2 plug-in " + choice.id + " (LV2_PATH?)");
     MakeFeatures();
-    MakePorts(world, spec.settings);
+    MakePorts(world, choice.settings);
   }
 
   void Start() override {
@@ -264,8 +264,9 @@ class Lv2Runner final : public Runner {
 
 class Vst2Runner final : public Runner {
  public:
-  Vst2Runner(const PluginSpec& spec, const Options& options) : mSettings(spec.settings), mOptions(options) {
-    const std::string path = spec.id.substr(5);
+  Vst2Runner(const PluginChoice& choice, const Options& options)
+      : mSettings(choice.settings), mOptions(options) {
+    const std::string path = choice.id.substr(5);
     mLibrary = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!mLibrary) throw std::runtime_error(std::string("cannot load ") + path + ": " + dlerror());
     mEntry = reinterpret_cast<vst2::PluginEntryProc>(dlsym(mLibrary, "VSTPluginMain"));
@@ -390,7 +391,7 @@ void UsePrivateDataFolder() {
   if (mkdtemp(templ.data())) setenv("XDG_DATA_HOME", templ.c_str(), 1);
 }
 
-bool ParseArguments(int argc, char** argv, Options& options, std::vector<PluginSpec>& plugins) {
+bool ParseArguments(int argc, char** argv, Options& options, std::vector<PluginChoice>& plugins) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -422,7 +423,7 @@ bool ParseArguments(int argc, char** argv, Options& options, std::vector<PluginS
 
 int main(int argc, char** argv) {
   Options options;
-  std::vector<PluginSpec> plugins;
+  std::vector<PluginChoice> plugins;
   if (!ParseArguments(argc, argv, options, plugins)) {
     std::fprintf(
         stderr,
@@ -438,12 +439,12 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     std::vector<std::unique_ptr<Runner>> runners;
-    for (const PluginSpec& spec : plugins) {
-      if (spec.id.rfind("vst2:", 0) == 0) {
+    for (const PluginChoice& choice : plugins) {
+      if (choice.id.rfind("vst2:", 0) == 0) {
         UsePrivateDataFolder();
-        runners.push_back(std::make_unique<Vst2Runner>(spec, options));
+        runners.push_back(std::make_unique<Vst2Runner>(choice, options));
       } else {
-        runners.push_back(std::make_unique<Lv2Runner>(world, spec, options));
+        runners.push_back(std::make_unique<Lv2Runner>(world, choice, options));
       }
     }
     const auto frames = static_cast<std::size_t>(options.seconds * options.rate);
